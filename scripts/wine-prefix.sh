@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Makes a fresh Wine prefix at $1 for tests: initialised once, no window
+# manager waits (Managed=N), Japanese locale.
+set -euo pipefail
+prefix="$1"
+export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEDEBUG=-all
+export WINEPREFIX="$prefix"
+rm -rf "$prefix"
+mkdir -p "$prefix"
+wineboot -i >/dev/null 2>&1
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+wineserver -w

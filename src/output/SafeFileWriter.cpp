@@ -1,0 +1,43 @@
+#include "output/SafeFileWriter.h"
+
+namespace {
+
+SystemError writeAndClose(FileSink& sink, const void* bytes, std::size_t count) {
+    const SystemError writeError = sink.write(bytes, count);
+    const SystemError closeError = sink.flushAndClose();
+    return writeError != 0 ? writeError : closeError;
+}
+
+}  // namespace
+
+std::string folderOf(const std::string& path, LeadBytePredicate isLeadByte) {
+    const std::size_t cut = findLastSeparator(path, "\\/", isLeadByte);
+    if (cut == std::string::npos) {
+        // "C:name" is relative to the current folder of drive C.
+        if (path.size() >= 2 && path[1] == ':') return path.substr(0, 2);
+        return ".";
+    }
+    // Keep the separator of a root folder: "/", "\\" or "C:\\".
+    if (cut == 0 || (cut == 2 && path[1] == ':')) return path.substr(0, cut + 1);
+    return path.substr(0, cut);
+}
+
+SystemError writeFileReplacing(const std::string& path, const void* bytes,
+                               std::size_t count, FileSystem& fileSystem) {
+    if (SystemError error = fileSystem.checkReplaceable(path)) return error;
+
+    SystemError error = 0;
+    std::string tempPath;
+    std::unique_ptr<FileSink> temp = fileSystem.createTempBeside(path, tempPath, error);
+    if (!temp) {
+        std::unique_ptr<FileSink> direct = fileSystem.createDirect(path, error);
+        if (!direct) return error;
+        return writeAndClose(*direct, bytes, count);
+    }
+
+    error = writeAndClose(*temp, bytes, count);
+    temp.reset();
+    if (error == 0) error = fileSystem.replace(tempPath, path);
+    if (error != 0) fileSystem.remove(tempPath);
+    return error;
+}

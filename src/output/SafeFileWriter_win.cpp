@@ -1,0 +1,96 @@
+#include <windows.h>
+
+#include "output/SafeFileWriter.h"
+
+namespace {
+
+bool systemLeadByte(uint8_t byte) { return IsDBCSLeadByte(byte) != FALSE; }
+
+class WinSink final : public FileSink {
+public:
+    explicit WinSink(HANDLE file) : file_(file) {}
+    ~WinSink() override {
+        if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
+    }
+    SystemError write(const void* bytes, std::size_t count) override {
+        const char* at = static_cast<const char*>(bytes);
+        while (count != 0) {
+            const DWORD chunk = count > 0x40000000 ? 0x40000000 : static_cast<DWORD>(count);
+            DWORD written = 0;
+            if (!WriteFile(file_, at, chunk, &written, nullptr)) return GetLastError();
+            // A "successful" write that took fewer bytes than asked (a full
+            // disk on some redirectors) must not pass for a complete file.
+            if (written != chunk) return ERROR_WRITE_FAULT;
+            at += written;
+            count -= written;
+        }
+        return 0;
+    }
+    SystemError flushAndClose() override {
+        SystemError error = FlushFileBuffers(file_) ? 0 : GetLastError();
+        if (!CloseHandle(file_) && error == 0) error = GetLastError();
+        file_ = INVALID_HANDLE_VALUE;
+        return error;
+    }
+
+private:
+    HANDLE file_;
+};
+
+std::unique_ptr<FileSink> openForWriting(const std::string& path, DWORD disposition,
+                                         SystemError& error) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, disposition,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        error = GetLastError();
+        return nullptr;
+    }
+    return std::make_unique<WinSink>(file);
+}
+
+class WinFileSystem final : public FileSystem {
+public:
+    SystemError checkReplaceable(const std::string& path) override {
+        // Opening without truncating meets the same refusals as CREATE_ALWAYS
+        // would (read-only file, locked file, folder, no access).
+        HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE) {
+            CloseHandle(file);
+            return 0;
+        }
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND ? 0 : error;
+    }
+    std::unique_ptr<FileSink> createTempBeside(const std::string& target,
+                                               std::string& tempPath,
+                                               SystemError& error) override {
+        char name[MAX_PATH];
+        if (GetTempFileNameA(folderOf(target, systemLeadByte).c_str(), "vlm", 0, name) == 0) {
+            error = GetLastError();
+            return nullptr;
+        }
+        tempPath = name;
+        std::unique_ptr<FileSink> sink = openForWriting(tempPath, TRUNCATE_EXISTING, error);
+        if (!sink) DeleteFileA(name);
+        return sink;
+    }
+    std::unique_ptr<FileSink> createDirect(const std::string& path,
+                                           SystemError& error) override {
+        return openForWriting(path, CREATE_ALWAYS, error);
+    }
+    SystemError replace(const std::string& from, const std::string& to) override {
+        if (MoveFileExA(from.c_str(), to.c_str(),
+                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return 0;
+        return GetLastError();
+    }
+    void remove(const std::string& path) override { DeleteFileA(path.c_str()); }
+};
+
+}  // namespace
+
+FileSystem& platformFileSystem() {
+    static WinFileSystem fileSystem;
+    return fileSystem;
+}

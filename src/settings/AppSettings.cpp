@@ -1,0 +1,49 @@
+#include "settings/AppSettings.h"
+
+#include "settings/NumberText.h"
+
+namespace {
+
+int32_t readNumber(const IniFile& file, const char* key, const char* defaultText) {
+    return parseIniInt(file.getValueOr(kAppSettingSection, key, defaultText));
+}
+
+}  // namespace
+
+int32_t clampMidiFormat(int32_t value) { return value < 0 || value > 2 ? 0 : value; }
+int32_t clampDivision(int32_t value) { return clampInt(value, kMinDivision, kMaxDivision); }
+int32_t clampDelta(int32_t value) { return clampInt(value, kMinDelta, kMaxDelta); }
+
+AppSettings readAppSettings(const IniFile& settingsFile) {
+    AppSettings settings;
+    settings.midiFormat = clampMidiFormat(readNumber(settingsFile, "MidiFormat", "0"));
+    settings.midiPartOrChannel = readNumber(settingsFile, "MidiPartOrChannel", "0");
+    settings.sysexEventDivision =
+        clampDivision(readNumber(settingsFile, "SysexEventDivision", "120"));
+    settings.sysexEventDelta = clampDelta(readNumber(settingsFile, "SysexEventDelta", "0"));
+
+    std::string left, top;
+    if (settingsFile.getValue(kAppSettingSection, "Left", left) &&
+        settingsFile.getValue(kAppSettingSection, "Top", top)) {
+        settings.hasPosition = true;
+        settings.left = parseIniInt(left);
+        settings.top = parseIniInt(top);
+    }
+    return settings;
+}
+
+void writeAppSettings(IniFile& settingsFile, const AppSettings& settings) {
+    const struct {
+        const char* key;
+        int32_t value;
+    } entries[] = {
+        {"Left", settings.left},
+        {"Top", settings.top},
+        {"MidiFormat", settings.midiFormat},
+        {"MidiPartOrChannel", settings.midiPartOrChannel},
+        {"SysexEventDivision", settings.sysexEventDivision},
+        {"SysexEventDelta", settings.sysexEventDelta},
+    };
+    for (const auto& entry : entries)
+        settingsFile.setValue(kAppSettingSection, entry.key, formatIniInt(entry.value));
+}

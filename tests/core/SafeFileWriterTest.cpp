@@ -1,0 +1,208 @@
+#include <gtest/gtest.h>
+
+#include "TestBytes.h"
+#include "output/SafeFileWriter.h"
+#include "settings/IniFile.h"
+
+#include <algorithm>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <sys/stat.h>
+
+#include <cerrno>
+#endif
+
+namespace {
+
+// The real file system, with one step made to fail.
+class FailingFileSystem : public FileSystem {
+public:
+    enum class Fault { none, writeAfterBytes, flush, replace, noTempFile };
+
+    Fault fault = Fault::none;
+    std::size_t bytesBeforeFault = 0;
+    SystemError injected = 28;  // any non-zero code will do
+    int directWrites = 0;
+
+    SystemError checkReplaceable(const std::string& path) override {
+        return real().checkReplaceable(path);
+    }
+    std::unique_ptr<FileSink> createTempBeside(const std::string& target, std::string& tempPath,
+                                               SystemError& error) override {
+        if (fault == Fault::noTempFile) {
+            error = injected;
+            return nullptr;
+        }
+        auto sink = real().createTempBeside(target, tempPath, error);
+        if (!sink) return nullptr;
+        return std::make_unique<FailingSink>(std::move(sink), *this);
+    }
+    std::unique_ptr<FileSink> createDirect(const std::string& path, SystemError& error) override {
+        ++directWrites;
+        return real().createDirect(path, error);
+    }
+    SystemError replace(const std::string& from, const std::string& to) override {
+        return fault == Fault::replace ? injected : real().replace(from, to);
+    }
+    void remove(const std::string& path) override { real().remove(path); }
+
+private:
+    static FileSystem& real() { return platformFileSystem(); }
+
+    class FailingSink : public FileSink {
+    public:
+        FailingSink(std::unique_ptr<FileSink> inner, FailingFileSystem& owner)
+            : inner_(std::move(inner)), owner_(owner) {}
+        SystemError write(const void* bytes, std::size_t count) override {
+            if (owner_.fault != Fault::writeAfterBytes) return inner_->write(bytes, count);
+            // Part of the bytes reach the disk before the failure, as on a full disk.
+            inner_->write(bytes, std::min(count, owner_.bytesBeforeFault));
+            return owner_.injected;
+        }
+        SystemError flushAndClose() override {
+            const SystemError error = inner_->flushAndClose();
+            return owner_.fault == Fault::flush ? owner_.injected : error;
+        }
+
+    private:
+        std::unique_ptr<FileSink> inner_;
+        FailingFileSystem& owner_;
+    };
+};
+
+const std::string kOldPresets = "[Old]\r\n0=5\r\n1=-3\r\n";
+
+TEST(SafeFileWriter, aFailedWriteKeepsTheOldFileAndLeavesNoTemporaryFile) {
+    const struct {
+        const char* name;
+        FailingFileSystem::Fault fault;
+    } rows[] = {
+        {"write fails midway", FailingFileSystem::Fault::writeAfterBytes},
+        {"flush fails", FailingFileSystem::Fault::flush},
+        {"replace fails", FailingFileSystem::Fault::replace},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        ScratchFolder folder;
+        const std::string path = folder.path("Preset.ini");
+        writeFile(path, kOldPresets);
+
+        IniFile presets;
+        ASSERT_TRUE(presets.load(path));
+        presets.setValue("New", "4", "14");
+        FailingFileSystem fileSystem;
+        fileSystem.fault = row.fault;
+        fileSystem.bytesBeforeFault = 3;
+        EXPECT_EQ(fileSystem.injected, presets.save(fileSystem));
+
+        EXPECT_EQ(kOldPresets, readFile(path));
+        EXPECT_EQ(std::vector<std::string>{"Preset.ini"}, folder.fileNames());
+    }
+}
+
+TEST(SafeFileWriter, successReplacesTheFileWithExactlyTheNewBytes) {
+    ScratchFolder folder;
+    const std::string path = folder.path("Preset.ini");
+    writeFile(path, std::string(5000, 'x'));  // longer than the new content
+    FailingFileSystem fileSystem;
+    EXPECT_EQ(0u, writeFileReplacing(path, "[A]\r\n", 5, fileSystem));
+    EXPECT_EQ("[A]\r\n", readFile(path));
+    EXPECT_EQ(0u, writeFileReplacing(folder.path("new.syx"), "", 0, fileSystem));
+    EXPECT_EQ("", readFile(folder.path("new.syx")));
+    EXPECT_EQ((std::vector<std::string>{"Preset.ini", "new.syx"}), folder.fileNames());
+    EXPECT_EQ(0, fileSystem.directWrites);
+}
+
+TEST(SafeFileWriter, withoutATemporaryFileTheTargetIsWrittenDirectly) {
+    ScratchFolder folder;
+    const std::string path = folder.path("Velmarin.ini");
+    writeFile(path, "old");
+    FailingFileSystem fileSystem;
+    fileSystem.fault = FailingFileSystem::Fault::noTempFile;
+    EXPECT_EQ(0u, writeFileReplacing(path, "new bytes", 9, fileSystem));
+    EXPECT_EQ("new bytes", readFile(path));
+    EXPECT_EQ(1, fileSystem.directWrites);
+}
+
+TEST(SafeFileWriter, aTargetThatCannotBeReplacedReportsTheErrorAndStaysAsItWas) {
+    ScratchFolder folder;
+    // A folder where the file should be: neither replaced nor written into.
+    const std::string folderTarget = folder.path("Preset.ini");
+#ifdef _WIN32
+    ASSERT_TRUE(CreateDirectoryA(folderTarget.c_str(), nullptr));
+    EXPECT_EQ(static_cast<SystemError>(ERROR_ACCESS_DENIED),
+              writeFileReplacing(folderTarget, "x", 1));
+#else
+    ASSERT_EQ(0, ::mkdir(folderTarget.c_str(), 0777));
+    EXPECT_EQ(static_cast<SystemError>(EISDIR), writeFileReplacing(folderTarget, "x", 1));
+#endif
+    EXPECT_EQ(std::vector<std::string>{"Preset.ini"}, folder.fileNames());
+
+    // A missing folder gives the error that creating the file there would.
+    const SystemError missing = writeFileReplacing(folder.path("no/such/x.ini"), "x", 1);
+#ifdef _WIN32
+    EXPECT_EQ(static_cast<SystemError>(ERROR_PATH_NOT_FOUND), missing);
+#else
+    EXPECT_EQ(static_cast<SystemError>(ENOENT), missing);
+#endif
+}
+
+#ifdef _WIN32
+TEST(SafeFileWriter, aLockedFileIsRefusedWithTheSystemError) {
+    ScratchFolder folder;
+    const std::string path = folder.path("locked.ini");
+    writeFile(path, "old");
+    HANDLE holder = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, holder);
+    EXPECT_EQ(static_cast<SystemError>(ERROR_SHARING_VIOLATION), writeFileReplacing(path, "new", 3));
+    CloseHandle(holder);
+    EXPECT_EQ("old", readFile(path));
+    EXPECT_EQ(std::vector<std::string>{"locked.ini"}, folder.fileNames());
+}
+
+TEST(SafeFileWriter, aReadOnlyFileIsRefusedWithTheSystemError) {
+    ScratchFolder folder;
+    const std::string path = folder.path("readonly.ini");
+    writeFile(path, "old");
+    ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
+    HANDLE probe = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (probe != INVALID_HANDLE_VALUE) {
+        CloseHandle(probe);
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        GTEST_SKIP() << "Wine run as root: the read-only attribute is not enforced";
+    }
+    EXPECT_EQ(static_cast<SystemError>(ERROR_ACCESS_DENIED), writeFileReplacing(path, "new", 3));
+    EXPECT_EQ("old", readFile(path));
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(std::vector<std::string>{"readonly.ini"}, folder.fileNames());
+}
+#endif
+
+TEST(SafeFileWriter, folderOfAPath) {
+    const struct {
+        const char* path;
+        LeadBytePredicate isLeadByte;
+        const char* folder;
+    } rows[] = {
+        {"C:\\Tools\\a.mid", isCp932LeadByte, "C:\\Tools"},
+        {"C:\\a.mid", isCp932LeadByte, "C:\\"},
+        {"C:a.mid", isCp932LeadByte, "C:"},
+        {"a.mid", isCp932LeadByte, "."},
+        {"/tmp/x/a.ini", isNeverLeadByte, "/tmp/x"},
+        {"/a.ini", isNeverLeadByte, "/"},
+        {"C:/Tools/a.mid", isCp932LeadByte, "C:/Tools"},
+        // 0x95 0x5C is one character (a kanji) whose trail byte is "\".
+        {"C:\\\x95\x5C\\a.mid", isCp932LeadByte, "C:\\\x95\x5C"},
+        {"C:\\x\\\x95\x5C", isCp932LeadByte, "C:\\x"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.path);
+        EXPECT_EQ(row.folder, folderOf(row.path, row.isLeadByte));
+    }
+}
+
+}  // namespace

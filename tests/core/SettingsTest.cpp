@@ -1,0 +1,169 @@
+#include <gtest/gtest.h>
+
+#include <climits>
+
+#include "TestBytes.h"
+#include "settings/AppSettings.h"
+#include "settings/NumberText.h"
+#include "settings/Presets.h"
+
+namespace {
+
+IniFile parsed(const std::string& bytes) {
+    IniFile file;
+    file.parse(bytes);
+    return file;
+}
+
+TEST(NumberText, readsLikeAtoiInTheCLocale) {
+    const struct {
+        const char* text;
+        int32_t value;
+    } rows[] = {
+        {"", 0},          {"abc", 0},       {"96", 96},          {" 96", 96},
+        {"\t\n\v\f\r 7", 7}, {"+7", 7},     {"-5", -5},          {"--5", 0},
+        {"+-5", 0},       {"- 5", 0},       {"5abc", 5},         {"12 34", 12},
+        {"007", 7},       {"-0", 0},        {"\xA0" "5", 0},     {"2147483647", INT_MAX},
+        {"-2147483648", INT_MIN},           {"2147483648", INT_MIN},  // wraps, no UB
+        {"4294967295", -1},                 {"4294967296", 0},
+        {"99999999999", 1215752191},        {"-99999999999", -1215752191},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string("\"") + row.text + "\"");
+        EXPECT_EQ(row.value, parseIniInt(row.text));
+    }
+    EXPECT_EQ(5, parseIniInt(std::string_view("5\0" "9", 3)));
+}
+
+TEST(NumberText, writesLikePercentD) {
+    const struct {
+        int32_t value;
+        const char* text;
+    } rows[] = {{0, "0"}, {7, "7"}, {-10, "-10"}, {65535, "65535"},
+                {INT_MAX, "2147483647"}, {INT_MIN, "-2147483648"}};
+    for (const auto& row : rows) EXPECT_EQ(row.text, formatIniInt(row.value));
+}
+
+TEST(AppSettings, missingFileGivesDefaultsAndAFirstWriteListsSixKeysInOrder) {
+    IniFile file;
+    const AppSettings settings = readAppSettings(file);
+    EXPECT_FALSE(settings.hasPosition);
+    EXPECT_EQ(0, settings.midiFormat);
+    EXPECT_EQ(0, settings.midiPartOrChannel);
+    EXPECT_EQ(120, settings.sysexEventDivision);
+    EXPECT_EQ(0, settings.sysexEventDelta);
+    EXPECT_TRUE(file.sections().empty());  // reading creates nothing
+
+    AppSettings changed = settings;
+    changed.left = -12;
+    changed.top = 300;
+    changed.midiPartOrChannel = 65535;
+    writeAppSettings(file, changed);
+    EXPECT_EQ("[AppSetting]\r\nLeft=-12\r\nTop=300\r\nMidiFormat=0\r\nMidiPartOrChannel=65535\r\n"
+              "SysexEventDivision=120\r\nSysexEventDelta=0\r\n",
+              file.serialize());
+}
+
+TEST(AppSettings, valuesAreBroughtIntoTheirRanges) {
+    const struct {
+        const char* lines;
+        int32_t midiFormat, division, delta, mask;
+    } rows[] = {
+        {"MidiFormat=7", 0, 120, 0, 0},
+        {"MidiFormat=-1", 0, 120, 0, 0},
+        {"MidiFormat=2\r\nmidiformat=1", 2, 120, 0, 0},
+        {"SysexEventDivision=0", 0, 1, 0, 0},
+        {"SysexEventDivision=40000", 0, 32767, 0, 0},
+        {"SysexEventDivision=abc", 0, 1, 0, 0},
+        {"SysexEventDivision= 96", 0, 96, 0, 0},
+        {"SysexEventDivision =96", 0, 120, 0, 0},
+        {"SysexEventDelta=-5", 0, 120, 0, 0},
+        {"SysexEventDelta=99999", 0, 120, 32767, 0},
+        {"MidiPartOrChannel=-1", 0, 120, 0, -1},
+        {"MidiPartOrChannel=65537", 0, 120, 0, 65537},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.lines);
+        const AppSettings settings =
+            readAppSettings(parsed(std::string("[AppSetting]\r\n") + row.lines + "\r\n"));
+        EXPECT_EQ(row.midiFormat, settings.midiFormat);
+        EXPECT_EQ(row.division, settings.sysexEventDivision);
+        EXPECT_EQ(row.delta, settings.sysexEventDelta);
+        EXPECT_EQ(row.mask, settings.midiPartOrChannel);
+    }
+}
+
+TEST(AppSettings, positionNeedsBothKeys) {
+    const struct {
+        const char* lines;
+        bool hasPosition;
+        int32_t left, top;
+    } rows[] = {
+        {"Left=10\r\nTop=20", true, 10, 20},   {"Left=10", false, 0, 0},
+        {"Top=20", false, 0, 0},               {"Left=abc\r\nTop=40", true, 0, 40},
+        {"left=-3000\r\nTOP=-5", true, -3000, -5},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.lines);
+        const AppSettings settings =
+            readAppSettings(parsed(std::string("[AppSetting]\r\n") + row.lines + "\r\n"));
+        EXPECT_EQ(row.hasPosition, settings.hasPosition);
+        if (row.hasPosition) {
+            EXPECT_EQ(row.left, settings.left);
+            EXPECT_EQ(row.top, settings.top);
+        }
+    }
+}
+
+TEST(AppSettings, writingKeepsExistingLinesWhereTheyAre) {
+    IniFile file = parsed(
+        "[Other]\r\nx=1\r\n[AppSetting]\r\nmidiformat=2\r\nSysexEventDivision =96\r\n"
+        "Unknown=keep\r\nTop=5\r\n");
+    AppSettings settings = readAppSettings(file);
+    settings.left = 1;
+    settings.top = 2;
+    writeAppSettings(file, settings);
+    EXPECT_EQ("[Other]\r\nx=1\r\n\r\n[AppSetting]\r\nMidiFormat=2\r\nSysexEventDivision =96\r\n"
+              "Unknown=keep\r\nTop=2\r\nLeft=1\r\nMidiPartOrChannel=0\r\n"
+              "SysexEventDivision=120\r\nSysexEventDelta=0\r\n",
+              file.serialize());
+}
+
+TEST(Presets, readingClampsAndTakesOnlyExactKeys) {
+    IniFile file = parsed("[P]\r\n0=100\r\n1=-100\r\n2=abc\r\n3=5abc\r\n04=9\r\n 5=9\r\n6= -7\r\n"
+                          "[p]\r\n0=1\r\n[Empty]\r\n");
+    EXPECT_EQ((PresetOffsets{63, -64, 0, 5, 0, 0, -7, 0, 0, 0, 0, 0}),
+              readPresetOffsets(file, "p"));
+    EXPECT_EQ(PresetOffsets{}, readPresetOffsets(file, "Empty"));
+    EXPECT_EQ(PresetOffsets{}, readPresetOffsets(file, "Missing"));
+}
+
+TEST(Presets, writingStoresExactlyTheNonZeroOffsets) {
+    IniFile file;
+    writePresetOffsets(file, "Example", {0, -10, 0, 0, 14, 0, 0, 0, 0, 0, 0, 0});
+    EXPECT_EQ("[Example]\r\n1=-10\r\n4=14\r\n", file.serialize());
+
+    file = parsed("[First]\r\n[Tuned]\r\n0=5\r\n01=3\r\n11=1\r\n[Last]\r\n");
+    writePresetOffsets(file, "TUNED", {0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+    EXPECT_EQ("[First]\r\n\r\n[Tuned]\r\n01=3\r\n1=2\r\n\r\n[Last]\r\n", file.serialize());
+
+    writePresetOffsets(file, "Zero", PresetOffsets{});
+    EXPECT_EQ("[First]\r\n\r\n[Tuned]\r\n01=3\r\n1=2\r\n\r\n[Last]\r\n\r\n[Zero]\r\n",
+              file.serialize());
+}
+
+TEST(Presets, oddNamesSurviveTheFile) {
+    const char* names[] = {" padded ", "[x]", "a=b", ";semi", "]", "\x95\x5C\x82\xA0"};
+    IniFile file;
+    for (const char* name : names) writePresetOffsets(file, name, {1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, -1});
+    const IniFile reloaded = parsed(file.serialize());
+    ASSERT_EQ(std::size(names), reloaded.sections().size());
+    for (std::size_t i = 0; i < std::size(names); ++i) {
+        SCOPED_TRACE(names[i]);
+        EXPECT_EQ(names[i], reloaded.sections()[i].name);
+        EXPECT_EQ((PresetOffsets{1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, -1}),
+                  readPresetOffsets(reloaded, names[i]));
+    }
+}
+
+}  // namespace

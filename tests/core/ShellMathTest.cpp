@@ -1,0 +1,71 @@
+#include <gtest/gtest.h>
+
+#include <climits>
+
+#include "shell/CenteringMath.h"
+#include "shell/PathText.h"
+
+namespace {
+
+TEST(CenteringMath, centresThenClampsIntoTheArea) {
+    const PlainRect screen{0, 0, 1024, 768};
+    const PlainRect huge{-100000, -100000, 100000, 100000};
+    const struct {
+        const char* name;
+        PlainRect reference;
+        int32_t width, height;
+        PlainRect area;
+        PlainPoint expected;
+    } rows[] = {
+        {"plain", {100, 100, 500, 400}, 200, 100, screen, {200, 200}},
+        {"odd sizes truncate", {0, 0, 101, 101}, 51, 51, huge, {25, 25}},
+        {"negative sums truncate toward zero", {-1001, 0, 0, 600}, 0, 0, huge, {-500, 300}},
+        {"negative odd size", {-1001, -3, 0, 0}, 3, 3, huge, {-501, -2}},
+        {"sticks out right", {900, 0, 1024, 100}, 300, 50, screen, {724, 25}},
+        {"sticks out left", {0, 0, 100, 100}, 300, 50, screen, {0, 25}},
+        {"sticks out at the bottom", {0, 700, 100, 768}, 50, 300, screen, {25, 468}},
+        {"wider than the area, centred left of it", {-500, 0, 100, 100}, 2000, 10, screen, {0, 45}},
+        {"wider than the area, centred right of its left edge", {1900, 0, 2100, 100}, 2000, 10, screen, {-976, 45}},
+        {"area on a monitor left of the primary", {-1500, 100, -1000, 300}, 100, 50,
+         {-1920, 0, 0, 1080}, {-1300, 175}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const PlainPoint at = centeredPosition(row.reference, row.width, row.height, row.area);
+        EXPECT_EQ(row.expected.x, at.x);
+        EXPECT_EQ(row.expected.y, at.y);
+    }
+    // Extreme rectangles must not overflow.
+    const PlainPoint extreme =
+        centeredPosition({INT_MAX - 1, INT_MAX - 1, INT_MAX, INT_MAX}, 10, 10, {INT_MIN, INT_MIN, INT_MAX, INT_MAX});
+    EXPECT_EQ(INT_MAX - 10, extreme.x);
+}
+
+TEST(PathText, fileBesideTheExecutable) {
+    const std::string longFolder = "C:\\" + std::string(243, 'd') + "\\";  // 247 characters
+    const struct {
+        const char* name;
+        std::string modulePath;
+        bool truncated;
+        const char* fileName;
+        std::string expected;
+    } rows[] = {
+        {"plain", "C:\\Tools\\Velmarin.exe", false, "Velmarin.ini", "C:\\Tools\\Velmarin.ini"},
+        {"no backslash", "Velmarin.exe", false, "Preset.ini", "Preset.ini"},
+        {"a slash is no separator", "C:/Tools/Velmarin.exe", false, "Preset.ini", "Preset.ini"},
+        {"UNC", "\\\\server\\share\\v.exe", false, "Preset.ini", "\\\\server\\share\\Preset.ini"},
+        {"kanji with trail byte 5C", "C:\\\x95\x5C\\v.exe", false, "Preset.ini",
+         "C:\\\x95\x5C\\Preset.ini"},
+        {"kanji at the end of the name", "C:\\\x83\x5C.exe", false, "Preset.ini", "C:\\Preset.ini"},
+        {"truncated module path", "C:\\Tools\\Velmari", true, "Preset.ini", ""},
+        {"259 characters fit", longFolder + "v.exe", false, "Velmarin.ini", longFolder + "Velmarin.ini"},
+        {"260 do not", longFolder + "v.exe", false, "Velmarin.html", ""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(row.expected,
+                  fileBesideModule(row.modulePath, row.truncated, row.fileName, isCp932LeadByte));
+    }
+}
+
+}  // namespace
