@@ -11,6 +11,9 @@ uint32_t buildSysexSmf(const uint8_t* sysexList, uint32_t sysexLength, int32_t d
     setDivision(file, static_cast<uint16_t>(division));
     file.tracks.emplace_back();
     MidiTrack& track = file.tracks.back();
+    uint32_t messages = 0;
+    for (uint32_t i = 0; i < sysexLength; ++i) messages += sysexList[i] == 0xF7;
+    track.reserve(messages + 1);
 
     ByteBuffer length;
     ByteBuffer data;

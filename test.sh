@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# Builds every target and runs every suite: the core tests natively, natively
+# under AddressSanitizer and UndefinedBehaviorSanitizer, and as a Windows
+# program under Wine; a short fuzzing run; the benchmarks are run once for their figures.
+# Installs what is missing on a fresh Debian 12 first.
+set -euo pipefail
+cd "$(dirname "$0")"
+root=$(pwd)
+jobs=$(nproc)
+fuzz_seconds=${VELMARIN_FUZZ_SECONDS:-45}
+
+scripts/install-deps.sh
+
+step() { printf '\n=== %s ===\n' "$*"; }
+
+step "native build and core tests"
+cmake -S . -B build/native -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMARIN_BENCHMARKS=ON >/dev/null
+cmake --build build/native -j "$jobs"
+(cd build/native && ctest --output-on-failure)
+
+step "native core tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+cmake -S . -B build/sanitize -DCMAKE_BUILD_TYPE=Debug -DVELMARIN_SANITIZE=ON >/dev/null
+cmake --build build/sanitize -j "$jobs"
+(cd build/sanitize && ctest --output-on-failure)
+
+step "fuzzing the INI parser for ${fuzz_seconds} s"
+CXX=clang++ cmake -S . -B build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMARIN_TESTS=OFF \
+  -DVELMARIN_FUZZ=ON >/dev/null
+cmake --build build/fuzz -j "$jobs"
+corpus=$(mktemp -d /tmp/velmarin-corpus.XXXXXX)
+log="$corpus.log"
+if ! build/fuzz/fuzz/ini_fuzzer -max_total_time="$fuzz_seconds" -max_len=65536 \
+    -print_final_stats=1 "$corpus" fuzz/corpus/ini >"$log" 2>&1; then
+  tail -n 60 "$log"
+  echo "The fuzzer found a failure."
+  exit 1
+fi
+grep -E '^(Done|stat::number_of_executed_units|stat::new_units_added)' "$log"
+rm -rf "$corpus" "$log"
+
+step "benchmarks (figures only, not a test)"
+build/native/bench/core_bench --benchmark_min_time=0.05
+
+step "Windows build (MinGW-w64, static) and its tests under Wine"
+cmake -S . -B build/mingw -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+  -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build/mingw -j "$jobs"
+WINEPREFIX=$(mktemp -d /tmp/velmarin-wine.XXXXXX)
+export WINEPREFIX
+trap 'wineserver -k >/dev/null 2>&1 || true; rm -rf "$WINEPREFIX"' EXIT
+scripts/wine-prefix.sh "$WINEPREFIX"
+(cd build/mingw && ctest --output-on-failure)
+
+echo
+echo "All suites passed."
