@@ -49,7 +49,8 @@ WINEPREFIX=$(mktemp -d /tmp/velmarin-wine.XXXXXX)
 export WINEPREFIX
 trap 'wineserver -k >/dev/null 2>&1 || true; rm -rf "$WINEPREFIX"' EXIT
 scripts/wine-prefix.sh "$WINEPREFIX"
-(cd build/mingw && ctest --output-on-failure)
+# The end-to-end suite needs an X display; Xvfb gives it one.
+(cd build/mingw && xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure)
 
 echo
 echo "All suites passed."

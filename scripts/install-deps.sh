@@ -8,7 +8,7 @@ packages=(
   cmake make g++ googletest libbenchmark-dev
   clang libclang-rt-14-dev
   g++-mingw-w64-x86-64-posix mingw-w64-tools
-  wine wine64 xvfb xauth x11-utils locales imagemagick
+  wine wine64 xvfb xauth x11-utils locales imagemagick fonts-ipafont-gothic
 )
 
 as_root() {

@@ -1,0 +1,97 @@
+#include "output/SaveCommands.h"
+
+#include <commdlg.h>
+
+#include <string>
+
+#include "output/SafeFileWriter.h"
+#include "output/SysexSmf.h"
+#include "resource.h"
+#include "shell/AppState.h"
+#include "shell/Centering.h"
+#include "shell/MessageBoxes.h"
+#include "shell/Resources.h"
+
+namespace {
+
+enum class SaveKind { midiFile, binary, text };
+
+struct SaveCommand {
+    SaveKind kind;
+    UINT title;
+    UINT filter;
+    const char* defaultExtension;
+};
+
+// The bytes of one save; the MIDI file image is built into `image`.
+bool bytesToSave(SaveKind kind, ByteBuffer& image, const void*& bytes, std::size_t& count) {
+    switch (kind) {
+    case SaveKind::midiFile:
+        count = buildSysexSmf(sysexBuffer, sysexLength, sysexEventDivision, sysexEventDelta, image);
+        bytes = image.data();
+        return count != 0;
+    case SaveKind::binary:
+        bytes = sysexBuffer;
+        count = sysexLength;
+        return true;
+    case SaveKind::text:
+        bytes = sysexText.data();
+        count = sysexText.size();
+        return true;
+    }
+    return false;
+}
+
+void runSaveCommand(const SaveCommand& command) {
+    // Greyed commands can still arrive where accelerators ignore the menu state.
+    if (sysexText.empty()) return;
+
+    ByteBuffer filter;
+    const bool hasFilter = buildFileFilter(command.filter, filter);
+    const std::string title = loadResourceString(command.title);
+    char path[MAX_PATH] = "";
+
+    OPENFILENAMEA dialog = {};
+    dialog.lStructSize = OPENFILENAME_SIZE_VERSION_400A;  // the 76-byte layout
+    dialog.hwndOwner = mainWindow;
+    dialog.lpstrFilter = hasFilter ? reinterpret_cast<const char*>(filter.data()) : "";
+    dialog.lpstrFile = path;
+    dialog.nMaxFile = MAX_PATH;
+    dialog.lpstrTitle = title.c_str();
+    dialog.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
+    dialog.lpstrDefExt = command.defaultExtension;
+
+    // Centres the save-file dialog, its overwrite prompt and any error box.
+    CenteringScope scope(GetCurrentThreadId());
+    if (!GetSaveFileNameA(&dialog)) return;
+
+    ByteBuffer image;
+    const void* bytes = nullptr;
+    std::size_t count = 0;
+    if (!bytesToSave(command.kind, image, bytes, count)) {
+        reportSystemError(mainWindow, ERROR_NOT_ENOUGH_MEMORY);
+        return;
+    }
+    // Written beside the target and moved over it only when complete, so a
+    // failure leaves the file the user chose to replace as it was.
+    if (const SystemError error = writeFileReplacing(path, bytes, count))
+        reportSystemError(mainWindow, error);
+}
+
+}  // namespace
+
+bool buildFileFilter(UINT stringId, ByteBuffer& filter) {
+    std::string text;
+    if (!loadResourceString(text, stringId, appInstance)) return false;
+    for (char& c : text)
+        if (c == '\n') c = '\0';
+    ByteBuffer built;
+    if (!built.append(text.data(), static_cast<uint32_t>(text.size())) || !built.append('\0'))
+        return false;
+    filter = std::move(built);
+    return true;
+}
+
+void saveAsSmf() { runSaveCommand({SaveKind::midiFile, IDS_TITLE_SAVE_SMF, IDS_FILTER_SMF, "mid"}); }
+void saveAsBinary() { runSaveCommand({SaveKind::binary, IDS_TITLE_SAVE_BINARY, IDS_FILTER_BINARY, "syx"}); }
+void saveAsText() { runSaveCommand({SaveKind::text, IDS_TITLE_SAVE_TEXT, IDS_FILTER_TEXT, "txt"}); }

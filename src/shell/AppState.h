@@ -1,0 +1,42 @@
+// Program-wide state shared by the window procedures. Everything here lives
+// for the whole run and is touched by the user-interface thread only.
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "settings/IniFile.h"
+#include "sysex/SysexBuilder.h"
+
+extern HINSTANCE appInstance;
+extern HWND mainWindow;  // null until the main dialog has been created
+
+// While 0, refreshSysexView does nothing; bulk changes close it and end with
+// one refresh.
+extern int32_t updatesEnabled;
+
+extern IniFile presetFile;    // Preset.ini
+extern IniFile settingsFile;  // Velmarin.ini
+
+// The values kept in [AppSetting].
+extern int32_t midiFormat;
+extern int32_t midiPartOrChannel;
+extern int32_t sysexEventDivision;
+extern int32_t sysexEventDelta;
+extern RECT windowRect;
+
+// Main-dialog controls other modules work on.
+extern HWND sysexEdit;
+extern std::array<HWND, 3> saveButtons;  // MIDI file, raw SysEx, text
+extern HWND presetCombo;
+extern std::array<HWND, 16> partCheckBoxes;  // entry n belongs to bit n
+extern HMENU mainMenu;
+
+// The messages of the last refresh and their hex text.
+extern uint8_t sysexBuffer[kSysexBufferSize];
+extern uint32_t sysexLength;
+extern ScaleDataBytes scaleDataBytes;
+extern std::string sysexText;

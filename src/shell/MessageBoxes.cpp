@@ -1,0 +1,40 @@
+#include "shell/MessageBoxes.h"
+
+#include <shellapi.h>
+
+#include "resource.h"
+#include "shell/Centering.h"
+#include "shell/Resources.h"
+
+int centeredMessageBox(HWND owner, const char* text, const char* caption, UINT style) {
+    CenteringScope scope(GetCurrentThreadId());
+    return MessageBoxA(owner, text, caption, style);
+}
+
+bool getSystemErrorText(DWORD code, std::string& text) {
+    if (code == 0) return false;
+    char* systemText = nullptr;
+    const DWORD length = FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM, nullptr, code,
+        LANG_SYSTEM_DEFAULT, reinterpret_cast<char*>(&systemText), 0, nullptr);
+    if (length != 0 && systemText) {
+        text = systemText;
+        LocalFree(systemText);
+    } else {
+        text = loadResourceString(IDS_UNEXPECTED_ERROR);
+    }
+    return true;
+}
+
+void reportSystemError(HWND owner, DWORD code) {
+    std::string message;
+    if (!getSystemErrorText(code, message)) return;
+    const std::string caption = loadResourceString(IDS_ERROR_CAPTION);
+    centeredMessageBox(owner, message.c_str(), caption.c_str(), MB_ICONERROR);
+}
+
+void shellOpen(const char* target, HWND owner) {
+    const auto result = reinterpret_cast<INT_PTR>(
+        ShellExecuteA(owner, nullptr, target, nullptr, nullptr, SW_SHOWNORMAL));
+    if (result <= 32) reportSystemError(owner, GetLastError());
+}

@@ -1,0 +1,284 @@
+#include "ui/MainDialog.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <array>
+#include <string>
+
+#include "resource.h"
+#include "settings/AppSettings.h"
+#include "settings/Presets.h"
+#include "shell/AppState.h"
+#include "shell/MessageBoxes.h"
+#include "output/SaveCommands.h"
+#include "shell/Resources.h"
+#include "ui/AboutDialog.h"
+#include "ui/OptionsDialog.h"
+#include "ui/PresetCommands.h"
+#include "ui/SysexView.h"
+
+namespace {
+
+constexpr int kOffsetCount = 12;
+constexpr int32_t kAllParts = 0xFFFF;
+
+HFONT sysexFont = nullptr;
+HBRUSH listingBrush = nullptr;
+COLORREF listingTextColour = 0;
+COLORREF listingBackColour = 0;
+WNDPROC sysexEditProc = nullptr;
+std::array<WNDPROC, kOffsetCount> offsetEditProcs = {};
+std::string partLabelText;  // SetDlgItemText copies, but the text is kept for the whole run
+
+bool isOffsetEdit(int id) { return id >= IDC_OFFSET_FIRST && id <= IDC_OFFSET_LAST; }
+
+// Ctrl+A selects all text; every other message goes to the edit's own procedure.
+LRESULT CALLBACK editKeyProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_KEYDOWN && wParam == 'A') {
+        const bool firstPress = (lParam & (1L << 30)) == 0;
+        if (firstPress && GetKeyState(VK_CONTROL) < 0) SendMessageA(edit, EM_SETSEL, 0, -1);
+        return 0;  // typed letters still arrive as WM_CHAR
+    }
+    const int id = GetDlgCtrlID(edit);
+    const WNDPROC original =
+        edit == sysexEdit || !isOffsetEdit(id) ? sysexEditProc : offsetEditProcs[id - IDC_OFFSET_FIRST];
+    return CallWindowProcA(original, edit, message, wParam, lParam);
+}
+
+WNDPROC subclass(HWND control) {
+    return reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(editKeyProc)));
+}
+
+void fetchListingColours() {
+    listingBrush = GetSysColorBrush(COLOR_WINDOW);
+    listingTextColour = GetSysColor(COLOR_WINDOWTEXT);
+    listingBackColour = GetSysColor(COLOR_WINDOW);
+}
+
+// The listing uses the fixed-pitch face of the string table at the dialog
+// font's size, so the hex columns line up.
+void makeListingFont() {
+    const std::string face = loadResourceString(IDS_LISTING_FONT_FACE);
+    HFONT dialogFont = reinterpret_cast<HFONT>(SendMessageA(sysexEdit, WM_GETFONT, 0, 0));
+    LOGFONTA font = {};
+    if (face.empty() || !dialogFont || !GetObjectA(dialogFont, sizeof font, &font)) return;
+    lstrcpynA(font.lfFaceName, face.c_str(), LF_FACESIZE);
+    sysexFont = CreateFontIndirectA(&font);
+    if (sysexFont) SendMessageA(sysexEdit, WM_SETFONT, reinterpret_cast<WPARAM>(sysexFont), FALSE);
+}
+
+void onInitDialog(HWND dialog) {
+    sysexEdit = GetDlgItem(dialog, IDC_SYSEX_EDIT);
+    saveButtons = {GetDlgItem(dialog, IDC_SAVE_SMF), GetDlgItem(dialog, IDC_SAVE_BINARY),
+                   GetDlgItem(dialog, IDC_SAVE_TEXT)};
+    presetCombo = GetDlgItem(dialog, IDC_PRESET_COMBO);
+    makeListingFont();
+    fetchListingColours();
+    mainMenu = GetMenu(dialog);
+
+    for (int k = 0; k < kOffsetCount; ++k) {
+        SendDlgItemMessageA(dialog, IDC_OFFSET_SPIN_FIRST + k, UDM_SETRANGE, 0,
+                            MAKELPARAM(kMaxOffset, static_cast<WORD>(kMinOffset)));
+        SendDlgItemMessageA(dialog, IDC_OFFSET_FIRST + k, EM_LIMITTEXT, 4, 0);
+        offsetEditProcs[k] = subclass(GetDlgItem(dialog, IDC_OFFSET_FIRST + k));
+    }
+
+    const AppSettings settings = readAppSettings(settingsFile);
+    HWND formatCombo = GetDlgItem(dialog, IDC_FORMAT_COMBO);
+    for (const char* name : {"GS (Roland)", "XG (Yamaha)", "GM2 (General MIDI level 2)"})
+        SendMessageA(formatCombo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
+    midiFormat = settings.midiFormat;
+    SendMessageA(formatCombo, CB_SETCURSEL, static_cast<WPARAM>(midiFormat), 0);
+    // Selecting by program sends no notification; send the one a user's
+    // choice would, so the label follows.
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_FORMAT_COMBO, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(formatCombo));
+
+    midiPartOrChannel = settings.midiPartOrChannel;
+    for (int n = 0; n < 16; ++n) {
+        partCheckBoxes[n] = GetDlgItem(dialog, IDC_PART_FIRST + n);
+        if (static_cast<uint32_t>(midiPartOrChannel) & (1u << n))
+            SendMessageA(partCheckBoxes[n], BM_SETCHECK, BST_CHECKED, 0);
+    }
+    sysexEventDivision = settings.sysexEventDivision;
+    sysexEventDelta = settings.sysexEventDelta;
+
+    fillPresetList();
+    sysexEditProc = subclass(sysexEdit);
+
+    // The stored position is used as it is, even off every screen.
+    if (settings.hasPosition)
+        SetWindowPos(dialog, nullptr, settings.left, settings.top, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    GetWindowRect(dialog, &windowRect);
+}
+
+// Text that is no number, or out of range, is replaced by the value the
+// listing already uses for it, so no refresh is needed.
+void correctOffsetEdit(HWND dialog, int id) {
+    updatesEnabled = 0;
+    BOOL translated = FALSE;
+    const int value = static_cast<int>(GetDlgItemInt(dialog, id, &translated, TRUE));
+    if (!translated)
+        SetDlgItemTextA(dialog, id, "0");
+    else if (value < kMinOffset)
+        SetDlgItemTextA(dialog, id, "-64");
+    else if (value > kMaxOffset)
+        SetDlgItemTextA(dialog, id, "63");
+    updatesEnabled = 1;
+}
+
+void onFormatChange(HWND dialog) {
+    midiFormat = static_cast<int32_t>(SendDlgItemMessageA(dialog, IDC_FORMAT_COMBO, CB_GETCURSEL, 0, 0));
+    if (midiFormat == static_cast<int32_t>(TuningFormat::GM2))
+        partLabelText = loadResourceString(IDS_LABEL_CHANNEL);
+    else if (midiFormat == static_cast<int32_t>(TuningFormat::GS) ||
+             midiFormat == static_cast<int32_t>(TuningFormat::XG))
+        partLabelText = loadResourceString(IDS_LABEL_PART);
+    SetDlgItemTextA(dialog, IDC_PART_LABEL, partLabelText.c_str());
+    refreshSysexView();
+}
+
+void onPartClicked(int n) {
+    const uint32_t bit = 1u << n;
+    uint32_t mask = static_cast<uint32_t>(midiPartOrChannel);
+    if (SendMessageA(partCheckBoxes[n], BM_GETCHECK, 0, 0) == BST_CHECKED)
+        mask |= bit;
+    else
+        mask &= ~bit;
+    midiPartOrChannel = static_cast<int32_t>(mask);
+    refreshSysexView();
+}
+
+void setAllParts(bool ticked) {
+    updatesEnabled = 0;
+    midiPartOrChannel = ticked ? kAllParts : 0;
+    for (HWND box : partCheckBoxes)
+        SendMessageA(box, BM_SETCHECK, ticked ? BST_CHECKED : BST_UNCHECKED, 0);
+    updatesEnabled = 1;
+    refreshSysexView();
+}
+
+void openManual(HWND dialog) {
+    const std::string path = helpFilePath();
+    if (path.empty()) {
+        // The program's folder is too deep for the document's path.
+        reportSystemError(dialog, ERROR_FILENAME_EXCED_RANGE);
+        return;
+    }
+    shellOpen(path.c_str(), dialog);
+}
+
+void onCommand(HWND dialog, int id, int notification) {
+    if (isOffsetEdit(id)) {
+        if (notification == EN_CHANGE)
+            refreshSysexView();
+        else if (notification == EN_KILLFOCUS)
+            correctOffsetEdit(dialog, id);
+        return;
+    }
+    if (id >= IDC_PART_FIRST && id <= IDC_PART_LAST) {
+        onPartClicked(id - IDC_PART_FIRST);
+        return;
+    }
+    switch (id) {
+    case IDC_PRESET_COMBO:
+        if (notification == CBN_SELCHANGE) pickPreset(dialog);
+        break;
+    case IDC_PRESET_SAVE: savePreset(); break;
+    case IDC_PRESET_DELETE: deletePreset(); break;
+    case IDC_FORMAT_COMBO:
+        if (notification == CBN_SELCHANGE) onFormatChange(dialog);
+        break;
+    case IDC_CHECK_ALL: setAllParts(true); break;
+    case IDC_UNCHECK_ALL: setAllParts(false); break;
+    case IDC_SAVE_SMF:
+    case IDM_SAVE_SMF: saveAsSmf(); break;
+    case IDC_SAVE_BINARY:
+    case IDM_SAVE_BINARY: saveAsBinary(); break;
+    case IDC_SAVE_TEXT:
+    case IDM_SAVE_TEXT: saveAsText(); break;
+    case IDM_OPTIONS:
+        DialogBoxParamA(appInstance, MAKEINTRESOURCEA(IDD_OPTIONS), dialog, optionsDialogProc, 0);
+        break;
+    case IDM_ABOUT:
+        DialogBoxParamA(appInstance, MAKEINTRESOURCEA(IDD_ABOUT), dialog, aboutDialogProc, 0);
+        break;
+    case IDM_EXIT: SendMessageA(dialog, WM_CLOSE, 0, 0); break;
+    case IDM_MANUAL: openManual(dialog); break;
+    default: break;  // IDOK and IDCANCEL (Enter, Escape) do nothing
+    }
+}
+
+void onDestroy(HWND dialog) {
+    SetWindowLongPtrA(sysexEdit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(sysexEditProc));
+    for (int k = 0; k < kOffsetCount; ++k)
+        SetWindowLongPtrA(GetDlgItem(dialog, IDC_OFFSET_FIRST + k), GWLP_WNDPROC,
+                          reinterpret_cast<LONG_PTR>(offsetEditProcs[k]));
+    if (sysexFont) {
+        DeleteObject(sysexFont);
+        sysexFont = nullptr;
+    }
+    PostQuitMessage(0);
+}
+
+INT_PTR handleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_INITDIALOG:
+        onInitDialog(dialog);
+        return TRUE;  // focus to the first tab stop, the preset list
+    case WM_COMMAND:
+        onCommand(dialog, LOWORD(wParam), HIWORD(wParam));
+        return FALSE;
+    case WM_CTLCOLORSTATIC:
+        // The read-only listing would get the grey dialog background.
+        if (reinterpret_cast<HWND>(lParam) == sysexEdit && listingBrush) {
+            HDC context = reinterpret_cast<HDC>(wParam);
+            SetTextColor(context, listingTextColour);
+            SetBkColor(context, listingBackColour);
+            return reinterpret_cast<INT_PTR>(listingBrush);
+        }
+        return FALSE;
+    case WM_SYSCOLORCHANGE:
+        fetchListingColours();
+        return FALSE;
+    case WM_EXITSIZEMOVE:
+        GetWindowRect(dialog, &windowRect);
+        return FALSE;
+    case WM_CLOSE:
+        saveSettings();
+        DestroyWindow(dialog);
+        return FALSE;
+    case WM_DESTROY:
+        onDestroy(dialog);
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}
+
+}  // namespace
+
+INT_PTR CALLBACK mainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    // No C++ exception may unwind through user32.
+    try {
+        return handleMessage(dialog, message, wParam, lParam);
+    } catch (...) {
+        return FALSE;
+    }
+}
+
+void saveSettings() {
+    presetFile.save();
+    AppSettings settings;
+    settings.left = windowRect.left;
+    settings.top = windowRect.top;
+    settings.midiFormat = midiFormat;
+    settings.midiPartOrChannel = midiPartOrChannel;
+    settings.sysexEventDivision = sysexEventDivision;
+    settings.sysexEventDelta = sysexEventDelta;
+    writeAppSettings(settingsFile, settings);
+    settingsFile.save();
+}

@@ -1,0 +1,82 @@
+#include "ui/PresetCommands.h"
+
+#include <string>
+#include <vector>
+
+#include "resource.h"
+#include "settings/Presets.h"
+#include "shell/AppState.h"
+#include "shell/MessageBoxes.h"
+#include "shell/Resources.h"
+#include "ui/SysexView.h"
+
+namespace {
+
+// The text of the selected list item, or false when none is selected or its
+// text is empty.
+bool selectedPresetName(int& index, std::string& name) {
+    index = static_cast<int>(SendMessageA(presetCombo, CB_GETCURSEL, 0, 0));
+    if (index == CB_ERR) return false;
+    const LRESULT length = SendMessageA(presetCombo, CB_GETLBTEXTLEN, index, 0);
+    if (length < 1) return false;
+    std::vector<char> text(static_cast<std::size_t>(length) + 1, '\0');
+    SendMessageA(presetCombo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text.data()));
+    name = text.data();
+    return true;
+}
+
+int askWarning(UINT question) {
+    const std::string text = loadResourceString(question);
+    const std::string caption = loadResourceString(IDS_WARNING_CAPTION);
+    return centeredMessageBox(mainWindow, text.c_str(), caption.c_str(), MB_YESNO | MB_ICONWARNING);
+}
+
+}  // namespace
+
+void fillPresetList() {
+    for (const IniSection& section : presetFile.sections())
+        SendMessageA(presetCombo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(section.name.c_str()));
+}
+
+void pickPreset(HWND dialog) {
+    int index = 0;
+    std::string name;
+    if (!selectedPresetName(index, name) || !presetFile.hasSection(name)) return;
+
+    updatesEnabled = 0;
+    const PresetOffsets offsets = readPresetOffsets(presetFile, name);
+    for (int i = 0; i < 12; ++i) SetDlgItemInt(dialog, IDC_OFFSET_FIRST + i, static_cast<UINT>(offsets[i]), TRUE);
+    updatesEnabled = 1;
+    refreshSysexView();
+}
+
+void savePreset() {
+    const int length = GetWindowTextLengthA(presetCombo);
+    if (length < 1) return;
+    std::vector<char> text(static_cast<std::size_t>(length) + 1, '\0');
+    GetWindowTextA(presetCombo, text.data(), length + 1);
+    const std::string name = text.data();
+
+    const bool existed = presetFile.hasSection(name);
+    if (existed && askWarning(IDS_CONFIRM_OVERWRITE_PRESET) == IDNO) return;
+
+    // The offsets the listing was last built from, clamped like the listing.
+    PresetOffsets offsets;
+    for (int i = 0; i < 12; ++i) offsets[i] = int32_t{scaleDataBytes[i]} - 64;
+    writePresetOffsets(presetFile, name, offsets);
+    if (!existed)
+        SendMessageA(presetCombo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+}
+
+void deletePreset() {
+    int index = 0;
+    std::string name;
+    if (!selectedPresetName(index, name)) return;
+    if (askWarning(IDS_CONFIRM_DELETE_PRESET) != IDYES) return;
+    // The list may have changed while the question was open: read it again.
+    if (!selectedPresetName(index, name)) return;
+    if (presetFile.deleteSection(name)) {
+        SendMessageA(presetCombo, CB_DELETESTRING, index, 0);
+        SetWindowTextA(presetCombo, "");
+    }
+}

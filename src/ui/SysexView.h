@@ -1,0 +1,15 @@
+// Keeps the main window's listing and save commands in step with its inputs.
+#pragma once
+
+#include <windows.h>
+
+#include "sysex/SysexBuilder.h"
+
+// The twelve offset edits of `dialog` as signed integers; an edit whose text
+// is not a number gives an empty entry.
+ScaleOffsets readScaleOffsets(HWND dialog);
+
+// Rebuilds the messages from the current inputs, shows their hex text and
+// enables the three save buttons and menu items exactly when there is text.
+// Does nothing while updatesEnabled is 0.
+void refreshSysexView();
