@@ -7,8 +7,8 @@ set -euo pipefail
 packages=(
   cmake make g++ googletest libbenchmark-dev
   clang libclang-rt-14-dev
-  g++-mingw-w64-x86-64-posix mingw-w64-tools
-  wine wine64 xvfb xauth x11-utils locales imagemagick fonts-ipafont-gothic
+  g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools
+  wine wine64 xvfb xauth x11-utils locales imagemagick zip fonts-ipafont-gothic
 )
 
 as_root() {

@@ -6,10 +6,13 @@ set -euo pipefail
 exe="$1"
 objdump=${OBJDUMP:-x86_64-w64-mingw32-objdump}
 headers=$("$objdump" -p "$exe")
+expected_flags="DYNAMIC_BASE NX_COMPAT"
+# High-entropy addresses exist for 64-bit images (PE32+, magic 020b) only.
+grep -q '^Magic[[:space:]]*020b' <<<"$headers" && expected_flags="$expected_flags HIGH_ENTROPY_VA"
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
-for flag in DYNAMIC_BASE HIGH_ENTROPY_VA NX_COMPAT; do
+for flag in $expected_flags; do
   grep -q "^[[:space:]]*$flag\$" <<<"$headers" || fail "DllCharacteristics lacks $flag"
 done
 "$objdump" -h "$exe" | grep -q '\.reloc' || fail "no .reloc section: the image cannot be relocated"

@@ -1,0 +1,193 @@
+// Figures for the running program (not a test): keystroke to listing, start-up
+// to first listing, a large preset file at start and close, size and peak
+// working set. Usage: ui_bench <Velmarin.exe> <trivial_dialog.exe>
+#include <windows.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+double now() {
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER counter;
+    QueryPerformanceCounter(&counter);
+    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+std::string windowsPath(std::string path) {
+    if (!path.empty() && path[0] == '/') path = "Z:" + path;
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
+}
+
+struct Process {
+    PROCESS_INFORMATION info = {};
+    HWND window = nullptr;
+};
+
+struct FindData {
+    DWORD processId;
+    const char* className;
+    HWND found;
+};
+
+BOOL CALLBACK findWindow(HWND window, LPARAM parameter) {
+    auto* data = reinterpret_cast<FindData*>(parameter);
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    char className[64] = "";
+    GetClassNameA(window, className, sizeof className);
+    if (processId == data->processId && IsWindowVisible(window) &&
+        (!data->className || std::string(className) == data->className)) {
+        data->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Starts `exe` in `folder` and waits until its window is visible and, when
+// `ready` is given, until `ready` says so. Returns the seconds that took.
+template <typename Ready>
+double start(const std::string& exe, const std::string& folder, const char* className,
+             Process& process, Ready ready) {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    std::string commandLine = "\"" + exe + "\"";
+    const double begin = now();
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                           folder.c_str(), &startup, &process.info))
+            break;
+        if (attempt == 1) {
+            std::fprintf(stderr, "cannot start %s: %lu\n", exe.c_str(), GetLastError());
+            ExitProcess(1);
+        }
+    }
+    WaitForInputIdle(process.info.hProcess, 10000);
+    for (;;) {
+        FindData data = {process.info.dwProcessId, className, nullptr};
+        EnumWindows(findWindow, reinterpret_cast<LPARAM>(&data));
+        if (data.found && ready(data.found)) {
+            process.window = data.found;
+            return now() - begin;
+        }
+        if (now() - begin > 30) {
+            std::fprintf(stderr, "no window from %s\n", exe.c_str());
+            ExitProcess(1);
+        }
+        Sleep(1);
+    }
+}
+
+double closeAndWait(Process& process) {
+    const double begin = now();
+    PostMessageA(process.window, WM_CLOSE, 0, 0);
+    WaitForSingleObject(process.info.hProcess, 30000);
+    const double seconds = now() - begin;
+    CloseHandle(process.info.hThread);
+    CloseHandle(process.info.hProcess);
+    return seconds;
+}
+
+bool hasListing(HWND window) {
+    return SendMessageW(GetDlgItem(window, 1068), WM_GETTEXTLENGTH, 0, 0) > 0;
+}
+
+std::string makeFolder(const std::string& exe, const std::string& settings,
+                       const std::string& presets) {
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    const std::string folder = std::string(temp) + "velmarin-bench-" + std::to_string(GetTickCount64());
+    CreateDirectoryA(folder.c_str(), nullptr);
+    CopyFileA(exe.c_str(), (folder + "\\Velmarin.exe").c_str(), FALSE);
+    std::ofstream(folder + "\\Velmarin.ini", std::ios::binary) << settings;
+    std::ofstream(folder + "\\Preset.ini", std::ios::binary) << presets;
+    return folder;
+}
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: ui_bench Velmarin.exe trivial_dialog.exe\n");
+        return 2;
+    }
+    const std::string velmarin = windowsPath(argv[1]);
+    const std::string trivial = windowsPath(argv[2]);
+    const std::string xgAllParts = "[AppSetting]\r\nMidiFormat=1\r\nMidiPartOrChannel=65535\r\n";
+
+    // Keystroke to listing: a synchronous text change runs the whole refresh
+    // (XG, sixteen parts: 192 messages) before SendMessage returns.
+    {
+        const std::string folder = makeFolder(velmarin, xgAllParts, "");
+        Process process;
+        start(folder + "\\Velmarin.exe", folder, "VelmarinWnd", process, hasListing);
+        HWND edit = GetDlgItem(process.window, 1001);
+        const int rounds = 300;
+        double begin = now();
+        for (int i = 0; i < rounds; ++i)
+            SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(i % 2 ? L"-10" : L"5"));
+        const double keystroke = (now() - begin) / rounds;
+        begin = now();
+        for (int i = 0; i < rounds; ++i) SendMessageW(edit, WM_GETTEXTLENGTH, 0, 0);
+        const double roundTrip = (now() - begin) / rounds;
+        PROCESS_MEMORY_COUNTERS memory = {};
+        memory.cb = sizeof memory;
+        GetProcessMemoryInfo(process.info.hProcess, &memory, sizeof memory);
+        closeAndWait(process);
+        std::printf("keystroke to listing (XG, 16 parts): %.3f ms per change; "
+                    "WM_GETTEXTLENGTH round trip %.3f ms; refresh cost %.3f ms\n",
+                    keystroke * 1e3, roundTrip * 1e3, (keystroke - roundTrip) * 1e3);
+        std::printf("peak working set: %.1f MB\n", memory.PeakWorkingSetSize / 1048576.0);
+    }
+
+    // Start-up to first listing against a trivial dialog program.
+    {
+        std::vector<double> program, baseline;
+        for (int run = 0; run < 5; ++run) {
+            const std::string folder = makeFolder(velmarin, "[AppSetting]\r\nMidiPartOrChannel=1\r\n", "");
+            Process process;
+            program.push_back(start(folder + "\\Velmarin.exe", folder, "VelmarinWnd", process, hasListing));
+            closeAndWait(process);
+            Process other;
+            baseline.push_back(start(trivial, folder, nullptr, other, [](HWND) { return true; }));
+            closeAndWait(other);
+        }
+        std::printf("start-up to first listing: %.0f ms; trivial dialog: %.0f ms; ratio %.2f\n",
+                    median(program) * 1e3, median(baseline) * 1e3, median(program) / median(baseline));
+    }
+
+    // A preset file of 5,000 presets, read at start and written at close.
+    {
+        std::string presets;
+        for (int i = 0; i < 5000; ++i)
+            presets += "[Preset " + std::to_string(i) + "]\r\n0=5\r\n1=-10\r\n4=14\r\n11=-3\r\n";
+        const std::string folder = makeFolder(velmarin, "[AppSetting]\r\nMidiPartOrChannel=1\r\n", presets);
+        Process process;
+        const double startSeconds =
+            start(folder + "\\Velmarin.exe", folder, "VelmarinWnd", process, hasListing);
+        const double closeSeconds = closeAndWait(process);
+        std::printf("5,000 presets: start-up %.0f ms, close %.0f ms\n", startSeconds * 1e3,
+                    closeSeconds * 1e3);
+    }
+
+    WIN32_FILE_ATTRIBUTE_DATA attributes = {};
+    GetFileAttributesExA(velmarin.c_str(), GetFileExInfoStandard, &attributes);
+    std::printf("Velmarin.exe: %lu bytes (%.0f KB)\n", attributes.nFileSizeLow,
+                attributes.nFileSizeLow / 1024.0);
+    return 0;
+}

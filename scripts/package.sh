@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Builds the release packages dist/Velmarin-<version>-win64.zip and -win32.zip,
+# each holding Velmarin.exe, Velmarin.html and a read-me. The version comes from
+# CMakeLists.txt; fixed file times and no extra attributes make the archives
+# reproducible. Installs what is missing on a fresh Debian 12 first.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+version=$(sed -n 's/^project(Velmarin VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+mkdir -p dist
+for arch in x86_64 i686; do
+  case $arch in x86_64) suffix=win64 ;; i686) suffix=win32 ;; esac
+  build=build/release-$arch
+  cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="cmake/mingw-w64-$arch.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DVELMARIN_TESTS=OFF >/dev/null
+  cmake --build "$build" -j "$(nproc)" --target Velmarin >/dev/null
+  name=Velmarin-$version-$suffix
+  stage=$build/package/$name
+  rm -rf "$build/package" "dist/$name.zip"
+  mkdir -p "$stage"
+  cp "$build/Velmarin.exe" help/Velmarin.html res/README.txt "$stage/"
+  touch -d '2026-01-01 00:00:00 UTC' "$stage" "$stage"/*
+  (cd "$build/package" && TZ=UTC zip -X -D -q "$OLDPWD/dist/$name.zip" \
+    "$name/Velmarin.exe" "$name/Velmarin.html" "$name/README.txt")
+done
+ls -l dist/*.zip
