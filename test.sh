@@ -18,6 +18,9 @@ cmake -S . -B build/native -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMARIN_BENCHMAR
 cmake --build build/native -j "$jobs"
 (cd build/native && ctest --output-on-failure)
 
+step "the manual in headless Chromium"
+tests/help/check-help.sh
+
 step "native core tests under AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake -S . -B build/sanitize -DCMAKE_BUILD_TYPE=Debug -DVELMARIN_SANITIZE=ON >/dev/null
 cmake --build build/sanitize -j "$jobs"
