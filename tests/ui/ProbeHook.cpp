@@ -1,0 +1,92 @@
+// ui_probe.dll: loaded into Velmarin.exe by the thread hooks that the tests
+// set on its user-interface thread (see ProbeProtocol.h).
+#include "ProbeProtocol.h"
+#include "resource.h"
+
+namespace {
+
+LONG listingUpdates = 0;
+RECT openedRect = {};
+
+UINT probeMessage() {
+    static const UINT message = RegisterWindowMessageW(probe::kProbeMessage);
+    return message;
+}
+
+uint32_t answerFor(HWND window, unsigned operation, unsigned argument) {
+    switch (operation) {
+    case probe::MenuState:
+        return GetMenuState(GetMenu(window), argument, MF_BYCOMMAND);
+    case probe::KeyDown:
+    case probe::KeyUp: {
+        BYTE keys[256];
+        GetKeyboardState(keys);
+        keys[argument & 0xFF] = operation == probe::KeyDown ? 0x80 : 0;
+        SetKeyboardState(keys);
+        return static_cast<uint16_t>(GetKeyState(static_cast<int>(argument)));
+    }
+    case probe::ListingUpdates:
+        return static_cast<uint32_t>(InterlockedExchange(&listingUpdates, 0));
+    case probe::OpenedRect: {
+        const LONG sides[] = {openedRect.left, openedRect.top, openedRect.right, openedRect.bottom};
+        return static_cast<uint32_t>(sides[argument & 3]);
+    }
+    default:
+        return 0;
+    }
+}
+
+void answer(HWND window, WPARAM wParam, LPARAM lParam) {
+    const uint32_t result = answerFor(window, static_cast<unsigned>(wParam >> 16),
+                                      static_cast<unsigned>(wParam & 0xFFFF));
+    const uintptr_t value = probe::answerValue(static_cast<uint32_t>(lParam), result);
+    SetPropW(window, probe::kProbeAnswer, reinterpret_cast<HANDLE>(value));
+}
+
+}  // namespace
+
+extern "C" {
+
+// WH_CALLWNDPROC: sees every sent message, including the listing's WM_SETTEXT
+// that the program sends to itself, before the window procedure runs. Hooks
+// run newest first, so a dialog's WM_INITDIALOG arrives here after the
+// program's own centring hook, set later, has placed the dialog.
+__declspec(dllexport) LRESULT CALLBACK velmarinProbeCallWndProc(int code, WPARAM wParam,
+                                                                LPARAM lParam) {
+    if (code == HC_ACTION) {
+        const auto* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
+        if (call->message == WM_SETTEXT && GetDlgCtrlID(call->hwnd) == IDC_SYSEX_EDIT)
+            InterlockedIncrement(&listingUpdates);
+        else if (call->message == WM_INITDIALOG)
+            GetWindowRect(call->hwnd, &openedRect);
+        else if (call->message == probeMessage())
+            answer(call->hwnd, call->wParam, call->lParam);
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// WH_GETMESSAGE: answers posted questions in queue order.
+__declspec(dllexport) LRESULT CALLBACK velmarinProbeGetMessage(int code, WPARAM wParam,
+                                                               LPARAM lParam) {
+    if (code == HC_ACTION && wParam == PM_REMOVE) {
+        auto* message = reinterpret_cast<MSG*>(lParam);
+        if (message->message == probeMessage()) {
+            answer(message->hwnd, message->wParam, message->lParam);
+            message->message = WM_NULL;
+        }
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+}  // extern "C"
+
+// Wine may load a hook library for one call and free it afterwards; pinning it
+// keeps the listing counter alive between calls.
+BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
+    if (reason == DLL_PROCESS_ATTACH) {
+        HMODULE self;
+        GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
+                           reinterpret_cast<LPCWSTR>(&velmarinProbeCallWndProc), &self);
+    }
+    return TRUE;
+}

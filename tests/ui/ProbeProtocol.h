@@ -1,0 +1,40 @@
+// The contract between the test program and ui_probe.dll, the hook library it
+// places on Velmarin's user-interface thread. Some state can only be read or
+// set from inside that thread: Wine cannot read another process's menu, and
+// the keyboard state that GetKeyState reports belongs to the thread.
+//
+// A question is the registered message kProbeMessage sent (or posted) to the
+// main window with wParam = (operation << 16) | argument and lParam = a
+// sequence number. The hooks answer by setting the window property
+// kProbeAnswer to (sequence << 32) | (32-bit answer), which any process can
+// read with GetPropW.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+namespace probe {
+
+constexpr wchar_t kProbeMessage[] = L"VelmarinUiTestProbe";
+constexpr wchar_t kProbeAnswer[] = L"VelmarinUiTestProbeAnswer";
+
+enum Operation : unsigned {
+    Ping = 0,            // answer 0; posted, it tells that earlier posted messages were handled
+    MenuState = 1,       // argument: command id; answer: GetMenuState of the main menu
+    KeyDown = 2,         // argument: virtual key; set it down in the thread's keyboard state
+    KeyUp = 3,           // argument: virtual key; set it up again
+    ListingUpdates = 4,  // answer: texts given to the listing (1068) since the last question
+    OpenedRect = 5,      // argument 0..3: left, top, right, bottom of the window that last got
+                         // WM_INITDIALOG, as it stood then (after hooks set before this one)
+};
+
+inline WPARAM question(Operation operation, unsigned argument) {
+    return (static_cast<WPARAM>(operation) << 16) | (argument & 0xFFFF);
+}
+
+inline uintptr_t answerValue(uint32_t sequence, uint32_t answer) {
+    return (static_cast<uintptr_t>(sequence) << 32) | answer;
+}
+
+}  // namespace probe

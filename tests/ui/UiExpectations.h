@@ -1,0 +1,101 @@
+// Expected texts, files and window geometry shared by the end-to-end tests.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+
+#include <vector>
+
+#include "VelmarinApp.h"
+#include "resource.h"
+
+inline int offsetEdit(int pitchClass) { return IDC_OFFSET_FIRST + pitchClass; }  // 0 = C .. 11 = B
+inline int partBox(int part) { return IDC_PART_FIRST + part - 1; }               // part 1..16
+
+// Each save button with the menu item (and accelerator) that does the same.
+struct SaveCommand {
+    int button;
+    int menuItem;
+};
+constexpr SaveCommand kSaveCommands[] = {
+    {IDC_SAVE_SMF, IDM_SAVE_SMF}, {IDC_SAVE_BINARY, IDM_SAVE_BINARY}, {IDC_SAVE_TEXT, IDM_SAVE_TEXT}};
+
+// The part (or channel) boxes that are ticked, 1 to 16.
+inline std::vector<int> tickedParts(const VelmarinApp& app) {
+    std::vector<int> parts;
+    for (int part = 1; part <= 16; ++part)
+        if (app.checked(partBox(part))) parts.push_back(part);
+    return parts;
+}
+
+constexpr char kPartLabel[] = "パート(&C):";
+constexpr char kChannelLabel[] = "チャンネル(&C):";
+constexpr char kWarningCaption[] = "警告";
+
+// Listing lines joined by CR LF, without a line end after the last.
+inline std::string listing(std::initializer_list<std::string> lines) {
+    std::string text;
+    for (const std::string& line : lines) text += (text.empty() ? "" : "\r\n") + line;
+    return text;
+}
+
+// The GS message of part 1 from its data byte of C (the other eleven are 40)
+// and its checksum, both as hex text.
+inline std::string gsPart1(const std::string& dataOfC, const std::string& checksum) {
+    std::string line = "F0 41 10 42 12 40 11 40 " + dataOfC;
+    for (int k = 1; k < 12; ++k) line += " 40";
+    return line + " " + checksum + " F7";
+}
+
+// Velmarin.ini as the program writes it when it had none.
+inline std::string freshSettings(const RECT& window, int format, int32_t parts) {
+    return "[AppSetting]\r\nLeft=" + std::to_string(window.left) + "\r\nTop=" + std::to_string(window.top) +
+           "\r\nMidiFormat=" + std::to_string(format) + "\r\nMidiPartOrChannel=" + std::to_string(parts) +
+           "\r\nSysexEventDivision=120\r\nSysexEventDelta=0\r\n";
+}
+
+// Replaces {Left} and {Top} by the window's position.
+inline std::string withPosition(std::string text, const RECT& window) {
+    for (const auto& [key, value] : {std::pair<std::string, LONG>{"{Left}", window.left}, {"{Top}", window.top}})
+        for (size_t at = text.find(key); at != std::string::npos; at = text.find(key))
+            text.replace(at, key.size(), std::to_string(value));
+    return text;
+}
+
+inline RECT workArea() {
+    RECT area{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    return area;
+}
+
+// A window centred by the system (DS_CENTER), which may round either way.
+inline ::testing::AssertionResult centredIn(const RECT& window, const RECT& area) {
+    const LONG dx = (window.left + window.right) - (area.left + area.right);
+    const LONG dy = (window.top + window.bottom) - (area.top + area.bottom);
+    if (dx >= -2 && dx <= 2 && dy >= -2 && dy <= 2) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "window (" << window.left << ", " << window.top << ", "
+                                         << window.right << ", " << window.bottom << ") is not centred in ("
+                                         << area.left << ", " << area.top << ", " << area.right << ", "
+                                         << area.bottom << ")";
+}
+
+// A window that the program centred over its owner: integer halves of the
+// owner's edges and of the window's own size.
+inline ::testing::AssertionResult centredOver(const RECT& window, const RECT& owner) {
+    const LONG x = (owner.left + owner.right) / 2 - (window.right - window.left) / 2;
+    const LONG y = (owner.top + owner.bottom) / 2 - (window.bottom - window.top) / 2;
+    if (window.left == x && window.top == y) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "window at (" << window.left << ", " << window.top << "), size "
+                                         << window.right - window.left << " x " << window.bottom - window.top
+                                         << "; centred over (" << owner.left << ", " << owner.top << ", "
+                                         << owner.right << ", " << owner.bottom << ") it would be at (" << x
+                                         << ", " << y << ")";
+}
+
+inline bool runningOnWine() {
+    return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+}
