@@ -69,6 +69,7 @@ step "figures of the running program under Wine (not a test)"
 xvfb-run -a -s "-screen 0 1280x1024x24" scripts/wine-run.sh build/mingw/bench/ui_bench.exe \
   "$root/build/mingw/Velmarin.exe" "$root/build/mingw/bench/trivial_dialog.exe" ||
   echo "(the figures could not be taken)"
+wineserver -k >/dev/null 2>&1 || true  # its processes belonged to that display
 
 step "end-to-end and Windows tests under Wine"
 # The end-to-end suite needs an X display; Xvfb gives it one.
