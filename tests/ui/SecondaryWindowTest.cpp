@@ -36,6 +36,8 @@ TEST(SecondaryWindows, openCentredOverTheMainWindow) {
          },
          IDNO, true},
         {"SMFで保存", [](VelmarinApp& app) { app.postClick(IDC_SAVE_SMF); }, IDCANCEL, true},
+        {"バイナリで保存", [](VelmarinApp& app) { app.postClick(IDC_SAVE_BINARY); }, IDCANCEL, true},
+        {"テキストで保存", [](VelmarinApp& app) { app.postClick(IDC_SAVE_TEXT); }, IDCANCEL, true},
         {"オプション", [](VelmarinApp& app) { app.postCommand(IDM_OPTIONS); }, IDCANCEL, false},
         {"バージョン情報", [](VelmarinApp& app) { app.postCommand(IDM_ABOUT); }, IDCANCEL, false},
     };

@@ -52,10 +52,12 @@ inline std::string gsPart1(const std::string& dataOfC, const std::string& checks
 }
 
 // Velmarin.ini as the program writes it when it had none.
-inline std::string freshSettings(const RECT& window, int format, int32_t parts) {
+inline std::string freshSettings(const RECT& window, int format, int32_t parts, int division = 120,
+                                 int delta = 0) {
     return "[AppSetting]\r\nLeft=" + std::to_string(window.left) + "\r\nTop=" + std::to_string(window.top) +
            "\r\nMidiFormat=" + std::to_string(format) + "\r\nMidiPartOrChannel=" + std::to_string(parts) +
-           "\r\nSysexEventDivision=120\r\nSysexEventDelta=0\r\n";
+           "\r\nSysexEventDivision=" + std::to_string(division) + "\r\nSysexEventDelta=" +
+           std::to_string(delta) + "\r\n";
 }
 
 // Replaces {Left} and {Top} by the window's position.

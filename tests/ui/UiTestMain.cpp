@@ -6,21 +6,6 @@
 
 #include "VelmarinApp.h"
 
-namespace {
-
-// Wine maps the Unix root to drive Z:.
-std::wstring windowsPath(const std::string& path) {
-    std::wstring converted = widen(path);
-    if (!converted.empty() && converted[0] == L'/') {
-        converted.insert(0, L"Z:");
-        for (wchar_t& c : converted)
-            if (c == L'/') c = L'\\';
-    }
-    return converted;
-}
-
-}  // namespace
-
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
     if (argc != 2) {
@@ -43,5 +28,6 @@ int main(int argc, char** argv) {
         return 2;
     }
     VelmarinApp::setExecutable(executable);
+    peerFolder();  // cleared before any test saves into it
     return RUN_ALL_TESTS();
 }

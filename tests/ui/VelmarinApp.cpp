@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 constexpr DWORD kPollMs = 15;
@@ -53,29 +55,6 @@ std::wstring tempFolder() {
     wchar_t path[MAX_PATH] = {};
     GetTempPathW(MAX_PATH, path);
     return path;
-}
-
-bool writeBytes(const std::wstring& path, const std::string& bytes) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    const bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-                    written == bytes.size();
-    CloseHandle(file);
-    return ok;
-}
-
-std::optional<std::string> readBytes(const std::wstring& path) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return std::nullopt;
-    std::string bytes;
-    char chunk[4096];
-    DWORD count = 0;
-    while (ReadFile(file, chunk, sizeof chunk, &count, nullptr) && count > 0) bytes.append(chunk, count);
-    CloseHandle(file);
-    return bytes;
 }
 
 std::wstring makeFolder() {
@@ -162,6 +141,75 @@ std::string iniLines(std::initializer_list<std::string> lines) {
     return bytes;
 }
 
+std::wstring windowsPath(const std::string& path) {
+    std::wstring converted = widen(path);
+    if (!converted.empty() && converted[0] == L'/') {
+        converted.insert(0, L"Z:");
+        for (wchar_t& c : converted)
+            if (c == L'/') c = L'\\';
+    }
+    return converted;
+}
+
+bool waitFor(const std::function<bool()>& condition, DWORD timeoutMs) { return waitUntil(condition, timeoutMs); }
+
+bool writeFile(const std::wstring& path, const std::string& bytes) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    const bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                    written == bytes.size();
+    CloseHandle(file);
+    return ok;
+}
+
+std::optional<std::string> readFile(const std::wstring& path) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+    std::string bytes;
+    char chunk[4096];
+    DWORD count = 0;
+    while (ReadFile(file, chunk, sizeof chunk, &count, nullptr) && count > 0) bytes.append(chunk, count);
+    CloseHandle(file);
+    return bytes;
+}
+
+std::vector<std::string> filesIn(const std::wstring& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAW entry;
+    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(utf8(entry.cFileName));
+    } while (FindNextFileW(search, &entry));
+    FindClose(search);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+const std::wstring& peerFolder() {
+    static const std::wstring folder = [] {
+        wchar_t value[MAX_PATH] = {};
+        if (!GetEnvironmentVariableW(L"VELMARIN_PEER_OUT", value, MAX_PATH) || !value[0]) return std::wstring();
+        const std::wstring path = windowsPath(utf8(value));
+        CreateDirectoryW(path.c_str(), nullptr);
+        for (const std::string& name : filesIn(path)) {
+            const std::string extension = name.size() > 4 ? name.substr(name.size() - 4) : "";
+            if (extension == ".mid" || extension == ".syx") DeleteFileW((path + L"\\" + widen(name)).c_str());
+        }
+        return path;
+    }();
+    return folder;
+}
+
+void shareWithPeer(const std::wstring& saved, const std::string& name) {
+    if (peerFolder().empty()) return;
+    if (!CopyFileW(saved.c_str(), (peerFolder() + L"\\" + widen(name)).c_str(), FALSE))
+        ADD_FAILURE() << "cannot copy " << utf8(saved) << " to " << utf8(peerFolder());
+}
+
 void VelmarinApp::setExecutable(const std::wstring& path) { executablePath() = path; }
 const std::wstring& VelmarinApp::executable() { return executablePath(); }
 
@@ -170,9 +218,9 @@ VelmarinApp::VelmarinApp(const StartFiles& files) : folder_(makeFolder()) {
     programFolder_ = folder_ + L"\\" + widen(files.folderName);
     if (!CreateDirectoryW(programFolder_.c_str(), nullptr))
         ADD_FAILURE() << "cannot create the folder " << files.folderName;
-    if (files.settings && !writeBytes(programFolder_ + L"\\Velmarin.ini", *files.settings))
+    if (files.settings && !writeFile(programFolder_ + L"\\Velmarin.ini", *files.settings))
         ADD_FAILURE() << "cannot write Velmarin.ini";
-    if (files.presets && !writeBytes(programFolder_ + L"\\Preset.ini", *files.presets))
+    if (files.presets && !writeFile(programFolder_ + L"\\Preset.ini", *files.presets))
         ADD_FAILURE() << "cannot write Preset.ini";
     startProcess(files.programName);
     if (!process_.hProcess) return;
@@ -215,6 +263,7 @@ VelmarinApp::~VelmarinApp() {
 
 void VelmarinApp::startProcess(const std::string& programName) {
     const std::wstring program = programFolder_ + L"\\" + widen(programName);
+    programPath_ = program;
     if (!CopyFileW(executable().c_str(), program.c_str(), FALSE)) {
         ADD_FAILURE() << "cannot copy " << utf8(executable()) << " (error " << GetLastError() << ")";
         return;
@@ -294,9 +343,11 @@ std::string VelmarinApp::text(HWND control) const {
 
 std::string VelmarinApp::text(int id) const { return text(item(id)); }
 
-void VelmarinApp::type(int id, const std::string& utf8Text) {
+void VelmarinApp::type(int id, const std::string& utf8Text) { type(item(id), utf8Text); }
+
+void VelmarinApp::type(HWND control, const std::string& utf8Text) {
     const std::wstring text = widen(utf8Text);
-    send(item(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    send(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 void VelmarinApp::focus(int id) {
@@ -369,17 +420,17 @@ RECT VelmarinApp::openedRect() {
     return RECT{sides[0], sides[1], sides[2], sides[3]};
 }
 
-std::vector<HWND> VelmarinApp::ownedWindows() const {
-    WindowSearch search{process_.dwProcessId, window_, {}};
+std::vector<HWND> VelmarinApp::ownedWindows(HWND owner) const {
+    WindowSearch search{process_.dwProcessId, owner ? owner : window_, {}};
     EnumWindows(collectWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
-HWND VelmarinApp::waitForWindow(const std::string& caption) {
+HWND VelmarinApp::waitForWindow(const std::string& caption, HWND owner) {
     HWND box = nullptr;
     const std::wstring wanted = widen(caption);
     const bool found = waitUntil([&] {
-        for (HWND window : ownedWindows()) {
+        for (HWND window : ownedWindows(owner)) {
             wchar_t title[256] = {};
             GetWindowTextW(window, title, 256);
             if (className(window) == L"#32770" && wanted == title) box = window;
@@ -388,7 +439,7 @@ HWND VelmarinApp::waitForWindow(const std::string& caption) {
     });
     if (!found) {
         std::string seen;
-        for (HWND window : ownedWindows()) {
+        for (HWND window : ownedWindows(owner)) {
             wchar_t title[256] = {};
             GetWindowTextW(window, title, 256);
             seen += " \"" + utf8(title) + "\"";
@@ -431,5 +482,5 @@ DWORD VelmarinApp::close(UINT message, WPARAM wParam) {
 }
 
 std::optional<std::string> VelmarinApp::file(const char* name) const {
-    return readBytes(programFolder_ + L"\\" + widen(name));
+    return readFile(programFolder_ + L"\\" + widen(name));
 }

@@ -11,6 +11,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <optional>
 #include <string>
@@ -24,6 +25,24 @@ std::string utf8(const std::wstring& text);
 std::string cp932(const std::string& utf8Text);
 // INI bytes: every line followed by CR LF.
 std::string iniLines(std::initializer_list<std::string> lines);
+// A path as the build gives it, a Unix path under Wine, as a Windows path
+// (Wine maps the Unix root to drive Z:).
+std::wstring windowsPath(const std::string& path);
+
+// Polls the condition until it holds or the timeout ends; true if it held.
+bool waitFor(const std::function<bool()>& condition, DWORD timeoutMs = 5000);
+// Whole files, and the names of the plain files (no folders) in a folder.
+std::optional<std::string> readFile(const std::wstring& path);
+bool writeFile(const std::wstring& path, const std::string& bytes);
+std::vector<std::string> filesIn(const std::wstring& folder);  // UTF-8 names, sorted
+
+// The folder that VELMARIN_PEER_OUT names (a Unix path under Wine): the tests
+// leave copies of the files the program saved there, for the independent
+// reader in tests/peer. Empty when the variable is not set. The first call
+// makes the folder and removes the .mid and .syx files of an earlier run.
+const std::wstring& peerFolder();
+// Copies a saved file into that folder under `name`; nothing without one.
+void shareWithPeer(const std::wstring& saved, const std::string& name);
 
 // What lies in the program's folder at start: the INI files (none = no file)
 // beside the executable.
@@ -50,11 +69,17 @@ public:
     HWND window() const { return window_; }
     HWND item(int id) const { return GetDlgItem(window_, id); }
     RECT windowRect() const;
+    DWORD processId() const { return process_.dwProcessId; }
+    // The folder made for this test (it holds the program's folder and
+    // anything else the test puts there), and the copy of the program.
+    const std::wstring& folder() const { return folder_; }
+    const std::wstring& programPath() const { return programPath_; }
 
     // Controls.
     std::string text(int id) const;
     std::string text(HWND control) const;
     void type(int id, const std::string& utf8Text);  // WM_SETTEXT; an edit reports EN_CHANGE
+    void type(HWND control, const std::string& utf8Text);
     void focus(int id);                               // real focus move inside the dialog
     int focusedId() const;                            // dialog child holding the focus, or 0
     void click(int id);                               // BM_CLICK, waits until handled
@@ -80,9 +105,9 @@ public:
     void setKey(int virtualKey, bool down);
     RECT openedRect();  // the last dialog or box as it stood when it received WM_INITDIALOG
 
-    // Message boxes and dialogs owned by the main window.
-    HWND waitForWindow(const std::string& caption);  // fails the test on timeout
-    std::vector<HWND> ownedWindows() const;
+    // Message boxes and dialogs owned by the main window, or by `owner`.
+    HWND waitForWindow(const std::string& caption, HWND owner = nullptr);  // fails the test on timeout
+    std::vector<HWND> ownedWindows(HWND owner = nullptr) const;
     std::string boxText(HWND box) const;
     bool boxHasButton(HWND box, int id) const;
     void answer(HWND window, int buttonId);  // clicks the button and waits for the window to go
@@ -101,6 +126,7 @@ private:
 
     std::wstring folder_;         // made for this test, removed with everything in it
     std::wstring programFolder_;  // holds Velmarin.exe and its INI files
+    std::wstring programPath_;
     PROCESS_INFORMATION process_{};
     HWND window_ = nullptr;
     DWORD threadId_ = 0;
