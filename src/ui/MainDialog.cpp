@@ -29,7 +29,7 @@ COLORREF listingTextColour = 0;
 COLORREF listingBackColour = 0;
 WNDPROC sysexEditProc = nullptr;
 std::array<WNDPROC, kOffsetCount> offsetEditProcs = {};
-std::string partLabelText;  // SetDlgItemText copies, but the text is kept for the whole run
+std::string partLabelText;  // the current text of label 1048
 
 bool isOffsetEdit(int id) { return id >= IDC_OFFSET_FIRST && id <= IDC_OFFSET_LAST; }
 
