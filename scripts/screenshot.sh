@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Makes docs/main-window.png: the main window with a sample tuning, in a Wine
 # virtual desktop (so the caption is drawn) under Xvfb.
-# Usage: scripts/screenshot.sh [build folder, default build/mingw]
+# Usage: scripts/screenshot.sh [build folder [output [menu command]]]
+#   e.g. scripts/screenshot.sh build/mingw /tmp/about.png 40014
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build/mingw}
-out=docs/main-window.png
+out=${2:-docs/main-window.png}
+command=${3:-}
 [ -f "$build/Velmarin.exe" ] && [ -f "$build/tools/screenshot_driver.exe" ] || {
   echo "build Velmarin.exe and screenshot_driver.exe first (cmake --build $build)" >&2
   exit 1
@@ -23,10 +25,10 @@ size=608x520
 xvfb-run -a -s "-screen 0 1024x768x24" bash -c "
   set -e
   cd '$work'
-  ( '$PWD/scripts/wine-run.sh' explorer /desktop=velmarin,$size screenshot_driver.exe >driver.log 2>&1 & )
+  ( '$PWD/scripts/wine-run.sh' explorer /desktop=velmarin,$size screenshot_driver.exe $command >driver.log 2>&1 & )
   for _ in \$(seq 1 200); do grep -q ready driver.log 2>/dev/null && break; sleep 0.1; done
   grep -q ready driver.log
   sleep 0.5  # let the last repaint reach the screen
-  import -window root -crop $size+0+0 +repage '$PWD/$out'
+  import -window root -crop $size+0+0 +repage '$(realpath -m "$out")'
 "
 echo "wrote $out"

@@ -1,9 +1,11 @@
 // Starts Velmarin.exe from the current folder, fills in a sample tuning the
 // way a user would, and exits once the listing shows it, leaving the program
-// running for a screenshot. Used by scripts/screenshot.sh.
+// running for a screenshot. Used by scripts/screenshot.sh. An optional
+// argument is a menu command to post afterwards (40030 options, 40014 about).
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <initializer_list>
 
 namespace {
@@ -32,7 +34,7 @@ HWND findMainWindow(DWORD processId) {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
@@ -57,6 +59,10 @@ int main() {
     SendMessageW(GetDlgItem(window, 1037), WM_SETTEXT, 0,
                  reinterpret_cast<LPARAM>(L"\u7d14\u6b63\u5f8b (C)"));  // 純正律 (C)
     SetForegroundWindow(window);
+    if (argc > 1) {
+        PostMessageW(window, WM_COMMAND, static_cast<WPARAM>(std::atoi(argv[1])), 0);
+        for (int waited = 0; waited < 5000 && IsWindowEnabled(window); waited += 20) Sleep(20);
+    }
     std::puts("ready");
     return 0;
 }
