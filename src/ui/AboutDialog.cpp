@@ -9,6 +9,7 @@
 #include "shell/Centering.h"
 #include "shell/MessageBoxes.h"
 #include "shell/Resources.h"
+#include "ui/GuardedDialogProc.h"
 
 namespace {
 
@@ -140,25 +141,25 @@ void onCommand(HWND dialog, int id) {
     }
 }
 
-}  // namespace
-
-INT_PTR CALLBACK aboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
-    try {
-        switch (message) {
-        case WM_INITDIALOG:
-            onInitDialog(dialog);
-            return TRUE;
-        case WM_DESTROY:
-            if (titleFont) DeleteObject(titleFont);
-            titleFont = nullptr;
-            return FALSE;
-        case WM_COMMAND:
-            onCommand(dialog, LOWORD(wParam));
-            return LOWORD(wParam) == IDCANCEL ? TRUE : FALSE;
-        default:
-            return FALSE;
-        }
-    } catch (...) {
+INT_PTR handleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    switch (message) {
+    case WM_INITDIALOG:
+        onInitDialog(dialog);
+        return TRUE;
+    case WM_DESTROY:
+        if (titleFont) DeleteObject(titleFont);
+        titleFont = nullptr;
+        return FALSE;
+    case WM_COMMAND:
+        onCommand(dialog, LOWORD(wParam));
+        return LOWORD(wParam) == IDCANCEL ? TRUE : FALSE;
+    default:
         return FALSE;
     }
+}
+
+}  // namespace
+
+INT_PTR CALLBACK aboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    return guardedDialogCall<handleMessage>(dialog, message, wParam, lParam);
 }

@@ -14,6 +14,7 @@
 #include "output/SaveCommands.h"
 #include "shell/Resources.h"
 #include "ui/AboutDialog.h"
+#include "ui/GuardedDialogProc.h"
 #include "ui/OptionsDialog.h"
 #include "ui/PresetCommands.h"
 #include "ui/SysexView.h"
@@ -262,12 +263,7 @@ INT_PTR handleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
 }  // namespace
 
 INT_PTR CALLBACK mainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    // No C++ exception may unwind through user32.
-    try {
-        return handleMessage(dialog, message, wParam, lParam);
-    } catch (...) {
-        return FALSE;
-    }
+    return guardedDialogCall<handleMessage>(dialog, message, wParam, lParam);
 }
 
 void saveSettings() {

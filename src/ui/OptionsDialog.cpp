@@ -6,6 +6,7 @@
 #include "settings/AppSettings.h"
 #include "shell/AppState.h"
 #include "shell/Centering.h"
+#include "ui/GuardedDialogProc.h"
 
 namespace {
 
@@ -63,20 +64,20 @@ INT_PTR onCommand(HWND dialog, int id, int notification) {
     }
 }
 
-}  // namespace
-
-INT_PTR CALLBACK optionsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
-    try {
-        switch (message) {
-        case WM_INITDIALOG:
-            onInitDialog(dialog);
-            return TRUE;
-        case WM_COMMAND:
-            return onCommand(dialog, LOWORD(wParam), HIWORD(wParam));
-        default:
-            return FALSE;
-        }
-    } catch (...) {
+INT_PTR handleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    switch (message) {
+    case WM_INITDIALOG:
+        onInitDialog(dialog);
+        return TRUE;
+    case WM_COMMAND:
+        return onCommand(dialog, LOWORD(wParam), HIWORD(wParam));
+    default:
         return FALSE;
     }
+}
+
+}  // namespace
+
+INT_PTR CALLBACK optionsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    return guardedDialogCall<handleMessage>(dialog, message, wParam, lParam);
 }
