@@ -1,5 +1,7 @@
 #include "settings/IniFile.h"
 
+#include "base/FileReplacement.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>

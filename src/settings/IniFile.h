@@ -17,7 +17,9 @@
 #include <string_view>
 #include <vector>
 
-#include "output/SafeFileWriter.h"
+#include "base/SystemError.h"
+
+class FileSystem;
 
 struct IniSection {
     std::string name;

@@ -1,6 +1,5 @@
 #include "shell/AppState.h"
 
-#include "settings/AppSettings.h"
 
 HINSTANCE appInstance = nullptr;
 HWND mainWindow = nullptr;
@@ -25,3 +24,28 @@ uint8_t sysexBuffer[kSysexBufferSize] = {};
 uint32_t sysexLength = 0;
 ScaleDataBytes scaleDataBytes = {};
 std::string sysexText;
+
+void applyAppSettings(const AppSettings& settings) {
+    midiFormat = settings.midiFormat;
+    midiPartOrChannel = settings.midiPartOrChannel;
+    sysexEventDivision = settings.sysexEventDivision;
+    sysexEventDelta = settings.sysexEventDelta;
+}
+
+AppSettings collectAppSettings() {
+    AppSettings settings;
+    settings.hasPosition = true;
+    settings.left = windowRect.left;
+    settings.top = windowRect.top;
+    settings.midiFormat = midiFormat;
+    settings.midiPartOrChannel = midiPartOrChannel;
+    settings.sysexEventDivision = sysexEventDivision;
+    settings.sysexEventDelta = sysexEventDelta;
+    return settings;
+}
+
+void saveSettings() {
+    presetFile.save();
+    writeAppSettings(settingsFile, collectAppSettings());
+    settingsFile.save();
+}

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 
+#include "settings/AppSettings.h"
 #include "settings/IniFile.h"
 #include "sysex/SysexBuilder.h"
 
@@ -27,6 +28,15 @@ extern int32_t midiPartOrChannel;
 extern int32_t sysexEventDivision;
 extern int32_t sysexEventDelta;
 extern RECT windowRect;
+
+// Puts the settings read at start-up into the values above: the dialect, the
+// parts or channels and the two timing values. The window position is the
+// main dialog's to apply; windowRect is captured from the window itself.
+void applyAppSettings(const AppSettings& settings);
+// The values above as settings, the position taken from windowRect.
+AppSettings collectAppSettings();
+// Writes Preset.ini, then the six [AppSetting] keys into Velmarin.ini.
+void saveSettings();
 
 // Main-dialog controls other modules work on.
 extern HWND sysexEdit;

@@ -30,6 +30,16 @@ RECT workAreaFor(HWND reference) {
     return area;
 }
 
+// Runs before the window procedure, so a dialog is moved before its own
+// WM_INITDIALOG handler runs and before it is first shown.
+LRESULT CALLBACK centeringHookProc(int code, WPARAM wParam, LPARAM lParam) {
+    if (code >= 0) {
+        const auto* message = reinterpret_cast<const CWPSTRUCT*>(lParam);
+        if (message->message == WM_INITDIALOG) centerWindow(nullptr, message->hwnd);
+    }
+    return CallNextHookEx(centeringHook, code, wParam, lParam);
+}
+
 }  // namespace
 
 CenteringScope::CenteringScope(DWORD threadId) {
@@ -57,14 +67,6 @@ CenteringScope::~CenteringScope() {
         FreeLibrary(user32Module);
         user32Module = nullptr;
     }
-}
-
-LRESULT CALLBACK centeringHookProc(int code, WPARAM wParam, LPARAM lParam) {
-    if (code >= 0) {
-        const auto* message = reinterpret_cast<const CWPSTRUCT*>(lParam);
-        if (message->message == WM_INITDIALOG) centerWindow(nullptr, message->hwnd);
-    }
-    return CallNextHookEx(centeringHook, code, wParam, lParam);
 }
 
 void centerWindow(HWND reference, HWND window) {

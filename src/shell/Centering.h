@@ -19,5 +19,3 @@ public:
 // else its owner) and clamps it into the work area. A hidden or minimised
 // reference is ignored; a child is centred in its parent's client area.
 void centerWindow(HWND reference, HWND window);
-
-LRESULT CALLBACK centeringHookProc(int code, WPARAM wParam, LPARAM lParam);

@@ -3,11 +3,9 @@
 #include <vector>
 
 #include "shell/AppState.h"
-#include "shell/PathText.h"
+#include "base/PathText.h"
 
 namespace {
-
-bool systemLeadByte(uint8_t byte) { return IsDBCSLeadByte(byte) != FALSE; }
 
 std::string fileBesideExecutable(const char* fileName) {
     char modulePath[MAX_PATH];
@@ -15,7 +13,7 @@ std::string fileBesideExecutable(const char* fileName) {
     // A full buffer means the path was cut; so does a zero result.
     const bool truncated = length == 0 || length >= MAX_PATH;
     return fileBesideModule(std::string_view(modulePath, truncated ? 0 : length), truncated,
-                            fileName, systemLeadByte);
+                            fileName, isSystemLeadByte);
 }
 
 }  // namespace

@@ -11,12 +11,12 @@
 #include "settings/Presets.h"
 #include "shell/AppState.h"
 #include "shell/MessageBoxes.h"
-#include "output/SaveCommands.h"
 #include "shell/Resources.h"
 #include "ui/AboutDialog.h"
 #include "ui/GuardedDialogProc.h"
 #include "ui/OptionsDialog.h"
 #include "ui/PresetCommands.h"
+#include "ui/SaveCommands.h"
 #include "ui/SysexView.h"
 
 namespace {
@@ -87,25 +87,21 @@ void onInitDialog(HWND dialog) {
     }
 
     const AppSettings settings = readAppSettings(settingsFile);
+    applyAppSettings(settings);
     HWND formatCombo = GetDlgItem(dialog, IDC_FORMAT_COMBO);
     for (const char* name : {"GS (Roland)", "XG (Yamaha)", "GM2 (General MIDI level 2)"})
         SendMessageA(formatCombo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
-    midiFormat = settings.midiFormat;
     SendMessageA(formatCombo, CB_SETCURSEL, static_cast<WPARAM>(midiFormat), 0);
     // Selecting by program sends no notification; send the one a user's
     // choice would, so the label follows.
     SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_FORMAT_COMBO, CBN_SELCHANGE),
                  reinterpret_cast<LPARAM>(formatCombo));
 
-    midiPartOrChannel = settings.midiPartOrChannel;
     for (int n = 0; n < 16; ++n) {
         partCheckBoxes[n] = GetDlgItem(dialog, IDC_PART_FIRST + n);
         if (static_cast<uint32_t>(midiPartOrChannel) & (1u << n))
             SendMessageA(partCheckBoxes[n], BM_SETCHECK, BST_CHECKED, 0);
     }
-    sysexEventDivision = settings.sysexEventDivision;
-    sysexEventDelta = settings.sysexEventDelta;
-
     fillPresetList();
     sysexEditProc = subclass(sysexEdit);
 
@@ -264,17 +260,4 @@ INT_PTR handleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
 
 INT_PTR CALLBACK mainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     return guardedDialogCall<handleMessage>(dialog, message, wParam, lParam);
-}
-
-void saveSettings() {
-    presetFile.save();
-    AppSettings settings;
-    settings.left = windowRect.left;
-    settings.top = windowRect.top;
-    settings.midiFormat = midiFormat;
-    settings.midiPartOrChannel = midiPartOrChannel;
-    settings.sysexEventDivision = sysexEventDivision;
-    settings.sysexEventDelta = sysexEventDelta;
-    writeAppSettings(settingsFile, settings);
-    settingsFile.save();
 }

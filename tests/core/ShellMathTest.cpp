@@ -3,7 +3,7 @@
 #include <climits>
 
 #include "shell/CenteringMath.h"
-#include "shell/PathText.h"
+#include "base/PathText.h"
 
 namespace {
 

@@ -14,11 +14,18 @@ using LeadBytePredicate = bool (*)(uint8_t byte);
 bool isCp932LeadByte(uint8_t byte);
 // For byte encodings without double-byte characters (and UTF-8).
 bool isNeverLeadByte(uint8_t byte);
+// The lead bytes of the system's ANSI code page (IsDBCSLeadByte on Windows;
+// none elsewhere, where paths are UTF-8).
+bool isSystemLeadByte(uint8_t byte);
 
 // Index of the last character in `separators` that is not the trail byte of a
 // double-byte character, or npos.
 std::size_t findLastSeparator(std::string_view path, std::string_view separators,
                               LeadBytePredicate isLeadByte);
+
+// The folder part of `path` (up to its last "\\" or "/"), or "." when it has
+// none; a root keeps its separator ("/", "\\", "C:\\"), and "C:name" gives "C:".
+std::string folderOf(const std::string& path, LeadBytePredicate isLeadByte);
 
 // The longest path that fits a MAX_PATH buffer with its terminating NUL.
 constexpr std::size_t kMaxPathLength = 259;

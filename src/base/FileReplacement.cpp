@@ -1,4 +1,4 @@
-#include "output/SafeFileWriter.h"
+#include "base/FileReplacement.h"
 
 namespace {
 
@@ -9,18 +9,6 @@ SystemError writeAndClose(FileSink& sink, const void* bytes, std::size_t count) 
 }
 
 }  // namespace
-
-std::string folderOf(const std::string& path, LeadBytePredicate isLeadByte) {
-    const std::size_t cut = findLastSeparator(path, "\\/", isLeadByte);
-    if (cut == std::string::npos) {
-        // "C:name" is relative to the current folder of drive C.
-        if (path.size() >= 2 && path[1] == ':') return path.substr(0, 2);
-        return ".";
-    }
-    // Keep the separator of a root folder: "/", "\\" or "C:\\".
-    if (cut == 0 || (cut == 2 && path[1] == ':')) return path.substr(0, cut + 1);
-    return path.substr(0, cut);
-}
 
 SystemError writeFileReplacing(const std::string& path, const void* bytes,
                                std::size_t count, FileSystem& fileSystem) {

@@ -1,4 +1,4 @@
-#include "shell/PathText.h"
+#include "base/PathText.h"
 
 bool isCp932LeadByte(uint8_t byte) {
     return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
@@ -28,4 +28,16 @@ std::string fileBesideModule(std::string_view modulePath, bool modulePathTruncat
     std::string path(modulePath.substr(0, folderLength));
     path += fileName;
     return path;
+}
+
+std::string folderOf(const std::string& path, LeadBytePredicate isLeadByte) {
+    const std::size_t cut = findLastSeparator(path, "\\/", isLeadByte);
+    if (cut == std::string::npos) {
+        // "C:name" is relative to the current folder of drive C.
+        if (path.size() >= 2 && path[1] == ':') return path.substr(0, 2);
+        return ".";
+    }
+    // Keep the separator of a root folder: "/", "\\" or "C:\\".
+    if (cut == 0 || (cut == 2 && path[1] == ':')) return path.substr(0, cut + 1);
+    return path.substr(0, cut);
 }

@@ -1,7 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "TestBytes.h"
-#include "output/SafeFileWriter.h"
+#include "base/FileReplacement.h"
+#include "base/PathText.h"
 #include "settings/IniFile.h"
 
 #include <algorithm>
@@ -19,9 +20,9 @@ namespace {
 // The real file system, with one step made to fail.
 class FailingFileSystem : public FileSystem {
 public:
-    enum class Fault { none, writeAfterBytes, flush, replace, noTempFile };
+    enum class Fault { None, WriteAfterBytes, Flush, Replace, NoTempFile };
 
-    Fault fault = Fault::none;
+    Fault fault = Fault::None;
     std::size_t bytesBeforeFault = 0;
     SystemError injected = 28;  // any non-zero code will do
     int directWrites = 0;
@@ -31,7 +32,7 @@ public:
     }
     std::unique_ptr<FileSink> createTempBeside(const std::string& target, std::string& tempPath,
                                                SystemError& error) override {
-        if (fault == Fault::noTempFile) {
+        if (fault == Fault::NoTempFile) {
             error = injected;
             return nullptr;
         }
@@ -44,7 +45,7 @@ public:
         return real().createDirect(path, error);
     }
     SystemError replace(const std::string& from, const std::string& to) override {
-        return fault == Fault::replace ? injected : real().replace(from, to);
+        return fault == Fault::Replace ? injected : real().replace(from, to);
     }
     void remove(const std::string& path) override { real().remove(path); }
 
@@ -56,14 +57,14 @@ private:
         FailingSink(std::unique_ptr<FileSink> inner, FailingFileSystem& owner)
             : inner_(std::move(inner)), owner_(owner) {}
         SystemError write(const void* bytes, std::size_t count) override {
-            if (owner_.fault != Fault::writeAfterBytes) return inner_->write(bytes, count);
+            if (owner_.fault != Fault::WriteAfterBytes) return inner_->write(bytes, count);
             // Part of the bytes reach the disk before the failure, as on a full disk.
             inner_->write(bytes, std::min(count, owner_.bytesBeforeFault));
             return owner_.injected;
         }
         SystemError flushAndClose() override {
             const SystemError error = inner_->flushAndClose();
-            return owner_.fault == Fault::flush ? owner_.injected : error;
+            return owner_.fault == Fault::Flush ? owner_.injected : error;
         }
 
     private:
@@ -74,14 +75,14 @@ private:
 
 const std::string kOldPresets = "[Old]\r\n0=5\r\n1=-3\r\n";
 
-TEST(SafeFileWriter, aFailedWriteKeepsTheOldFileAndLeavesNoTemporaryFile) {
+TEST(FileReplacement, aFailedWriteKeepsTheOldFileAndLeavesNoTemporaryFile) {
     const struct {
         const char* name;
         FailingFileSystem::Fault fault;
     } rows[] = {
-        {"write fails midway", FailingFileSystem::Fault::writeAfterBytes},
-        {"flush fails", FailingFileSystem::Fault::flush},
-        {"replace fails", FailingFileSystem::Fault::replace},
+        {"write fails midway", FailingFileSystem::Fault::WriteAfterBytes},
+        {"flush fails", FailingFileSystem::Fault::Flush},
+        {"replace fails", FailingFileSystem::Fault::Replace},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -102,7 +103,7 @@ TEST(SafeFileWriter, aFailedWriteKeepsTheOldFileAndLeavesNoTemporaryFile) {
     }
 }
 
-TEST(SafeFileWriter, successReplacesTheFileWithExactlyTheNewBytes) {
+TEST(FileReplacement, successReplacesTheFileWithExactlyTheNewBytes) {
     ScratchFolder folder;
     const std::string path = folder.path("Preset.ini");
     writeFile(path, std::string(5000, 'x'));  // longer than the new content
@@ -115,18 +116,18 @@ TEST(SafeFileWriter, successReplacesTheFileWithExactlyTheNewBytes) {
     EXPECT_EQ(0, fileSystem.directWrites);
 }
 
-TEST(SafeFileWriter, withoutATemporaryFileTheTargetIsWrittenDirectly) {
+TEST(FileReplacement, withoutATemporaryFileTheTargetIsWrittenDirectly) {
     ScratchFolder folder;
     const std::string path = folder.path("Velmarin.ini");
     writeFile(path, "old");
     FailingFileSystem fileSystem;
-    fileSystem.fault = FailingFileSystem::Fault::noTempFile;
+    fileSystem.fault = FailingFileSystem::Fault::NoTempFile;
     EXPECT_EQ(0u, writeFileReplacing(path, "new bytes", 9, fileSystem));
     EXPECT_EQ("new bytes", readFile(path));
     EXPECT_EQ(1, fileSystem.directWrites);
 }
 
-TEST(SafeFileWriter, aTargetThatCannotBeReplacedReportsTheErrorAndStaysAsItWas) {
+TEST(FileReplacement, aTargetThatCannotBeReplacedReportsTheErrorAndStaysAsItWas) {
     ScratchFolder folder;
     // A folder where the file should be: neither replaced nor written into.
     const std::string folderTarget = folder.path("Preset.ini");
@@ -150,7 +151,7 @@ TEST(SafeFileWriter, aTargetThatCannotBeReplacedReportsTheErrorAndStaysAsItWas) 
 }
 
 #ifdef _WIN32
-TEST(SafeFileWriter, aLockedFileIsRefusedWithTheSystemError) {
+TEST(FileReplacement, aLockedFileIsRefusedWithTheSystemError) {
     ScratchFolder folder;
     const std::string path = folder.path("locked.ini");
     writeFile(path, "old");
@@ -163,7 +164,7 @@ TEST(SafeFileWriter, aLockedFileIsRefusedWithTheSystemError) {
     EXPECT_EQ(std::vector<std::string>{"locked.ini"}, folder.fileNames());
 }
 
-TEST(SafeFileWriter, aReadOnlyFileIsRefusedWithTheSystemError) {
+TEST(FileReplacement, aReadOnlyFileIsRefusedWithTheSystemError) {
     ScratchFolder folder;
     const std::string path = folder.path("readonly.ini");
     writeFile(path, "old");
@@ -182,7 +183,7 @@ TEST(SafeFileWriter, aReadOnlyFileIsRefusedWithTheSystemError) {
 }
 #endif
 
-TEST(SafeFileWriter, folderOfAPath) {
+TEST(PathText, folderOfAPath) {
     const struct {
         const char* path;
         LeadBytePredicate isLeadByte;

@@ -1,10 +1,10 @@
-#include "output/SaveCommands.h"
+#include "ui/SaveCommands.h"
 
 #include <commdlg.h>
 
 #include <string>
 
-#include "output/SafeFileWriter.h"
+#include "base/FileReplacement.h"
 #include "output/SysexSmf.h"
 #include "resource.h"
 #include "shell/AppState.h"
@@ -14,7 +14,7 @@
 
 namespace {
 
-enum class SaveKind { midiFile, binary, text };
+enum class SaveKind { MidiFile, Binary, Text };
 
 struct SaveCommand {
     SaveKind kind;
@@ -26,15 +26,15 @@ struct SaveCommand {
 // The bytes of one save; the MIDI file image is built into `image`.
 bool bytesToSave(SaveKind kind, ByteBuffer& image, const void*& bytes, std::size_t& count) {
     switch (kind) {
-    case SaveKind::midiFile:
+    case SaveKind::MidiFile:
         count = buildSysexSmf(sysexBuffer, sysexLength, sysexEventDivision, sysexEventDelta, image);
         bytes = image.data();
         return count != 0;
-    case SaveKind::binary:
+    case SaveKind::Binary:
         bytes = sysexBuffer;
         count = sysexLength;
         return true;
-    case SaveKind::text:
+    case SaveKind::Text:
         bytes = sysexText.data();
         count = sysexText.size();
         return true;
@@ -52,7 +52,9 @@ void runSaveCommand(const SaveCommand& command) {
     char path[MAX_PATH] = "";
 
     OPENFILENAMEA dialog = {};
-    dialog.lStructSize = OPENFILENAME_SIZE_VERSION_400A;  // the 76-byte layout
+    // The layout without the three trailing members (pvReserved, dwReserved,
+    // FlagsEx): 76 bytes in a 32-bit build, 136 in a 64-bit one.
+    dialog.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
     dialog.hwndOwner = mainWindow;
     dialog.lpstrFilter = hasFilter ? reinterpret_cast<const char*>(filter.data()) : "";
     dialog.lpstrFile = path;
@@ -92,6 +94,6 @@ bool buildFileFilter(UINT stringId, ByteBuffer& filter) {
     return true;
 }
 
-void saveAsSmf() { runSaveCommand({SaveKind::midiFile, IDS_TITLE_SAVE_SMF, IDS_FILTER_SMF, "mid"}); }
-void saveAsBinary() { runSaveCommand({SaveKind::binary, IDS_TITLE_SAVE_BINARY, IDS_FILTER_BINARY, "syx"}); }
-void saveAsText() { runSaveCommand({SaveKind::text, IDS_TITLE_SAVE_TEXT, IDS_FILTER_TEXT, "txt"}); }
+void saveAsSmf() { runSaveCommand({SaveKind::MidiFile, IDS_TITLE_SAVE_SMF, IDS_FILTER_SMF, "mid"}); }
+void saveAsBinary() { runSaveCommand({SaveKind::Binary, IDS_TITLE_SAVE_BINARY, IDS_FILTER_BINARY, "syx"}); }
+void saveAsText() { runSaveCommand({SaveKind::Text, IDS_TITLE_SAVE_TEXT, IDS_FILTER_TEXT, "txt"}); }

@@ -1,10 +1,9 @@
 #include <windows.h>
 
-#include "output/SafeFileWriter.h"
+#include "base/FileSystem.h"
+#include "base/PathText.h"
 
 namespace {
-
-bool systemLeadByte(uint8_t byte) { return IsDBCSLeadByte(byte) != FALSE; }
 
 class WinSink final : public FileSink {
 public:
@@ -66,7 +65,7 @@ public:
                                                std::string& tempPath,
                                                SystemError& error) override {
         char name[MAX_PATH];
-        if (GetTempFileNameA(folderOf(target, systemLeadByte).c_str(), "vlm", 0, name) == 0) {
+        if (GetTempFileNameA(folderOf(target, isSystemLeadByte).c_str(), "vlm", 0, name) == 0) {
             error = GetLastError();
             return nullptr;
         }

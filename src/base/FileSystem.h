@@ -1,18 +1,13 @@
-// Replacing a file's contents so that a failure never destroys the old file:
-// the bytes go to a temporary file in the target's folder, which replaces the
-// target only after every byte was written and flushed.
+// The file operations that replacing a file needs, behind a seam: the
+// platform's own in FileSystem_win.cpp and FileSystem_posix.cpp, and test
+// doubles that make any step fail for real.
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
 #include <memory>
 #include <string>
 
-#include "shell/PathText.h"
-
-// The platform's error code: GetLastError() on Windows, errno elsewhere.
-// 0 means success.
-using SystemError = uint32_t;
+#include "base/SystemError.h"
 
 // An open file being written.
 class FileSink {
@@ -24,8 +19,6 @@ public:
     virtual SystemError flushAndClose() = 0;
 };
 
-// The file operations the replacement needs: a seam so that tests can make
-// any step fail for real.
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
@@ -45,15 +38,3 @@ public:
 };
 
 FileSystem& platformFileSystem();
-
-// Makes the file at `path` hold exactly `bytes`. On failure the old file stays
-// byte for byte and no temporary file is left behind; the error is returned.
-// Where no temporary file can be made in that folder the target is written
-// directly (created or truncated, then written).
-SystemError writeFileReplacing(const std::string& path, const void* bytes,
-                               std::size_t count,
-                               FileSystem& fileSystem = platformFileSystem());
-
-// The folder part of `path` (up to its last "\\" or "/"), or "." when it has
-// none. `isLeadByte` tells the double-byte characters of the path's encoding.
-std::string folderOf(const std::string& path, LeadBytePredicate isLeadByte);

@@ -6,7 +6,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "output/SafeFileWriter.h"
+#include "base/FileSystem.h"
+#include "base/PathText.h"
 
 namespace {
 
@@ -62,7 +63,7 @@ public:
     std::unique_ptr<FileSink> createTempBeside(const std::string& target,
                                                std::string& tempPath,
                                                SystemError& error) override {
-        std::string pattern = folderOf(target, isNeverLeadByte) + "/.velmarin-XXXXXX";
+        std::string pattern = folderOf(target, isSystemLeadByte) + "/.velmarin-XXXXXX";
         std::vector<char> name(pattern.begin(), pattern.end());
         name.push_back('\0');
         const int fd = ::mkstemp(name.data());

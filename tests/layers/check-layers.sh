@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# The layer rule of the source tree, checked on the include lines:
+#   src/base      includes nothing of the project but src/base;
+#   the core      (src/base, src/sysex, src/output, src/settings, src/tuning,
+#                 src/midiout) has no Windows header in any header file and
+#                 includes nothing of the front ends (src/shell, src/ui,
+#                 src/cli) in any file; Win32 calls sit in *_win.cpp files;
+#   the window    (src/shell, src/ui) and the command line (src/cli) are two
+#                 front ends on the core and never include each other.
+# Usage: check-layers.sh <src folder>. Prints every breach; exit 1 if any.
+set -uo pipefail
+src=${1:?usage: check-layers.sh <src folder>}
+cd "$src" || exit 2
+core_folders=(base sysex output settings tuning midiout)
+windows_headers='windows\.h|windef\.h|winbase\.h|winuser\.h|mmsystem\.h|commctrl\.h|commdlg\.h|shellapi\.h'
+breaches=0
+
+breach() {
+  echo "$1: $2"
+  breaches=$((breaches + 1))
+}
+
+# Prints "file:line:text" for every #include line of the files given.
+includes() { grep -HnE '^[[:space:]]*#[[:space:]]*include' "$@" 2>/dev/null; }
+
+for folder in "${core_folders[@]}"; do
+  [ -d "$folder" ] || continue
+  while IFS= read -r line; do
+    breach "${line%%:*}" "a core header includes a Windows header: ${line#*:*:}"
+  done < <(includes "$folder"/*.h | grep -E "<($windows_headers)>" || true)
+  while IFS= read -r line; do
+    breach "${line%%:*}" "the core includes a front end: ${line#*:*:}"
+  done < <(includes "$folder"/*.h "$folder"/*.cpp | grep -E '"(shell|ui|cli)/' || true)
+done
+
+while IFS= read -r line; do
+  breach "${line%%:*}" "src/base includes another part of the project: ${line#*:*:}"
+done < <(includes base/*.h base/*.cpp | grep -E '#[[:space:]]*include[[:space:]]*"' |
+         grep -vE '"base/' || true)
+
+if [ -d cli ]; then
+  while IFS= read -r line; do
+    breach "${line%%:*}" "the command line includes the window: ${line#*:*:}"
+  done < <(includes cli/*.h cli/*.cpp | grep -E '"(shell|ui)/' || true)
+fi
+while IFS= read -r line; do
+  breach "${line%%:*}" "the window includes the command line: ${line#*:*:}"
+done < <(includes shell/*.h shell/*.cpp ui/*.h ui/*.cpp | grep -E '"cli/' || true)
+
+if [ "$breaches" -ne 0 ]; then
+  echo "$breaches breach(es) of the layer rule"
+  exit 1
+fi
+echo "layers: no breach"
