@@ -6,9 +6,12 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
 #include <string>
 #include <vector>
+
+#include "WholeFiles.h"
+#include "WinePaths.h"
+#include "WindowSearch.h"
 
 namespace {
 
@@ -23,41 +26,15 @@ double now() {
     return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-std::string windowsPath(std::string path) {
-    if (!path.empty() && path[0] == '/') path = "Z:" + path;
-    std::replace(path.begin(), path.end(), '/', '\\');
-    return path;
-}
-
 struct Process {
     PROCESS_INFORMATION info = {};
     HWND window = nullptr;
 };
 
-struct FindData {
-    DWORD processId;
-    const char* className;
-    HWND found;
-};
-
-BOOL CALLBACK findWindow(HWND window, LPARAM parameter) {
-    auto* data = reinterpret_cast<FindData*>(parameter);
-    DWORD processId = 0;
-    GetWindowThreadProcessId(window, &processId);
-    char className[64] = "";
-    GetClassNameA(window, className, sizeof className);
-    if (processId == data->processId && IsWindowVisible(window) &&
-        (!data->className || std::string(className) == data->className)) {
-        data->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 // Starts `exe` in `folder` and waits until its window is visible and, when
 // `ready` is given, until `ready` says so. Returns the seconds that took.
 template <typename Ready>
-double start(const std::string& exe, const std::string& folder, const char* className,
+double start(const std::string& exe, const std::string& folder, const wchar_t* className,
              Process& process, Ready ready) {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
@@ -74,10 +51,9 @@ double start(const std::string& exe, const std::string& folder, const char* clas
     }
     WaitForInputIdle(process.info.hProcess, 10000);
     for (;;) {
-        FindData data = {process.info.dwProcessId, className, nullptr};
-        EnumWindows(findWindow, reinterpret_cast<LPARAM>(&data));
-        if (data.found && ready(data.found)) {
-            process.window = data.found;
+        const std::vector<HWND> found = visibleWindowsOf(process.info.dwProcessId, nullptr, className);
+        if (!found.empty() && ready(found.front())) {
+            process.window = found.front();
             return now() - begin;
         }
         if (now() - begin > 30) {
@@ -109,8 +85,8 @@ std::string makeFolder(const std::string& exe, const std::string& settings,
     const std::string folder = std::string(temp) + "velmarin-bench-" + std::to_string(GetTickCount64());
     CreateDirectoryA(folder.c_str(), nullptr);
     CopyFileA(exe.c_str(), (folder + "\\Velmarin.exe").c_str(), FALSE);
-    std::ofstream(folder + "\\Velmarin.ini", std::ios::binary) << settings;
-    std::ofstream(folder + "\\Preset.ini", std::ios::binary) << presets;
+    writeWholeFile(folder + "\\Velmarin.ini", settings);
+    writeWholeFile(folder + "\\Preset.ini", presets);
     return folder;
 }
 
@@ -135,7 +111,7 @@ int main(int argc, char** argv) {
     {
         const std::string folder = makeFolder(velmarin, xgAllParts, "");
         Process process;
-        start(folder + "\\Velmarin.exe", folder, "VelmarinWnd", process, hasListing);
+        start(folder + "\\Velmarin.exe", folder, L"VelmarinWnd", process, hasListing);
         HWND edit = GetDlgItem(process.window, 1001);
         const int rounds = 300;
         double begin = now();
@@ -161,7 +137,7 @@ int main(int argc, char** argv) {
         for (int run = 0; run < 5; ++run) {
             const std::string folder = makeFolder(velmarin, "[AppSetting]\r\nMidiPartOrChannel=1\r\n", "");
             Process process;
-            program.push_back(start(folder + "\\Velmarin.exe", folder, "VelmarinWnd", process, hasListing));
+            program.push_back(start(folder + "\\Velmarin.exe", folder, L"VelmarinWnd", process, hasListing));
             closeAndWait(process);
             Process other;
             baseline.push_back(start(trivial, folder, nullptr, other, [](HWND) { return true; }));
@@ -179,7 +155,7 @@ int main(int argc, char** argv) {
         const std::string folder = makeFolder(velmarin, "[AppSetting]\r\nMidiPartOrChannel=1\r\n", presets);
         Process process;
         const double startSeconds =
-            start(folder + "\\Velmarin.exe", folder, "VelmarinWnd", process, hasListing);
+            start(folder + "\\Velmarin.exe", folder, L"VelmarinWnd", process, hasListing);
         const double closeSeconds = closeAndWait(process);
         std::printf("5,000 presets: start-up %.0f ms, close %.0f ms\n", startSeconds * 1e3,
                     closeSeconds * 1e3);

@@ -1,37 +1,18 @@
 #include "TestBytes.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <random>
-#include <sstream>
+
+#include "WholeFiles.h"
+
+#ifdef _WIN32
+#include <windows.h>
+
+#include "WinePaths.h"
+#endif
 
 namespace fs = std::filesystem;
-
-Bytes hexBytes(const std::string& text) {
-    Bytes bytes;
-    std::istringstream in(text);
-    std::string word;
-    while (in >> word) {
-        const std::size_t star = word.find('*');
-        const int repeat = star == std::string::npos ? 1 : std::stoi(word.substr(star + 1));
-        const auto value = static_cast<uint8_t>(std::stoul(word.substr(0, star), nullptr, 16));
-        bytes.insert(bytes.end(), repeat, value);
-    }
-    return bytes;
-}
-
-std::string dumpBytes(const uint8_t* bytes, std::size_t count) {
-    std::string text;
-    char digits[4];
-    for (std::size_t i = 0; i < count; ++i) {
-        std::snprintf(digits, sizeof digits, "%02X", bytes[i]);
-        if (i != 0) text += ' ';
-        text += digits;
-    }
-    return text;
-}
 
 ::testing::AssertionResult bytesEqual(const Bytes& expected, const uint8_t* actual,
                                       std::size_t count) {
@@ -49,8 +30,16 @@ std::string dumpBytes(const uint8_t* bytes, std::size_t count) {
 
 std::string fixturePath(const std::string& name) {
 #ifdef _WIN32
-    // Wine maps the Unix root to drive Z:.
-    return std::string("Z:") + VELMARIN_FIXTURE_DIR + "/" + name;
+    static const std::string folder = [] {
+        char program[MAX_PATH] = "";
+        const DWORD length = GetModuleFileNameA(nullptr, program, MAX_PATH);
+        std::string beside(program, length);
+        beside = beside.substr(0, beside.find_last_of('\\') + 1) + "fixtures";
+        const DWORD attributes = GetFileAttributesA(beside.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) return beside;
+        return windowsPath(VELMARIN_FIXTURE_DIR);
+    }();
+    return folder + "\\" + name;
 #else
     return std::string(VELMARIN_FIXTURE_DIR) + "/" + name;
 #endif
@@ -86,14 +75,6 @@ std::vector<std::string> ScratchFolder::fileNames() const {
     return names;
 }
 
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
+std::string readFile(const std::string& path) { return readWholeFile(path).value_or(""); }
 
-void writeFile(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
+void writeFile(const std::string& path, const std::string& bytes) { writeWholeFile(path, bytes); }

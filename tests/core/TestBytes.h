@@ -1,5 +1,4 @@
-// Byte helpers for the tests. The dump on failure is written here, not with
-// the listing formatter under test.
+// Byte and file helpers for the core tests.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,14 +7,7 @@
 #include <string>
 #include <vector>
 
-using Bytes = std::vector<uint8_t>;
-
-// "F0 41 10" -> {F0, 41, 10}; "40*12" repeats a byte twelve times.
-Bytes hexBytes(const std::string& text);
-
-// Each byte as two hex digits separated by spaces.
-std::string dumpBytes(const uint8_t* bytes, std::size_t count);
-inline std::string dumpBytes(const Bytes& bytes) { return dumpBytes(bytes.data(), bytes.size()); }
+#include "HexBytes.h"
 
 ::testing::AssertionResult bytesEqual(const Bytes& expected, const uint8_t* actual,
                                       std::size_t count);
@@ -26,7 +18,9 @@ inline ::testing::AssertionResult bytesEqual(const Bytes& expected, const std::s
     return bytesEqual(expected, reinterpret_cast<const uint8_t*>(actual.data()), actual.size());
 }
 
-// Path of a fixture file, usable by the native and the Windows build.
+// Path of a fixture file (tests/fixtures/<name>): the fixtures folder beside
+// the test program when there is one (a Windows build copies it there), else
+// the source folder the build names, through drive Z: under Wine.
 std::string fixturePath(const std::string& name);
 
 // A fresh empty folder for one test, removed with the object.

@@ -39,8 +39,8 @@ uint32_t answerFor(HWND window, unsigned operation, unsigned argument) {
 void answer(HWND window, WPARAM wParam, LPARAM lParam) {
     const uint32_t result = answerFor(window, static_cast<unsigned>(wParam >> 16),
                                       static_cast<unsigned>(wParam & 0xFFFF));
-    const uintptr_t value = probe::answerValue(static_cast<uint32_t>(lParam), result);
-    SetPropW(window, probe::kProbeAnswer, reinterpret_cast<HANDLE>(value));
+    const uint64_t value = probe::answerValue(static_cast<uint32_t>(lParam), result);
+    SetPropW(window, probe::kProbeAnswer, reinterpret_cast<HANDLE>(static_cast<uintptr_t>(value)));
 }
 
 }  // namespace

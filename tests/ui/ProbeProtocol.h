@@ -33,8 +33,13 @@ inline WPARAM question(Operation operation, unsigned argument) {
     return (static_cast<WPARAM>(operation) << 16) | (argument & 0xFFFF);
 }
 
-inline uintptr_t answerValue(uint32_t sequence, uint32_t answer) {
-    return (static_cast<uintptr_t>(sequence) << 32) | answer;
+// The answer and its sequence number share one window property, which is
+// pointer-sized: the protocol needs a 64-bit build (the suite is built for
+// x86_64 only).
+static_assert(sizeof(uintptr_t) == 8, "the probe protocol packs two 32-bit values into a pointer");
+
+inline uint64_t answerValue(uint32_t sequence, uint32_t answer) {
+    return (static_cast<uint64_t>(sequence) << 32) | answer;
 }
 
 }  // namespace probe

@@ -11,6 +11,8 @@
 #include <sstream>
 #include <vector>
 
+#include "HexBytes.h"
+#include "QuestionBox.h"
 #include "UiExpectations.h"
 #include "VelmarinApp.h"
 
@@ -25,13 +27,6 @@ const SaveFormat kMidiFile{IDC_SAVE_SMF, "SMFで保存", "mid"};
 const SaveFormat kBinary{IDC_SAVE_BINARY, "バイナリで保存", "syx"};
 const SaveFormat kText{IDC_SAVE_TEXT, "テキストで保存", "txt"};
 
-// "F0 41" gives the two bytes F0 41.
-std::string hexBytes(const std::string& hex) {
-    std::istringstream in(hex);
-    std::string bytes;
-    for (unsigned value; in >> std::hex >> value;) bytes += static_cast<char>(value);
-    return bytes;
-}
 
 const std::string kGsPart1 = gsPart1("40", "6F");
 
@@ -49,10 +44,10 @@ std::string xgParts1And2() {
 
 // Format 0, division 120, the 24 XG messages at tick 0, then End of Track.
 std::string xgMidiFile() {
-    std::string bytes = hexBytes("4D 54 68 64 00 00 00 06 00 00 00 01 00 78 4D 54 72 6B 00 00 01 0C");
+    std::string bytes = hexString("4D 54 68 64 00 00 00 06 00 00 00 01 00 78 4D 54 72 6B 00 00 01 0C");
     std::istringstream lines(xgParts1And2());
-    for (std::string line; std::getline(lines, line);) bytes += hexBytes("00 F0 08" + line.substr(2));
-    return bytes + hexBytes("00 FF 2F 00");
+    for (std::string line; std::getline(lines, line);) bytes += hexString("00 F0 08" + line.substr(2));
+    return bytes + hexString("00 FF 2F 00");
 }
 
 // The name field of the save dialog: Wine puts an edit inside the combo box
@@ -92,14 +87,7 @@ void waitUntilClosed(VelmarinApp& app, HWND dialog) {
 // Answers the common dialog's question about replacing an existing file.
 void answerOverwriteQuestion(VelmarinApp& app, HWND dialog, const SaveFormat& format, int answer) {
     pressSave(dialog);
-    const HWND question = app.waitForWindow(format.title, dialog);
-    ASSERT_TRUE(question);
-    EXPECT_TRUE(app.boxHasButton(question, IDYES));
-    EXPECT_TRUE(app.boxHasButton(question, IDNO));
-    RECT owner{};
-    GetWindowRect(dialog, &owner);
-    EXPECT_TRUE(centredOver(app.openedRect(), owner));
-    app.answer(question, answer);
+    answerCentredQuestion(app, format.title, dialog, answer);
 }
 
 // Saves into the test's folder; returns the path the file should have.
@@ -135,12 +123,12 @@ TEST(SaveFile, writesEachFormatWithItsDefaultExtension) {
     };
     const Row rows[] = {
         {"GS part 1 as MIDI file", 0, {1}, kMidiFile, "gs-part1",
-         hexBytes("4D 54 68 64 00 00 00 06 00 00 00 01 00 78 4D 54 72 6B 00 00 00 1C 00 F0 15 41 10 42 12 40 11"
+         hexString("4D 54 68 64 00 00 00 06 00 00 00 01 00 78 4D 54 72 6B 00 00 00 1C 00 F0 15 41 10 42 12 40 11"
                   " 40 40 40 40 40 40 40 40 40 40 40 40 40 6F F7 00 FF 2F 00")},
-        {"GS part 1 as SysEx bytes", 0, {1}, kBinary, "gs-part1", hexBytes(kGsPart1)},
+        {"GS part 1 as SysEx bytes", 0, {1}, kBinary, "gs-part1", hexString(kGsPart1)},
         {"GS part 1 as text", 0, {1}, kText, "gs-part1", kGsPart1},
         {"XG parts 1 and 2 as MIDI file", 1, {1, 2}, kMidiFile, "xg-parts1-2", xgMidiFile()},
-        {"XG parts 1 and 2 as SysEx bytes", 1, {1, 2}, kBinary, "xg-parts1-2", hexBytes(xgParts1And2())},
+        {"XG parts 1 and 2 as SysEx bytes", 1, {1, 2}, kBinary, "xg-parts1-2", hexString(xgParts1And2())},
         {"XG parts 1 and 2 as text", 1, {1, 2}, kText, "xg-parts1-2", xgParts1And2()},
     };
     ASSERT_EQ(50u, rows[0].expected.size());
@@ -199,7 +187,7 @@ TEST(SaveFile, replacingAFileIsConfirmedFirstAndNoKeepsTheDialogOpen) {
         SCOPED_TRACE("answered Yes");
         answerOverwriteQuestion(app, dialog, kBinary, IDYES);
         waitUntilClosed(app, dialog);
-        EXPECT_EQ(hexBytes(kGsPart1), readFile(target));
+        EXPECT_EQ(hexString(kGsPart1), readFile(target));
         EXPECT_EQ(std::vector<std::string>{"existing.syx"}, filesIn(app.folder()));
     }
     EXPECT_TRUE(app.ownedWindows().empty());
@@ -288,7 +276,7 @@ TEST(SaveFile, midiFileUsesTheTimingValuesSetInTheOptions) {
     const std::wstring path = save(app, kMidiFile, "gs-parts1-2-480-10");
     std::string part2 = " 0A F0 15 41 10 42 12 40 12 40";
     for (int k = 0; k < 12; ++k) part2 += " 40";
-    EXPECT_EQ(hexBytes("4D 54 68 64 00 00 00 06 00 00 00 01 01 E0 4D 54 72 6B 00 00 00 34 00 F0 15" +
+    EXPECT_EQ(hexString("4D 54 68 64 00 00 00 06 00 00 00 01 01 E0 4D 54 72 6B 00 00 00 34 00 F0 15" +
                        kGsPart1.substr(2) + part2 + " 6E F7 00 FF 2F 00"),
               readFile(path));
     shareWithPeer(path, "gs-parts1-2-480-10.mid");

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "VelmarinApp.h"
+#include "WindowGeometry.h"
 #include "resource.h"
 
 inline int offsetEdit(int pitchClass) { return IDC_OFFSET_FIRST + pitchClass; }  // 0 = C .. 11 = B
@@ -66,36 +67,6 @@ inline std::string withPosition(std::string text, const RECT& window) {
         for (size_t at = text.find(key); at != std::string::npos; at = text.find(key))
             text.replace(at, key.size(), std::to_string(value));
     return text;
-}
-
-inline RECT workArea() {
-    RECT area{};
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
-    return area;
-}
-
-// A window centred by the system (DS_CENTER), which may round either way.
-inline ::testing::AssertionResult centredIn(const RECT& window, const RECT& area) {
-    const LONG dx = (window.left + window.right) - (area.left + area.right);
-    const LONG dy = (window.top + window.bottom) - (area.top + area.bottom);
-    if (dx >= -2 && dx <= 2 && dy >= -2 && dy <= 2) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "window (" << window.left << ", " << window.top << ", "
-                                         << window.right << ", " << window.bottom << ") is not centred in ("
-                                         << area.left << ", " << area.top << ", " << area.right << ", "
-                                         << area.bottom << ")";
-}
-
-// A window that the program centred over its owner: integer halves of the
-// owner's edges and of the window's own size.
-inline ::testing::AssertionResult centredOver(const RECT& window, const RECT& owner) {
-    const LONG x = (owner.left + owner.right) / 2 - (window.right - window.left) / 2;
-    const LONG y = (owner.top + owner.bottom) / 2 - (window.bottom - window.top) / 2;
-    if (window.left == x && window.top == y) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "window at (" << window.left << ", " << window.top << "), size "
-                                         << window.right - window.left << " x " << window.bottom - window.top
-                                         << "; centred over (" << owner.left << ", " << owner.top << ", "
-                                         << owner.right << ", " << owner.bottom << ") it would be at (" << x
-                                         << ", " << y << ")";
 }
 
 inline bool runningOnWine() {

@@ -12,7 +12,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: ui_tests [gtest options] <path of Velmarin.exe>\n");
         return 2;
     }
-    const std::wstring executable = windowsPath(argv[1]);
+    const std::wstring executable = widen(windowsPath(argv[1]));
     if (GetFileAttributesW(executable.c_str()) == INVALID_FILE_ATTRIBUTES) {
         std::fprintf(stderr, "ui_tests: %s does not exist\n", argv[1]);
         return 2;

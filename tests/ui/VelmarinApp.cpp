@@ -4,6 +4,9 @@
 
 #include <algorithm>
 
+#include "WholeFiles.h"
+#include "WindowSearch.h"
+
 namespace {
 
 constexpr DWORD kPollMs = 15;
@@ -18,14 +21,6 @@ bool waitUntil(Condition condition, DWORD timeoutMs = kTimeoutMs) {
         if (GetTickCount64() >= end) return false;
         Sleep(kPollMs);
     }
-}
-
-std::wstring convert(UINT codePage, const std::string& bytes) {
-    if (bytes.empty()) return {};
-    const int size = static_cast<int>(bytes.size());
-    std::wstring text(MultiByteToWideChar(codePage, 0, bytes.data(), size, nullptr, 0), L'\0');
-    MultiByteToWideChar(codePage, 0, bytes.data(), size, text.data(), static_cast<int>(text.size()));
-    return text;
 }
 
 std::string convert(const std::wstring& text, UINT codePage) {
@@ -112,27 +107,9 @@ UINT probeMessage() {
     return message;
 }
 
-struct WindowSearch {
-    DWORD processId;
-    HWND owner;  // null: look for the main window instead of owned windows
-    std::vector<HWND> found;
-};
-
-BOOL CALLBACK collectWindow(HWND window, LPARAM parameter) {
-    auto* search = reinterpret_cast<WindowSearch*>(parameter);
-    DWORD processId = 0;
-    GetWindowThreadProcessId(window, &processId);
-    if (processId != search->processId || !IsWindowVisible(window)) return TRUE;
-    if (search->owner ? GetWindow(window, GW_OWNER) == search->owner
-                      : className(window) == L"VelmarinWnd")
-        search->found.push_back(window);
-    return TRUE;
-}
 
 }  // namespace
 
-std::wstring widen(const std::string& utf8Text) { return convert(CP_UTF8, utf8Text); }
-std::string utf8(const std::wstring& text) { return convert(text, CP_UTF8); }
 std::string cp932(const std::string& utf8Text) { return convert(widen(utf8Text), 932); }
 
 std::string iniLines(std::initializer_list<std::string> lines) {
@@ -141,40 +118,11 @@ std::string iniLines(std::initializer_list<std::string> lines) {
     return bytes;
 }
 
-std::wstring windowsPath(const std::string& path) {
-    std::wstring converted = widen(path);
-    if (!converted.empty() && converted[0] == L'/') {
-        converted.insert(0, L"Z:");
-        for (wchar_t& c : converted)
-            if (c == L'/') c = L'\\';
-    }
-    return converted;
-}
 
 bool waitFor(const std::function<bool()>& condition, DWORD timeoutMs) { return waitUntil(condition, timeoutMs); }
 
-bool writeFile(const std::wstring& path, const std::string& bytes) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    const bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-                    written == bytes.size();
-    CloseHandle(file);
-    return ok;
-}
-
-std::optional<std::string> readFile(const std::wstring& path) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return std::nullopt;
-    std::string bytes;
-    char chunk[4096];
-    DWORD count = 0;
-    while (ReadFile(file, chunk, sizeof chunk, &count, nullptr) && count > 0) bytes.append(chunk, count);
-    CloseHandle(file);
-    return bytes;
-}
+bool writeFile(const std::wstring& path, const std::string& bytes) { return writeWholeFile(utf8(path), bytes); }
+std::optional<std::string> readFile(const std::wstring& path) { return readWholeFile(utf8(path)); }
 
 std::vector<std::string> filesIn(const std::wstring& folder) {
     std::vector<std::string> names;
@@ -193,7 +141,7 @@ const std::wstring& peerFolder() {
     static const std::wstring folder = [] {
         wchar_t value[MAX_PATH] = {};
         if (!GetEnvironmentVariableW(L"VELMARIN_PEER_OUT", value, MAX_PATH) || !value[0]) return std::wstring();
-        const std::wstring path = windowsPath(utf8(value));
+        const std::wstring path = widen(windowsPath(utf8(value)));
         CreateDirectoryW(path.c_str(), nullptr);
         for (const std::string& name : filesIn(path)) {
             const std::string extension = name.size() > 4 ? name.substr(name.size() - 4) : "";
@@ -225,14 +173,14 @@ VelmarinApp::VelmarinApp(const StartFiles& files) : folder_(makeFolder()) {
     startProcess(files.programName);
     if (!process_.hProcess) return;
 
-    WindowSearch search{process_.dwProcessId, nullptr, {}};
+    std::vector<HWND> mainWindows;
     const bool shown = waitUntil(
         [&] {
-            EnumWindows(collectWindow, reinterpret_cast<LPARAM>(&search));
-            return !search.found.empty() || WaitForSingleObject(process_.hProcess, 0) == WAIT_OBJECT_0;
+            mainWindows = visibleWindowsOf(process_.dwProcessId, nullptr, L"VelmarinWnd");
+            return !mainWindows.empty() || WaitForSingleObject(process_.hProcess, 0) == WAIT_OBJECT_0;
         },
         kStartTimeoutMs);
-    if (!shown || search.found.empty()) {
+    if (!shown || mainWindows.empty()) {
         DWORD exitCode = STILL_ACTIVE;
         GetExitCodeProcess(process_.hProcess, &exitCode);
         ADD_FAILURE() << "Velmarin.exe showed no visible window of class VelmarinWnd"
@@ -240,7 +188,7 @@ VelmarinApp::VelmarinApp(const StartFiles& files) : folder_(makeFolder()) {
                                                    : " and ended with exit code " + std::to_string(exitCode));
         return;
     }
-    window_ = search.found.front();
+    window_ = mainWindows.front();
     threadId_ = GetWindowThreadProcessId(window_, nullptr);
     WaitForInputIdle(process_.hProcess, kTimeoutMs);
     installProbe();
@@ -421,9 +369,7 @@ RECT VelmarinApp::openedRect() {
 }
 
 std::vector<HWND> VelmarinApp::ownedWindows(HWND owner) const {
-    WindowSearch search{process_.dwProcessId, owner ? owner : window_, {}};
-    EnumWindows(collectWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return visibleWindowsOf(process_.dwProcessId, owner ? owner : window_, nullptr);
 }
 
 HWND VelmarinApp::waitForWindow(const std::string& caption, HWND owner) {

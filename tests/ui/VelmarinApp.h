@@ -18,16 +18,12 @@
 #include <vector>
 
 #include "ProbeProtocol.h"
+#include "WinePaths.h"
 
-std::wstring widen(const std::string& utf8);
-std::string utf8(const std::wstring& text);
 // The bytes the program writes for a UTF-8 text (its ANSI code page is 932).
 std::string cp932(const std::string& utf8Text);
 // INI bytes: every line followed by CR LF.
 std::string iniLines(std::initializer_list<std::string> lines);
-// A path as the build gives it, a Unix path under Wine, as a Windows path
-// (Wine maps the Unix root to drive Z:).
-std::wstring windowsPath(const std::string& path);
 
 // Polls the condition until it holds or the timeout ends; true if it held.
 bool waitFor(const std::function<bool()>& condition, DWORD timeoutMs = 5000);
