@@ -73,9 +73,9 @@ FitResult fitOffsets(const PitchClassOffsets& offsets, const FitOptions& options
         note.exactCents = moved[p] + shift;
         // Compared as doubles: a scale's cents may lie far beyond int32_t.
         const double rounded = roundHalfAwayFromZero(note.exactCents);
-        note.held = !(rounded >= kMinOffset && rounded <= kMaxOffset);
-        note.sent = rounded < kMinOffset   ? kMinOffset
-                    : rounded > kMaxOffset ? kMaxOffset
+        note.held = !(rounded >= kLowestSentOffset && rounded <= kHighestSentOffset);
+        note.sent = rounded < kLowestSentOffset   ? kLowestSentOffset
+                    : rounded > kHighestSentOffset ? kHighestSentOffset
                                            : static_cast<int32_t>(rounded);
         note.error = note.sent - note.exactCents;
         if (note.held) result.fit.heldNotes.push_back(p);

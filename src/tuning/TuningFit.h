@@ -27,8 +27,8 @@ enum class ZeroNote { Tonic, A };
 
 constexpr double kMinA4Hz = 400.0;
 constexpr double kMaxA4Hz = 480.0;
-constexpr int32_t kMinOffset = -64;
-constexpr int32_t kMaxOffset = 63;
+constexpr int32_t kLowestSentOffset = -64;
+constexpr int32_t kHighestSentOffset = 63;
 
 struct FitOptions {
     int tonic = 0;  // pitch class 0..11 that the temperament's C is moved to
@@ -38,7 +38,7 @@ struct FitOptions {
 
 struct NoteFit {
     double exactCents = 0;   // after tonic, zero note and A4 frequency
-    int32_t sent = 0;        // rounded, then held to kMinOffset..kMaxOffset
+    int32_t sent = 0;        // rounded, then held to kLowestSentOffset..kHighestSentOffset
     double error = 0;        // sent - exactCents
     bool held = false;       // the rounded value lay outside the range
 };

@@ -110,13 +110,6 @@ TEST(TuningFileReader, readsHandMadeFilesInTheOtherForms) {
         Offsets offsets;
         uint32_t parts;
     } rows[] = {
-        {"syx with stray bytes before and between", TuningFileKind::Syx,
-         [] {
-             const Bytes b = hexBytes("00 12 7F F0 41 10 42 12 40 11 40 40*12 6F F7 FE 55 F7 "
-                                      "F0 41 1F 42 12 40 12 40 40*12 6E F7 00");
-             return std::string(b.begin(), b.end());
-         }(),
-         TuningFormat::GS, Offsets{}, part(1) | part(2)},
         {"lower-case hex, tabs and blank lines", TuningFileKind::Txt,
          "\xEF\xBB\xBF\tf0 41 10 42 12 40 11 40\n\n 40 40 40 40 40 40\r\n40 40 40 40 40 40 6f f7",
          TuningFormat::GS, Offsets{}, part(1)},
@@ -148,30 +141,28 @@ TEST(TuningFileReader, readsHandMadeFilesInTheOtherForms) {
     EXPECT_EQ(1u << 4 | 1u << 5, held.warnings[0].pitchClasses);
 }
 
-TEST(TuningFileReader, readsSysexFromAnyTrackOfAFormatOneFile) {
-    const Bytes message = hexBytes("41 10 42 12 40 10 40 40 36 44 3A 32 3E 34 42 38 30 3C 34 3E F7");
-    Bytes file = hexBytes("4D 54 68 64 00 00 00 06 00 01 00 02 01 E0");
-    const Bytes tempoTrack = hexBytes("00 FF 51 03 07 A1 20 00 FF 2F 00");
-    Bytes track = hexBytes(
-        "00 C0 05 "                    // program change, one data byte
-        "00 90 3C 40 10 3E 40 10 40 40 "  // note on, then running status
-        "81 00 80 3C 00 00 3E 00 "     // note off (two-byte delta), running status
-        "00 FF 03 05 50 69 61 6E 6F "  // track name
-        "00 F7 02 F8 F8 "              // escape event
-        "00 B0 07 64 00 0A 40 "        // controllers with running status
-        "00 F0 15");                    // SysEx event, 21 bytes follow
-    track.insert(track.end(), message.begin(), message.end());
-    const Bytes end = hexBytes("00 FF 2F 00");
-    track.insert(track.end(), end.begin(), end.end());
-    const auto appendChunk = [&file](const Bytes& body) {
-        const Bytes header = hexBytes("4D 54 72 6B");
-        file.insert(file.end(), header.begin(), header.end());
-        for (int shift : {24, 16, 8, 0}) file.push_back(static_cast<uint8_t>(body.size() >> shift));
-        file.insert(file.end(), body.begin(), body.end());
+// Hand-made files: a .syx with stray bytes before and between its messages,
+// lower-case hex with CR LF, MTS 2-byte real-time, and a format 1 MIDI file
+// whose second track holds running status, a meta event and an F7 escape
+// event before its SysEx.
+TEST(TuningFileReader, readsTheHandMadeFixtures) {
+    const struct {
+        const char* file;
+        TuningFormat format;
+        uint32_t parts;
+    } rows[] = {
+        {"gs_stray_bytes.syx", TuningFormat::GS, part(1) | part(2)},
+        {"xg_lowercase.txt", TuningFormat::XG, part(1)},
+        {"mts2_realtime.syx", TuningFormat::GM2, part(1) | part(2)},
+        {"format1_running_status.mid", TuningFormat::GS, part(10)},
     };
-    appendChunk(tempoTrack);
-    appendChunk(track);
-    EXPECT_TRUE(readsAs(read(TuningFileKind::Mid, file), TuningFormat::GS, kDetuned, part(10)));
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.file);
+        const TuningReadResult result =
+            read(tuningFileKindFromName(row.file), readFile(fixturePath(std::string("tuning/") + row.file)));
+        EXPECT_TRUE(readsAs(result, row.format, kDetuned, row.parts));
+        EXPECT_EQ("", warningsOf(result));
+    }
 }
 
 TEST(TuningFileReader, resolvesPartsThatDisagree) {
