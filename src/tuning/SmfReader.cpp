@@ -76,7 +76,9 @@ public:
     }
 
 private:
-    std::size_t offset() const { return fileOffset_ + static_cast<std::size_t>(position_ - begin_); }
+    std::size_t offset() const {
+        return fileOffset_ + static_cast<std::size_t>(position_ - begin_);
+    }
     bool has(uint32_t count) const { return static_cast<std::size_t>(end_ - position_) >= count; }
 
     bool readVlq(uint32_t& value) {
