@@ -41,20 +41,32 @@ if ! $quick; then
   cmake --build build/sanitize -j "$jobs"
   (cd build/sanitize && ctest --output-on-failure)
 
-  step "fuzzing the INI parser for ${fuzz_seconds} s"
+  step "fuzzing the INI parser, the Scala reader and the tuning file reader for ${fuzz_seconds} s"
   CXX=clang++ cmake -S . -B build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMARIN_TESTS=OFF \
     -DVELMARIN_FUZZ=ON >/dev/null
   cmake --build build/fuzz -j "$jobs"
-  corpus=$(mktemp -d /tmp/velmarin-corpus.XXXXXX)
-  log="$corpus.log"
-  if ! build/fuzz/fuzz/ini_fuzzer -max_total_time="$fuzz_seconds" -max_len=65536 \
-      -print_final_stats=1 "$corpus" tests/fixtures/ini >"$log" 2>&1; then
-    tail -n 60 "$log"
-    echo "The fuzzer found a failure."
-    exit 1
-  fi
-  grep -E '^(Done|stat::number_of_executed_units|stat::new_units_added)' "$log"
-  rm -rf "$corpus" "$log"
+  # The time is shared, so adding a fuzzer does not lengthen the run. The
+  # fixtures seed each fuzzer; what it finds goes to a scratch folder.
+  fuzz() {
+    local fuzzer=$1 seconds=$2
+    shift 2
+    local corpus log
+    corpus=$(mktemp -d /tmp/velmarin-corpus.XXXXXX)
+    log="$corpus.log"
+    if ! "build/fuzz/fuzz/$fuzzer" -max_total_time="$seconds" -max_len=65536 \
+        -print_final_stats=1 "$corpus" "$@" >"$log" 2>&1; then
+      tail -n 60 "$log"
+      echo "$fuzzer found a failure."
+      exit 1
+    fi
+    echo "$fuzzer:"
+    grep -E '^(Done|stat::number_of_executed_units|stat::new_units_added)' "$log"
+    rm -rf "$corpus" "$log"
+  }
+  fuzz_share=$(( (fuzz_seconds + 2) / 3 ))
+  fuzz ini_fuzzer "$fuzz_share" tests/fixtures/ini
+  fuzz scala_fuzzer "$fuzz_share" tests/fixtures/scl
+  fuzz tuning_file_fuzzer "$fuzz_share" tests/fixtures/tuning
 
   step "benchmarks (figures only, not a test)"
   build/native/bench/core_bench --benchmark_min_time=0.05

@@ -1,0 +1,79 @@
+#include "tuning/NoteNames.h"
+
+namespace {
+
+constexpr const char* kSharpNames[12] = {"C",  "C#", "D",  "D#", "E",  "F",
+                                         "F#", "G",  "G#", "A",  "A#", "B"};
+
+bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+std::string_view trim(std::string_view text) {
+    while (!text.empty() && isSpace(text.front())) text.remove_prefix(1);
+    while (!text.empty() && isSpace(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+std::optional<int32_t> parseSmallInteger(std::string_view text) {
+    bool negative = false;
+    if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
+        negative = text.front() == '-';
+        text.remove_prefix(1);
+    }
+    if (text.empty() || text.size() > 4) return std::nullopt;
+    int32_t value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    return negative ? -value : value;
+}
+
+}  // namespace
+
+const char* pitchClassName(int pitchClass) {
+    if (pitchClass < 0 || pitchClass > 11) return "?";
+    return kSharpNames[pitchClass];
+}
+
+std::optional<int> parseNoteName(std::string_view text) {
+    static constexpr int kNaturals[7] = {9, 11, 0, 2, 4, 5, 7};  // A..G
+    if (text.empty() || text.size() > 2 || text[0] < 'A' || text[0] > 'G')
+        return std::nullopt;
+    int pitchClass = kNaturals[text[0] - 'A'];
+    if (text.size() == 2) {
+        if (text[1] == '#')
+            ++pitchClass;
+        else if (text[1] == 'b')
+            --pitchClass;
+        else
+            return std::nullopt;
+        // Only the seventeen usual spellings: no E#, Fb, B#, Cb.
+        if (pitchClass == 5 && text[0] == 'E') return std::nullopt;
+        if (pitchClass == 4 && text[0] == 'F') return std::nullopt;
+        if (pitchClass == 12 || pitchClass == -1) return std::nullopt;
+    }
+    return pitchClass;
+}
+
+OffsetListParse parseOffsetList(std::string_view text) {
+    OffsetListParse result;
+    std::size_t item = 0;
+    for (;;) {
+        const std::size_t comma = text.find(',');
+        const std::string_view field = trim(text.substr(0, comma));
+        if (item == 12) {
+            result.badItem = 13;
+            return result;
+        }
+        const std::optional<int32_t> value = parseSmallInteger(field);
+        if (!value) {
+            result.badItem = static_cast<int>(item) + 1;
+            return result;
+        }
+        result.offsets[item++] = *value;
+        if (comma == std::string_view::npos) break;
+        text.remove_prefix(comma + 1);
+    }
+    if (item != 12) result.badItem = static_cast<int>(item) + 1;
+    return result;
+}

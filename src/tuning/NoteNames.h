@@ -1,0 +1,28 @@
+// Note names and the twelve-offset text the command line takes.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+// "C", "C#", "D", "D#", "E", "F", "F#", "G", "G#", "A", "A#", "B" for pitch
+// classes 0..11; "?" for anything else.
+const char* pitchClassName(int pitchClass);
+
+// The pitch class of one of C C# Db D D# Eb E F F# Gb G G# Ab A A# Bb B,
+// spelled exactly so (upper-case letter, '#' or lower-case 'b'); nothing for
+// any other text, including surrounding white space.
+std::optional<int> parseNoteName(std::string_view text);
+
+// Twelve integers for C..B separated by commas, e.g. "0,-10,4,...,-12".
+// White space around an item is allowed; each item is an optional sign and
+// decimal digits, at most -9999..9999 (the fit holds values to -64..63).
+struct OffsetListParse {
+    std::array<int32_t, 12> offsets{};
+    // 0 when parsed; otherwise the 1-based item that is missing or not an
+    // integer, or 13 when there are more than twelve items.
+    int badItem = 0;
+    bool ok() const { return badItem == 0; }
+};
+OffsetListParse parseOffsetList(std::string_view text);

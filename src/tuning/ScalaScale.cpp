@@ -1,0 +1,265 @@
+#include "tuning/ScalaScale.h"
+
+#include <cmath>
+#include <limits>
+
+#include "tuning/NoteNames.h"
+
+namespace {
+
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Splits the bytes into lines at LF, dropping a CR before it.
+class LineReader {
+public:
+    explicit LineReader(std::string_view bytes) : rest_(bytes) {}
+
+    // The next line that is not a comment; false at the end of the bytes.
+    bool nextNonComment(std::string_view& line) {
+        while (next(line))
+            if (line.empty() || line.front() != '!') return true;
+        return false;
+    }
+    std::size_t lineNumber() const { return lineNumber_; }
+
+private:
+    bool next(std::string_view& line) {
+        // Bytes after the last line end make a last line; nothing after it does not.
+        if (!hasMore_ || rest_.empty()) return false;
+        const std::size_t end = rest_.find('\n');
+        line = rest_.substr(0, end);
+        if (end == std::string_view::npos) {
+            hasMore_ = false;
+            rest_ = {};
+        } else {
+            rest_.remove_prefix(end + 1);
+        }
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        ++lineNumber_;
+        return true;
+    }
+
+    std::string_view rest_;
+    std::size_t lineNumber_ = 0;
+    bool hasMore_ = true;
+};
+
+enum class NumberParse { Ok, NotANumber, TooLarge };
+
+// Decimal digits at the front of `text` into `value`; consumes them.
+NumberParse parseDigits(std::string_view& text, uint64_t& value) {
+    if (text.empty() || !isDigit(text.front())) return NumberParse::NotANumber;
+    value = 0;
+    while (!text.empty() && isDigit(text.front())) {
+        const uint64_t digit = static_cast<uint64_t>(text.front() - '0');
+        if (value > (std::numeric_limits<uint64_t>::max() - digit) / 10)
+            return NumberParse::TooLarge;
+        value = value * 10 + digit;
+        text.remove_prefix(1);
+    }
+    return NumberParse::Ok;
+}
+
+std::string_view skipBlanks(std::string_view text) {
+    while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
+    return text;
+}
+
+std::string lineText(std::size_t line) { return "Line " + std::to_string(line) + ": "; }
+
+ScalaReadResult failure(ScalaError error, std::size_t line, const std::string& what) {
+    ScalaReadResult result;
+    result.error = error;
+    result.line = line;
+    result.message = (line != 0 ? lineText(line) : std::string()) + what;
+    return result;
+}
+
+// A pitch value at the front of `text`; the caller ignores what follows.
+ScalaError parsePitch(std::string_view text, ScalaPitch& pitch, std::string& what) {
+    text = skipBlanks(text);
+    bool negative = false;
+    if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
+        negative = text.front() == '-';
+        text.remove_prefix(1);
+    }
+    uint64_t whole = 0;
+    const bool startsWithPoint = !text.empty() && text.front() == '.';
+    NumberParse parse = startsWithPoint ? NumberParse::Ok : parseDigits(text, whole);
+    if (parse == NumberParse::TooLarge) {
+        what = "the number is too large.";
+        return ScalaError::NumberTooLarge;
+    }
+    if (parse == NumberParse::NotANumber) {
+        what = "no pitch value (cents with a '.', or a ratio p/q or integer).";
+        return ScalaError::NotANumber;
+    }
+
+    if (!text.empty() && text.front() == '.') {
+        text.remove_prefix(1);
+        // Digits past the 18th cannot change a double; they are read and dropped.
+        double fraction = 0;
+        double scale = 1;
+        int digits = 0;
+        while (!text.empty() && isDigit(text.front())) {
+            if (digits++ < 18) {
+                fraction = fraction * 10 + (text.front() - '0');
+                scale *= 10;
+            }
+            text.remove_prefix(1);
+        }
+        if (startsWithPoint && digits == 0) {
+            what = "no pitch value (cents with a '.', or a ratio p/q or integer).";
+            return ScalaError::NotANumber;
+        }
+        const double cents = static_cast<double>(whole) + fraction / scale;
+        pitch.cents = negative ? -cents : cents;
+        pitch.isRatio = false;
+        return ScalaError::None;
+    }
+
+    uint64_t denominator = 1;
+    if (!text.empty() && text.front() == '/') {
+        text.remove_prefix(1);
+        parse = parseDigits(text, denominator);
+        if (parse == NumberParse::TooLarge) {
+            what = "the number is too large.";
+            return ScalaError::NumberTooLarge;
+        }
+        if (parse == NumberParse::NotANumber) {
+            what = "the ratio has no denominator.";
+            return ScalaError::NotANumber;
+        }
+    }
+    constexpr uint64_t kInt64Max = static_cast<uint64_t>(std::numeric_limits<int64_t>::max());
+    if (whole > kInt64Max || denominator > kInt64Max) {
+        what = "the number is too large.";
+        return ScalaError::NumberTooLarge;
+    }
+    if (negative || whole == 0 || denominator == 0) {
+        what = denominator == 0 ? "the ratio has denominator 0."
+                                : "a ratio must be greater than 0.";
+        return ScalaError::NonPositiveRatio;
+    }
+    pitch.isRatio = true;
+    pitch.numerator = static_cast<int64_t>(whole);
+    pitch.denominator = static_cast<int64_t>(denominator);
+    pitch.cents = 1200.0 * (std::log2(static_cast<double>(whole)) -
+                            std::log2(static_cast<double>(denominator)));
+    return ScalaError::None;
+}
+
+bool isOctave(const ScalaPitch& pitch) {
+    if (pitch.isRatio)
+        return pitch.numerator % 2 == 0 && pitch.numerator / 2 == pitch.denominator;
+    return std::fabs(pitch.cents - 1200.0) < 1e-6;
+}
+
+std::string degreeText(const ScalaScale& scale, int degree) {
+    std::string text = "degree " + std::to_string(degree);
+    if (degree == 0) return text + " (the implicit 1/1)";
+    return text + " (line " + std::to_string(scale.pitches[degree - 1].line) + ")";
+}
+
+}  // namespace
+
+ScalaReadResult parseScala(std::string_view bytes) {
+    if (bytes.size() > kMaxScalaFileBytes)
+        return failure(ScalaError::FileTooLarge, 0, "The file is larger than 1 MiB.");
+
+    LineReader lines(bytes);
+    std::string_view line;
+    if (!lines.nextNonComment(line))
+        return failure(ScalaError::MissingCount, lines.lineNumber() + 1,
+                       "the file ends before the description and the number of notes.");
+    ScalaReadResult result;
+    result.scale.description.assign(line.data(), line.size());
+
+    if (!lines.nextNonComment(line))
+        return failure(ScalaError::MissingCount, lines.lineNumber() + 1,
+                       "the file ends before the number of notes.");
+    std::string_view countText = skipBlanks(line);
+    const std::size_t countLine = lines.lineNumber();
+    if (!countText.empty() && countText.front() == '-' && countText.size() > 1 &&
+        isDigit(countText[1]))
+        return failure(ScalaError::BadCount, countLine, "the number of notes is negative.");
+    uint64_t count = 0;
+    const NumberParse countParse = parseDigits(countText, count);
+    if (countParse == NumberParse::NotANumber)
+        return failure(ScalaError::BadCount, countLine,
+                       "the number of notes is missing or not a number.");
+    if (countParse == NumberParse::TooLarge || count > kMaxScalaNoteCount)
+        return failure(ScalaError::CountTooLarge, countLine,
+                       "more than 1000 notes; such a scale is refused.");
+
+    result.scale.pitches.reserve(count);
+    while (result.scale.pitches.size() < count) {
+        if (!lines.nextNonComment(line))
+            return failure(ScalaError::MissingPitches, lines.lineNumber(),
+                           "the file ends after " +
+                               std::to_string(result.scale.pitches.size()) + " of " +
+                               std::to_string(count) + " pitches.");
+        ScalaPitch pitch;
+        pitch.line = lines.lineNumber();
+        std::string what;
+        const ScalaError error = parsePitch(line, pitch, what);
+        if (error != ScalaError::None) return failure(error, pitch.line, what);
+        result.scale.pitches.push_back(pitch);
+    }
+    return result;
+}
+
+ScaleMapResult mapScaleToPitchClasses(const ScalaScale& scale) {
+    ScaleMapResult result;
+    const std::size_t count = scale.pitches.size();
+    if (count == 0) {
+        result.error = ScaleMapError::NoPitches;
+        result.message = "The scale lists no pitches, so it has no period.";
+        return result;
+    }
+    if (!isOctave(scale.pitches.back())) {
+        result.error = ScaleMapError::PeriodNotOctave;
+        result.message = "The scale repeats at line " + std::to_string(scale.pitches.back().line) +
+                         ", not at the octave (2/1 or 1200.0 cents); Velmarin tunes twelve "
+                         "pitch classes that repeat every octave.";
+        return result;
+    }
+    if (count > 12) {
+        result.error = ScaleMapError::TooManyNotes;
+        result.message = "The scale has " + std::to_string(count) +
+                         " notes; Velmarin tunes twelve pitch classes that repeat every "
+                         "octave, so at most twelve notes can be used.";
+        return result;
+    }
+
+    int degreeOf[12];
+    for (int& degree : degreeOf) degree = -1;
+    for (int degree = 0; degree < static_cast<int>(count); ++degree) {
+        const double cents = degree == 0 ? 0.0 : scale.pitches[degree - 1].cents;
+        int pitchClass = degree;
+        double offset = cents - 100.0 * degree;
+        if (count != 12) {
+            double reduced = std::fmod(cents, 1200.0);
+            if (reduced < 0) reduced += 1200.0;
+            const double nearest = std::floor(reduced / 100.0 + 0.5);
+            pitchClass = static_cast<int>(nearest) % 12;
+            offset = reduced - 100.0 * nearest;
+        }
+        if (degreeOf[pitchClass] >= 0) {
+            result.error = ScaleMapError::DegreesCollide;
+            result.firstDegree = degreeOf[pitchClass];
+            result.secondDegree = degree;
+            result.pitchClass = pitchClass;
+            result.message = "Scale " + degreeText(scale, degreeOf[pitchClass]) + " and " +
+                             degreeText(scale, degree) + " both fall on " +
+                             pitchClassName(pitchClass) + ".";
+            return result;
+        }
+        degreeOf[pitchClass] = degree;
+        result.offsets.cents[pitchClass] = offset;
+    }
+    for (int p = 0; p < 12; ++p)
+        if (degreeOf[p] < 0) result.offsets.unmapped |= static_cast<uint16_t>(1u << p);
+    return result;
+}

@@ -1,0 +1,87 @@
+// Reads scale-tuning SysEx back from the bytes of a .syx, .mid or .txt file:
+// the dialect, the twelve offsets and the parts or channels they were sent to.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "sysex/SysexBuilder.h"
+
+enum class TuningFileKind { Syx, Mid, Txt, Scl, Unknown };
+
+// From the file name's extension, any case: .syx, .mid, .txt, .scl.
+TuningFileKind tuningFileKindFromName(std::string_view fileName);
+
+constexpr std::size_t kMaxTuningFileBytes = 1024 * 1024;
+
+enum class TuningReadError {
+    None,
+    FileTooLarge,       // more than kMaxTuningFileBytes
+    UnsupportedKind,    // not Syx, Mid or Txt
+    NotMidiFile,        // a .mid that does not start with MThd
+    MalformedMidiFile,  // a track that does not parse (byteOffset)
+    BadHexText,         // a .txt token that is not two hex digits (line)
+    Truncated,          // the only tuning messages are cut short (messageNumber)
+    NoTuningMessage,    // empty, or no scale-tuning message in any dialect
+};
+
+enum class TuningWarningKind {
+    OtherPartsDiffer,     // parts: those whose offsets differ from the lowest part's
+    IncompletePart,       // XG: parts; pitchClasses: the ones never sent, read as 0
+    BadChecksum,          // GS: a message with a wrong checksum was skipped
+    OtherFormatIgnored,   // messages of another dialect than the first were skipped
+    PartOutOfRange,       // XG parts above 16 were skipped
+    IncompleteMessage,    // a tuning message cut short was skipped
+    OffsetsHeld,          // MTS 2-byte values beyond -64..63 held; pitchClasses
+};
+
+struct TuningReadWarning {
+    TuningWarningKind kind;
+    uint16_t parts = 0;         // bit n = part or channel n + 1
+    uint16_t pitchClasses = 0;  // bit k = pitch class k
+    std::size_t messageNumber = 0;  // 1-based SysEx message of the file, when it names one
+    std::string message;        // English
+};
+
+struct TuningReadResult {
+    TuningReadError error = TuningReadError::None;
+    std::size_t line = 0;           // BadHexText
+    std::size_t byteOffset = 0;     // MalformedMidiFile
+    std::size_t messageNumber = 0;  // Truncated
+    std::string message;            // English
+
+    TuningFormat format = TuningFormat::GS;
+    std::array<int32_t, 12> offsets{};  // -64..63, C..B
+    uint16_t parts = 0;                 // bit n = part (GS, XG) or channel (GM2) n + 1
+    std::vector<TuningReadWarning> warnings;
+
+    bool ok() const { return error == TuningReadError::None; }
+    ScaleOffsets scaleOffsets() const;
+};
+
+// Recognises, in any number and order:
+//  - GS scale tuning: F0 41 dev 42 12 40 1x 40, twelve data bytes, checksum,
+//    F7, any device; block 1x is a part as gsPartBlock numbers it. A message
+//    with a wrong checksum is skipped, as a synthesizer would, with a warning.
+//  - XG scale tuning: F0 43 1n 4C 08 pp 41..4C vv F7, part pp + 1 (1..16).
+//    A part for which some pitch classes never arrive reads them as 0, with
+//    an IncompletePart warning.
+//  - MIDI Tuning Standard scale/octave tuning, real-time (7F) or not (7E),
+//    any device: 08 08 ff gg hh + 12 data bytes (cents = byte - 64), and
+//    08 09 ff gg hh + 12 pairs of 14-bit values (0x2000 = 0, 8192 steps per
+//    100 cents, rounded to the nearest cent, halves away from zero; values
+//    beyond -64..63 are held, with a warning).
+// A later message for a part replaces what an earlier one set for it. The
+// dialect is that of the first tuning message; messages of other dialects are
+// skipped with a warning. When parts carry different offsets, those of the
+// lowest part are taken, `parts` holds the parts carrying exactly those
+// offsets, and a warning names the others.
+// .syx: raw bytes; bytes outside F0..F7 are skipped, and a message that
+// another status byte or the end interrupts counts as cut short. .txt: hex
+// pairs separated by any white space, any case, after an optional UTF-8 byte
+// order mark. .mid: the F0 events of every track (see readSmfSysex).
+TuningReadResult readTuningFile(TuningFileKind kind, const uint8_t* bytes, std::size_t size);

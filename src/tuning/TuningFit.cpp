@@ -1,0 +1,101 @@
+#include "tuning/TuningFit.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "tuning/NoteNames.h"
+#include "tuning/Temperaments.h"
+
+namespace {
+
+constexpr double kHalfTolerance = 1e-9;
+
+double roundHalfAwayFromZero(double value) {
+    return std::round(value + (value < 0 ? -kHalfTolerance : kHalfTolerance));
+}
+
+// Values so small in magnitude that they print as zero are shown without the
+// sign, "0.00" rather than "-0.00".
+double forPrinting(double value) { return std::fabs(value) < 0.005 ? 0.0 : value; }
+
+std::string noteList(const std::vector<int>& pitchClasses) {
+    std::string text;
+    for (int pitchClass : pitchClasses) {
+        if (!text.empty()) text += ", ";
+        text += pitchClassName(pitchClass);
+    }
+    return text;
+}
+
+}  // namespace
+
+PitchClassOffsets offsetsFromCentsAboveC(const std::array<double, 12>& centsAboveC) {
+    PitchClassOffsets offsets;
+    for (int k = 0; k < 12; ++k) offsets.cents[k] = centsAboveC[k] - 100.0 * k;
+    return offsets;
+}
+
+PitchClassOffsets temperamentOffsets(const Temperament& temperament) {
+    return offsetsFromCentsAboveC(temperament.centsAboveC);
+}
+
+ScaleOffsets TuningFit::sentOffsets() const {
+    ScaleOffsets offsets;
+    for (int k = 0; k < 12; ++k) offsets[k] = notes[k].sent;
+    return offsets;
+}
+
+FitResult fitOffsets(const PitchClassOffsets& offsets, const FitOptions& options) {
+    FitResult result;
+    if (options.tonic < 0 || options.tonic > 11) {
+        result.error = FitError::TonicOutOfRange;
+        result.message = "The tonic must be a pitch class from C to B.";
+        return result;
+    }
+    // Written so that NaN fails too.
+    if (!(options.a4Hz >= kMinA4Hz && options.a4Hz <= kMaxA4Hz)) {
+        result.error = FitError::A4OutOfRange;
+        result.message = "The A4 frequency must lie between 400 and 480 Hz.";
+        return result;
+    }
+
+    std::array<double, 12> moved{};
+    for (int p = 0; p < 12; ++p) {
+        const int source = (p - options.tonic + 12) % 12;
+        moved[p] = offsets.cents[source];
+        if (offsets.unmapped & (1u << source)) result.fit.unmappedNotes.push_back(p);
+    }
+    const int zeroNote = options.zeroNote == ZeroNote::A ? 9 : options.tonic;
+    const double shift = -moved[zeroNote] + 1200.0 * std::log2(options.a4Hz / 440.0);
+
+    for (int p = 0; p < 12; ++p) {
+        NoteFit& note = result.fit.notes[p];
+        note.exactCents = moved[p] + shift;
+        // Compared as doubles: a scale's cents may lie far beyond int32_t.
+        const double rounded = roundHalfAwayFromZero(note.exactCents);
+        note.held = !(rounded >= kLowestSentOffset && rounded <= kHighestSentOffset);
+        note.sent = rounded < kLowestSentOffset   ? kLowestSentOffset
+                    : rounded > kHighestSentOffset ? kHighestSentOffset
+                                           : static_cast<int32_t>(rounded);
+        note.error = note.sent - note.exactCents;
+        if (note.held) result.fit.heldNotes.push_back(p);
+    }
+    return result;
+}
+
+std::string formatFitReport(const TuningFit& fit) {
+    std::string text = "Note     Exact  Sent   Error\n";
+    char row[64];
+    for (int p = 0; p < 12; ++p) {
+        const NoteFit& note = fit.notes[p];
+        std::snprintf(row, sizeof row, "%-4s %9.2f %5d %7.2f%s\n", pitchClassName(p),
+                      forPrinting(note.exactCents), static_cast<int>(note.sent),
+                      forPrinting(note.error), note.held ? "  held" : "");
+        text += row;
+    }
+    if (!fit.heldNotes.empty()) text += "Held at a limit: " + noteList(fit.heldNotes) + "\n";
+    if (!fit.unmappedNotes.empty())
+        text += "Not in the scale (sent as 0 before the zero note): " +
+                noteList(fit.unmappedNotes) + "\n";
+    return text;
+}

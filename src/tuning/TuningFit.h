@@ -1,0 +1,79 @@
+// From a temperament or scale to the twelve integer offsets the SysEx carries,
+// with a report of how well they fit.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "sysex/SysexBuilder.h"
+
+struct Temperament;
+
+// Offsets in cents from equal temperament of C..B for a temperament or scale
+// built on C, before any of the fit's steps. `unmapped` has bit k set for a
+// pitch class that no scale degree reaches (its offset is then 0).
+struct PitchClassOffsets {
+    std::array<double, 12> cents{};
+    uint16_t unmapped = 0;
+};
+
+// offset of pitch class k = cents above C - 100 k.
+PitchClassOffsets temperamentOffsets(const Temperament& temperament);
+PitchClassOffsets offsetsFromCentsAboveC(const std::array<double, 12>& centsAboveC);
+
+enum class ZeroNote { Tonic, A };
+
+constexpr double kMinA4Hz = 400.0;
+constexpr double kMaxA4Hz = 480.0;
+constexpr int32_t kLowestSentOffset = -64;
+constexpr int32_t kHighestSentOffset = 63;
+
+struct FitOptions {
+    int tonic = 0;  // pitch class 0..11 that the temperament's C is moved to
+    ZeroNote zeroNote = ZeroNote::Tonic;
+    double a4Hz = 440.0;  // kMinA4Hz..kMaxA4Hz
+};
+
+struct NoteFit {
+    double exactCents = 0;   // after tonic, zero note and A4 frequency
+    int32_t sent = 0;        // rounded, then held to kLowestSentOffset..kHighestSentOffset
+    double error = 0;        // sent - exactCents
+    bool held = false;       // the rounded value lay outside the range
+};
+
+struct TuningFit {
+    std::array<NoteFit, 12> notes{};  // C..B
+    std::vector<int> heldNotes;       // pitch classes, ascending
+    // Pitch classes (after the move to the tonic) that no scale degree
+    // reaches, ascending; empty for temperaments.
+    std::vector<int> unmappedNotes;
+
+    ScaleOffsets sentOffsets() const;
+};
+
+enum class FitError { None, TonicOutOfRange, A4OutOfRange };
+
+struct FitResult {
+    FitError error = FitError::None;
+    std::string message;  // English, for the command line; empty when fitted
+    TuningFit fit;
+    bool ok() const { return error == FitError::None; }
+};
+
+// Applies, in order: (1) tonic t: offset'(p) = offset((p - t) mod 12);
+// (2) subtracts the offset of the zero note (the tonic, or A) from all twelve;
+// (3) adds 1200 log2(a4Hz / 440) to all; (4) rounds to the nearest integer,
+// halves away from zero, and holds the result to -64..63. A value within
+// 1e-9 cent of a half counts as the half, so that the order of floating-point
+// operations cannot decide a rounding. A tonic outside 0..11 or a frequency
+// outside 400..480 Hz (or not a number) is an error and yields no fit.
+FitResult fitOffsets(const PitchClassOffsets& offsets, const FitOptions& options);
+
+// The fit report as a fixed-width ASCII table: a header, then one row per
+// note C..B with its name, exact cents (two decimals), the integer sent, the
+// rounding error (two decimals) and "held" for a note held at a limit; then
+// one line naming the held notes and one naming the unmapped ones, each only
+// when there are any. Lines end with '\n'.
+std::string formatFitReport(const TuningFit& fit);

@@ -1,0 +1,294 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "TestBytes.h"
+#include "output/SysexSmf.h"
+#include "sysex/HexListing.h"
+#include "sysex/SysexBuilder.h"
+#include "tuning/LoadFileBytes.h"
+#include "tuning/TuningFileReader.h"
+
+namespace {
+
+using namespace std::string_literals;
+using Offsets = std::array<int32_t, 12>;
+
+constexpr uint32_t part(int number) { return 1u << (number - 1); }
+
+const Offsets kDetuned = {0, -10, 4, -6, -14, -2, -12, 2, -8, -16, -4, -12};
+const Offsets kExtremes = {-64, 63, 0, 1, -1, 62, -63, 10, -10, 33, -33, 5};
+
+Bytes sysexList(TuningFormat format, const Offsets& offsets, uint32_t parts) {
+    ScaleOffsets scale;
+    for (int k = 0; k < 12; ++k) scale[k] = offsets[k];
+    ScaleDataBytes data;
+    uint8_t buffer[kSysexBufferSize];
+    uint32_t length = 0;
+    buildSysexList(format, scale, parts, data, buffer, length);
+    return Bytes(buffer, buffer + length);
+}
+
+TuningReadResult read(TuningFileKind kind, const Bytes& bytes) {
+    return readTuningFile(kind, bytes.data(), bytes.size());
+}
+TuningReadResult read(TuningFileKind kind, const std::string& bytes) {
+    return readTuningFile(kind, reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+}
+
+std::string warningsOf(const TuningReadResult& result) {
+    std::string text;
+    for (const TuningReadWarning& warning : result.warnings) text += warning.message + "\n";
+    return text;
+}
+
+::testing::AssertionResult readsAs(const TuningReadResult& result, TuningFormat format,
+                                   const Offsets& offsets, uint32_t parts) {
+    if (!result.ok()) return ::testing::AssertionFailure() << "error: " << result.message;
+    if (result.format != format)
+        return ::testing::AssertionFailure() << "format " << static_cast<int>(result.format);
+    if (result.offsets != offsets) {
+        auto failure = ::testing::AssertionFailure() << "offsets";
+        for (int32_t value : result.offsets) failure << ' ' << value;
+        return failure;
+    }
+    if (result.parts != parts)
+        return ::testing::AssertionFailure() << "parts " << std::hex << result.parts;
+    return ::testing::AssertionSuccess();
+}
+
+TEST(TuningFileReader, readsBackEverySavedKindFormatAndPartSet) {
+    for (TuningFormat format : {TuningFormat::GS, TuningFormat::XG, TuningFormat::GM2}) {
+        for (uint32_t parts : {part(1), part(10), part(1) | part(2) | part(3),
+                               part(9) | part(10) | part(11) | part(16), 0xFFFFu}) {
+            for (const Offsets& offsets : {kDetuned, kExtremes}) {
+                SCOPED_TRACE("format " + std::to_string(static_cast<int>(format)) + " parts " +
+                             std::to_string(parts) + " offsets from " + std::to_string(offsets[0]));
+                const Bytes syx = sysexList(format, offsets, parts);
+                const std::string txt = formatHexListing(syx.data(), syx.size());
+                ByteBuffer mid;
+                ASSERT_NE(0u, buildSysexSmf(syx.data(), static_cast<uint32_t>(syx.size()), 480,
+                                            10, mid));
+                const struct {
+                    TuningFileKind kind;
+                    TuningReadResult result;
+                } files[] = {
+                    {TuningFileKind::Syx, read(TuningFileKind::Syx, syx)},
+                    {TuningFileKind::Txt, read(TuningFileKind::Txt, txt)},
+                    {TuningFileKind::Mid,
+                     readTuningFile(TuningFileKind::Mid, mid.data(), mid.size())},
+                };
+                for (const auto& file : files) {
+                    SCOPED_TRACE("kind " + std::to_string(static_cast<int>(file.kind)));
+                    EXPECT_TRUE(readsAs(file.result, format, offsets, parts));
+                    EXPECT_EQ("", warningsOf(file.result));
+                }
+            }
+        }
+    }
+}
+
+// Two-byte MTS value for a step count from the centre (8192 steps per 100 cents).
+std::string mts2Pair(int steps) {
+    const int value = 0x2000 + steps;
+    char text[8];
+    std::snprintf(text, sizeof text, "%02X %02X ", value >> 7, value & 0x7F);
+    return text;
+}
+
+TEST(TuningFileReader, readsHandMadeFilesInTheOtherForms) {
+    std::string mts2 = "F0 7E 7F 08 09 00 00 03 ";
+    // 0, +819 steps (9.997 cents), +-1024 (+-12.5 exactly), the limits, then zeros.
+    for (int steps : {0, 819, 1024, -1024, -8192, 8191, 0, 0, 0, 0, 0, 0}) mts2 += mts2Pair(steps);
+    mts2 += "F7";
+
+    const struct {
+        const char* name;
+        TuningFileKind kind;
+        std::string bytes;
+        TuningFormat format;
+        Offsets offsets;
+        uint32_t parts;
+    } rows[] = {
+        {"lower-case hex, tabs and blank lines", TuningFileKind::Txt,
+         "\xEF\xBB\xBF\tf0 41 10 42 12 40 11 40\n\n 40 40 40 40 40 40\r\n40 40 40 40 40 40 6f f7",
+         TuningFormat::GS, Offsets{}, part(1)},
+        {"MTS 2-byte, rounded and held", TuningFileKind::Txt, mts2, TuningFormat::GM2,
+         Offsets{0, 10, 13, -13, -64, 63, 0, 0, 0, 0, 0, 0}, part(1) | part(2)},
+        {"MTS real-time, device 5", TuningFileKind::Txt,
+         "F0 7F 05 08 08 02 00 01 41 40 40 40 40 40 40 40 40 40 40 3F F7", TuningFormat::GM2,
+         Offsets{1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, -1}, part(1) | part(16)},
+        {"XG device 5, part 3", TuningFileKind::Txt,
+         [] {
+             std::string text;
+             char line[32];
+             for (int k = 0; k < 12; ++k) {
+                 std::snprintf(line, sizeof line, "F0 43 15 4C 08 02 %02X 30 F7\n", 0x41 + k);
+                 text += line;
+             }
+             return text;
+         }(),
+         TuningFormat::XG, Offsets{-16, -16, -16, -16, -16, -16, -16, -16, -16, -16, -16, -16},
+         part(3)},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_TRUE(readsAs(read(row.kind, row.bytes), row.format, row.offsets, row.parts));
+    }
+    const TuningReadResult held = read(TuningFileKind::Txt, mts2);
+    ASSERT_EQ(1u, held.warnings.size());
+    EXPECT_EQ(TuningWarningKind::OffsetsHeld, held.warnings[0].kind);
+    EXPECT_EQ(1u << 4 | 1u << 5, held.warnings[0].pitchClasses);
+}
+
+// Hand-made files: a .syx with stray bytes before and between its messages,
+// lower-case hex with CR LF, MTS 2-byte real-time, and a format 1 MIDI file
+// whose second track holds running status, a meta event and an F7 escape
+// event before its SysEx.
+TEST(TuningFileReader, readsTheHandMadeFixtures) {
+    const struct {
+        const char* file;
+        TuningFormat format;
+        uint32_t parts;
+    } rows[] = {
+        {"gs_stray_bytes.syx", TuningFormat::GS, part(1) | part(2)},
+        {"xg_lowercase.txt", TuningFormat::XG, part(1)},
+        {"mts2_realtime.syx", TuningFormat::GM2, part(1) | part(2)},
+        {"format1_running_status.mid", TuningFormat::GS, part(10)},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.file);
+        const std::string bytes = readFile(fixturePath(std::string("tuning/") + row.file));
+        const TuningReadResult result = read(tuningFileKindFromName(row.file), bytes);
+        EXPECT_TRUE(readsAs(result, row.format, kDetuned, row.parts));
+        EXPECT_EQ("", warningsOf(result));
+    }
+}
+
+TEST(TuningFileReader, resolvesPartsThatDisagree) {
+    const Bytes a1 = sysexList(TuningFormat::GS, kDetuned, part(2) | part(7));
+    const Bytes b = sysexList(TuningFormat::GS, kExtremes, part(5) | part(12));
+    Bytes badChecksum = sysexList(TuningFormat::GS, kExtremes, part(1));
+    badChecksum[20] ^= 0x01;
+    Bytes file = badChecksum;
+    file.insert(file.end(), b.begin(), b.end());
+    file.insert(file.end(), a1.begin(), a1.end());
+    // Parts 5 and 12 were sent first, but part 2 is the lowest.
+    const TuningReadResult result = read(TuningFileKind::Syx, file);
+    EXPECT_TRUE(readsAs(result, TuningFormat::GS, kDetuned, part(2) | part(7)));
+    ASSERT_EQ(2u, result.warnings.size()) << warningsOf(result);
+    EXPECT_EQ(TuningWarningKind::BadChecksum, result.warnings[0].kind);
+    EXPECT_EQ(1u, result.warnings[0].messageNumber);
+    EXPECT_EQ(TuningWarningKind::OtherPartsDiffer, result.warnings[1].kind);
+    EXPECT_EQ(part(5) | part(12), result.warnings[1].parts);
+    EXPECT_NE(std::string::npos, result.warnings[1].message.find("Parts 5, 12"));
+
+    // A later message for a part replaces the earlier one.
+    Bytes resent = sysexList(TuningFormat::XG, kExtremes, part(1));
+    const Bytes again = sysexList(TuningFormat::XG, kDetuned, part(1));
+    resent.insert(resent.end(), again.begin(), again.end());
+    EXPECT_TRUE(readsAs(read(TuningFileKind::Syx, resent), TuningFormat::XG, kDetuned, part(1)));
+}
+
+TEST(TuningFileReader, readsAPartialXgPartWithZerosAndAWarning) {
+    const Bytes all = sysexList(TuningFormat::XG, kDetuned, part(4));
+    const Bytes firstFive(all.begin(), all.begin() + 5 * kXgMessageSize);
+    const TuningReadResult result = read(TuningFileKind::Syx, firstFive);
+    EXPECT_TRUE(readsAs(result, TuningFormat::XG, Offsets{0, -10, 4, -6, -14}, part(4)));
+    ASSERT_EQ(1u, result.warnings.size());
+    EXPECT_EQ(TuningWarningKind::IncompletePart, result.warnings[0].kind);
+    EXPECT_EQ(0x0FE0, result.warnings[0].pitchClasses);
+    EXPECT_EQ(part(4), result.warnings[0].parts);
+}
+
+TEST(TuningFileReader, skipsOtherDialectsAfterTheFirst) {
+    Bytes file = sysexList(TuningFormat::XG, kDetuned, part(1));
+    const Bytes gs = sysexList(TuningFormat::GS, kExtremes, part(1));
+    file.insert(file.begin(), gs.begin(), gs.end());
+    const TuningReadResult result = read(TuningFileKind::Syx, file);
+    EXPECT_TRUE(readsAs(result, TuningFormat::GS, kExtremes, part(1)));
+    ASSERT_EQ(1u, result.warnings.size());
+    EXPECT_EQ(TuningWarningKind::OtherFormatIgnored, result.warnings[0].kind);
+}
+
+TEST(TuningFileReader, reportsFilesWithoutAUsableMessage) {
+    const Bytes gs = sysexList(TuningFormat::GS, kDetuned, part(1));
+    const std::string cut(gs.begin(), gs.begin() + 15);
+    const Bytes mid = hexBytes("4D 54 72 6B 00 00 00 00");
+    const std::string midiHeader = "MThd\0\0\0\x06\0\0\0\x01\0\x78MTrk\0\0\0\x04\0\x93\x3C"s;
+    const struct {
+        const char* name;
+        TuningFileKind kind;
+        std::string bytes;
+        TuningReadError error;
+        std::size_t position;  // line, byte offset or message number, as the error names it
+    } rows[] = {
+        {"empty syx", TuningFileKind::Syx, "", TuningReadError::NoTuningMessage, 0},
+        {"empty txt", TuningFileKind::Txt, "", TuningReadError::NoTuningMessage, 0},
+        {"empty mid", TuningFileKind::Mid, "", TuningReadError::NotMidiFile, 0},
+        {"mid without MThd", TuningFileKind::Mid, std::string(mid.begin(), mid.end()),
+         TuningReadError::NotMidiFile, 0},
+        {"mid with a cut channel message", TuningFileKind::Mid, midiHeader,
+         TuningReadError::MalformedMidiFile, 22},
+        {"GM system on only", TuningFileKind::Txt, "F0 7E 7F 09 01 F7",
+         TuningReadError::NoTuningMessage, 0},
+        {"cut short at the end", TuningFileKind::Syx, cut, TuningReadError::Truncated, 1},
+        {"cut short by the next message", TuningFileKind::Syx,
+         "\xF0\x7E\x7F\x08\x08\x00\x00\x01\x40\xF0\x7E\x7F\x09\x01\xF7",
+         TuningReadError::Truncated, 1},
+        {"not hex", TuningFileKind::Txt, "F0 41\n10 4G", TuningReadError::BadHexText, 2},
+        {"three digits", TuningFileKind::Txt, "F0 410", TuningReadError::BadHexText, 1},
+        {"scala file", TuningFileKind::Scl, "", TuningReadError::UnsupportedKind, 0},
+        {"too large", TuningFileKind::Syx, std::string(kMaxTuningFileBytes + 1, '\0'),
+         TuningReadError::FileTooLarge, 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const TuningReadResult result = read(row.kind, row.bytes);
+        EXPECT_EQ(row.error, result.error) << result.message;
+        EXPECT_FALSE(result.message.empty());
+        const std::size_t position = row.error == TuningReadError::BadHexText ? result.line
+                                     : row.error == TuningReadError::Truncated
+                                         ? result.messageNumber
+                                         : result.byteOffset;
+        EXPECT_EQ(row.position, position);
+    }
+
+    // A complete message with a cut one after it reads, with a warning.
+    Bytes withCut = gs;
+    withCut.insert(withCut.end(), gs.begin(), gs.begin() + 10);
+    const TuningReadResult result = read(TuningFileKind::Syx, withCut);
+    EXPECT_TRUE(readsAs(result, TuningFormat::GS, kDetuned, part(1)));
+    ASSERT_EQ(1u, result.warnings.size());
+    EXPECT_EQ(TuningWarningKind::IncompleteMessage, result.warnings[0].kind);
+}
+
+TEST(TuningFileReader, picksTheKindFromTheExtensionInAnyCase) {
+    const struct {
+        const char* name;
+        TuningFileKind kind;
+    } rows[] = {
+        {"a.syx", TuningFileKind::Syx},     {"B.SYX", TuningFileKind::Syx},
+        {"dir.x/c.Mid", TuningFileKind::Mid}, {"tune.TXT", TuningFileKind::Txt},
+        {"w.scl", TuningFileKind::Scl},     {"mid", TuningFileKind::Unknown},
+        {"a.midi", TuningFileKind::Unknown}, {"", TuningFileKind::Unknown},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(row.kind, tuningFileKindFromName(row.name));
+    }
+}
+
+TEST(LoadFileBytes, readsWholeFilesUpToTheLimit) {
+    const std::string path = fixturePath("tuning/mts2_realtime.syx");  // 33 bytes
+    std::string bytes;
+    EXPECT_EQ(LoadFileError::None, loadFileBytes(path, 33, bytes));
+    EXPECT_EQ(readFile(path), bytes);
+    EXPECT_EQ(LoadFileError::TooLarge, loadFileBytes(path, 32, bytes));
+    EXPECT_TRUE(bytes.empty());
+    EXPECT_EQ(LoadFileError::CannotOpen,
+              loadFileBytes(fixturePath("tuning/no-such-file.syx"), 33, bytes));
+}
+
+}  // namespace
