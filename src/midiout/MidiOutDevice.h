@@ -33,8 +33,7 @@ struct MidiDeviceList {
 };
 
 // One open output device. Holds at most one long message at a time.
-// Destroying it closes the device; the owner resets and unprepares first
-// when a message may still be pending.
+// Destroying a device that is still open resets, unprepares and closes it.
 class MidiOutDevice {
 public:
     virtual ~MidiOutDevice() = default;

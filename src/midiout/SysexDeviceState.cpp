@@ -49,7 +49,8 @@ std::vector<SysexSpan> SysexDeviceState::changedMessages(const uint8_t* list,
     std::size_t kept = 0;
     for (const SysexSpan& span : changed) {
         const uint8_t* message = list + span.offset;
-        const auto held = held_.find(bytesView(message, sysexAddressLength(message, span.size)));
+        const auto held =
+            held_.find(std::string(bytesView(message, sysexAddressLength(message, span.size))));
         if (held == held_.end() || held->second != bytesView(message, span.size))
             changed[kept++] = span;
     }
@@ -58,10 +59,6 @@ std::vector<SysexSpan> SysexDeviceState::changedMessages(const uint8_t* list,
 }
 
 void SysexDeviceState::recordSent(const uint8_t* message, std::size_t size) {
-    const std::string_view address = bytesView(message, sysexAddressLength(message, size));
-    const auto held = held_.find(address);
-    if (held != held_.end())
-        held->second.assign(reinterpret_cast<const char*>(message), size);
-    else
-        held_.emplace(std::string(address), std::string(bytesView(message, size)));
+    held_[std::string(bytesView(message, sysexAddressLength(message, size)))].assign(
+        reinterpret_cast<const char*>(message), size);
 }

@@ -5,9 +5,9 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <map>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 // One message of a SysEx list: bytes [offset, offset + size) of the list.
@@ -40,6 +40,8 @@ public:
     bool empty() const { return held_.empty(); }
 
 private:
-    // Address bytes -> the whole message last sent there.
-    std::map<std::string, std::string, std::less<>> held_;
+    // Address bytes -> the whole message last sent there. The dialects'
+    // addresses (7 or 8 bytes) fit the string's own buffer, so a look-up
+    // allocates nothing.
+    std::unordered_map<std::string, std::string> held_;
 };
