@@ -1,11 +1,17 @@
 // Figures for the core: a keystroke's build and listing, the MIDI file image,
-// the preset file at start and close, a Scala scale fitted and a tuning file
-// read back. Run: core_bench (Release build).
+// the preset file at start and close, a Scala scale fitted, a tuning file read
+// back, and live sending to a MIDI device. Run: core_bench (Release build).
 #include <benchmark/benchmark.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
+#include <mutex>
 #include <string>
+#include <vector>
 
+#include "midiout/SysexDeviceState.h"
+#include "midiout/SysexSender.h"
 #include "output/SysexSmf.h"
 #include "settings/IniFile.h"
 #include "settings/Presets.h"
@@ -97,6 +103,108 @@ void BM_ReadBackXgSyxAllParts(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_ReadBackXgSyxAllParts)->Unit(benchmark::kMicrosecond);
+
+std::vector<uint8_t> xgAllParts(int changedNote, int32_t value) {
+    ScaleOffsets offsets = sampleOffsets();
+    offsets[changedNote] = value;
+    ScaleDataBytes data;
+    std::vector<uint8_t> list(kLargestSysexList);
+    uint32_t length = 0;
+    buildSysexList(TuningFormat::XG, offsets, 0xFFFF, data, list.data(), length);
+    list.resize(length);
+    return list;
+}
+
+// The engine's work per keystroke in live mode, XG to all sixteen parts: the
+// plan of what changed (one offset: sixteen messages) and recording them sent.
+void BM_LivePlanXgAllPartsOneChange(benchmark::State& state) {
+    const std::vector<uint8_t> lists[2] = {xgAllParts(4, 10), xgAllParts(4, -10)};
+    SysexDeviceState held;
+    for (const SysexSpan& span : held.changedMessages(lists[0].data(), lists[0].size()))
+        held.recordSent(lists[0].data() + span.offset, span.size);
+    std::size_t turn = 1;
+    for (auto _ : state) {
+        const std::vector<uint8_t>& list = lists[turn];
+        const std::vector<SysexSpan> changed = held.changedMessages(list.data(), list.size());
+        for (const SysexSpan& span : changed) held.recordSent(list.data() + span.offset, span.size);
+        benchmark::DoNotOptimize(changed.data());
+        turn ^= 1;
+    }
+}
+BENCHMARK(BM_LivePlanXgAllPartsOneChange);
+
+// A device that finishes every message at once and notes when the first
+// message of a send arrives.
+class InstantMidiOut final : public MidiOutSystem {
+public:
+    MidiDeviceList listDevices() override { return {true, {"bench"}}; }
+    std::unique_ptr<MidiOutDevice> open(unsigned, MidiError& error) override {
+        error = 0;
+        return std::make_unique<Device>(*this);
+    }
+    std::string errorText(MidiError) override { return {}; }
+
+    void expectFirstByte() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        arrived_ = false;
+    }
+    std::chrono::steady_clock::time_point waitForFirstByte() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        arrivedChanged_.wait(lock, [this] { return arrived_; });
+        return arrivedAt_;
+    }
+
+private:
+    class Device final : public MidiOutDevice {
+    public:
+        explicit Device(InstantMidiOut& system) : system_(system) {}
+        MidiError sendLong(const uint8_t*, std::size_t) override {
+            const auto now = std::chrono::steady_clock::now();
+            std::lock_guard<std::mutex> lock(system_.mutex_);
+            if (!system_.arrived_) {
+                system_.arrived_ = true;
+                system_.arrivedAt_ = now;
+                system_.arrivedChanged_.notify_all();
+            }
+            return 0;
+        }
+        MidiError waitDone(uint32_t) override { return 0; }
+        MidiError unprepare() override { return 0; }
+        MidiError reset() override { return 0; }
+        MidiError close() override { return 0; }
+
+    private:
+        InstantMidiOut& system_;
+    };
+
+    std::mutex mutex_;
+    std::condition_variable arrivedChanged_;
+    bool arrived_ = true;
+    std::chrono::steady_clock::time_point arrivedAt_;
+};
+
+// From a live request after an offset change (XG, all parts) to its first
+// message handed to the device: the worker's wake-up, the copy and the plan.
+// No pause, so that only the engine is measured; with a pause, a change that
+// follows a message closer than the pause waits for the rest of it.
+void BM_LiveChangeToFirstByte(benchmark::State& state) {
+    InstantMidiOut midi;
+    SysexSender sender(midi, nullptr);
+    const std::vector<uint8_t> lists[2] = {xgAllParts(4, 10), xgAllParts(4, -10)};
+    sender.send(SendMode::Changes, 0, lists[0].data(), lists[0].size(), 0);
+    sender.waitUntilIdle();
+    std::size_t turn = 1;
+    for (auto _ : state) {
+        midi.expectFirstByte();
+        const auto start = std::chrono::steady_clock::now();
+        sender.send(SendMode::Changes, 0, lists[turn].data(), lists[turn].size(), 0);
+        const auto firstByte = midi.waitForFirstByte();
+        state.SetIterationTime(std::chrono::duration<double>(firstByte - start).count());
+        sender.waitUntilIdle();
+        turn ^= 1;
+    }
+}
+BENCHMARK(BM_LiveChangeToFirstByte)->UseManualTime()->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

@@ -1,0 +1,66 @@
+// The MIDI output devices of the system: a seam over winmm on Windows, and a
+// platform without MIDI output elsewhere. The sending engine reaches devices
+// only through these interfaces, so tests put a fake device behind them.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+// The system's MIDI result code (MMRESULT on Windows); 0 means success.
+using MidiError = uint32_t;
+
+// What waitDone returns when the device did not report completion in time.
+// Outside the range of the system's codes.
+constexpr MidiError kMidiTimedOut = 0x7FFF0001;
+
+// Platform-independent names for the system codes that the core and the
+// front ends tell apart. They equal the winmm values (MMSYSERR_*).
+constexpr MidiError kMidiBadDeviceId = 2;
+constexpr MidiError kMidiNotEnabled = 3;
+constexpr MidiError kMidiAllocated = 4;
+constexpr MidiError kMidiNoDriver = 6;
+
+struct MidiDeviceList {
+    // False where the platform has no MIDI output (or winmm cannot be
+    // loaded): the front ends say so instead of showing an empty list.
+    bool available = false;
+    // Device names in device order, the index being the device number.
+    // On Windows the bytes are in the ANSI code page.
+    std::vector<std::string> names;
+};
+
+// One open output device. Holds at most one long message at a time.
+// Destroying a device that is still open resets, unprepares and closes it.
+class MidiOutDevice {
+public:
+    virtual ~MidiOutDevice() = default;
+    // Copies `bytes` (one whole SysEx message), prepares a header for them
+    // and hands it to the device. On an error nothing stays prepared.
+    virtual MidiError sendLong(const uint8_t* bytes, std::size_t count) = 0;
+    // Waits until the device reports the message done, at most `timeoutMs`;
+    // kMidiTimedOut when it did not. The header stays prepared.
+    virtual MidiError waitDone(uint32_t timeoutMs) = 0;
+    // Unprepares the header of the last message; 0 when none is prepared.
+    virtual MidiError unprepare() = 0;
+    // Stops output and returns a pending message to its owner, marked done.
+    virtual MidiError reset() = 0;
+    // Closes the device; the object is unusable afterwards.
+    virtual MidiError close() = 0;
+};
+
+class MidiOutSystem {
+public:
+    virtual ~MidiOutSystem() = default;
+    virtual MidiDeviceList listDevices() = 0;
+    // Opens device number `index`; null with `error` set on failure.
+    virtual std::unique_ptr<MidiOutDevice> open(unsigned index, MidiError& error) = 0;
+    // The system's text for a MIDI error code (ANSI code page on Windows);
+    // empty when it has none.
+    virtual std::string errorText(MidiError error) = 0;
+};
+
+// winmm on Windows (loaded at run time from System32), none elsewhere.
+MidiOutSystem& platformMidiOut();

@@ -1,0 +1,194 @@
+#include <windows.h>
+#include <mmsystem.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "midiout/MidiOutDevice.h"
+
+namespace {
+
+// winmm, loaded at run time from System32 only: a statically imported
+// winmm.dll would be resolved before the program runs, from the program's
+// folder first, where a planted copy could wait.
+class Winmm {
+public:
+    Winmm() {
+        module_ = LoadLibraryExA("winmm.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+        if (!module_) {
+            // Systems without the search flag: name the file in System32.
+            char folder[MAX_PATH];
+            const UINT length = GetSystemDirectoryA(folder, MAX_PATH);
+            if (length != 0 && length < MAX_PATH - 11)
+                module_ = LoadLibraryA((std::string(folder) + "\\winmm.dll").c_str());
+        }
+        if (!module_) return;
+        lookUp(getNumDevs, "midiOutGetNumDevs");
+        lookUp(getDevCaps, "midiOutGetDevCapsA");
+        lookUp(open, "midiOutOpen");
+        lookUp(prepareHeader, "midiOutPrepareHeader");
+        lookUp(longMsg, "midiOutLongMsg");
+        lookUp(unprepareHeader, "midiOutUnprepareHeader");
+        lookUp(reset, "midiOutReset");
+        lookUp(close, "midiOutClose");
+        lookUp(getErrorText, "midiOutGetErrorTextA");
+    }
+    ~Winmm() {
+        if (module_) FreeLibrary(module_);
+    }
+    Winmm(const Winmm&) = delete;
+    Winmm& operator=(const Winmm&) = delete;
+
+    bool usable() const {
+        return getNumDevs && getDevCaps && open && prepareHeader && longMsg && unprepareHeader &&
+               reset && close && getErrorText;
+    }
+
+    decltype(&::midiOutGetNumDevs) getNumDevs = nullptr;
+    decltype(&::midiOutGetDevCapsA) getDevCaps = nullptr;
+    decltype(&::midiOutOpen) open = nullptr;
+    decltype(&::midiOutPrepareHeader) prepareHeader = nullptr;
+    decltype(&::midiOutLongMsg) longMsg = nullptr;
+    decltype(&::midiOutUnprepareHeader) unprepareHeader = nullptr;
+    decltype(&::midiOutReset) reset = nullptr;
+    decltype(&::midiOutClose) close = nullptr;
+    decltype(&::midiOutGetErrorTextA) getErrorText = nullptr;
+
+private:
+    template <typename Function>
+    void lookUp(Function& function, const char* name) {
+        function = reinterpret_cast<Function>(
+            reinterpret_cast<void*>(GetProcAddress(module_, name)));
+    }
+    HMODULE module_ = nullptr;
+};
+
+// An open device with CALLBACK_EVENT: winmm signals the event when a header
+// is done (and on open and close, which the done flag tells apart).
+class WinMidiOutDevice final : public MidiOutDevice {
+public:
+    WinMidiOutDevice(Winmm& winmm, HMIDIOUT handle, HANDLE event)
+        : winmm_(winmm), handle_(handle), event_(event) {}
+    ~WinMidiOutDevice() override {
+        if (handle_) {
+            winmm_.reset(handle_);
+            unprepare();
+            close();
+        }
+        CloseHandle(event_);
+    }
+    WinMidiOutDevice(const WinMidiOutDevice&) = delete;
+    WinMidiOutDevice& operator=(const WinMidiOutDevice&) = delete;
+
+    MidiError sendLong(const uint8_t* bytes, std::size_t count) override {
+        if (prepared_) return MIDIERR_STILLPLAYING;
+        buffer_.assign(bytes, bytes + count);
+        header_ = MIDIHDR{};
+        header_.lpData = buffer_.data();
+        header_.dwBufferLength = static_cast<DWORD>(count);
+        header_.dwBytesRecorded = static_cast<DWORD>(count);
+        MMRESULT result = winmm_.prepareHeader(handle_, &header_, sizeof header_);
+        if (result != MMSYSERR_NOERROR) return result;
+        prepared_ = true;
+        result = winmm_.longMsg(handle_, &header_, sizeof header_);
+        if (result != MMSYSERR_NOERROR) unprepare();
+        return result;
+    }
+    MidiError waitDone(uint32_t timeoutMs) override {
+        const ULONGLONG start = GetTickCount64();
+        for (;;) {
+            if (done()) return 0;
+            const ULONGLONG elapsed = GetTickCount64() - start;
+            if (elapsed >= timeoutMs) return kMidiTimedOut;
+            if (WaitForSingleObject(event_, static_cast<DWORD>(timeoutMs - elapsed)) == WAIT_FAILED)
+                return MMSYSERR_ERROR;
+        }
+    }
+    MidiError unprepare() override {
+        if (!prepared_) return 0;
+        const MMRESULT result = winmm_.unprepareHeader(handle_, &header_, sizeof header_);
+        if (result == MMSYSERR_NOERROR) prepared_ = false;
+        return result;
+    }
+    MidiError reset() override { return handle_ ? winmm_.reset(handle_) : 0; }
+    MidiError close() override {
+        if (!handle_) return 0;
+        const MMRESULT result = winmm_.close(handle_);
+        // A failed close leaves nothing this object could do with the handle.
+        handle_ = nullptr;
+        return result;
+    }
+
+private:
+    // The driver sets the flag on its own thread.
+    bool done() const {
+        MemoryBarrier();
+        return (static_cast<const volatile DWORD&>(header_.dwFlags) & MHDR_DONE) != 0;
+    }
+
+    Winmm& winmm_;
+    HMIDIOUT handle_;
+    HANDLE event_;
+    MIDIHDR header_{};
+    // Lives until the device is closed when an unprepare fails: the driver
+    // may still read it.
+    std::vector<char> buffer_;
+    bool prepared_ = false;
+};
+
+class WinMidiOut final : public MidiOutSystem {
+public:
+    MidiDeviceList listDevices() override {
+        MidiDeviceList list;
+        if (!winmm_.usable()) return list;
+        list.available = true;
+        const UINT count = winmm_.getNumDevs();
+        for (UINT i = 0; i < count; ++i) {
+            MIDIOUTCAPSA caps{};
+            // A device that cannot describe itself keeps its number, nameless.
+            if (winmm_.getDevCaps(i, &caps, sizeof caps) != MMSYSERR_NOERROR)
+                list.names.emplace_back();
+            else
+                list.names.emplace_back(caps.szPname, strnlen(caps.szPname, sizeof caps.szPname));
+        }
+        return list;
+    }
+    std::unique_ptr<MidiOutDevice> open(unsigned index, MidiError& error) override {
+        if (!winmm_.usable()) {
+            error = MMSYSERR_NODRIVER;
+            return nullptr;
+        }
+        HANDLE event = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+        if (!event) {
+            error = MMSYSERR_NOMEM;
+            return nullptr;
+        }
+        HMIDIOUT handle = nullptr;
+        const MMRESULT result = winmm_.open(&handle, index, reinterpret_cast<DWORD_PTR>(event), 0,
+                                            CALLBACK_EVENT);
+        if (result != MMSYSERR_NOERROR) {
+            CloseHandle(event);
+            error = result;
+            return nullptr;
+        }
+        error = 0;
+        return std::make_unique<WinMidiOutDevice>(winmm_, handle, event);
+    }
+    std::string errorText(MidiError error) override {
+        if (!winmm_.usable()) return {};
+        char text[MAXERRORLENGTH] = {};
+        if (winmm_.getErrorText(error, text, sizeof text) != MMSYSERR_NOERROR) return {};
+        return std::string(text, strnlen(text, sizeof text));
+    }
+
+private:
+    Winmm winmm_;
+};
+
+}  // namespace
+
+MidiOutSystem& platformMidiOut() {
+    static WinMidiOut system;
+    return system;
+}

@@ -1,0 +1,237 @@
+#include "midiout/SysexSender.h"
+
+#include <limits>
+
+uint32_t completionTimeoutMs(std::size_t messageSize) {
+    constexpr uint64_t kFloorMs = 1000;
+    constexpr uint64_t kMsPerByte = 3;
+    const uint64_t byBytes = uint64_t{messageSize} * kMsPerByte;
+    if (byBytes <= kFloorMs) return static_cast<uint32_t>(kFloorMs);
+    if (byBytes > std::numeric_limits<uint32_t>::max()) return std::numeric_limits<uint32_t>::max();
+    return static_cast<uint32_t>(byBytes);
+}
+
+SysexSender::SysexSender(MidiOutSystem& system, Listener listener, SendClock& clock)
+    : system_(system), listener_(std::move(listener)), clock_(clock) {
+    worker_ = std::thread([this] { run(); });
+}
+
+SysexSender::~SysexSender() { shutdown(); }
+
+uint64_t SysexSender::send(SendMode mode, unsigned deviceIndex, const uint8_t* list,
+                           std::size_t length, uint32_t pauseMs) {
+    auto request = std::make_unique<Request>();
+    request->mode = mode;
+    request->deviceIndex = deviceIndex;
+    request->pauseMs = pauseMs;
+    request->list.assign(list, list + length);
+    std::unique_ptr<Request> replaced;
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (stop_) return 0;
+    request->id = ++lastIssued_;
+    // A full send that never started must not turn into a partial one.
+    if (pending_ && pending_->mode == SendMode::All) request->mode = SendMode::All;
+    if (mode == SendMode::Changes) keepOpen_ = true;
+    replaced = std::move(pending_);
+    pending_ = std::move(request);
+    wake_.notify_all();
+    return pending_->id;
+}
+
+void SysexSender::cancel() {
+    std::unique_ptr<Request> dropped;
+    std::lock_guard<std::mutex> lock(mutex_);
+    cancelledThrough_ = lastIssued_;
+    dropped = std::move(pending_);
+    wake_.notify_all();
+}
+
+void SysexSender::release() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    keepOpen_ = false;
+    wake_.notify_all();
+}
+
+SendProgress SysexSender::progress() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    SendProgress snapshot = progress_;
+    if (snapshot.busy) snapshot.elapsedMs = clock_.nowMs() - sendStartMs_;
+    return snapshot;
+}
+
+SendEvent SysexSender::waitUntilIdle() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    idle_.wait(lock, [this] { return stop_ || (!busy_ && !pending_); });
+    return lastOutcome_;
+}
+
+void SysexSender::shutdown() {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        stop_ = true;
+        pending_.reset();
+        wake_.notify_all();
+    }
+    if (worker_.joinable()) worker_.join();
+}
+
+void SysexSender::run() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (;;) {
+        wake_.wait(lock, [this] { return stop_ || pending_ || (device_ && !keepOpen_); });
+        if (stop_) break;
+        if (!pending_) {
+            lock.unlock();
+            closeDevice();
+            lock.lock();
+            continue;
+        }
+        busy_ = true;
+        runSend(lock);
+        busy_ = false;
+        idle_.notify_all();
+    }
+    lock.unlock();
+    if (device_) {
+        device_->reset();
+        device_->unprepare();
+        device_->close();
+        device_.reset();
+    }
+    lock.lock();
+    busy_ = false;
+    progress_.busy = false;
+    idle_.notify_all();
+}
+
+void SysexSender::runSend(std::unique_lock<std::mutex>& lock) {
+    SendEvent event;
+    event.kind = SendEvent::Kind::Progress;
+    sendStartMs_ = clock_.nowMs();
+    progress_ = SendProgress{true, 0, 0, 0};
+    std::unique_ptr<Request> taken = std::move(pending_);
+    lock.unlock();
+    bool usable = adopt(std::move(*taken), event);
+    taken.reset();
+    lock.lock();
+
+    while (usable) {
+        progress_.total = event.total;
+        if (stop_) return;
+        if (cancelledThrough_ >= current_.id) {
+            event.kind = SendEvent::Kind::Cancelled;
+            break;
+        }
+        if (pending_) {
+            taken = std::move(pending_);
+            lock.unlock();
+            usable = adopt(std::move(*taken), event);
+            taken.reset();
+            lock.lock();
+            continue;
+        }
+        if (nextInPlan_ >= plan_.size()) {
+            event.kind = SendEvent::Kind::Done;
+            break;
+        }
+        // The pause runs from the end of the previous message, which may
+        // belong to the previous send; nothing is waited after the last one.
+        if (clock_.nowMs() < nextMessageAtMs_) {
+            clock_.waitUntil(lock, wake_, nextMessageAtMs_);
+            continue;
+        }
+        const SysexSpan span = plan_[nextInPlan_];
+        const uint8_t* message = current_.list.data() + span.offset;
+        lock.unlock();
+        const SendFailure failure = sendOne(message, span.size);
+        if (failure.code != 0) {
+            failDevice();
+            event.kind = SendEvent::Kind::Failed;
+            event.failure = failure;
+            lock.lock();
+            break;
+        }
+        held_.recordSent(message, span.size);
+        ++nextInPlan_;
+        ++event.sent;
+        lock.lock();
+        nextMessageAtMs_ = clock_.nowMs() + current_.pauseMs;
+        progress_.sent = event.sent;
+        event.elapsedMs = clock_.nowMs() - sendStartMs_;
+        if (stop_) return;
+        lock.unlock();
+        report(event);
+        lock.lock();
+    }
+
+    if (!keepOpen_ && device_) {
+        lock.unlock();
+        closeDevice();
+        lock.lock();
+    }
+    event.elapsedMs = clock_.nowMs() - sendStartMs_;
+    lastOutcome_ = event;
+    progress_.busy = false;
+    progress_.elapsedMs = event.elapsedMs;
+    if (stop_) return;
+    lock.unlock();
+    report(event);
+    lock.lock();
+}
+
+bool SysexSender::adopt(Request request, SendEvent& event) {
+    event.requestId = request.id;
+    if (!device_ || deviceIndex_ != request.deviceIndex) {
+        closeDevice();
+        MidiError error = 0;
+        device_ = system_.open(request.deviceIndex, error);
+        if (!device_) {
+            event.kind = SendEvent::Kind::Failed;
+            // A seam that returns no device must not pass for a success.
+            if (error == 0) error = kMidiNoDriver;
+            event.failure = SendFailure{SendFailure::Step::Open, error, system_.errorText(error)};
+            return false;
+        }
+        deviceIndex_ = request.deviceIndex;
+    }
+    if (request.mode == SendMode::All) held_.clear();
+    current_ = std::move(request);
+    plan_ = held_.changedMessages(current_.list.data(), current_.list.size());
+    nextInPlan_ = 0;
+    event.total = event.sent + static_cast<uint32_t>(plan_.size());
+    return true;
+}
+
+SendFailure SysexSender::sendOne(const uint8_t* message, std::size_t size) {
+    MidiError error = device_->sendLong(message, size);
+    if (error == 0) {
+        error = device_->waitDone(completionTimeoutMs(size));
+        if (error == kMidiTimedOut) return SendFailure{SendFailure::Step::Timeout, error, {}};
+    }
+    if (error == 0) error = device_->unprepare();
+    if (error == 0) return SendFailure{SendFailure::Step::Send, 0, {}};
+    return SendFailure{SendFailure::Step::Send, error, system_.errorText(error)};
+}
+
+void SysexSender::failDevice() {
+    // The device may still hold the header (a timeout) or be gone (unplugged):
+    // reset returns the header, so that it can be unprepared before closing.
+    // Whatever the device holds is unknown from here on.
+    device_->reset();
+    device_->unprepare();
+    device_->close();
+    device_.reset();
+    held_.clear();
+}
+
+void SysexSender::closeDevice() {
+    if (!device_) return;
+    device_->unprepare();
+    device_->close();
+    device_.reset();
+    held_.clear();
+}
+
+void SysexSender::report(const SendEvent& event) {
+    if (listener_) listener_(event);
+}

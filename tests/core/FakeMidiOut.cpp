@@ -1,0 +1,151 @@
+#include "FakeMidiOut.h"
+
+int64_t FakeClock::nowMs() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return now_;
+}
+
+void FakeClock::waitUntil(std::unique_lock<std::mutex>&, std::condition_variable&,
+                          int64_t deadlineMs) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (now_ < deadlineMs) now_ = deadlineMs;
+}
+
+void FakeClock::advance(int64_t ms) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    now_ += ms;
+}
+
+class FakeMidiOut::Device final : public MidiOutDevice {
+public:
+    Device(FakeMidiOut& system, unsigned index) : system_(system), index_(index) {}
+    ~Device() override {
+        std::lock_guard<std::mutex> lock(system_.mutex_);
+        --system_.openDevices_;
+    }
+
+    MidiError sendLong(const uint8_t* bytes, std::size_t count) override {
+        std::lock_guard<std::mutex> lock(system_.mutex_);
+        number_ = system_.delivered_.size();
+        if (number_ == system_.failNumber_ && !system_.failInWait_) {
+            system_.failNumber_ = SIZE_MAX;
+            return system_.failError_;
+        }
+        system_.delivered_.push_back(
+            {index_, Bytes(bytes, bytes + count), system_.clock_.nowMs(), -1});
+        prepared_ = true;
+        return 0;
+    }
+    MidiError waitDone(uint32_t timeoutMs) override {
+        std::unique_lock<std::mutex> lock(system_.mutex_);
+        if (number_ == system_.failNumber_ && system_.failInWait_) {
+            system_.failNumber_ = SIZE_MAX;
+            return system_.failError_;
+        }
+        if (system_.never_) {
+            system_.calls_.push_back("timeout " + std::to_string(timeoutMs));
+            system_.clock_.advance(timeoutMs);
+            return kMidiTimedOut;
+        }
+        if (number_ == system_.holdNumber_) {
+            system_.held_ = true;
+            system_.changed_.notify_all();
+            system_.changed_.wait(lock, [this] { return system_.holdNumber_ == SIZE_MAX; });
+        }
+        system_.clock_.advance(system_.playMs_);
+        system_.delivered_[number_].doneAtMs = system_.clock_.nowMs();
+        return 0;
+    }
+    MidiError unprepare() override {
+        if (!prepared_) return 0;
+        prepared_ = false;
+        record("unprepare");
+        return 0;
+    }
+    MidiError reset() override {
+        record("reset");
+        return 0;
+    }
+    MidiError close() override {
+        record("close");
+        return 0;
+    }
+
+private:
+    void record(const char* call) {
+        std::lock_guard<std::mutex> lock(system_.mutex_);
+        system_.calls_.push_back(call);
+    }
+
+    FakeMidiOut& system_;
+    unsigned index_;
+    std::size_t number_ = 0;
+    bool prepared_ = false;
+};
+
+MidiDeviceList FakeMidiOut::listDevices() { return {true, {"Fake Synth A", "Fake Synth B"}}; }
+
+std::unique_ptr<MidiOutDevice> FakeMidiOut::open(unsigned index, MidiError& error) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    calls_.push_back("open " + std::to_string(index));
+    error = index < 2 ? openError_ : kMidiBadDeviceId;
+    if (error != 0) return nullptr;
+    ++openDevices_;
+    return std::make_unique<Device>(*this, index);
+}
+
+std::string FakeMidiOut::errorText(MidiError error) { return "fake error " + std::to_string(error); }
+
+void FakeMidiOut::setPlayMs(int64_t ms) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    playMs_ = ms;
+}
+
+void FakeMidiOut::failOpenWith(MidiError error) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    openError_ = error;
+}
+
+void FakeMidiOut::failMessageWith(std::size_t number, MidiError error, bool inWait) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    failNumber_ = number;
+    failError_ = error;
+    failInWait_ = inWait;
+}
+
+void FakeMidiOut::neverComplete(bool never) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    never_ = never;
+}
+
+void FakeMidiOut::holdAtMessage(std::size_t number) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    holdNumber_ = number;
+    held_ = false;
+}
+
+void FakeMidiOut::waitUntilHeld() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [this] { return held_; });
+}
+
+void FakeMidiOut::releaseHold() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    holdNumber_ = SIZE_MAX;
+    changed_.notify_all();
+}
+
+std::vector<DeliveredMessage> FakeMidiOut::delivered() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return delivered_;
+}
+
+std::vector<std::string> FakeMidiOut::calls() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return calls_;
+}
+
+int FakeMidiOut::openDevices() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return openDevices_;
+}

@@ -1,0 +1,83 @@
+// A MIDI output system for the engine's tests: virtual time, devices that
+// record every message with the virtual times it was handed over and
+// finished, and faults on demand. Thread-safe: the engine's worker calls it.
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "TestBytes.h"
+#include "midiout/MidiOutDevice.h"
+#include "midiout/SendClock.h"
+
+// Time moves only when the device plays a message or the engine waits: a
+// wait returns at once with the clock at its deadline.
+class FakeClock final : public SendClock {
+public:
+    int64_t nowMs() override;
+    void waitUntil(std::unique_lock<std::mutex>& lock, std::condition_variable& wake,
+                   int64_t deadlineMs) override;
+    void advance(int64_t ms);
+
+private:
+    std::mutex mutex_;
+    int64_t now_ = 0;
+};
+
+struct DeliveredMessage {
+    unsigned device = 0;
+    Bytes bytes;
+    int64_t handedAtMs = 0;
+    int64_t doneAtMs = 0;
+};
+
+class FakeMidiOut final : public MidiOutSystem {
+public:
+    explicit FakeMidiOut(FakeClock& clock) : clock_(clock) {}
+
+    MidiDeviceList listDevices() override;
+    std::unique_ptr<MidiOutDevice> open(unsigned index, MidiError& error) override;
+    std::string errorText(MidiError error) override;
+
+    // Faults and timing; set before the send they are meant for.
+    void setPlayMs(int64_t ms);
+    void failOpenWith(MidiError error);  // 0: opens succeed again
+    // The message with this delivery number (0-based over the system's
+    // life) fails in sendLong, or in waitDone when `inWait`.
+    void failMessageWith(std::size_t number, MidiError error, bool inWait = false);
+    void neverComplete(bool never);
+    // The device plays message `number` until releaseHold(): the test acts
+    // while the engine is certainly inside that message.
+    void holdAtMessage(std::size_t number);
+    void waitUntilHeld();
+    void releaseHold();
+
+    std::vector<DeliveredMessage> delivered() const;
+    // "open N", "reset", "unprepare", "close" and "timeout N" (the wait the
+    // engine asked for) in call order; unprepare only when a header was
+    // prepared.
+    std::vector<std::string> calls() const;
+    int openDevices() const;
+
+private:
+    class Device;
+    friend class Device;
+
+    FakeClock& clock_;
+    mutable std::mutex mutex_;
+    std::condition_variable changed_;
+    int64_t playMs_ = 0;
+    MidiError openError_ = 0;
+    std::size_t failNumber_ = SIZE_MAX;
+    MidiError failError_ = 0;
+    bool failInWait_ = false;
+    bool never_ = false;
+    std::size_t holdNumber_ = SIZE_MAX;
+    bool held_ = false;
+    std::vector<DeliveredMessage> delivered_;
+    std::vector<std::string> calls_;
+    int openDevices_ = 0;
+};

@@ -1,0 +1,132 @@
+#include <gtest/gtest.h>
+
+#include "TestBytes.h"
+#include "midiout/MidiDeviceLookup.h"
+#include "midiout/SysexDeviceState.h"
+
+namespace {
+
+std::string spansText(const std::vector<SysexSpan>& spans) {
+    std::string text;
+    for (const SysexSpan& span : spans)
+        text += std::to_string(span.offset) + "+" + std::to_string(span.size) + " ";
+    return text;
+}
+
+TEST(SysexDeviceState, aListSplitsIntoWholeMessagesOnly) {
+    const struct {
+        const char* name;
+        const char* list;
+        const char* spans;
+    } rows[] = {
+        {"empty", "", ""},
+        {"two messages", "F0 43 F7 F0 F7", "0+3 3+2 "},
+        {"bytes between messages are skipped", "00 F0 01 F7 7F 7F F0 02 F7", "1+3 6+3 "},
+        {"an unterminated tail is no message", "F0 01 F7 F0 02 03", "0+3 "},
+        {"a second start inside a message belongs to it", "F0 F0 01 F7", "0+4 "},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const Bytes list = hexBytes(row.list);
+        EXPECT_EQ(row.spans, spansText(splitSysexList(list.data(), list.size())));
+    }
+}
+
+TEST(SysexDeviceState, messagesReplaceEachOtherByTheirAddress) {
+    const struct {
+        const char* name;
+        const char* sent;
+        const char* next;
+        bool changed;
+    } rows[] = {
+        {"GS: new data at the same address", "F0 41 10 42 12 40 11 40 40*12 6F F7",
+         "F0 41 10 42 12 40 11 40 41 40*11 6E F7", true},
+        {"GS: same bytes", "F0 41 10 42 12 40 11 40 40*12 6F F7",
+         "F0 41 10 42 12 40 11 40 40*12 6F F7", false},
+        {"GS: another part", "F0 41 10 42 12 40 11 40 40*12 6F F7",
+         "F0 41 10 42 12 40 12 40 40*12 6E F7", true},
+        {"XG: new value for the same note", "F0 43 10 4C 08 00 41 40 F7",
+         "F0 43 10 4C 08 00 41 3F F7", true},
+        {"XG: same value", "F0 43 10 4C 08 00 41 40 F7", "F0 43 10 4C 08 00 41 40 F7", false},
+        {"GM2: another channel map is another address",
+         "F0 7E 7F 08 08 00 00 01 40*12 F7", "F0 7E 7F 08 08 00 00 03 40*12 F7", true},
+        {"other: any difference", "F0 7D 01 F7", "F0 7D 02 F7", true},
+        {"other: same bytes", "F0 7D 01 F7", "F0 7D 01 F7", false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        SysexDeviceState state;
+        const Bytes sent = hexBytes(row.sent);
+        state.recordSent(sent.data(), sent.size());
+        const Bytes next = hexBytes(row.next);
+        EXPECT_EQ(row.changed ? "0+" + std::to_string(next.size()) + " " : "",
+                  spansText(state.changedMessages(next.data(), next.size())));
+    }
+}
+
+TEST(SysexDeviceState, theLastMessageSentToAnAddressCounts) {
+    SysexDeviceState state;
+    const Bytes first = hexBytes("F0 43 10 4C 08 00 41 40 F7");
+    const Bytes second = hexBytes("F0 43 10 4C 08 00 41 3F F7");
+    state.recordSent(first.data(), first.size());
+    state.recordSent(second.data(), second.size());
+    EXPECT_EQ("0+9 ", spansText(state.changedMessages(first.data(), first.size())));
+    EXPECT_EQ("", spansText(state.changedMessages(second.data(), second.size())));
+    state.clear();
+    EXPECT_EQ("0+9 ", spansText(state.changedMessages(second.data(), second.size())));
+}
+
+TEST(MidiDeviceLookup, aRememberedNameIsFoundOnlyByExactMatch) {
+    const std::vector<std::string> names = {"Synth A", "Synth B", "Synth A", "\x83\x5E MIDI"};
+    const struct {
+        const char* remembered;
+        MidiDeviceMatch::Status status;
+        unsigned index;
+    } rows[] = {
+        {"", MidiDeviceMatch::Status::None, 0},
+        {"Synth B", MidiDeviceMatch::Status::Found, 1},
+        {"Synth A", MidiDeviceMatch::Status::Found, 0},
+        {"\x83\x5E MIDI", MidiDeviceMatch::Status::Found, 3},
+        {"synth b", MidiDeviceMatch::Status::Missing, 0},
+        {"Synth", MidiDeviceMatch::Status::Missing, 0},
+        {"Synth B ", MidiDeviceMatch::Status::Missing, 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string("\"") + row.remembered + "\"");
+        const MidiDeviceMatch match = findDeviceByName(names, row.remembered);
+        EXPECT_EQ(row.status, match.status);
+        if (row.status == MidiDeviceMatch::Status::Found) {
+            EXPECT_EQ(row.index, match.index);
+        }
+    }
+    EXPECT_EQ(MidiDeviceMatch::Status::Missing, findDeviceByName({}, "Synth A").status);
+}
+
+TEST(MidiDeviceLookup, anArgumentIsADeviceNumberOrAName) {
+    const std::vector<std::string> names = {"Synth A", "2", "Synth C"};
+    const struct {
+        const char* argument;
+        MidiDeviceMatch::Status status;
+        unsigned index;
+    } rows[] = {
+        {"0", MidiDeviceMatch::Status::Found, 0},
+        {"2", MidiDeviceMatch::Status::Found, 2},
+        {"002", MidiDeviceMatch::Status::Found, 2},
+        {"3", MidiDeviceMatch::Status::Missing, 0},
+        {"99999999999999999999999", MidiDeviceMatch::Status::Missing, 0},
+        {"Synth C", MidiDeviceMatch::Status::Found, 2},
+        {"-1", MidiDeviceMatch::Status::Missing, 0},
+        {" 1", MidiDeviceMatch::Status::Missing, 0},
+        {"", MidiDeviceMatch::Status::Missing, 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string("\"") + row.argument + "\"");
+        const MidiDeviceMatch match = findDeviceByArgument(names, row.argument);
+        EXPECT_EQ(row.status, match.status);
+        if (row.status == MidiDeviceMatch::Status::Found) {
+            EXPECT_EQ(row.index, match.index);
+        }
+    }
+}
+
+}  // namespace
