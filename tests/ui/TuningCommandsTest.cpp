@@ -182,6 +182,29 @@ TEST(OpenFile, aSyxSetsTheFormatTheOffsetsAndThePartsWithOneListingUpdate) {
               app.file("Velmarin.ini"));
 }
 
+TEST(OpenFile, theReadersWarningFollowsInAWarningBox) {
+    VelmarinApp app(kPart3AndBit16);
+    ASSERT_TRUE(app.started());
+    // XG part 1 in equal temperament, part 2 with C raised by 5 cents.
+    std::string bytes;
+    for (int part = 0; part < 2; ++part)
+        for (int k = 0; k < 12; ++k)
+            bytes += std::string{'\xF0', '\x43', '\x10', '\x4C', '\x08', static_cast<char>(part),
+                                 static_cast<char>(0x41 + k), part == 1 && k == 0 ? '\x45' : '\x40', '\xF7'};
+    const std::wstring path = app.folder() + L"\\parts-differ.syx";
+    ASSERT_TRUE(writeFile(path, bytes));
+    openFile(app, path);
+    const HWND box = app.waitForWindow(kWarningCaption);
+    ASSERT_TRUE(box);
+    EXPECT_EQ("読み込みましたが、次の点に注意してください。\n" + utf8(path) +
+                  "\n\nパート／チャンネル 2 は音程が異なるため、チェックしていません。",
+              app.boxText(box));
+    app.answer(box, IDOK);
+    EXPECT_EQ(Texts(12, "0"), offsetTexts(app));
+    EXPECT_EQ(std::vector<int>{1}, tickedParts(app));
+    EXPECT_EQ(0u, app.close());
+}
+
 TEST(OpenFile, aScalaFileOpensTheTemperamentDialogWithTheScaleChosen) {
     VelmarinApp app;
     ASSERT_TRUE(app.started());
