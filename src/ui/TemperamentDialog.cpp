@@ -1,5 +1,6 @@
 #include "ui/TemperamentDialog.h"
 
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -31,9 +32,8 @@ struct OpenedScale {
     PitchClassOffsets offsets;
 };
 
-// The list entry: the built-ins first, then the scales in the order opened.
 struct Choices {
-    int source = 0;
+    int source = 0;  // list entry: the built-ins first, then the scales in the order opened
     int tonic = 0;
     ZeroNote zeroNote = ZeroNote::Tonic;
     std::string a4Text = "440";

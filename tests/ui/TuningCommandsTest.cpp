@@ -147,14 +147,14 @@ TEST(Temperament, aFrequencyOutOfRangeRefusesOkAndCancelChangesNothing) {
     EXPECT_EQ(0u, app.close());
 }
 
-// The bytes the program saves for XG parts 1 and 2 with the manual's example.
-std::string xgParts1And2Syx() {
+// XG parts 1 and 2 as the program saves them as SysEx bytes, with the
+// offset `offset(part, pitchClass)`.
+std::string xgParts1And2Syx(int (*offset)(int part, int pitchClass)) {
     std::string bytes;
     for (int part = 0; part < 2; ++part)
         for (int k = 0; k < 12; ++k)
             bytes += std::string{'\xF0', '\x43', '\x10', '\x4C', '\x08', static_cast<char>(part),
-                                 static_cast<char>(0x41 + k), static_cast<char>(0x40 + std::stoi(kWerckmeisterOnD[k])),
-                                 '\xF7'};
+                                 static_cast<char>(0x41 + k), static_cast<char>(0x40 + offset(part, k)), '\xF7'};
     return bytes;
 }
 
@@ -162,7 +162,7 @@ TEST(OpenFile, aSyxSetsTheFormatTheOffsetsAndThePartsWithOneListingUpdate) {
     VelmarinApp app(kPart3AndBit16);
     ASSERT_TRUE(app.started());
     const std::wstring path = app.folder() + L"\\xg-parts1-2.syx";
-    ASSERT_TRUE(writeFile(path, xgParts1And2Syx()));
+    ASSERT_TRUE(writeFile(path, xgParts1And2Syx([](int, int k) { return std::stoi(kWerckmeisterOnD[k]); })));
     app.listingUpdates();
     openFile(app, path);
     EXPECT_TRUE(app.ownedWindows().empty());
@@ -185,14 +185,9 @@ TEST(OpenFile, aSyxSetsTheFormatTheOffsetsAndThePartsWithOneListingUpdate) {
 TEST(OpenFile, theReadersWarningFollowsInAWarningBox) {
     VelmarinApp app(kPart3AndBit16);
     ASSERT_TRUE(app.started());
-    // XG part 1 in equal temperament, part 2 with C raised by 5 cents.
-    std::string bytes;
-    for (int part = 0; part < 2; ++part)
-        for (int k = 0; k < 12; ++k)
-            bytes += std::string{'\xF0', '\x43', '\x10', '\x4C', '\x08', static_cast<char>(part),
-                                 static_cast<char>(0x41 + k), part == 1 && k == 0 ? '\x45' : '\x40', '\xF7'};
     const std::wstring path = app.folder() + L"\\parts-differ.syx";
-    ASSERT_TRUE(writeFile(path, bytes));
+    // Part 1 in equal temperament, part 2 with C 5 cents up.
+    ASSERT_TRUE(writeFile(path, xgParts1And2Syx([](int part, int k) { return part == 1 && k == 0 ? 5 : 0; })));
     openFile(app, path);
     const HWND box = app.waitForWindow(kWarningCaption);
     ASSERT_TRUE(box);
