@@ -6,6 +6,7 @@
 #define IDD_MAIN 101
 #define IDD_OPTIONS 109
 #define IDD_ABOUT 110
+#define IDD_TEMPERAMENT 112
 
 // Menu and accelerators
 #define IDR_MAIN_MENU 103
@@ -38,6 +39,43 @@
 #define IDS_CONFIRM_OPEN_WEB 137
 #define IDS_CONFIRM_CAPTION 138
 
+// Strings 140-179: opening files, the temperament dialog and the texts of
+// what the tuning readers report. %1, %2, %3 in them are filled in by the
+// program.
+#define IDS_FILTER_OPEN 140
+#define IDS_FILTER_SCALA 141
+#define IDS_TITLE_OPEN 142
+#define IDS_TITLE_OPEN_SCALA 143
+#define IDS_TEMPERAMENT_FIRST 144  // the built-in temperament k is 144 + k
+#define IDS_TEMPERAMENT_LAST 152
+#define IDS_ZERO_NOTE_TONIC 153
+#define IDS_FIT_HEADER 154
+#define IDS_FIT_HELD_MARK 155
+#define IDS_FIT_UNMAPPED 156
+#define IDS_A4_OUT_OF_RANGE 157
+#define IDS_CANNOT_READ_FILE 158
+#define IDS_FILE_TOO_LARGE 159
+#define IDS_UNSUPPORTED_KIND 160
+#define IDS_SCALA_MISSING_COUNT 161
+#define IDS_SCALA_BAD_COUNT 162
+#define IDS_SCALA_COUNT_TOO_LARGE 163
+#define IDS_SCALA_MISSING_PITCHES 164
+#define IDS_SCALA_NOT_A_NUMBER 165
+#define IDS_SCALA_NON_POSITIVE_RATIO 166
+#define IDS_SCALA_NUMBER_TOO_LARGE 167
+#define IDS_SCALE_NO_PITCHES 168
+#define IDS_SCALE_PERIOD_NOT_OCTAVE 169
+#define IDS_SCALE_TOO_MANY_NOTES 170
+#define IDS_SCALE_DEGREES_COLLIDE 171
+#define IDS_NOT_MIDI_FILE 172
+#define IDS_MALFORMED_MIDI_FILE 173
+#define IDS_BAD_HEX_TEXT 174
+#define IDS_TRUNCATED 175
+#define IDS_NO_TUNING_MESSAGE 176
+#define IDS_WARNINGS_HEADER 177
+#define IDS_WARNING_LINES 178  // one line per kind of reader warning, in its order
+#define IDS_FILE_AT_LINE 179
+
 // Main dialog controls
 #define IDC_PRESET_COMBO 1037
 #define IDC_PRESET_SAVE 1038
@@ -63,6 +101,14 @@
 #define IDC_DELTA_SPIN 1073
 #define IDC_RESET_DEFAULTS 3
 
+// Temperament dialog controls
+#define IDC_TEMPERAMENT_COMBO 1080
+#define IDC_TONIC_COMBO 1081
+#define IDC_ZERO_NOTE_COMBO 1082
+#define IDC_A4_EDIT 1083
+#define IDC_OPEN_SCALA 1084
+#define IDC_FIT_PREVIEW 1085
+
 // About dialog controls
 #define IDC_ABOUT_MAIL 1001
 #define IDC_ABOUT_WEB 1002
@@ -80,3 +126,5 @@
 #define IDM_ABOUT 40014
 #define IDM_MANUAL 40028
 #define IDM_OPTIONS 40030
+#define IDM_OPEN 40040
+#define IDM_TEMPERAMENT 40041

@@ -14,10 +14,12 @@
 #include "shell/Resources.h"
 #include "ui/AboutDialog.h"
 #include "ui/GuardedDialogProc.h"
+#include "ui/OpenCommand.h"
 #include "ui/OptionsDialog.h"
 #include "ui/PresetCommands.h"
 #include "ui/SaveCommands.h"
 #include "ui/SysexView.h"
+#include "ui/TemperamentDialog.h"
 
 namespace {
 
@@ -191,12 +193,14 @@ void onCommand(HWND dialog, int id, int notification) {
         break;
     case IDC_CHECK_ALL: setAllParts(true); break;
     case IDC_UNCHECK_ALL: setAllParts(false); break;
+    case IDM_OPEN: openTuningFile(); break;
     case IDC_SAVE_SMF:
     case IDM_SAVE_SMF: saveAsSmf(); break;
     case IDC_SAVE_BINARY:
     case IDM_SAVE_BINARY: saveAsBinary(); break;
     case IDC_SAVE_TEXT:
     case IDM_SAVE_TEXT: saveAsText(); break;
+    case IDM_TEMPERAMENT: showTemperamentDialog(dialog); break;
     case IDM_OPTIONS:
         DialogBoxParamA(appInstance, MAKEINTRESOURCEA(IDD_OPTIONS), dialog, optionsDialogProc, 0);
         break;

@@ -14,6 +14,11 @@ ScaleOffsets readScaleOffsets(HWND dialog) {
     return offsets;
 }
 
+void setOffsetEdits(const std::array<int32_t, 12>& offsets) {
+    for (int k = 0; k < 12; ++k)
+        SetDlgItemInt(mainWindow, IDC_OFFSET_FIRST + k, static_cast<UINT>(offsets[k]), TRUE);
+}
+
 void refreshSysexView() {
     if (updatesEnabled == 0) return;
 

@@ -3,6 +3,10 @@
 
 #include <windows.h>
 
+#include <array>
+#include <cstdint>
+
+#include "shell/AppState.h"
 #include "sysex/SysexBuilder.h"
 
 // The twelve offset edits of `dialog` as signed integers; an edit whose text
@@ -13,3 +17,16 @@ ScaleOffsets readScaleOffsets(HWND dialog);
 // enables the three save buttons and menu items exactly when there is text.
 // Does nothing while updatesEnabled is 0.
 void refreshSysexView();
+
+// Runs `change` with refreshes held back, then rebuilds the listing once.
+template <class Change>
+void changeThenRefreshOnce(Change change) {
+    updatesEnabled = 0;
+    change();
+    updatesEnabled = 1;
+    refreshSysexView();
+}
+
+// Writes the twelve offsets, C..B, into the edits of the main window. Each
+// edit asks for a refresh: callers wrap this in changeThenRefreshOnce.
+void setOffsetEdits(const std::array<int32_t, 12>& offsets);

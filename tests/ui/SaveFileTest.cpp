@@ -5,12 +5,11 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <dlgs.h>
-
 #include <algorithm>
 #include <sstream>
 #include <vector>
 
+#include "FileDialogField.h"
 #include "HexBytes.h"
 #include "QuestionBox.h"
 #include "UiExpectations.h"
@@ -48,19 +47,6 @@ std::string xgMidiFile() {
     std::istringstream lines(xgParts1And2());
     for (std::string line; std::getline(lines, line);) bytes += hexString("00 F0 08" + line.substr(2));
     return bytes + hexString("00 FF 2F 00");
-}
-
-// The name field of the save dialog: Wine puts an edit inside the combo box
-// cmb13; the older template has the plain edit edt1.
-HWND fileNameField(HWND dialog) {
-    HWND field = GetDlgItem(dialog, cmb13);
-    if (!field) return GetDlgItem(dialog, edt1);
-    for (HWND inner = field; inner; inner = GetWindow(inner, GW_CHILD)) {
-        wchar_t name[16] = {};
-        GetClassNameW(inner, name, 16);
-        if (lstrcmpiW(name, L"Edit") == 0) return inner;
-    }
-    return field;
 }
 
 // Opens the save dialog with the command's button and types the name.

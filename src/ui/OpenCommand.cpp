@@ -1,0 +1,61 @@
+#include "ui/OpenCommand.h"
+
+#include <windows.h>
+
+#include <string>
+
+#include "resource.h"
+#include "shell/AppState.h"
+#include "tuning/LoadFileBytes.h"
+#include "tuning/TuningFileReader.h"
+#include "ui/OpenFileDialog.h"
+#include "ui/SysexView.h"
+#include "ui/TemperamentDialog.h"
+#include "ui/TuningReports.h"
+
+namespace {
+
+constexpr uint32_t kPartBits = 0xFFFF;
+
+// Sets what was read as the user would: the format through the notification
+// a choice in the list sends, so the part label follows. Bits 16..31 of
+// midiPartOrChannel are not parts and stay as they are.
+void applyTuning(const TuningReadResult& result) {
+    HWND formatCombo = GetDlgItem(mainWindow, IDC_FORMAT_COMBO);
+    SendMessageA(formatCombo, CB_SETCURSEL, static_cast<WPARAM>(result.format), 0);
+    SendMessageA(mainWindow, WM_COMMAND, MAKEWPARAM(IDC_FORMAT_COMBO, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(formatCombo));
+
+    midiPartOrChannel =
+        static_cast<int32_t>((static_cast<uint32_t>(midiPartOrChannel) & ~kPartBits) | result.parts);
+    for (int n = 0; n < 16; ++n)
+        SendMessageA(partCheckBoxes[n], BM_SETCHECK, (result.parts >> n) & 1 ? BST_CHECKED : BST_UNCHECKED, 0);
+    setOffsetEdits(result.offsets);
+}
+
+}  // namespace
+
+void openTuningFile() {
+    std::string path;
+    if (!chooseFileToOpen(mainWindow, IDS_TITLE_OPEN, IDS_FILTER_OPEN, path)) return;
+    const TuningFileKind kind = tuningFileKindFromName(path);
+    if (kind == TuningFileKind::Scl) {
+        openScalaFile(mainWindow, path);
+        return;
+    }
+
+    std::string bytes;
+    if (const LoadFileError error = loadFileBytes(path, kMaxTuningFileBytes, bytes); error != LoadFileError::None) {
+        showReadError(mainWindow, loadErrorText(error, path));
+        return;
+    }
+    const TuningReadResult result =
+        readTuningFile(kind, reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+    if (!result.ok()) {
+        showReadError(mainWindow, tuningErrorText(result, path));
+        return;
+    }
+    changeThenRefreshOnce([&] { applyTuning(result); });
+    const std::string warnings = tuningWarningsText(result, path);
+    if (!warnings.empty()) showReadWarning(mainWindow, warnings);
+}

@@ -1,0 +1,281 @@
+#include "ui/TemperamentDialog.h"
+
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <optional>
+#include <type_traits>
+#include <vector>
+
+#include "base/PathText.h"
+#include "resource.h"
+#include "shell/AppState.h"
+#include "shell/Centering.h"
+#include "shell/Resources.h"
+#include "tuning/LoadFileBytes.h"
+#include "tuning/NoteNames.h"
+#include "tuning/ScalaScale.h"
+#include "tuning/Temperaments.h"
+#include "tuning/TuningFit.h"
+#include "ui/GuardedDialogProc.h"
+#include "ui/OpenFileDialog.h"
+#include "ui/SysexView.h"
+#include "ui/TuningReports.h"
+
+namespace {
+
+struct OpenedScale {
+    std::string path;
+    std::string name;  // its description, or its file name when that is empty
+    PitchClassOffsets offsets;
+};
+
+struct Choices {
+    int source = 0;  // list entry: the built-ins first, then the scales in the order opened
+    int tonic = 0;
+    ZeroNote zeroNote = ZeroNote::Tonic;
+    std::string a4Text = "440";
+};
+
+struct FontDeleter {
+    void operator()(HFONT font) const { DeleteObject(font); }
+};
+using FontHandle = std::unique_ptr<std::remove_pointer_t<HFONT>, FontDeleter>;
+
+std::vector<OpenedScale> openedScales;
+Choices remembered;
+// While the dialog is open: the fit that OK would send, none while the
+// frequency is not accepted.
+std::optional<TuningFit> previewedFit;
+FontHandle previewFont;
+
+constexpr int kBuiltInCount = static_cast<int>(kTemperamentCount);
+
+std::string fileNameOf(const std::string& path) {
+    const std::size_t at = findLastSeparator(path, "\\/", isSystemLeadByte);
+    return at == std::string::npos ? path : path.substr(at + 1);
+}
+
+bool isBlank(const std::string& text) { return text.find_first_not_of(" \t") == std::string::npos; }
+
+// The list index of the scale read from `path`, or -1 after its error box. A
+// file opened again replaces its earlier entry.
+int readScalaFile(HWND owner, const std::string& path) {
+    std::string bytes;
+    if (const LoadFileError error = loadFileBytes(path, kMaxScalaFileBytes, bytes); error != LoadFileError::None) {
+        showReadError(owner, loadErrorText(error, path));
+        return -1;
+    }
+    const ScalaReadResult scala = parseScala(bytes);
+    if (!scala.ok()) {
+        showReadError(owner, scalaErrorText(scala, path));
+        return -1;
+    }
+    const ScaleMapResult mapped = mapScaleToPitchClasses(scala.scale);
+    if (!mapped.ok()) {
+        showReadError(owner, scaleMapErrorText(mapped, path));
+        return -1;
+    }
+    const std::string& description = scala.scale.description;
+    OpenedScale scale{path, isBlank(description) ? fileNameOf(path) : description, mapped.offsets};
+    for (std::size_t i = 0; i < openedScales.size(); ++i)
+        if (openedScales[i].path == path) {
+            openedScales[i] = std::move(scale);
+            return kBuiltInCount + static_cast<int>(i);
+        }
+    openedScales.push_back(std::move(scale));
+    return kBuiltInCount + static_cast<int>(openedScales.size()) - 1;
+}
+
+PitchClassOffsets sourceOffsets(int source) {
+    if (source >= kBuiltInCount && source - kBuiltInCount < static_cast<int>(openedScales.size()))
+        return openedScales[source - kBuiltInCount].offsets;
+    return temperamentOffsets(builtInTemperaments()[source >= 0 && source < kBuiltInCount ? source : 0]);
+}
+
+// Digits with at most one decimal point, white space around them allowed;
+// no sign, exponent or "inf".
+std::optional<double> parseFrequency(const std::string& text) {
+    const std::size_t first = text.find_first_not_of(' ');
+    if (first == std::string::npos) return std::nullopt;
+    const std::size_t last = text.find_last_not_of(' ');
+    const std::string number = text.substr(first, last - first + 1);
+    if (number.find_first_not_of("0123456789.") != std::string::npos ||
+        number.find_first_of("0123456789") == std::string::npos ||
+        number.find('.') != number.rfind('.'))
+        return std::nullopt;
+    return std::strtod(number.c_str(), nullptr);
+}
+
+Choices readChoices(HWND dialog) {
+    Choices choices;
+    choices.source = static_cast<int>(SendDlgItemMessageA(dialog, IDC_TEMPERAMENT_COMBO, CB_GETCURSEL, 0, 0));
+    choices.tonic = static_cast<int>(SendDlgItemMessageA(dialog, IDC_TONIC_COMBO, CB_GETCURSEL, 0, 0));
+    const LRESULT zero = SendDlgItemMessageA(dialog, IDC_ZERO_NOTE_COMBO, CB_GETCURSEL, 0, 0);
+    choices.zeroNote = zero == 1 ? ZeroNote::A : ZeroNote::Tonic;
+    char text[32] = "";
+    GetDlgItemTextA(dialog, IDC_A4_EDIT, text, sizeof text);
+    choices.a4Text = text;
+    return choices;
+}
+
+// Two decimals that would print as "-0.00" print as "0.00".
+double tidy(double cents) { return std::fabs(cents) < 0.005 ? 0.0 : cents; }
+
+// The fit report with the string table's Japanese header and marks; the
+// columns line up in the fixed-pitch listing font.
+std::string previewText(const TuningFit& fit) {
+    const std::string heldMark = loadResourceString(IDS_FIT_HELD_MARK);
+    std::string text = loadResourceString(IDS_FIT_HEADER);
+    for (int p = 0; p < 12; ++p) {
+        const NoteFit& note = fit.notes[p];
+        char row[128];
+        std::snprintf(row, sizeof row, "\r\n%-4s %9.2f %7d %8.2f", pitchClassName(p), tidy(note.exactCents),
+                      static_cast<int>(note.sent), tidy(note.error));
+        text += row;
+        if (note.held) text += "  " + heldMark;
+    }
+    if (!fit.unmappedNotes.empty()) {
+        uint32_t unmapped = 0;
+        for (int p : fit.unmappedNotes) unmapped |= 1u << p;
+        text += "\r\n" + loadResourceString(IDS_FIT_UNMAPPED) + " " + noteNameList(unmapped);
+    }
+    return text;
+}
+
+void updatePreview(HWND dialog) {
+    const Choices choices = readChoices(dialog);
+    previewedFit.reset();
+    if (const std::optional<double> a4Hz = parseFrequency(choices.a4Text)) {
+        const FitResult result = fitOffsets(sourceOffsets(choices.source), {choices.tonic, choices.zeroNote, *a4Hz});
+        if (result.ok()) previewedFit = result.fit;
+    }
+    const std::string text = previewedFit ? previewText(*previewedFit) : loadResourceString(IDS_A4_OUT_OF_RANGE);
+    SetDlgItemTextA(dialog, IDC_FIT_PREVIEW, text.c_str());
+    EnableWindow(GetDlgItem(dialog, IDOK), previewedFit.has_value());
+}
+
+void addItem(HWND dialog, int comboId, const std::string& text) {
+    SendDlgItemMessageA(dialog, comboId, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+// The preview in the listing's fixed-pitch face at the dialog font's size.
+void setPreviewFont(HWND dialog) {
+    const std::string face = loadResourceString(IDS_LISTING_FONT_FACE);
+    HWND preview = GetDlgItem(dialog, IDC_FIT_PREVIEW);
+    HFONT dialogFont = reinterpret_cast<HFONT>(SendMessageA(preview, WM_GETFONT, 0, 0));
+    LOGFONTA font = {};
+    if (face.empty() || !dialogFont || !GetObjectA(dialogFont, sizeof font, &font)) return;
+    lstrcpynA(font.lfFaceName, face.c_str(), LF_FACESIZE);
+    previewFont.reset(CreateFontIndirectA(&font));
+    if (previewFont) SendMessageA(preview, WM_SETFONT, reinterpret_cast<WPARAM>(previewFont.get()), FALSE);
+}
+
+// `chosen` is the list entry to select, or -1 for that of the last OK.
+void onInitDialog(HWND dialog, int chosen) {
+    for (UINT id = IDS_TEMPERAMENT_FIRST; id <= IDS_TEMPERAMENT_LAST; ++id)
+        addItem(dialog, IDC_TEMPERAMENT_COMBO, loadResourceString(id));
+    for (const OpenedScale& scale : openedScales) addItem(dialog, IDC_TEMPERAMENT_COMBO, scale.name);
+    for (int p = 0; p < 12; ++p) addItem(dialog, IDC_TONIC_COMBO, pitchClassName(p));
+    addItem(dialog, IDC_ZERO_NOTE_COMBO, loadResourceString(IDS_ZERO_NOTE_TONIC));
+    addItem(dialog, IDC_ZERO_NOTE_COMBO, pitchClassName(9));
+
+    const int entries = kBuiltInCount + static_cast<int>(openedScales.size());
+    const int source = chosen >= 0 && chosen < entries ? chosen : remembered.source < entries ? remembered.source : 0;
+    SendDlgItemMessageA(dialog, IDC_TEMPERAMENT_COMBO, CB_SETCURSEL, static_cast<WPARAM>(source), 0);
+    SendDlgItemMessageA(dialog, IDC_TONIC_COMBO, CB_SETCURSEL, static_cast<WPARAM>(remembered.tonic), 0);
+    SendDlgItemMessageA(dialog, IDC_ZERO_NOTE_COMBO, CB_SETCURSEL, remembered.zeroNote == ZeroNote::A ? 1 : 0, 0);
+    SendDlgItemMessageA(dialog, IDC_A4_EDIT, EM_LIMITTEXT, 16, 0);
+    SetDlgItemTextA(dialog, IDC_A4_EDIT, remembered.a4Text.c_str());
+    setPreviewFont(dialog);
+    updatePreview(dialog);
+    centerWindow(nullptr, dialog);
+}
+
+void onOpenScala(HWND dialog) {
+    std::string path;
+    if (!chooseFileToOpen(dialog, IDS_TITLE_OPEN_SCALA, IDS_FILTER_SCALA, path)) return;
+    const int index = readScalaFile(dialog, path);
+    if (index < 0) return;
+    HWND list = GetDlgItem(dialog, IDC_TEMPERAMENT_COMBO);
+    const std::string& name = openedScales[index - kBuiltInCount].name;
+    if (index < static_cast<int>(SendMessageA(list, CB_GETCOUNT, 0, 0)))
+        SendMessageA(list, CB_DELETESTRING, static_cast<WPARAM>(index), 0);
+    SendMessageA(list, CB_INSERTSTRING, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(name.c_str()));
+    SendMessageA(list, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    updatePreview(dialog);
+}
+
+void onOk(HWND dialog) {
+    // Enter reaches here even while the button is disabled.
+    if (!previewedFit) {
+        MessageBeep(MB_ICONWARNING);
+        return;
+    }
+    std::array<int32_t, 12> offsets{};
+    for (int p = 0; p < 12; ++p) offsets[p] = previewedFit->notes[p].sent;
+    remembered = readChoices(dialog);
+    changeThenRefreshOnce([&] { setOffsetEdits(offsets); });
+    EndDialog(dialog, IDOK);
+}
+
+INT_PTR onCommand(HWND dialog, int id, int notification) {
+    switch (id) {
+    case IDC_TEMPERAMENT_COMBO:
+    case IDC_TONIC_COMBO:
+    case IDC_ZERO_NOTE_COMBO:
+        if (notification == CBN_SELCHANGE) updatePreview(dialog);
+        return TRUE;
+    case IDC_A4_EDIT:
+        if (notification == EN_CHANGE) updatePreview(dialog);
+        return TRUE;
+    case IDC_OPEN_SCALA: onOpenScala(dialog); return TRUE;
+    case IDOK: onOk(dialog); return TRUE;
+    case IDCANCEL: EndDialog(dialog, IDCANCEL); return TRUE;
+    default: return FALSE;
+    }
+}
+
+INT_PTR handleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_INITDIALOG:
+        onInitDialog(dialog, static_cast<int>(lParam));
+        return TRUE;
+    case WM_COMMAND:
+        return onCommand(dialog, LOWORD(wParam), HIWORD(wParam));
+    case WM_CTLCOLORSTATIC:
+        // The read-only preview would get the grey dialog background.
+        if (reinterpret_cast<HWND>(lParam) == GetDlgItem(dialog, IDC_FIT_PREVIEW)) {
+            HDC context = reinterpret_cast<HDC>(wParam);
+            SetTextColor(context, GetSysColor(COLOR_WINDOWTEXT));
+            SetBkColor(context, GetSysColor(COLOR_WINDOW));
+            return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_WINDOW));
+        }
+        return FALSE;
+    case WM_DESTROY:
+        previewedFit.reset();
+        previewFont.reset();
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}
+
+INT_PTR CALLBACK temperamentDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    return guardedDialogCall<handleMessage>(dialog, message, wParam, lParam);
+}
+
+void runDialog(HWND owner, int chosen) {
+    DialogBoxParamA(appInstance, MAKEINTRESOURCEA(IDD_TEMPERAMENT), owner, temperamentDialogProc, chosen);
+}
+
+}  // namespace
+
+void showTemperamentDialog(HWND owner) { runDialog(owner, -1); }
+
+void openScalaFile(HWND owner, const std::string& path) {
+    const int index = readScalaFile(owner, path);
+    if (index >= 0) runDialog(owner, index);
+}

@@ -1,0 +1,137 @@
+#include "ui/TuningReports.h"
+
+#include <initializer_list>
+
+#include "resource.h"
+#include "shell/MessageBoxes.h"
+#include "shell/Resources.h"
+#include "tuning/NoteNames.h"
+
+namespace {
+
+// Replaces %1, %2 and %3 by the arguments, in one pass, so a path holding
+// "%2" stays as it is. A byte scan is safe in code page 932: no trail byte
+// of a double-byte character is '%'.
+std::string fillIn(const std::string& text, std::initializer_list<std::string> arguments) {
+    std::string filled;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const std::size_t number = i + 1 < text.size() ? static_cast<std::size_t>(text[i + 1] - '0') : 0;
+        if (text[i] == '%' && number >= 1 && number <= arguments.size()) {
+            filled += arguments.begin()[number - 1];
+            ++i;
+        } else {
+            filled += text[i];
+        }
+    }
+    return filled;
+}
+
+// The sentence, a blank line, then the file with its line when there is one.
+std::string withFile(const std::string& sentence, const std::string& path, std::size_t line = 0) {
+    const std::string file =
+        line == 0 ? path : fillIn(loadResourceString(IDS_FILE_AT_LINE), {path, std::to_string(line)});
+    return sentence + "\n\n" + file;
+}
+
+std::string partList(uint32_t parts) {
+    std::string list;
+    for (int n = 0; n < 16; ++n)
+        if (parts & (1u << n)) list += (list.empty() ? "" : ", ") + std::to_string(n + 1);
+    return list;
+}
+
+// The line of IDS_WARNING_LINES that belongs to `kind`.
+std::string warningLine(TuningWarningKind kind) {
+    const std::string lines = loadResourceString(IDS_WARNING_LINES);
+    std::size_t begin = 0;
+    for (int skip = static_cast<int>(kind); skip > 0 && begin != std::string::npos; --skip) {
+        begin = lines.find('\n', begin);
+        if (begin != std::string::npos) ++begin;
+    }
+    if (begin == std::string::npos) return {};
+    return lines.substr(begin, lines.find('\n', begin) - begin);
+}
+
+}  // namespace
+
+std::string noteNameList(uint32_t pitchClasses) {
+    std::string list;
+    for (int k = 0; k < 12; ++k)
+        if (pitchClasses & (1u << k)) list += (list.empty() ? "" : ", ") + std::string(pitchClassName(k));
+    return list;
+}
+
+std::string loadErrorText(LoadFileError error, const std::string& path) {
+    return withFile(loadResourceString(error == LoadFileError::TooLarge ? IDS_FILE_TOO_LARGE : IDS_CANNOT_READ_FILE),
+                    path);
+}
+
+std::string scalaErrorText(const ScalaReadResult& result, const std::string& path) {
+    UINT sentence = IDS_CANNOT_READ_FILE;
+    switch (result.error) {
+    case ScalaError::None: return {};
+    case ScalaError::FileTooLarge: sentence = IDS_FILE_TOO_LARGE; break;
+    case ScalaError::MissingCount: sentence = IDS_SCALA_MISSING_COUNT; break;
+    case ScalaError::BadCount: sentence = IDS_SCALA_BAD_COUNT; break;
+    case ScalaError::CountTooLarge: sentence = IDS_SCALA_COUNT_TOO_LARGE; break;
+    case ScalaError::MissingPitches: sentence = IDS_SCALA_MISSING_PITCHES; break;
+    case ScalaError::NotANumber: sentence = IDS_SCALA_NOT_A_NUMBER; break;
+    case ScalaError::NonPositiveRatio: sentence = IDS_SCALA_NON_POSITIVE_RATIO; break;
+    case ScalaError::NumberTooLarge: sentence = IDS_SCALA_NUMBER_TOO_LARGE; break;
+    }
+    return withFile(loadResourceString(sentence), path, result.line);
+}
+
+std::string scaleMapErrorText(const ScaleMapResult& result, const std::string& path) {
+    switch (result.error) {
+    case ScaleMapError::None: return {};
+    case ScaleMapError::NoPitches: return withFile(loadResourceString(IDS_SCALE_NO_PITCHES), path);
+    case ScaleMapError::PeriodNotOctave: return withFile(loadResourceString(IDS_SCALE_PERIOD_NOT_OCTAVE), path);
+    case ScaleMapError::TooManyNotes: return withFile(loadResourceString(IDS_SCALE_TOO_MANY_NOTES), path);
+    case ScaleMapError::DegreesCollide:
+        return withFile(fillIn(loadResourceString(IDS_SCALE_DEGREES_COLLIDE),
+                               {std::to_string(result.firstDegree), std::to_string(result.secondDegree),
+                                pitchClassName(result.pitchClass)}),
+                        path);
+    }
+    return {};
+}
+
+std::string tuningErrorText(const TuningReadResult& result, const std::string& path) {
+    switch (result.error) {
+    case TuningReadError::None: return {};
+    case TuningReadError::FileTooLarge: return withFile(loadResourceString(IDS_FILE_TOO_LARGE), path);
+    case TuningReadError::UnsupportedKind: return withFile(loadResourceString(IDS_UNSUPPORTED_KIND), path);
+    case TuningReadError::NotMidiFile: return withFile(loadResourceString(IDS_NOT_MIDI_FILE), path);
+    case TuningReadError::MalformedMidiFile:
+        return withFile(fillIn(loadResourceString(IDS_MALFORMED_MIDI_FILE), {std::to_string(result.byteOffset)}),
+                        path);
+    case TuningReadError::BadHexText: return withFile(loadResourceString(IDS_BAD_HEX_TEXT), path, result.line);
+    case TuningReadError::Truncated:
+        return withFile(fillIn(loadResourceString(IDS_TRUNCATED), {std::to_string(result.messageNumber)}), path);
+    case TuningReadError::NoTuningMessage: return withFile(loadResourceString(IDS_NO_TUNING_MESSAGE), path);
+    }
+    return {};
+}
+
+std::string tuningWarningsText(const TuningReadResult& result, const std::string& path) {
+    if (result.warnings.empty()) return {};
+    // A file of many damaged messages would make a box taller than the screen.
+    constexpr std::size_t kMostListed = 10;
+    std::string text = loadResourceString(IDS_WARNINGS_HEADER) + "\n" + path + "\n";
+    for (std::size_t i = 0; i < result.warnings.size() && i < kMostListed; ++i) {
+        const TuningReadWarning& warning = result.warnings[i];
+        text += "\n" + fillIn(warningLine(warning.kind), {partList(warning.parts), noteNameList(warning.pitchClasses),
+                                                          std::to_string(warning.messageNumber)});
+    }
+    if (result.warnings.size() > kMostListed) text += "\n...";
+    return text;
+}
+
+void showReadError(HWND owner, const std::string& text) {
+    centeredMessageBox(owner, text.c_str(), loadResourceString(IDS_ERROR_CAPTION).c_str(), MB_ICONERROR);
+}
+
+void showReadWarning(HWND owner, const std::string& text) {
+    centeredMessageBox(owner, text.c_str(), loadResourceString(IDS_WARNING_CAPTION).c_str(), MB_ICONWARNING);
+}

@@ -1,0 +1,27 @@
+// The Japanese texts of what the tuning readers report, composed from the
+// string table for the message boxes: a sentence for the kind of error, then
+// the file, with its line where the error names one; warnings as a list.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "tuning/LoadFileBytes.h"
+#include "tuning/ScalaScale.h"
+#include "tuning/TuningFileReader.h"
+
+std::string loadErrorText(LoadFileError error, const std::string& path);
+std::string scalaErrorText(const ScalaReadResult& result, const std::string& path);
+std::string scaleMapErrorText(const ScaleMapResult& result, const std::string& path);
+std::string tuningErrorText(const TuningReadResult& result, const std::string& path);
+// The file, then every warning on a line of its own; "" when there are none.
+std::string tuningWarningsText(const TuningReadResult& result, const std::string& path);
+
+// Note names of the set bits (bit k = pitch class k), e.g. "C#, F".
+std::string noteNameList(uint32_t pitchClasses);
+
+// The text under "エラー" with the error icon, or under "警告" with the
+// warning icon, centred over `owner`.
+void showReadError(HWND owner, const std::string& text);
+void showReadWarning(HWND owner, const std::string& text);

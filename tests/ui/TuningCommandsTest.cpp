@@ -1,0 +1,248 @@
+// The temperament dialog and File -> Open, end to end: that the window wires
+// the core's fit and readers to its controls. The rules themselves are proven
+// in the core tests.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "FileDialogField.h"
+#include "HexBytes.h"
+#include "UiExpectations.h"
+#include "VelmarinApp.h"
+
+namespace {
+
+using Texts = std::vector<std::string>;
+
+constexpr int kWerckmeister3 = 4;  // its place in the list
+// Werckmeister III on C, C zeroed, 440 Hz.
+const Texts kWerckmeisterOnC = {"0", "-10", "-8", "-6", "-10", "-2", "-12", "-4", "-8", "-12", "-4", "-8"};
+// Werckmeister III on D, A zeroed, 442 Hz: the manual's example.
+const Texts kWerckmeisterOnD = {"8", "4", "12", "2", "4", "6", "2", "10", "0", "8", "4", "0"};
+
+const StartFiles kPart3AndBit16{iniLines({"[AppSetting]", "Left=600", "Top=300", "MidiPartOrChannel=65540"}),
+                                std::nullopt};
+
+Texts offsetTexts(const VelmarinApp& app) {
+    Texts texts;
+    for (int k = 0; k < 12; ++k) texts.push_back(app.text(offsetEdit(k)));
+    return texts;
+}
+
+Texts words(const std::string& line) {
+    std::istringstream in(line);
+    Texts result;
+    for (std::string word; in >> word;) result.push_back(word);
+    return result;
+}
+
+Texts lines(const std::string& text) {
+    Texts result;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) result.push_back(line.substr(0, line.find('\r')));
+    return result;
+}
+
+// A choice in one of the dialog's lists, as the user makes it.
+void pickIn(VelmarinApp& app, HWND dialog, int comboId, int index) {
+    const HWND combo = GetDlgItem(dialog, comboId);
+    app.send(combo, CB_SETCURSEL, index, 0);
+    app.send(dialog, WM_COMMAND, MAKEWPARAM(comboId, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+}
+
+int selectionIn(VelmarinApp& app, HWND dialog, int comboId) {
+    return static_cast<int>(app.send(GetDlgItem(dialog, comboId), CB_GETCURSEL, 0, 0));
+}
+
+// W calls: Wine gives one character for the ANSI text of another process's combo box.
+Texts itemsIn(VelmarinApp& app, HWND dialog, int comboId) {
+    Texts names;
+    const HWND combo = GetDlgItem(dialog, comboId);
+    for (LRESULT i = 0, count = app.send(combo, CB_GETCOUNT, 0, 0); i < count; ++i) {
+        wchar_t name[64] = {};
+        app.send(combo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(name));
+        names.push_back(utf8(name));
+    }
+    return names;
+}
+
+std::string previewOf(VelmarinApp& app, HWND dialog) { return app.text(GetDlgItem(dialog, IDC_FIT_PREVIEW)); }
+
+// File -> Open with `path` typed into the open dialog.
+void openFile(VelmarinApp& app, const std::wstring& path) {
+    app.postCommand(IDM_OPEN);
+    const HWND dialog = app.waitForWindow("開く");
+    ASSERT_TRUE(dialog);
+    app.type(fileNameField(dialog), utf8(path));
+    PostMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    ASSERT_TRUE(waitFor([&] { return !IsWindow(dialog); })) << "the open dialog stayed open";
+    app.sync();
+}
+
+TEST(Temperament, ctrlEOpensItCentredAndOkSetsTheOffsetsWithOneListingUpdate) {
+    VelmarinApp app(kPart3AndBit16);
+    ASSERT_TRUE(app.started());
+    app.focus(offsetEdit(0));
+    app.setKey(VK_CONTROL, true);
+    app.postKey(offsetEdit(0), 'E');
+    app.sync();
+    app.setKey(VK_CONTROL, false);
+    const HWND dialog = app.waitForWindow("音律");
+    ASSERT_TRUE(dialog);
+    RECT shown{};
+    GetWindowRect(dialog, &shown);
+    EXPECT_TRUE(centredOver(shown, app.windowRect()));
+    EXPECT_EQ((Texts{"平均律", "ピタゴラス音律", "1/4 コンマ中全音律", "1/6 コンマ中全音律", "ヴェルクマイスター第3",
+                     "キルンベルガー第3", "ヴァロッティ", "ヤング第2", "純正律（長調）"}),
+              itemsIn(app, dialog, IDC_TEMPERAMENT_COMBO));
+
+    pickIn(app, dialog, IDC_TEMPERAMENT_COMBO, kWerckmeister3);
+    const Texts preview = lines(previewOf(app, dialog));
+    ASSERT_EQ(13u, preview.size()) << previewOf(app, dialog);
+    EXPECT_EQ((Texts{"音名", "正確な値", "送信値", "誤差"}), words(preview[0]));
+    EXPECT_EQ((Texts{"B", "-7.82", "-8", "-0.18"}), words(preview[12]));
+
+    app.listingUpdates();
+    app.answer(dialog, IDOK);
+    EXPECT_EQ(kWerckmeisterOnC, offsetTexts(app));
+    EXPECT_EQ(1, app.listingUpdates());
+
+    // The choices stay for the run: the menu brings them back.
+    app.postCommand(IDM_TEMPERAMENT);
+    const HWND again = app.waitForWindow("音律");
+    ASSERT_TRUE(again);
+    EXPECT_EQ(kWerckmeister3, selectionIn(app, again, IDC_TEMPERAMENT_COMBO));
+    app.answer(again, IDCANCEL);
+    EXPECT_EQ(0u, app.close());
+}
+
+TEST(Temperament, aFrequencyOutOfRangeRefusesOkAndCancelChangesNothing) {
+    VelmarinApp app(kPart3AndBit16);
+    ASSERT_TRUE(app.started());
+    app.postCommand(IDM_TEMPERAMENT);
+    const HWND dialog = app.waitForWindow("音律");
+    ASSERT_TRUE(dialog);
+    EXPECT_EQ("440", app.text(GetDlgItem(dialog, IDC_A4_EDIT)));
+    pickIn(app, dialog, IDC_TEMPERAMENT_COMBO, kWerckmeister3);
+    pickIn(app, dialog, IDC_TONIC_COMBO, 2);
+    pickIn(app, dialog, IDC_ZERO_NOTE_COMBO, 1);
+    for (const char* refused : {"399.9", "480.5", "abc", ""}) {
+        SCOPED_TRACE(refused);
+        app.type(GetDlgItem(dialog, IDC_A4_EDIT), refused);
+        EXPECT_EQ("A4 の周波数は 400 から 480 までの数値 (Hz) で入力してください。", previewOf(app, dialog));
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDOK)));
+    }
+    app.type(GetDlgItem(dialog, IDC_A4_EDIT), "442");
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDOK)));
+    EXPECT_EQ((Texts{"A", "7.85", "8", "0.15"}), words(lines(previewOf(app, dialog))[10]));
+
+    const Texts before = offsetTexts(app);
+    app.listingUpdates();
+    app.answer(dialog, IDCANCEL);
+    EXPECT_EQ(before, offsetTexts(app));
+    EXPECT_EQ(0, app.listingUpdates());
+    EXPECT_EQ(0u, app.close());
+}
+
+// XG parts 1 and 2 as the program saves them as SysEx bytes, with the
+// offset `offset(part, pitchClass)`.
+std::string xgParts1And2Syx(int (*offset)(int part, int pitchClass)) {
+    std::string bytes;
+    for (int part = 0; part < 2; ++part)
+        for (int k = 0; k < 12; ++k)
+            bytes += std::string{'\xF0', '\x43', '\x10', '\x4C', '\x08', static_cast<char>(part),
+                                 static_cast<char>(0x41 + k), static_cast<char>(0x40 + offset(part, k)), '\xF7'};
+    return bytes;
+}
+
+TEST(OpenFile, aSyxSetsTheFormatTheOffsetsAndThePartsWithOneListingUpdate) {
+    VelmarinApp app(kPart3AndBit16);
+    ASSERT_TRUE(app.started());
+    const std::wstring path = app.folder() + L"\\xg-parts1-2.syx";
+    ASSERT_TRUE(writeFile(path, xgParts1And2Syx([](int, int k) { return std::stoi(kWerckmeisterOnD[k]); })));
+    app.listingUpdates();
+    openFile(app, path);
+    EXPECT_TRUE(app.ownedWindows().empty());
+    EXPECT_EQ(1, app.selection(IDC_FORMAT_COMBO));
+    EXPECT_EQ(kPartLabel, app.text(IDC_PART_LABEL));
+    EXPECT_EQ(kWerckmeisterOnD, offsetTexts(app));
+    EXPECT_EQ((std::vector<int>{1, 2}), tickedParts(app));
+    EXPECT_EQ(1, app.listingUpdates());
+    EXPECT_EQ("F0 43 10 4C 08 00 41 48 F7", lines(app.text(IDC_SYSEX_EDIT)).front());
+
+    const RECT window = app.windowRect();
+    EXPECT_EQ(0u, app.close());
+    // Bit 16 stays; parts 1 and 2 replace part 3; no key beyond the six.
+    EXPECT_EQ(withPosition("[AppSetting]\r\nLeft={Left}\r\nTop={Top}\r\nMidiPartOrChannel=65539\r\nMidiFormat=1\r\n"
+                           "SysexEventDivision=120\r\nSysexEventDelta=0\r\n",
+                           window),
+              app.file("Velmarin.ini"));
+}
+
+TEST(OpenFile, theReadersWarningFollowsInAWarningBox) {
+    VelmarinApp app(kPart3AndBit16);
+    ASSERT_TRUE(app.started());
+    const std::wstring path = app.folder() + L"\\parts-differ.syx";
+    // Part 1 in equal temperament, part 2 with C 5 cents up.
+    ASSERT_TRUE(writeFile(path, xgParts1And2Syx([](int part, int k) { return part == 1 && k == 0 ? 5 : 0; })));
+    openFile(app, path);
+    const HWND box = app.waitForWindow(kWarningCaption);
+    ASSERT_TRUE(box);
+    EXPECT_EQ("読み込みましたが、次の点に注意してください。\n" + utf8(path) +
+                  "\n\nパート／チャンネル 2 は音程が異なるため、チェックしていません。",
+              app.boxText(box));
+    app.answer(box, IDOK);
+    EXPECT_EQ(Texts(12, "0"), offsetTexts(app));
+    EXPECT_EQ(std::vector<int>{1}, tickedParts(app));
+    EXPECT_EQ(0u, app.close());
+}
+
+TEST(OpenFile, aScalaFileOpensTheTemperamentDialogWithTheScaleChosen) {
+    VelmarinApp app;
+    ASSERT_TRUE(app.started());
+    const std::wstring path = app.folder() + L"\\fifths.scl";
+    ASSERT_TRUE(writeFile(path, "! fifths.scl\nFive pure fifths\n5\n9/8\n81/64\n3/2\n27/16\n2/1\n"));
+    openFile(app, path);
+    const HWND dialog = app.waitForWindow("音律");
+    ASSERT_TRUE(dialog);
+    EXPECT_EQ(9, selectionIn(app, dialog, IDC_TEMPERAMENT_COMBO));
+    EXPECT_EQ("Five pure fifths", app.text(GetDlgItem(dialog, IDC_TEMPERAMENT_COMBO)));
+    EXPECT_EQ("音階にない音名 (0 として計算): C#, D#, F, F#, G#, A#, B", lines(previewOf(app, dialog)).back());
+    app.answer(dialog, IDOK);
+    EXPECT_EQ((Texts{"0", "0", "4", "0", "8", "0", "0", "2", "0", "6", "0", "0"}), offsetTexts(app));
+    EXPECT_EQ(0u, app.close());
+}
+
+TEST(OpenFile, aFileThatCannotBeReadIsNamedInTheErrorBox) {
+    const struct {
+        const char* name;
+        const char* contents;
+        std::string sentence;
+        const char* line;  // after the path, when the error names one
+    } rows[] = {
+        {"not-midi.mid", "RIFF....", "標準MIDIファイルではありません。", ""},
+        {"bad-pitch.scl", "! bad\nA pitch that is not a number\n3\n9/8\nfive fourths\n2/1\n",
+         "音程が数値ではありません。", " (5 行目)"},
+    };
+    VelmarinApp app(kPart3AndBit16);
+    ASSERT_TRUE(app.started());
+    const Texts before = offsetTexts(app);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::wstring path = app.folder() + L"\\" + widen(row.name);
+        ASSERT_TRUE(writeFile(path, row.contents));
+        openFile(app, path);
+        const HWND box = app.waitForWindow("エラー");
+        ASSERT_TRUE(box);
+        EXPECT_EQ(row.sentence + "\n\n" + utf8(path) + row.line, app.boxText(box));
+        app.answer(box, IDOK);
+        EXPECT_EQ(before, offsetTexts(app));
+        EXPECT_TRUE(app.ownedWindows().empty());
+    }
+    EXPECT_EQ(0u, app.close());
+}
+
+}  // namespace
