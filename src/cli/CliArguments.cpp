@@ -33,7 +33,8 @@ const char kUsage[] =
     "  --offsets LIST    twelve integers for C..B, e.g. \"0,-10,-8,-6,-10,-2,-12,-4,-8,-12,-4,-8\"\n"
     "FIT:\n"
     "  --tonic NOTE      C C# Db D D# Eb E F F# Gb G G# Ab A A# Bb B (default C)\n"
-    "  --zero tonic|a    the note kept at its equal-tempered pitch (default tonic)\n"
+    "  --zero tonic|a    the note kept at its equal-tempered pitch (default tonic;\n"
+    "                    an --offsets list is kept as it is unless --zero is given)\n"
     "  --a4 HZ           the frequency of A4, 400 to 480 (default 440)\n"
     "options:\n"
     "  --format F        the SysEx dialect: gs, xg or gm2\n"
@@ -286,6 +287,10 @@ CliParse parseCliArguments(const std::vector<std::string>& arguments) {
         if (auto failed = applyOption(option->name, value, command)) return *failed;
     }
 
+    // An offset list is already relative to equal temperament as it is to be
+    // sent: moving a zero note would undo the one its numbers were made with.
+    if (command.source == CliSourceKind::Offsets && !seen["--zero"])
+        command.fit.zeroNote = ZeroNote::None;
     if ((info->groups & kSourceOptions) && !hasSource)
         return failure(kExitUsage, arguments[0] + " needs a source: --temperament, --scl or --offsets");
     for (const char* required : {"--format", "--parts"})
