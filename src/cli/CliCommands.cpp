@@ -241,7 +241,9 @@ int sendToPort(const CliCommand& command, std::ostream& err, MidiOutSystem& midi
         else
             err << outcome.failure.text;
     }
-    err << " (" << outcome.sent << " of " << outcome.total << " messages sent)\n";
+    if (outcome.failure.step != SendFailure::Step::Open)
+        err << " (" << outcome.sent << " of " << outcome.total << " messages sent)";
+    err << '\n';
     return kExitBadInput;
 }
 
