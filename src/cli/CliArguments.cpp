@@ -1,6 +1,5 @@
 #include "cli/CliArguments.h"
 
-#include <cstdlib>
 #include <map>
 #include <optional>
 #include <string_view>
