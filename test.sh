@@ -86,15 +86,17 @@ if ! $quick; then
   step "32-bit Windows build (compile-time check of pointer sizes) and release packages"
   cmake -S . -B build/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake \
     -DCMAKE_BUILD_TYPE=Release -DVELMARIN_TESTS=OFF >/dev/null
-  cmake --build build/win32 -j "$jobs" --target Velmarin
+  cmake --build build/win32 -j "$jobs" --target Velmarin velmarin-cli
   OBJDUMP=i686-w64-mingw32-objdump tests/pe/check-pe.sh build/win32/Velmarin.exe
+  OBJDUMP=i686-w64-mingw32-objdump tests/pe/check-pe.sh build/win32/velmarin-cli.exe
   scripts/package.sh
   # A second build of the same sources elsewhere must give the same bytes.
   cmake -S . -B build/reproduce -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
     -DCMAKE_BUILD_TYPE=Release -DVELMARIN_TESTS=OFF >/dev/null
-  cmake --build build/reproduce -j "$jobs" --target Velmarin
+  cmake --build build/reproduce -j "$jobs" --target Velmarin velmarin-cli
   cmp build/mingw/Velmarin.exe build/reproduce/Velmarin.exe
-  echo "Velmarin.exe is reproducible"
+  cmp build/mingw/velmarin-cli.exe build/reproduce/velmarin-cli.exe
+  echo "Velmarin.exe and velmarin-cli.exe are reproducible"
 
   step "figures of the running program under Wine (not a test)"
   xvfb-run -a -s "-screen 0 1280x1024x24" scripts/wine-run.sh build/mingw/bench/ui_bench.exe \

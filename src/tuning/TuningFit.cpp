@@ -66,7 +66,8 @@ FitResult fitOffsets(const PitchClassOffsets& offsets, const FitOptions& options
         if (offsets.unmapped & (1u << source)) result.fit.unmappedNotes.push_back(p);
     }
     const int zeroNote = options.zeroNote == ZeroNote::A ? 9 : options.tonic;
-    const double shift = -moved[zeroNote] + 1200.0 * std::log2(options.a4Hz / 440.0);
+    const double zeroShift = options.zeroNote == ZeroNote::None ? 0.0 : -moved[zeroNote];
+    const double shift = zeroShift + 1200.0 * std::log2(options.a4Hz / 440.0);
 
     for (int p = 0; p < 12; ++p) {
         NoteFit& note = result.fit.notes[p];

@@ -23,7 +23,10 @@ struct PitchClassOffsets {
 PitchClassOffsets temperamentOffsets(const Temperament& temperament);
 PitchClassOffsets offsetsFromCentsAboveC(const std::array<double, 12>& centsAboveC);
 
-enum class ZeroNote { Tonic, A };
+// None keeps the offsets where they are: for twelve offsets given as they
+// are meant to be sent (the command line's offset list), not for a
+// temperament built on C.
+enum class ZeroNote { Tonic, A, None };
 
 constexpr double kMinA4Hz = 400.0;
 constexpr double kMaxA4Hz = 480.0;
@@ -63,8 +66,8 @@ struct FitResult {
 };
 
 // Applies, in order: (1) tonic t: offset'(p) = offset((p - t) mod 12);
-// (2) subtracts the offset of the zero note (the tonic, or A) from all twelve;
-// (3) adds 1200 log2(a4Hz / 440) to all; (4) rounds to the nearest integer,
+// (2) subtracts the offset of the zero note (the tonic, or A; nothing for
+// None) from all twelve; (3) adds 1200 log2(a4Hz / 440) to all; (4) rounds to the nearest integer,
 // halves away from zero, and holds the result to -64..63. A value within
 // 1e-9 cent of a half counts as the half, so that the order of floating-point
 // operations cannot decide a rounding. A tonic outside 0..11 or a frequency

@@ -27,6 +27,28 @@ PitchClassOffsets exactOffsets(std::array<double, 12> cents) {
     return offsets;
 }
 
+TEST(TuningFit, noZeroNoteKeepsOffsetsWhereTheyAre) {
+    const PitchClassOffsets offsets =
+        exactOffsets({5, -3, 0, 0, 0, 0, 0, 0, 0, 7, 0, 0});
+    const struct {
+        const char* name;
+        FitOptions options;
+        Sent expected;
+    } rows[] = {
+        {"kept", {0, ZeroNote::None, 440}, {5, -3, 0, 0, 0, 0, 0, 0, 0, 7, 0, 0}},
+        {"tonic D, kept", {2, ZeroNote::None, 440}, {0, 0, 5, -3, 0, 0, 0, 0, 0, 0, 0, 7}},
+        {"kept, 442 Hz", {0, ZeroNote::None, 442}, {13, 5, 8, 8, 8, 8, 8, 8, 8, 15, 8, 8}},
+        {"zero note tonic for comparison", {0, ZeroNote::Tonic, 440},
+         {0, -8, -5, -5, -5, -5, -5, -5, -5, 2, -5, -5}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const FitResult result = fitOffsets(offsets, row.options);
+        ASSERT_TRUE(result.ok());
+        EXPECT_EQ(row.expected, sentOf(result));
+    }
+}
+
 TEST(TuningFit, appliesTonicZeroNoteAndFrequencyInOrder) {
     // Werckmeister III offsets on C: 0 -9.775 -7.82 -5.865 -9.775 -1.955
     // -11.73 -3.91 -7.82 -11.73 -3.91 -7.82.

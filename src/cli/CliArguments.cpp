@@ -1,0 +1,311 @@
+#include "cli/CliArguments.h"
+
+#include <map>
+#include <optional>
+#include <string_view>
+
+#include "tuning/NoteNames.h"
+#include "tuning/Temperaments.h"
+#include "tuning/TuningFileReader.h"
+
+namespace {
+
+const char kUsage[] =
+    "usage: velmarin-cli COMMAND [OPTIONS]\n"
+    "\n"
+    "commands:\n"
+    "  temperaments      the built-in temperaments: id, a tab, the name\n"
+    "  offsets SOURCE [FIT] [--report]\n"
+    "                    the twelve offsets C..B in cents, or the fit report\n"
+    "  build SOURCE [FIT] --format F --parts LIST [--division N] [--delta N] [-o FILE]\n"
+    "                    the SysEx as hex text on standard output, or into FILE\n"
+    "                    (.mid, .syx or .txt)\n"
+    "  read FILE         format, parts and offsets of the tuning in a .syx, .mid\n"
+    "                    or .txt file\n"
+    "  ports             the MIDI output devices: number, a tab, the name\n"
+    "  send SOURCE [FIT] --format F --parts LIST --port DEVICE [--pause MS]\n"
+    "                    the SysEx sent to a MIDI output device\n"
+    "\n"
+    "SOURCE, one of:\n"
+    "  --temperament ID  a built-in temperament (see: velmarin-cli temperaments)\n"
+    "  --scl FILE        a Scala scale file\n"
+    "  --offsets LIST    twelve integers for C..B, e.g. \"0,-10,-8,-6,-10,-2,-12,-4,-8,-12,-4,-8\"\n"
+    "FIT:\n"
+    "  --tonic NOTE      C C# Db D D# Eb E F F# Gb G G# Ab A A# Bb B (default C)\n"
+    "  --zero tonic|a    the note kept at its equal-tempered pitch (default tonic;\n"
+    "                    an --offsets list is kept as it is unless --zero is given)\n"
+    "  --a4 HZ           the frequency of A4, 400 to 480 (default 440)\n"
+    "options:\n"
+    "  --format F        the SysEx dialect: gs, xg or gm2\n"
+    "  --parts LIST      parts or channels 1-16 and ranges a-b, separated by\n"
+    "                    commas, or all\n"
+    "  --division N      ticks per quarter note of a .mid, 1 to 32767 (default 120)\n"
+    "  --delta N         ticks between the messages of a .mid, 0 to 32767 (default 0)\n"
+    "  --port DEVICE     a device's number or name as velmarin-cli ports lists it\n"
+    "  --pause MS        milliseconds between messages, 0 to 500 (default 20)\n"
+    "  --help            this text\n"
+    "\n"
+    "exit status: 0 done, 1 a bad input file or value, 2 a usage error\n";
+
+// Which options each command takes.
+enum OptionGroup : unsigned {
+    kSourceOptions = 1,   // --temperament --scl --offsets
+    kFitOptions = 2,      // --tonic --zero --a4
+    kReportOption = 4,    // --report
+    kListOptions = 8,     // --format --parts
+    kFileOptions = 16,    // --division --delta -o
+    kDeviceOptions = 32,  // --port --pause
+};
+
+struct CommandInfo {
+    const char* name;
+    CliCommandKind kind;
+    unsigned groups;
+    bool takesFile;
+};
+
+constexpr CommandInfo kCommands[] = {
+    {"temperaments", CliCommandKind::Temperaments, 0, false},
+    {"offsets", CliCommandKind::Offsets, kSourceOptions | kFitOptions | kReportOption, false},
+    {"build", CliCommandKind::Build, kSourceOptions | kFitOptions | kListOptions | kFileOptions,
+     false},
+    {"read", CliCommandKind::Read, 0, true},
+    {"ports", CliCommandKind::Ports, 0, false},
+    {"send", CliCommandKind::Send, kSourceOptions | kFitOptions | kListOptions | kDeviceOptions,
+     false},
+};
+
+struct OptionInfo {
+    const char* name;
+    unsigned group;
+    bool takesValue;
+};
+
+constexpr OptionInfo kOptions[] = {
+    {"--temperament", kSourceOptions, true}, {"--scl", kSourceOptions, true},
+    {"--offsets", kSourceOptions, true},     {"--tonic", kFitOptions, true},
+    {"--zero", kFitOptions, true},           {"--a4", kFitOptions, true},
+    {"--report", kReportOption, false},      {"--format", kListOptions, true},
+    {"--parts", kListOptions, true},         {"--division", kFileOptions, true},
+    {"--delta", kFileOptions, true},         {"-o", kFileOptions, true},
+    {"--port", kDeviceOptions, true},        {"--pause", kDeviceOptions, true},
+};
+
+CliParse failure(int exitCode, std::string message) {
+    CliParse parse;
+    parse.exitCode = exitCode;
+    parse.message = std::move(message);
+    return parse;
+}
+
+// Decimal digits only, at most `highest`.
+std::optional<int32_t> parseCount(std::string_view text, int32_t highest) {
+    if (text.empty() || text.size() > 9) return std::nullopt;
+    int32_t value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    if (value > highest) return std::nullopt;
+    return value;
+}
+
+// Digits with an optional fraction ("442", "415.3", ".5"): no sign, no
+// exponent, no locale.
+std::optional<double> parseDecimal(std::string_view text) {
+    double value = 0;
+    double scale = 1;
+    bool digits = false;
+    bool fraction = false;
+    for (char c : text) {
+        if (c == '.' && !fraction) {
+            fraction = true;
+        } else if (c >= '0' && c <= '9') {
+            digits = true;
+            if (fraction) {
+                scale /= 10;
+                value += (c - '0') * scale;
+            } else {
+                value = value * 10 + (c - '0');
+            }
+        } else {
+            return std::nullopt;
+        }
+        if (value > 1e6) return std::nullopt;
+    }
+    if (!digits) return std::nullopt;
+    return value;
+}
+
+// "all", or numbers 1..16 and ranges a-b (a <= b) separated by commas.
+std::optional<uint32_t> parsePartList(std::string_view text) {
+    if (text == "all") return 0xFFFFu;
+    uint32_t parts = 0;
+    while (true) {
+        const std::size_t comma = text.find(',');
+        const std::string_view item = text.substr(0, comma);
+        const std::size_t dash = item.find('-');
+        const auto first = parseCount(item.substr(0, dash), 16);
+        const auto last = dash == std::string_view::npos ? first : parseCount(item.substr(dash + 1), 16);
+        if (!first || !last || *first < 1 || *last < *first) return std::nullopt;
+        for (int32_t part = *first; part <= *last; ++part) parts |= 1u << (part - 1);
+        if (comma == std::string_view::npos) break;
+        text.remove_prefix(comma + 1);
+    }
+    return parts;
+}
+
+// Applies one option's value to the command; a failure for a bad value.
+std::optional<CliParse> applyOption(std::string_view name, const std::string& value,
+                                    CliCommand& command) {
+    auto bad = [&](const std::string& what) {
+        return failure(kExitBadInput, std::string(name) + " " + value + ": " + what);
+    };
+    if (name == "--temperament") {
+        if (!findTemperament(value))
+            return bad("no such temperament (velmarin-cli temperaments lists them)");
+        command.source = CliSourceKind::Temperament;
+        command.temperamentId = value;
+    } else if (name == "--scl") {
+        command.source = CliSourceKind::Scala;
+        command.scalaPath = value;
+    } else if (name == "--offsets") {
+        const OffsetListParse list = parseOffsetList(value);
+        if (!list.ok())
+            return bad(list.badItem > 12 ? std::string("more than twelve offsets")
+                                         : "offset " + std::to_string(list.badItem) +
+                                               " is missing or not an integer");
+        command.source = CliSourceKind::Offsets;
+        command.offsets = list.offsets;
+    } else if (name == "--tonic") {
+        const auto tonic = parseNoteName(value);
+        if (!tonic) return bad("not a note name (C C# Db D D# Eb E F F# Gb G G# Ab A A# Bb B)");
+        command.fit.tonic = *tonic;
+    } else if (name == "--zero") {
+        if (value == "tonic") {
+            command.fit.zeroNote = ZeroNote::Tonic;
+        } else if (value == "a") {
+            command.fit.zeroNote = ZeroNote::A;
+        } else {
+            return failure(kExitUsage, "--zero takes tonic or a");
+        }
+    } else if (name == "--a4") {
+        const auto hz = parseDecimal(value);
+        if (!hz || *hz < kMinA4Hz || *hz > kMaxA4Hz) return bad("the frequency must lie between 400 and 480 Hz");
+        command.fit.a4Hz = *hz;
+    } else if (name == "--format") {
+        if (value == "gs") {
+            command.format = TuningFormat::GS;
+        } else if (value == "xg") {
+            command.format = TuningFormat::XG;
+        } else if (value == "gm2") {
+            command.format = TuningFormat::GM2;
+        } else {
+            return failure(kExitUsage, "--format takes gs, xg or gm2");
+        }
+    } else if (name == "--parts") {
+        const auto parts = parsePartList(value);
+        if (!parts) return bad("parts are numbers 1 to 16 and ranges a-b separated by commas, or all");
+        command.parts = *parts;
+    } else if (name == "--division") {
+        const auto division = parseCount(value, kMaxDivision);
+        if (!division || *division < kMinDivision) return bad("the division must lie between 1 and 32767");
+        command.division = *division;
+    } else if (name == "--delta") {
+        const auto delta = parseCount(value, kMaxDelta);
+        if (!delta) return bad("the delta must lie between 0 and 32767");
+        command.delta = *delta;
+    } else if (name == "-o") {
+        switch (tuningFileKindFromName(value)) {
+        case TuningFileKind::Mid: command.output = CliOutputKind::MidiFile; break;
+        case TuningFileKind::Syx: command.output = CliOutputKind::Binary; break;
+        case TuningFileKind::Txt: command.output = CliOutputKind::Text; break;
+        default: return failure(kExitUsage, "-o " + value + ": the file name must end with .mid, .syx or .txt");
+        }
+        command.outputPath = value;
+    } else if (name == "--port") {
+        command.port = value;
+    } else if (name == "--pause") {
+        const auto pause = parseCount(value, static_cast<int32_t>(kMaxSysexPauseMs));
+        if (!pause) return bad("the pause must lie between 0 and 500 ms");
+        command.pauseMs = static_cast<uint32_t>(*pause);
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+const char* cliUsage() { return kUsage; }
+
+CliParse parseCliArguments(const std::vector<std::string>& arguments) {
+    for (const std::string& argument : arguments)
+        if (argument == "--help") return CliParse{};
+    if (arguments.empty()) return failure(kExitUsage, "no command given");
+
+    const CommandInfo* info = nullptr;
+    for (const CommandInfo& candidate : kCommands)
+        if (arguments[0] == candidate.name) info = &candidate;
+    if (!info) return failure(kExitUsage, "unknown command: " + arguments[0]);
+
+    CliParse parse;
+    CliCommand& command = parse.command;
+    command.kind = info->kind;
+    std::map<std::string_view, bool> seen;
+    bool hasSource = false;
+    bool hasFile = false;
+    for (std::size_t i = 1; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        const OptionInfo* option = nullptr;
+        for (const OptionInfo& candidate : kOptions)
+            if (argument == candidate.name) option = &candidate;
+        if (!option) {
+            if (info->takesFile && !hasFile && !argument.empty() && argument[0] != '-') {
+                hasFile = true;
+                command.readPath = argument;
+                continue;
+            }
+            return failure(kExitUsage, argument.empty() || argument[0] == '-'
+                                           ? "unknown option for " + arguments[0] + ": " + argument
+                                           : "unexpected argument: " + argument);
+        }
+        if (!(info->groups & option->group))
+            return failure(kExitUsage, arguments[0] + " does not take " + argument);
+        if (option->group == kSourceOptions) {
+            if (hasSource) return failure(kExitUsage, "give one source: --temperament, --scl or --offsets");
+            hasSource = true;
+        } else if (seen[option->name]) {
+            return failure(kExitUsage, argument + " is given twice");
+        }
+        seen[option->name] = true;
+        std::string value;
+        if (option->takesValue) {
+            if (i + 1 >= arguments.size()) return failure(kExitUsage, argument + " needs a value");
+            value = arguments[++i];
+        }
+        if (option->name == std::string_view("--report")) command.report = true;
+        if (auto failed = applyOption(option->name, value, command)) return *failed;
+    }
+
+    // An offset list is already relative to equal temperament as it is to be
+    // sent: moving a zero note would undo the one its numbers were made with.
+    if (command.source == CliSourceKind::Offsets && !seen["--zero"])
+        command.fit.zeroNote = ZeroNote::None;
+    if ((info->groups & kSourceOptions) && !hasSource)
+        return failure(kExitUsage, arguments[0] + " needs a source: --temperament, --scl or --offsets");
+    for (const char* required : {"--format", "--parts"})
+        if ((info->groups & kListOptions) && !seen[required])
+            return failure(kExitUsage, arguments[0] + " needs " + required);
+    if ((info->groups & kDeviceOptions) && !seen["--port"])
+        return failure(kExitUsage, arguments[0] + " needs --port");
+    if (info->takesFile) {
+        if (!hasFile) return failure(kExitUsage, arguments[0] + " needs a file");
+        const TuningFileKind kind = tuningFileKindFromName(command.readPath);
+        if (kind == TuningFileKind::Scl)
+            return failure(kExitUsage, command.readPath +
+                                           ": a Scala scale holds no SysEx; use it as a source "
+                                           "(--scl) of offsets, build or send");
+        if (kind == TuningFileKind::Unknown)
+            return failure(kExitUsage, command.readPath + ": read takes a .syx, .mid or .txt file");
+    }
+    return parse;
+}

@@ -1,0 +1,71 @@
+// The command line of velmarin-cli, parsed into a command without touching
+// any file or device, so that every rule of it is testable natively.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "midiout/SysexSender.h"
+#include "settings/AppSettings.h"
+#include "sysex/SysexBuilder.h"
+#include "tuning/TuningFit.h"
+
+enum class CliCommandKind { Help, Temperaments, Offsets, Build, Read, Ports, Send };
+
+enum class CliSourceKind { None, Temperament, Scala, Offsets };
+
+// Where `build` writes: the hex listing to standard output, or a file whose
+// kind follows its extension.
+enum class CliOutputKind { StandardOutput, MidiFile, Binary, Text };
+
+struct CliCommand {
+    CliCommandKind kind = CliCommandKind::Help;
+
+    CliSourceKind source = CliSourceKind::None;
+    std::string temperamentId;            // Temperament
+    std::string scalaPath;                // Scala
+    std::array<int32_t, 12> offsets{};    // Offsets, C..B
+    FitOptions fit;
+    bool report = false;                  // offsets: the fit report instead of the numbers
+
+    TuningFormat format = TuningFormat::GS;
+    uint32_t parts = 0;                   // bit n = part or channel n + 1
+    int32_t division = kDefaultDivision;
+    int32_t delta = kDefaultDelta;
+    CliOutputKind output = CliOutputKind::StandardOutput;
+    std::string outputPath;
+
+    std::string readPath;                 // read
+
+    std::string port;                     // send: device number or name
+    uint32_t pauseMs = kDefaultSysexPauseMs;
+};
+
+// Exit statuses of the program.
+constexpr int kExitSuccess = 0;
+constexpr int kExitBadInput = 1;
+constexpr int kExitUsage = 2;
+
+struct CliParse {
+    // kExitSuccess when `command` holds what to do. kExitUsage when the line
+    // is not a command line of the program: an unknown command or option, an
+    // option the command does not take or given twice, a missing option or
+    // option argument, two sources, a word outside an option's fixed list
+    // (--format, --zero), an output file that is not .mid, .syx or .txt, a
+    // file for `read` that is not .syx, .mid or .txt (a .scl included).
+    // kExitBadInput when the line has the right shape but a value that the
+    // user types in is malformed or out of range: --temperament (an unknown
+    // id), --offsets, --tonic, --a4, --parts, --division, --delta, --pause.
+    int exitCode = kExitSuccess;
+    std::string message;  // English, one line, for standard error
+    CliCommand command;
+};
+
+// `arguments` excludes the program name. "--help" anywhere asks for the
+// usage. Options take their value as the next argument.
+CliParse parseCliArguments(const std::vector<std::string>& arguments);
+
+// The usage text, ending with a line end.
+const char* cliUsage();

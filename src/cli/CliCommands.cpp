@@ -1,0 +1,264 @@
+#include "cli/CliCommands.h"
+
+#include <string>
+
+#include "base/FileReplacement.h"
+#include "midiout/MidiDeviceLookup.h"
+#include "midiout/SysexSender.h"
+#include "output/SysexSmf.h"
+#include "sysex/HexListing.h"
+#include "tuning/LoadFileBytes.h"
+#include "tuning/NoteNames.h"
+#include "tuning/ScalaScale.h"
+#include "tuning/Temperaments.h"
+#include "tuning/TuningFileReader.h"
+
+namespace {
+
+const char kProgram[] = "velmarin-cli: ";
+
+std::string loadErrorText(LoadFileError error) {
+    switch (error) {
+    case LoadFileError::CannotOpen: return "cannot be opened";
+    case LoadFileError::TooLarge: return "is larger than 1 MiB";
+    default: return "cannot be read";
+    }
+}
+
+std::string noteList(const std::vector<int>& pitchClasses) {
+    std::string text;
+    for (int pitchClass : pitchClasses) {
+        if (!text.empty()) text += ' ';
+        text += pitchClassName(pitchClass);
+    }
+    return text;
+}
+
+// The fit of the command's source, its held and unmapped notes named on
+// `err`; false (with the message on `err`) for a bad scale file.
+bool fitSource(const CliCommand& command, std::ostream& err, TuningFit& fit) {
+    PitchClassOffsets offsets;
+    switch (command.source) {
+    case CliSourceKind::Temperament:
+        offsets = temperamentOffsets(*findTemperament(command.temperamentId));
+        break;
+    case CliSourceKind::Offsets:
+        for (int k = 0; k < 12; ++k) offsets.cents[k] = command.offsets[k];
+        break;
+    case CliSourceKind::Scala: {
+        std::string bytes;
+        const LoadFileError loaded = loadFileBytes(command.scalaPath, kMaxScalaFileBytes, bytes);
+        if (loaded != LoadFileError::None) {
+            err << kProgram << command.scalaPath << ": " << loadErrorText(loaded) << '\n';
+            return false;
+        }
+        const ScalaReadResult scale = parseScala(bytes);
+        if (!scale.ok()) {
+            err << kProgram << command.scalaPath << ": " << scale.message << '\n';
+            return false;
+        }
+        const ScaleMapResult mapped = mapScaleToPitchClasses(scale.scale);
+        if (!mapped.ok()) {
+            err << kProgram << command.scalaPath << ": " << mapped.message << '\n';
+            return false;
+        }
+        offsets = mapped.offsets;
+        break;
+    }
+    case CliSourceKind::None:
+        return false;
+    }
+    const FitResult result = fitOffsets(offsets, command.fit);
+    if (!result.ok()) {
+        err << kProgram << result.message << '\n';
+        return false;
+    }
+    fit = result.fit;
+    if (!fit.heldNotes.empty())
+        err << kProgram << "held at a limit (-64..63): " << noteList(fit.heldNotes) << '\n';
+    if (!fit.unmappedNotes.empty())
+        err << kProgram << "reached by no degree of the scale (sent as 0 before the zero note): "
+            << noteList(fit.unmappedNotes) << '\n';
+    return true;
+}
+
+struct SysexList {
+    uint8_t bytes[kLargestSysexList] = {};
+    uint32_t length = 0;
+};
+
+bool buildList(const CliCommand& command, std::ostream& err, SysexList& list) {
+    TuningFit fit;
+    if (!fitSource(command, err, fit)) return false;
+    ScaleDataBytes dataBytes;
+    return buildSysexList(command.format, fit.sentOffsets(), command.parts, dataBytes, list.bytes,
+                          list.length);
+}
+
+int listTemperaments(std::ostream& out) {
+    for (const Temperament& temperament : builtInTemperaments())
+        out << temperament.id << '\t' << temperament.englishName << '\n';
+    return kExitSuccess;
+}
+
+int printOffsets(const CliCommand& command, std::ostream& out, std::ostream& err) {
+    TuningFit fit;
+    if (!fitSource(command, err, fit)) return kExitBadInput;
+    if (command.report) {
+        out << formatFitReport(fit);
+    } else {
+        for (int k = 0; k < 12; ++k) out << (k ? " " : "") << fit.notes[k].sent;
+        out << '\n';
+    }
+    return kExitSuccess;
+}
+
+int buildOutput(const CliCommand& command, std::ostream& out, std::ostream& err) {
+    SysexList list;
+    if (!buildList(command, err, list)) return kExitBadInput;
+    std::string text;
+    ByteBuffer image;
+    const void* bytes = nullptr;
+    std::size_t count = 0;
+    switch (command.output) {
+    case CliOutputKind::StandardOutput:
+    case CliOutputKind::Text:
+        text = formatHexListing(list.bytes, list.length);
+        bytes = text.data();
+        count = text.size();
+        break;
+    case CliOutputKind::Binary:
+        bytes = list.bytes;
+        count = list.length;
+        break;
+    case CliOutputKind::MidiFile:
+        count = buildSysexSmf(list.bytes, list.length, command.division, command.delta, image);
+        if (count == 0) {
+            err << kProgram << "out of memory\n";
+            return kExitBadInput;
+        }
+        bytes = image.data();
+        break;
+    }
+    if (command.output == CliOutputKind::StandardOutput) {
+        out.write(static_cast<const char*>(bytes), static_cast<std::streamsize>(count));
+        out.flush();
+        return out ? kExitSuccess : kExitBadInput;
+    }
+    if (const SystemError error = writeFileReplacing(command.outputPath, bytes, count)) {
+        err << kProgram << command.outputPath << ": cannot be written (system error " << error
+            << ")\n";
+        return kExitBadInput;
+    }
+    return kExitSuccess;
+}
+
+const char* formatName(TuningFormat format) {
+    switch (format) {
+    case TuningFormat::XG: return "xg";
+    case TuningFormat::GM2: return "gm2";
+    default: return "gs";
+    }
+}
+
+int readBack(const CliCommand& command, std::ostream& out, std::ostream& err) {
+    std::string bytes;
+    const LoadFileError loaded = loadFileBytes(command.readPath, kMaxTuningFileBytes, bytes);
+    if (loaded != LoadFileError::None) {
+        err << kProgram << command.readPath << ": " << loadErrorText(loaded) << '\n';
+        return kExitBadInput;
+    }
+    const TuningReadResult result =
+        readTuningFile(tuningFileKindFromName(command.readPath),
+                       reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+    for (const TuningReadWarning& warning : result.warnings)
+        err << kProgram << command.readPath << ": warning: " << warning.message << '\n';
+    if (!result.ok()) {
+        err << kProgram << command.readPath << ": " << result.message << '\n';
+        return kExitBadInput;
+    }
+    out << "format " << formatName(result.format) << '\n' << "parts ";
+    bool first = true;
+    for (int part = 1; part <= 16; ++part) {
+        if (!(result.parts & (1u << (part - 1)))) continue;
+        out << (first ? "" : ",") << part;
+        first = false;
+    }
+    out << '\n' << "offsets";
+    for (int32_t offset : result.offsets) out << ' ' << offset;
+    out << '\n';
+    return kExitSuccess;
+}
+
+const char kNoMidiOut[] = "this system has no MIDI output implementation\n";
+
+int listPorts(std::ostream& out, std::ostream& err, MidiOutSystem& midiOut) {
+    const MidiDeviceList devices = midiOut.listDevices();
+    if (!devices.available) {
+        err << kProgram << kNoMidiOut;
+        return kExitBadInput;
+    }
+    for (std::size_t i = 0; i < devices.names.size(); ++i)
+        out << i << '\t' << devices.names[i] << '\n';
+    return kExitSuccess;
+}
+
+const char* failedStep(SendFailure::Step step) {
+    switch (step) {
+    case SendFailure::Step::Open: return "could not be opened";
+    case SendFailure::Step::Send: return "failed during the send";
+    case SendFailure::Step::Timeout: return "did not finish a message in time";
+    }
+    return "failed";
+}
+
+int sendToPort(const CliCommand& command, std::ostream& err, MidiOutSystem& midiOut) {
+    SysexList list;
+    if (!buildList(command, err, list)) return kExitBadInput;
+    const MidiDeviceList devices = midiOut.listDevices();
+    if (!devices.available) {
+        err << kProgram << kNoMidiOut;
+        return kExitBadInput;
+    }
+    const MidiDeviceMatch match = findDeviceByArgument(devices.names, command.port);
+    if (match.status != MidiDeviceMatch::Status::Found) {
+        err << kProgram << "--port " << command.port
+            << ": no such MIDI output device (velmarin-cli ports lists them)\n";
+        return kExitBadInput;
+    }
+
+    SysexSender sender(midiOut, [](const SendEvent&) {});
+    sender.send(SendMode::All, match.index, list.bytes, list.length, command.pauseMs);
+    const SendEvent outcome = sender.waitUntilIdle();
+    sender.shutdown();
+    if (outcome.kind == SendEvent::Kind::Done) return kExitSuccess;
+    err << kProgram << "MIDI output device " << match.index << " (" << devices.names[match.index]
+        << ") " << failedStep(outcome.failure.step);
+    if (outcome.failure.step != SendFailure::Step::Timeout) {
+        err << ": ";
+        if (outcome.failure.text.empty())
+            err << "error " << outcome.failure.code;
+        else
+            err << outcome.failure.text;
+    }
+    if (outcome.failure.step != SendFailure::Step::Open)
+        err << " (" << outcome.sent << " of " << outcome.total << " messages sent)";
+    err << '\n';
+    return kExitBadInput;
+}
+
+}  // namespace
+
+int runCliCommand(const CliCommand& command, std::ostream& out, std::ostream& err,
+                  MidiOutSystem& midiOut) {
+    switch (command.kind) {
+    case CliCommandKind::Help: out << cliUsage(); return kExitSuccess;
+    case CliCommandKind::Temperaments: return listTemperaments(out);
+    case CliCommandKind::Offsets: return printOffsets(command, out, err);
+    case CliCommandKind::Build: return buildOutput(command, out, err);
+    case CliCommandKind::Read: return readBack(command, out, err);
+    case CliCommandKind::Ports: return listPorts(out, err, midiOut);
+    case CliCommandKind::Send: return sendToPort(command, err, midiOut);
+    }
+    return kExitUsage;
+}

@@ -1,0 +1,3 @@
+#include "cli/StandardOutput.h"
+
+void setStandardOutputBinary() {}

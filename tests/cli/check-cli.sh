@@ -1,0 +1,142 @@
+#!/usr/bin/env bash
+# Drives the real velmarin-cli from outside: each command once or twice, exit
+# statuses, and the bytes it writes (standard output compared with the -o
+# file, files read back). The rules behind the numbers are the core tests'.
+# Usage: check-cli.sh CLI FIXTURES [RUNNER...]
+#   RUNNER runs a Windows build (scripts/wine-run.sh); without it CLI is a
+#   native program, which also shows that ports and send say this platform
+#   has no MIDI output.
+set -uo pipefail
+cli=$1 fixtures=$2
+shift 2
+runner=("$@")
+work=$(mktemp -d /tmp/velmarin-cli.XXXXXX)
+trap 'rm -rf "$work"' EXIT
+cd "$work" || exit 1
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+# Runs the program with standard output in out, standard error in err and
+# the exit status in $status.
+run() {
+  "${runner[@]}" "$cli" "$@" >out 2>err
+  status=$?
+}
+
+# expect STATUS DESCRIPTION: checks $status, showing standard error on failure.
+expect() {
+  if [ "$status" -ne "$1" ]; then
+    fail "$2: exit status $status, expected $1"
+    sed 's/^/  stderr: /' err
+  fi
+}
+
+# has FILE TEXT DESCRIPTION: FILE contains TEXT.
+has() { grep -qF -- "$2" "$1" || fail "$3: '$2' not in $1: $(head -c 300 "$1")"; }
+
+# same_bytes EXPECTED_TEXT FILE DESCRIPTION (printf escapes in EXPECTED_TEXT).
+same_bytes() {
+  printf -- "$1" >expected
+  cmp -s expected "$2" || fail "$3: got $(od -An -c "$2" | head -5)"
+}
+
+run --help
+expect 0 "--help"
+has out "usage: velmarin-cli COMMAND" "--help prints the usage on standard output"
+
+run
+expect 2 "no command"
+has err "usage: velmarin-cli COMMAND" "a usage error prints the usage on standard error"
+
+run build --temperament equal --format gs --parts 1 --bogus
+expect 2 "unknown option"
+
+run temperaments
+expect 0 "temperaments"
+[ "$(wc -l <out)" -eq 9 ] || fail "temperaments: $(wc -l <out) lines, expected 9"
+same_bytes 'werckmeister3\tWerckmeister III\n' <(sed -n 5p out) "temperaments, fifth line"
+
+run offsets --temperament werckmeister3
+expect 0 "offsets"
+same_bytes '0 -10 -8 -6 -10 -2 -12 -4 -8 -12 -4 -8\n' out "offsets of Werckmeister III on C"
+
+run offsets --temperament werckmeister3 --tonic A --zero a --report
+expect 0 "offsets --report"
+has out "Exact" "the fit report's header"
+[ "$(wc -l <out)" -eq 13 ] || fail "the fit report: $(wc -l <out) lines, expected 13"
+
+run offsets --temperament equal --a4 415.3
+expect 0 "offsets with every note held at a limit"
+has err "held at a limit" "held notes named on standard error"
+same_bytes '-64 -64 -64 -64 -64 -64 -64 -64 -64 -64 -64 -64\n' out "held offsets"
+
+run offsets --temperament equal --a4 481
+expect 1 "A4 out of range"
+has err "400 and 480" "the A4 range named"
+
+run offsets --scl "$fixtures/scl/bad_not_a_number.scl"
+expect 1 "a bad scale file"
+has err "bad_not_a_number.scl: Line 5" "the scale's file and line named"
+
+run offsets --scl "$fixtures/scl/seven_note.scl"
+expect 0 "a seven-note scale"
+has err "reached by no degree" "unmapped pitch classes named"
+
+# GS part 1 and 2, equal temperament: every data byte 40; checksums worked
+# out by hand (block 11: 0x6F, block 12: 0x6E).
+gs1='F0 41 10 42 12 40 11 40 40 40 40 40 40 40 40 40 40 40 40 40 6F F7'
+gs2='F0 41 10 42 12 40 12 40 40 40 40 40 40 40 40 40 40 40 40 40 6E F7'
+run build --temperament equal --format gs --parts 1-2
+expect 0 "build to standard output"
+same_bytes "$gs1\r\n$gs2" out "the hex listing on standard output (CR LF between lines, none at the end)"
+cp out stdout.txt
+run build --temperament equal --format gs --parts 2,1 -o listing.TXT
+expect 0 "build -o .TXT"
+cmp -s stdout.txt listing.TXT || fail "build -o .TXT differs from standard output"
+
+run build --temperament werckmeister3 --format xg --parts 1,3-4,16 -o w.syx
+expect 0 "build -o .syx"
+[ "$(stat -c %s w.syx)" -eq $((4 * 12 * 9)) ] || fail "XG for four parts: $(stat -c %s w.syx) bytes"
+run read w.syx
+expect 0 "read .syx"
+same_bytes 'format xg\nparts 1,3,4,16\noffsets 0 -10 -8 -6 -10 -2 -12 -4 -8 -12 -4 -8\n' out \
+  "read back the .syx"
+
+run build --offsets "63,-64,0,1,-1,2,-2,3,-3,4,-4,5" --format gm2 --parts all --division 480 \
+  --delta 10 -o m.mid
+expect 0 "build -o .mid"
+same_bytes 'MThd\0\0\0\6\0\0\0\1\1\340' <(head -c 14 m.mid) "the .mid header: format 0, one track, division 480"
+run read m.mid
+expect 0 "read .mid"
+same_bytes 'format gm2\nparts 1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16\noffsets 63 -64 0 1 -1 2 -2 3 -3 4 -4 5\n' \
+  out "read back the .mid"
+
+run build --temperament equal --format gs --parts 1 -o tuning.wav
+expect 2 "build -o with an unknown extension"
+[ -e tuning.wav ] && fail "a file was written for an unknown extension"
+
+run build --temperament equal --format gs --parts 17
+expect 1 "a part out of range"
+
+run read "$fixtures/scl/seven_note.scl"
+expect 2 "read given a .scl"
+
+: >empty.syx
+run read empty.syx
+expect 1 "read a file without a tuning message"
+has err "empty.syx" "the file named"
+
+if [ ${#runner[@]} -eq 0 ]; then
+  run ports
+  expect 1 "ports without a MIDI output implementation"
+  has err "no MIDI output" "ports says so"
+  run send --temperament equal --format gs --parts 1 --port 0
+  expect 1 "send without a MIDI output implementation"
+  has err "no MIDI output" "send says so"
+fi
+
+if [ "$failures" -ne 0 ]; then
+  echo "$failures check(s) failed"
+  exit 1
+fi
+echo "velmarin-cli: all checks passed"
