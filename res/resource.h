@@ -76,6 +76,18 @@
 #define IDS_WARNING_LINES 178  // one line per kind of reader warning, in its order
 #define IDS_FILE_AT_LINE 179
 
+// Strings of sending to a MIDI output device, 180-219
+#define IDS_MIDI_CAPTION 180
+#define IDS_MIDI_NO_DEVICE 181
+#define IDS_MIDI_DEVICE_MISSING 182
+#define IDS_MIDI_OPEN_FAILED 183
+#define IDS_MIDI_SEND_FAILED 184
+#define IDS_MIDI_TIMED_OUT 185
+#define IDS_MIDI_ERROR_CODE 186
+#define IDS_MIDI_DEVICE_NONE 187
+#define IDS_MIDI_DEVICE_MISSING_ENTRY 188
+#define IDS_MIDI_SENDING_TITLE 189
+
 // Main dialog controls
 #define IDC_PRESET_COMBO 1037
 #define IDC_PRESET_SAVE 1038
@@ -100,6 +112,9 @@
 #define IDC_DIVISION_SPIN 1072
 #define IDC_DELTA_SPIN 1073
 #define IDC_RESET_DEFAULTS 3
+#define IDC_MIDI_DEVICE_COMBO 1074
+#define IDC_SYSEX_PAUSE_EDIT 1075
+#define IDC_SYSEX_PAUSE_SPIN 1076
 
 // Temperament dialog controls
 #define IDC_TEMPERAMENT_COMBO 1080
@@ -128,3 +143,6 @@
 #define IDM_OPTIONS 40030
 #define IDM_OPEN 40040
 #define IDM_TEMPERAMENT 40041
+
+#define IDM_SEND_MIDI 40042
+#define IDM_LIVE_SEND 40043

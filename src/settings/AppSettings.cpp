@@ -13,6 +13,7 @@ int32_t readNumber(const IniFile& file, const char* key, const char* defaultText
 int32_t clampMidiFormat(int32_t value) { return value < 0 || value > 2 ? 0 : value; }
 int32_t clampDivision(int32_t value) { return clampInt(value, kMinDivision, kMaxDivision); }
 int32_t clampDelta(int32_t value) { return clampInt(value, kMinDelta, kMaxDelta); }
+int32_t clampSysexPause(int32_t value) { return clampInt(value, kMinSysexPause, kMaxSysexPause); }
 
 AppSettings readAppSettings(const IniFile& settingsFile) {
     AppSettings settings;
@@ -21,6 +22,8 @@ AppSettings readAppSettings(const IniFile& settingsFile) {
     settings.sysexEventDivision =
         clampDivision(readNumber(settingsFile, "SysexEventDivision", "120"));
     settings.sysexEventDelta = clampDelta(readNumber(settingsFile, "SysexEventDelta", "0"));
+    settings.midiOutDevice = settingsFile.getValueOr(kAppSettingSection, "MidiOutDevice", "");
+    settings.sysexPause = clampSysexPause(readNumber(settingsFile, "SysexPause", "20"));
 
     std::string left, top;
     if (settingsFile.getValue(kAppSettingSection, "Left", left) &&
@@ -46,4 +49,13 @@ void writeAppSettings(IniFile& settingsFile, const AppSettings& settings) {
     };
     for (const auto& entry : entries)
         settingsFile.setValue(kAppSettingSection, entry.key, formatIniInt(entry.value));
+
+    std::string unused;
+    const auto setUnlessDefault = [&](const char* key, const std::string& value, bool isDefault) {
+        if (!isDefault || settingsFile.getValue(kAppSettingSection, key, unused))
+            settingsFile.setValue(kAppSettingSection, key, value);
+    };
+    setUnlessDefault("MidiOutDevice", settings.midiOutDevice, settings.midiOutDevice.empty());
+    setUnlessDefault("SysexPause", formatIniInt(settings.sysexPause),
+                     settings.sysexPause == kDefaultSysexPause);
 }

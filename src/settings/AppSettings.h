@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "settings/IniFile.h"
 
@@ -14,6 +15,10 @@ constexpr int32_t kMaxDivision = 32767;
 constexpr int32_t kDefaultDelta = 0;
 constexpr int32_t kMinDelta = 0;
 constexpr int32_t kMaxDelta = 32767;
+// Milliseconds between two messages sent to the MIDI output device.
+constexpr int32_t kDefaultSysexPause = 20;
+constexpr int32_t kMinSysexPause = 0;
+constexpr int32_t kMaxSysexPause = 500;
 
 struct AppSettings {
     // Left and top of the main window's outer rectangle; restored only when
@@ -25,16 +30,25 @@ struct AppSettings {
     int32_t midiPartOrChannel = 0;  // bit n: part or channel n + 1; bits 16-31 kept
     int32_t sysexEventDivision = kDefaultDivision;
     int32_t sysexEventDelta = kDefaultDelta;
+    // The MIDI output device by name, in the bytes the system gave it (ANSI
+    // code page on Windows); empty for none.
+    std::string midiOutDevice;
+    int32_t sysexPause = kDefaultSysexPause;
 };
 
 int32_t clampMidiFormat(int32_t value);  // outside 0..2 becomes 0
 int32_t clampDivision(int32_t value);    // 1..32767
 int32_t clampDelta(int32_t value);       // 0..32767
+int32_t clampSysexPause(int32_t value);  // 0..500
 
-// Reads the six keys with their defaults and ranges. Top is looked up only
-// when Left was found.
+// Reads the eight keys with their defaults and ranges. Top is looked up only
+// when Left was found. An empty MidiOutDevice is no device.
 AppSettings readAppSettings(const IniFile& settingsFile);
 
 // Sets Left, Top, MidiFormat, MidiPartOrChannel, SysexEventDivision and
 // SysexEventDelta in this order, each as "%d". Existing lines keep their place.
+// Then MidiOutDevice (the name as it is) and SysexPause ("%d"), but each only
+// when its value is not the default or the file has the key already: a file
+// that never had them gets the same bytes as before they existed, and a user
+// who goes back to no device keeps the line, as "MidiOutDevice=".
 void writeAppSettings(IniFile& settingsFile, const AppSettings& settings);

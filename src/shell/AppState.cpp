@@ -13,6 +13,8 @@ int32_t midiPartOrChannel = 0;
 int32_t sysexEventDivision = kDefaultDivision;
 int32_t sysexEventDelta = kDefaultDelta;
 RECT windowRect = {};
+std::string midiOutDevice;
+int32_t sysexPause = kDefaultSysexPause;
 
 HWND sysexEdit = nullptr;
 std::array<HWND, 3> saveButtons = {};
@@ -30,6 +32,8 @@ void applyAppSettings(const AppSettings& settings) {
     midiPartOrChannel = settings.midiPartOrChannel;
     sysexEventDivision = settings.sysexEventDivision;
     sysexEventDelta = settings.sysexEventDelta;
+    midiOutDevice = settings.midiOutDevice;
+    sysexPause = settings.sysexPause;
 }
 
 AppSettings collectAppSettings() {
@@ -41,6 +45,8 @@ AppSettings collectAppSettings() {
     settings.midiPartOrChannel = midiPartOrChannel;
     settings.sysexEventDivision = sysexEventDivision;
     settings.sysexEventDelta = sysexEventDelta;
+    settings.midiOutDevice = midiOutDevice;
+    settings.sysexPause = sysexPause;
     return settings;
 }
 

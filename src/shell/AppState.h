@@ -28,14 +28,17 @@ extern int32_t midiPartOrChannel;
 extern int32_t sysexEventDivision;
 extern int32_t sysexEventDelta;
 extern RECT windowRect;
+extern std::string midiOutDevice;  // by name, ANSI code page; empty for none
+extern int32_t sysexPause;         // milliseconds between messages sent
 
 // Puts the settings read at start-up into the values above: the dialect, the
-// parts or channels and the two timing values. The window position is the
-// main dialog's to apply; windowRect is captured from the window itself.
+// parts or channels, the two timing values and the MIDI output choice. The
+// window position is the main dialog's to apply; windowRect is captured from
+// the window itself.
 void applyAppSettings(const AppSettings& settings);
 // The values above as settings, the position taken from windowRect.
 AppSettings collectAppSettings();
-// Writes Preset.ini, then the six [AppSetting] keys into Velmarin.ini.
+// Writes Preset.ini, then the [AppSetting] keys into Velmarin.ini.
 void saveSettings();
 
 // Main-dialog controls other modules work on.

@@ -14,6 +14,7 @@
 #include "shell/Resources.h"
 #include "ui/AboutDialog.h"
 #include "ui/GuardedDialogProc.h"
+#include "ui/MidiSendCommands.h"
 #include "ui/OpenCommand.h"
 #include "ui/OptionsDialog.h"
 #include "ui/PresetCommands.h"
@@ -201,6 +202,8 @@ void onCommand(HWND dialog, int id, int notification) {
     case IDC_SAVE_TEXT:
     case IDM_SAVE_TEXT: saveAsText(); break;
     case IDM_TEMPERAMENT: showTemperamentDialog(dialog); break;
+    case IDM_SEND_MIDI: sendListingOnce(dialog); break;
+    case IDM_LIVE_SEND: toggleLiveSending(dialog); break;
     case IDM_OPTIONS:
         DialogBoxParamA(appInstance, MAKEINTRESOURCEA(IDD_OPTIONS), dialog, optionsDialogProc, 0);
         break;
@@ -222,6 +225,7 @@ void onDestroy(HWND dialog) {
         DeleteObject(sysexFont);
         sysexFont = nullptr;
     }
+    stopMidiSending();
     PostQuitMessage(0);
 }
 
@@ -255,6 +259,9 @@ INT_PTR handleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DESTROY:
         onDestroy(dialog);
         return FALSE;
+    case kSendEventMessage:
+        onSendEvent(dialog, lParam);
+        return TRUE;
     default:
         return FALSE;
     }

@@ -2,13 +2,24 @@
 
 #include <commctrl.h>
 
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "midiout/MidiDeviceLookup.h"
+#include "midiout/MidiOutDevice.h"
 #include "resource.h"
 #include "settings/AppSettings.h"
 #include "shell/AppState.h"
 #include "shell/Centering.h"
+#include "shell/Resources.h"
 #include "ui/GuardedDialogProc.h"
 
 namespace {
+
+// The devices present when the dialog opened; combo entry n + 1 is device n.
+// A remembered device that is not among them gets one more entry after them.
+std::vector<std::string> deviceNames;
 
 // The number in an edit brought into its range; text that is no number, or
 // is below the range, gives the lower bound.
@@ -19,8 +30,14 @@ int32_t clampedEditValue(HWND dialog, int id, int32_t lowest, int32_t highest) {
     return value > highest ? highest : value;
 }
 
-int32_t lowestOf(int id) { return id == IDC_DIVISION_EDIT ? kMinDivision : kMinDelta; }
-int32_t highestOf(int id) { return id == IDC_DIVISION_EDIT ? kMaxDivision : kMaxDelta; }
+int32_t lowestOf(int id) {
+    if (id == IDC_SYSEX_PAUSE_EDIT) return kMinSysexPause;
+    return id == IDC_DIVISION_EDIT ? kMinDivision : kMinDelta;
+}
+int32_t highestOf(int id) {
+    if (id == IDC_SYSEX_PAUSE_EDIT) return kMaxSysexPause;
+    return id == IDC_DIVISION_EDIT ? kMaxDivision : kMaxDelta;
+}
 
 // Rewrites the edit only when its text is not already a number in range.
 void correctEdit(HWND dialog, int id) {
@@ -30,6 +47,29 @@ void correctEdit(HWND dialog, int id) {
     if (!translated || value != corrected) SetDlgItemInt(dialog, id, static_cast<UINT>(corrected), TRUE);
 }
 
+void addDeviceEntry(HWND combo, const std::string& text) {
+    SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void fillDeviceList(HWND dialog) {
+    HWND combo = GetDlgItem(dialog, IDC_MIDI_DEVICE_COMBO);
+    deviceNames = platformMidiOut().listDevices().names;
+    addDeviceEntry(combo, loadResourceString(IDS_MIDI_DEVICE_NONE));
+    for (const std::string& name : deviceNames) addDeviceEntry(combo, name);
+    const MidiDeviceMatch match = findDeviceByName(deviceNames, midiOutDevice);
+    WPARAM selected = 0;
+    if (match.status == MidiDeviceMatch::Status::Found) {
+        selected = match.index + 1;
+    } else if (match.status == MidiDeviceMatch::Status::Missing) {
+        const std::string format = loadResourceString(IDS_MIDI_DEVICE_MISSING_ENTRY);
+        std::vector<char> text(format.size() + midiOutDevice.size() + 1);
+        std::snprintf(text.data(), text.size(), format.c_str(), midiOutDevice.c_str());
+        addDeviceEntry(combo, text.data());
+        selected = deviceNames.size() + 1;
+    }
+    SendMessageA(combo, CB_SETCURSEL, selected, 0);
+}
+
 void onInitDialog(HWND dialog) {
     SendDlgItemMessageA(dialog, IDC_DIVISION_SPIN, UDM_SETRANGE, 0, MAKELPARAM(kMaxDivision, kMinDivision));
     SendDlgItemMessageA(dialog, IDC_DELTA_SPIN, UDM_SETRANGE, 0, MAKELPARAM(kMaxDelta, kMinDelta));
@@ -37,13 +77,27 @@ void onInitDialog(HWND dialog) {
     SetDlgItemInt(dialog, IDC_DELTA_EDIT, static_cast<UINT>(sysexEventDelta), TRUE);
     SendDlgItemMessageA(dialog, IDC_DIVISION_EDIT, EM_LIMITTEXT, 5, 0);
     SendDlgItemMessageA(dialog, IDC_DELTA_EDIT, EM_LIMITTEXT, 5, 0);
+    fillDeviceList(dialog);
+    SendDlgItemMessageA(dialog, IDC_SYSEX_PAUSE_SPIN, UDM_SETRANGE, 0, MAKELPARAM(kMaxSysexPause, kMinSysexPause));
+    SetDlgItemInt(dialog, IDC_SYSEX_PAUSE_EDIT, static_cast<UINT>(sysexPause), TRUE);
+    SendDlgItemMessageA(dialog, IDC_SYSEX_PAUSE_EDIT, EM_LIMITTEXT, 3, 0);
     centerWindow(nullptr, dialog);
+}
+
+// The chosen device's name: none for the first entry, the remembered name
+// for the entry of a missing device.
+std::string chosenDevice(HWND dialog) {
+    const LRESULT entry = SendDlgItemMessageA(dialog, IDC_MIDI_DEVICE_COMBO, CB_GETCURSEL, 0, 0);
+    if (entry <= 0) return {};
+    const auto index = static_cast<std::size_t>(entry - 1);
+    return index < deviceNames.size() ? deviceNames[index] : midiOutDevice;
 }
 
 INT_PTR onCommand(HWND dialog, int id, int notification) {
     switch (id) {
     case IDC_DIVISION_EDIT:
     case IDC_DELTA_EDIT:
+    case IDC_SYSEX_PAUSE_EDIT:
         if (notification != EN_KILLFOCUS) return FALSE;
         correctEdit(dialog, id);
         return TRUE;
@@ -54,6 +108,8 @@ INT_PTR onCommand(HWND dialog, int id, int notification) {
     case IDOK:
         sysexEventDivision = clampedEditValue(dialog, IDC_DIVISION_EDIT, kMinDivision, kMaxDivision);
         sysexEventDelta = clampedEditValue(dialog, IDC_DELTA_EDIT, kMinDelta, kMaxDelta);
+        sysexPause = clampedEditValue(dialog, IDC_SYSEX_PAUSE_EDIT, kMinSysexPause, kMaxSysexPause);
+        midiOutDevice = chosenDevice(dialog);
         EndDialog(dialog, IDOK);
         return TRUE;
     case IDCANCEL:

@@ -1,4 +1,5 @@
-// The options dialog: the timing of the MIDI file output.
+// The options dialog: the timing of the MIDI file output, and the MIDI
+// output device with the pause between the messages sent to it.
 #pragma once
 
 #include <windows.h>

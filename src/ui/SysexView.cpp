@@ -3,6 +3,7 @@
 #include "resource.h"
 #include "shell/AppState.h"
 #include "sysex/HexListing.h"
+#include "ui/MidiSendCommands.h"
 
 ScaleOffsets readScaleOffsets(HWND dialog) {
     ScaleOffsets offsets;
@@ -38,4 +39,7 @@ void refreshSysexView() {
     for (HWND button : saveButtons) EnableWindow(button, enabled);
     for (UINT command : {IDM_SAVE_SMF, IDM_SAVE_BINARY, IDM_SAVE_TEXT})
         EnableMenuItem(mainMenu, command, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+
+    EnableMenuItem(mainMenu, IDM_SEND_MIDI, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+    sendListingLive();
 }

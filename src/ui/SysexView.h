@@ -14,8 +14,9 @@
 ScaleOffsets readScaleOffsets(HWND dialog);
 
 // Rebuilds the messages from the current inputs, shows their hex text and
-// enables the three save buttons and menu items exactly when there is text.
-// Does nothing while updatesEnabled is 0.
+// enables the three save buttons and menu items exactly when there is text,
+// and the send command with them; then sends the tuning if live sending is
+// on. Does nothing while updatesEnabled is 0.
 void refreshSysexView();
 
 // Runs `change` with refreshes held back, then rebuilds the listing once.

@@ -129,6 +129,67 @@ TEST(AppSettings, writingKeepsExistingLinesWhereTheyAre) {
               file.serialize());
 }
 
+TEST(AppSettings, midiOutputKeysAreReadWithDefaults) {
+    const struct {
+        const char* lines;
+        const char* device;
+        int32_t pause;
+    } rows[] = {
+        {"MidiFormat=1", "", 20},
+        {"MidiOutDevice=", "", 20},
+        {"MidiOutDevice= SC-8850 Part A ", " SC-8850 Part A ", 20},
+        {"midioutdevice=\x83\x66\x83\x6F\x83\x43\x83\x58", "\x83\x66\x83\x6F\x83\x43\x83\x58", 20},
+        {"SysexPause=0", "", 0},
+        {"SysexPause=500", "", 500},
+        {"SysexPause=501", "", 500},
+        {"SysexPause=-1", "", 0},
+        {"SysexPause=abc", "", 0},
+        {"SysexPause=", "", 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.lines);
+        const AppSettings settings =
+            readAppSettings(parsed(std::string("[AppSetting]\r\n") + row.lines + "\r\n"));
+        EXPECT_EQ(row.device, settings.midiOutDevice);
+        EXPECT_EQ(row.pause, settings.sysexPause);
+    }
+}
+
+// The two keys appear only once a value differs from its default, and then
+// stay, even when the value goes back to the default.
+TEST(AppSettings, midiOutputKeysAreWrittenOnlyOnceSet) {
+    const std::string sixKeys =
+        "[AppSetting]\r\nLeft=0\r\nTop=0\r\nMidiFormat=0\r\nMidiPartOrChannel=0\r\n"
+        "SysexEventDivision=120\r\nSysexEventDelta=0\r\n";
+    const struct {
+        const char* name;
+        std::string before;
+        const char* device;
+        int32_t pause;
+        std::string after;
+    } rows[] = {
+        {"never set", "", "", 20, sixKeys},
+        {"never set, file had the six keys", sixKeys, "", 20, sixKeys},
+        {"device chosen", "", "Synth 1", 20, sixKeys + "MidiOutDevice=Synth 1\r\n"},
+        {"pause changed", "", "", 0, sixKeys + "SysexPause=0\r\n"},
+        {"both", "", "Synth 1", 150, sixKeys + "MidiOutDevice=Synth 1\r\nSysexPause=150\r\n"},
+        {"back to no device and the default pause", sixKeys + "MidiOutDevice=Synth 1\r\nSysexPause=150\r\n",
+         "", 20, sixKeys + "MidiOutDevice=\r\nSysexPause=20\r\n"},
+        {"keys kept where they are", "[AppSetting]\r\nsysexpause=7\r\nMidiOutDevice=Old\r\n", "New", 7,
+         "[AppSetting]\r\nSysexPause=7\r\nMidiOutDevice=New\r\nLeft=0\r\nTop=0\r\nMidiFormat=0\r\n"
+         "MidiPartOrChannel=0\r\nSysexEventDivision=120\r\nSysexEventDelta=0\r\n"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        IniFile file = parsed(row.before);
+        AppSettings settings;
+        settings.midiOutDevice = row.device;
+        settings.sysexPause = row.pause;
+        writeAppSettings(file, settings);
+        EXPECT_EQ(row.after, file.serialize());
+    }
+}
+
 TEST(Presets, readingClampsAndTakesOnlyExactKeys) {
     IniFile file = parsed("[P]\r\n0=100\r\n1=-100\r\n2=abc\r\n3=5abc\r\n04=9\r\n 5=9\r\n6= -7\r\n"
                           "[p]\r\n0=1\r\n[Empty]\r\n");

@@ -102,6 +102,31 @@ HMODULE probeLibrary() {
     return library;
 }
 
+// This process's environment with `changes` set, as CreateProcessW takes it.
+std::wstring environmentBlock(const std::vector<std::pair<std::string, std::string>>& changes,
+                              const std::wstring& folder) {
+    std::vector<std::wstring> entries;
+    if (wchar_t* inherited = GetEnvironmentStringsW()) {
+        for (const wchar_t* entry = inherited; *entry; entry += wcslen(entry) + 1) entries.emplace_back(entry);
+        FreeEnvironmentStringsW(inherited);
+    }
+    for (const auto& [name, utf8Value] : changes) {
+        const std::wstring prefix = widen(name) + L"=";
+        entries.erase(std::remove_if(entries.begin(), entries.end(),
+                                     [&](const std::wstring& entry) {
+                                         return _wcsnicmp(entry.c_str(), prefix.c_str(), prefix.size()) == 0;
+                                     }),
+                      entries.end());
+        std::wstring value = widen(utf8Value);
+        for (size_t at = value.find(L"{Folder}"); at != std::wstring::npos; at = value.find(L"{Folder}"))
+            value.replace(at, 8, folder);
+        entries.push_back(prefix + value);
+    }
+    std::wstring block;
+    for (const std::wstring& entry : entries) block += entry + L'\0';
+    return block + L'\0';
+}
+
 UINT probeMessage() {
     static const UINT message = RegisterWindowMessageW(probe::kProbeMessage);
     return message;
@@ -170,7 +195,7 @@ VelmarinApp::VelmarinApp(const StartFiles& files) : folder_(makeFolder()) {
         ADD_FAILURE() << "cannot write Velmarin.ini";
     if (files.presets && !writeFile(programFolder_ + L"\\Preset.ini", *files.presets))
         ADD_FAILURE() << "cannot write Preset.ini";
-    startProcess(files.programName);
+    startProcess(files);
     if (!process_.hProcess) return;
 
     std::vector<HWND> mainWindows;
@@ -209,8 +234,8 @@ VelmarinApp::~VelmarinApp() {
     removeFolder(folder_);
 }
 
-void VelmarinApp::startProcess(const std::string& programName) {
-    const std::wstring program = programFolder_ + L"\\" + widen(programName);
+void VelmarinApp::startProcess(const StartFiles& files) {
+    const std::wstring program = programFolder_ + L"\\" + widen(files.programName);
     programPath_ = program;
     if (!CopyFileW(executable().c_str(), program.c_str(), FALSE)) {
         ADD_FAILURE() << "cannot copy " << utf8(executable()) << " (error " << GetLastError() << ")";
@@ -223,8 +248,10 @@ void VelmarinApp::startProcess(const std::string& programName) {
         std::wstring commandLine = L"\"" + program + L"\"";
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
-        if (CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                           currentFolder.c_str(), &startup, &process_))
+        std::wstring environment = environmentBlock(files.environment, folder_);
+        if (CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
+                           files.environment.empty() ? nullptr : environment.data(), currentFolder.c_str(),
+                           &startup, &process_))
             return;
         // Wine now and then fails a start with ERROR_INTERNAL_ERROR; once more is enough.
         if (GetLastError() != ERROR_INTERNAL_ERROR) break;

@@ -15,6 +15,7 @@
 #include <initializer_list>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ProbeProtocol.h"
@@ -47,6 +48,9 @@ struct StartFiles {
     std::optional<std::string> presets;   // Preset.ini
     std::string folderName = "Velmarin";       // UTF-8 name of the executable's folder
     std::string programName = "Velmarin.exe";  // UTF-8 name the executable is copied under
+    // Variables set in the program's environment on top of this one's (UTF-8
+    // names and values); "{Folder}" in a value stands for the test's folder.
+    std::vector<std::pair<std::string, std::string>> environment = {};
 };
 
 class VelmarinApp {
@@ -117,7 +121,7 @@ public:
 
 private:
     uint32_t ask(probe::Operation operation, unsigned argument, bool posted);
-    void startProcess(const std::string& programName);
+    void startProcess(const StartFiles& files);
     void installProbe();
 
     std::wstring folder_;         // made for this test, removed with everything in it
