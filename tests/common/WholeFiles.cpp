@@ -6,7 +6,10 @@
 #include "WinePaths.h"
 
 std::optional<std::string> readWholeFile(const std::string& path) {
-    HANDLE file = CreateFileW(widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    // Full sharing: a program under test may be appending to the file while
+    // a test polls it, and must not see its own write refused.
+    HANDLE file = CreateFileW(widen(path).c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return std::nullopt;
     std::string bytes;
