@@ -64,6 +64,11 @@ bool IniFile::load(const std::string& path) {
 
 void IniFile::parse(std::string_view bytes) {
     sections_.clear();
+    // An editor saving as UTF-8 may put a byte-order mark before the first
+    // header, which would otherwise make it an ordinary line and drop it.
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    if (bytes.substr(0, kByteOrderMark.size()) == kByteOrderMark)
+        bytes.remove_prefix(kByteOrderMark.size());
     IniSection* current = nullptr;
     while (!bytes.empty()) {
         const std::size_t lineFeed = bytes.find('\n');

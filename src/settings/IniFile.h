@@ -2,6 +2,8 @@
 // entry lines. Text is bytes of the ANSI code page; nothing is converted.
 //
 // Parsing contract (byte-exact):
+//  - a UTF-8 byte-order mark (EF BB BF) at the very start is skipped; no
+//    other byte is;
 //  - a line ends at LF; one CR directly before that LF belongs to the line
 //    end, any other CR stays in the line; a last line without LF is read;
 //  - empty lines and lines whose first byte is ";" are skipped;
@@ -45,7 +47,7 @@ public:
     // Replaces the content with the document in `bytes` (the parsing contract).
     void parse(std::string_view bytes);
     // The file bytes of the document: one empty line before every header but
-    // the first, CR LF after every header and every line.
+    // the first, CR LF after every header and every line; no byte-order mark.
     std::string serialize() const;
 
     // The first section, in document order, whose name equals `name`.
