@@ -22,6 +22,10 @@ public:
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
+    // Replaces `bytes` with the whole file at `path`, read without keeping
+    // others from reading or writing it. On an error `bytes` holds what was
+    // read before it (nothing when the file could not be opened).
+    virtual SystemError readWhole(const std::string& path, std::string& bytes) = 0;
     // 0 when `path` does not exist or could be opened for writing (nothing
     // is changed); otherwise the error that creating it directly would meet.
     virtual SystemError checkReplaceable(const std::string& path) = 0;
@@ -38,3 +42,7 @@ public:
 };
 
 FileSystem& platformFileSystem();
+
+// True for the error that means the file itself does not exist (ENOENT,
+// ERROR_FILE_NOT_FOUND); a missing folder (ERROR_PATH_NOT_FOUND) is not it.
+bool isFileNotFound(SystemError error);

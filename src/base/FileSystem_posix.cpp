@@ -52,6 +52,25 @@ mode_t creationMode() {
 
 class PosixFileSystem final : public FileSystem {
 public:
+    SystemError readWhole(const std::string& path, std::string& bytes) override {
+        bytes.clear();
+        const int fd = ::open(path.c_str(), O_RDONLY);
+        if (fd < 0) return lastError();
+        SystemError error = 0;
+        char chunk[65536];
+        for (;;) {
+            const ssize_t got = ::read(fd, chunk, sizeof chunk);
+            if (got < 0) {
+                if (errno == EINTR) continue;
+                error = lastError();
+                break;
+            }
+            if (got == 0) break;
+            bytes.append(chunk, static_cast<std::size_t>(got));
+        }
+        ::close(fd);
+        return error;
+    }
     SystemError checkReplaceable(const std::string& path) override {
         const int fd = ::open(path.c_str(), O_WRONLY);
         if (fd >= 0) {
@@ -96,3 +115,5 @@ FileSystem& platformFileSystem() {
     static PosixFileSystem fileSystem;
     return fileSystem;
 }
+
+bool isFileNotFound(SystemError error) { return error == ENOENT; }

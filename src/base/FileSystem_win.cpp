@@ -49,6 +49,26 @@ std::unique_ptr<FileSink> openForWriting(const std::string& path, DWORD disposit
 
 class WinFileSystem final : public FileSystem {
 public:
+    SystemError readWhole(const std::string& path, std::string& bytes) override {
+        bytes.clear();
+        HANDLE file = CreateFileA(path.c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE) return GetLastError();
+        SystemError error = 0;
+        char chunk[65536];
+        for (;;) {
+            DWORD got = 0;
+            if (!ReadFile(file, chunk, sizeof chunk, &got, nullptr)) {
+                error = GetLastError();
+                break;
+            }
+            if (got == 0) break;
+            bytes.append(chunk, got);
+        }
+        CloseHandle(file);
+        return error;
+    }
     SystemError checkReplaceable(const std::string& path) override {
         // Opening without truncating meets the same refusals as CREATE_ALWAYS
         // would (read-only file, locked file, folder, no access).
@@ -93,3 +113,5 @@ FileSystem& platformFileSystem() {
     static WinFileSystem fileSystem;
     return fileSystem;
 }
+
+bool isFileNotFound(SystemError error) { return error == ERROR_FILE_NOT_FOUND; }

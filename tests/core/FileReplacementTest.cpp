@@ -20,13 +20,23 @@ namespace {
 // The real file system, with one step made to fail.
 class FailingFileSystem : public FileSystem {
 public:
-    enum class Fault { None, WriteAfterBytes, Flush, Replace, NoTempFile };
+    enum class Fault { None, WriteAfterBytes, Flush, Replace, NoTempFile, Open, ReadAfterBytes };
 
     Fault fault = Fault::None;
     std::size_t bytesBeforeFault = 0;
     SystemError injected = 28;  // any non-zero code will do
     int directWrites = 0;
 
+    SystemError readWhole(const std::string& path, std::string& bytes) override {
+        if (fault == Fault::Open) {
+            bytes.clear();
+            return injected;
+        }
+        const SystemError error = real().readWhole(path, bytes);
+        if (fault != Fault::ReadAfterBytes || error != 0) return error;
+        bytes.resize(std::min(bytes.size(), bytesBeforeFault));
+        return injected;
+    }
     SystemError checkReplaceable(const std::string& path) override {
         return real().checkReplaceable(path);
     }
@@ -103,6 +113,50 @@ TEST(FileReplacement, aFailedWriteKeepsTheOldFileAndLeavesNoTemporaryFile) {
     }
 }
 
+// Windows codes; the document only tells "does not exist" from the rest.
+constexpr SystemError kSharingViolation = 32;
+constexpr SystemError kAccessDenied = 5;
+
+TEST(FileReplacement, aFileThatCouldNotBeReadWholeIsNeverWrittenOver) {
+    const struct {
+        const char* name;
+        const char* fileName;
+        FailingFileSystem::Fault fault;
+        SystemError error;
+        std::size_t bytesBeforeFault;
+        std::vector<std::string> sectionsLoaded;
+    } rows[] = {
+        {"held open without sharing", "Preset.ini", FailingFileSystem::Fault::Open, kSharingViolation, 0, {}},
+        {"no read permission", "Velmarin.ini", FailingFileSystem::Fault::Open, kAccessDenied, 0, {}},
+        {"a read error after some bytes", "Preset.ini", FailingFileSystem::Fault::ReadAfterBytes, 23, 12,
+         {"Old"}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        ScratchFolder folder;
+        const std::string path = folder.path(row.fileName);
+        writeFile(path, kOldPresets);
+
+        FailingFileSystem fileSystem;
+        fileSystem.fault = row.fault;
+        fileSystem.injected = row.error;
+        fileSystem.bytesBeforeFault = row.bytesBeforeFault;
+        IniFile file;
+        file.parse("[Before]\r\n");
+        EXPECT_FALSE(file.load(path, fileSystem));
+        EXPECT_EQ(row.error, file.loadError());
+        std::vector<std::string> names;
+        for (const IniSection& section : file.sections()) names.push_back(section.name);
+        EXPECT_EQ(row.sectionsLoaded, names);  // the document stays usable
+
+        file.setValue("New", "4", "14");
+        fileSystem.fault = FailingFileSystem::Fault::None;
+        EXPECT_EQ(row.error, file.save(fileSystem));
+        EXPECT_EQ(kOldPresets, readFile(path));
+        EXPECT_EQ(std::vector<std::string>{row.fileName}, folder.fileNames());
+    }
+}
+
 TEST(FileReplacement, successReplacesTheFileWithExactlyTheNewBytes) {
     ScratchFolder folder;
     const std::string path = folder.path("Preset.ini");
@@ -162,6 +216,27 @@ TEST(FileReplacement, aLockedFileIsRefusedWithTheSystemError) {
     CloseHandle(holder);
     EXPECT_EQ("old", readFile(path));
     EXPECT_EQ(std::vector<std::string>{"locked.ini"}, folder.fileNames());
+}
+
+TEST(FileReplacement, aFileHeldOpenWithoutSharingIsNotWrittenOverByItsDocument) {
+    ScratchFolder folder;
+    const std::string path = folder.path("Preset.ini");
+    writeFile(path, kOldPresets);
+    HANDLE holder = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, holder);
+    IniFile presets;
+    EXPECT_FALSE(presets.load(path));
+    CloseHandle(holder);
+    EXPECT_EQ(static_cast<SystemError>(ERROR_SHARING_VIOLATION), presets.loadError());
+    presets.setValue("New", "4", "14");
+    EXPECT_EQ(static_cast<SystemError>(ERROR_SHARING_VIOLATION), presets.save());
+    EXPECT_EQ(kOldPresets, readFile(path));
+
+    // A missing folder is no missing file: nothing would be created there.
+    IniFile elsewhere;
+    EXPECT_FALSE(elsewhere.load(folder.path("no\\Preset.ini")));
+    EXPECT_EQ(static_cast<SystemError>(ERROR_PATH_NOT_FOUND), elsewhere.loadError());
 }
 
 TEST(FileReplacement, aReadOnlyFileIsRefusedWithTheSystemError) {

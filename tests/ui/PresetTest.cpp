@@ -192,4 +192,26 @@ TEST(Presets, deleteWithNothingPickedDoesNothing) {
     EXPECT_EQ(kPresetFile, app.file("Preset.ini"));
 }
 
+// Another program holds Preset.ini open without sharing while Velmarin
+// starts: the presets the program could not read are not replaced at close
+// by the few it knows.
+TEST(Presets, aFileThatCouldNotBeReadAtStartIsNotWrittenOver) {
+    HANDLE holder = INVALID_HANDLE_VALUE;
+    StartFiles files = withPresets(kPresetFile);
+    files.beforeStart = [&](const std::wstring& folder) {
+        holder = CreateFileW((folder + L"\\Preset.ini").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    };
+    VelmarinApp app(files);
+    ASSERT_NE(INVALID_HANDLE_VALUE, holder);
+    CloseHandle(holder);
+    ASSERT_TRUE(app.started());
+    EXPECT_TRUE(app.items(IDC_PRESET_COMBO).empty());
+    app.type(offsetEdit(0), "5");
+    saveWithoutQuestion(app, "New");
+    EXPECT_EQ(0u, app.close());
+    EXPECT_EQ(kPresetFile, app.file("Preset.ini"));
+    EXPECT_TRUE(app.file("Velmarin.ini"));
+}
+
 }  // namespace

@@ -170,7 +170,20 @@ VelmarinApp::VelmarinApp(const StartFiles& files) : folder_(makeFolder()) {
         ADD_FAILURE() << "cannot write Velmarin.ini";
     if (files.presets && !writeFile(programFolder_ + L"\\Preset.ini", *files.presets))
         ADD_FAILURE() << "cannot write Preset.ini";
-    startProcess(files.programName);
+    copyProgram(files.programName);
+    if (files.beforeStart) files.beforeStart(programFolder_);
+    startProcess();
+    waitForMainWindow();
+}
+
+VelmarinApp::VelmarinApp(AnotherCopyOf first)
+    : folder_(first.running.folder_), ownsFolder_(false), programFolder_(first.running.programFolder_),
+      programPath_(first.running.programPath_) {
+    startProcess();
+    waitForMainWindow();
+}
+
+void VelmarinApp::waitForMainWindow() {
     if (!process_.hProcess) return;
 
     std::vector<HWND> mainWindows;
@@ -206,16 +219,20 @@ VelmarinApp::~VelmarinApp() {
         CloseHandle(process_.hThread);
         CloseHandle(process_.hProcess);
     }
-    removeFolder(folder_);
+    if (ownsFolder_) removeFolder(folder_);
 }
 
-void VelmarinApp::startProcess(const std::string& programName) {
-    const std::wstring program = programFolder_ + L"\\" + widen(programName);
-    programPath_ = program;
-    if (!CopyFileW(executable().c_str(), program.c_str(), FALSE)) {
+void VelmarinApp::copyProgram(const std::string& programName) {
+    programPath_ = programFolder_ + L"\\" + widen(programName);
+    if (!CopyFileW(executable().c_str(), programPath_.c_str(), FALSE)) {
         ADD_FAILURE() << "cannot copy " << utf8(executable()) << " (error " << GetLastError() << ")";
-        return;
+        programPath_.clear();
     }
+}
+
+void VelmarinApp::startProcess() {
+    if (programPath_.empty()) return;
+    const std::wstring& program = programPath_;
     // Started from the folder above its own: the program must find its files
     // beside the executable, not in the current folder.
     const std::wstring& currentFolder = folder_;

@@ -47,6 +47,15 @@ struct StartFiles {
     std::optional<std::string> presets;   // Preset.ini
     std::string folderName = "Velmarin";       // UTF-8 name of the executable's folder
     std::string programName = "Velmarin.exe";  // UTF-8 name the executable is copied under
+    // Runs once the files are in place, just before the program starts; it
+    // gets the program's folder.
+    std::function<void(const std::wstring& programFolder)> beforeStart;
+};
+
+class VelmarinApp;
+// Names a running program whose folder another copy starts from.
+struct AnotherCopyOf {
+    const VelmarinApp& running;
 };
 
 class VelmarinApp {
@@ -56,6 +65,9 @@ public:
     static const std::wstring& executable();
 
     explicit VelmarinApp(const StartFiles& files = {});
+    // A second process of the same program in the same folder; the folder
+    // stays the first one's to remove.
+    explicit VelmarinApp(AnotherCopyOf first);
     ~VelmarinApp();
     VelmarinApp(const VelmarinApp&) = delete;
     VelmarinApp& operator=(const VelmarinApp&) = delete;
@@ -117,10 +129,13 @@ public:
 
 private:
     uint32_t ask(probe::Operation operation, unsigned argument, bool posted);
-    void startProcess(const std::string& programName);
+    void copyProgram(const std::string& programName);
+    void startProcess();
+    void waitForMainWindow();
     void installProbe();
 
     std::wstring folder_;         // made for this test, removed with everything in it
+    bool ownsFolder_ = true;
     std::wstring programFolder_;  // holds Velmarin.exe and its INI files
     std::wstring programPath_;
     PROCESS_INFORMATION process_{};
