@@ -214,4 +214,26 @@ TEST(Presets, aFileThatCouldNotBeReadAtStartIsNotWrittenOver) {
     EXPECT_TRUE(app.file("Velmarin.ini"));
 }
 
+// Two copies started from one folder: each close keeps what the other saved
+// or deleted.
+TEST(Presets, twoCopiesDoNotEraseEachOthersPresets) {
+    VelmarinApp first(withPresets(kPresetFile));
+    ASSERT_TRUE(first.started());
+    VelmarinApp second(AnotherCopyOf{first});
+    ASSERT_TRUE(second.started());
+
+    first.type(offsetEdit(0), "5");
+    saveWithoutQuestion(first, "甲");
+    second.type(offsetEdit(1), "-7");
+    saveWithoutQuestion(second, "乙");
+    second.pick(IDC_PRESET_COMBO, 1);
+    answerQuestion(second, IDC_PRESET_DELETE, kDeleteQuestion, IDYES);
+
+    EXPECT_EQ(0u, first.close());
+    EXPECT_EQ(0u, second.close());
+    EXPECT_EQ(iniLines({"[Equal]", "", "[" + cp932("純正律") + "]", "4=-14", "", "[" + cp932("甲") + "]", "0=5", "",
+                        "[" + cp932("乙") + "]", "1=-7"}),
+              first.file("Preset.ini"));
+}
+
 }  // namespace
