@@ -244,6 +244,14 @@ INT_PTR handleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_EXITSIZEMOVE:
         GetWindowRect(dialog, &windowRect);
         return FALSE;
+    case WM_QUERYENDSESSION:
+        // A dialog procedure gives a message's result through DWLP_MSGRESULT.
+        SetWindowLongPtrA(dialog, DWLP_MSGRESULT, TRUE);
+        return TRUE;
+    case WM_ENDSESSION:
+        // Logging off or shutting down may end the process without WM_CLOSE.
+        if (wParam) saveSettings();
+        return FALSE;
     case WM_CLOSE:
         saveSettings();
         DestroyWindow(dialog);
