@@ -58,7 +58,8 @@ void savePreset() {
     const std::string name = text.data();
 
     const bool existed = presetFile.hasSection(name);
-    if (existed && askWarning(IDS_CONFIRM_OVERWRITE_PRESET) == IDNO) return;
+    // Only a Yes goes on: a box that could not be shown gives 0.
+    if (existed && askWarning(IDS_CONFIRM_OVERWRITE_PRESET) != IDYES) return;
 
     // The offsets the listing was last built from, clamped like the listing.
     PresetOffsets offsets;

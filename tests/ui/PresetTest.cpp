@@ -236,4 +236,27 @@ TEST(Presets, twoCopiesDoNotEraseEachOthersPresets) {
               first.file("Preset.ini"));
 }
 
+// A question that ends without Yes (MessageBox gives 0 when it cannot show
+// the box) changes nothing.
+TEST(Presets, aQuestionEndedWithoutAnAnswerIsANo) {
+    const struct {
+        const char* name;
+        int button;
+    } rows[] = {{"overwrite", IDC_PRESET_SAVE}, {"delete", IDC_PRESET_DELETE}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        VelmarinApp app(withPresets(kPresetFile));
+        ASSERT_TRUE(app.started());
+        app.pick(IDC_PRESET_COMBO, 1);
+        app.type(offsetEdit(0), "5");
+        app.postClick(row.button);
+        const HWND box = app.waitForWindow(kWarningCaption);
+        ASSERT_TRUE(box);
+        app.endWithoutAnswer(box);
+        EXPECT_EQ(kPresetNames, app.items(IDC_PRESET_COMBO));
+        EXPECT_EQ(0u, app.close());
+        EXPECT_EQ(kPresetFile, app.file("Preset.ini"));
+    }
+}
+
 }  // namespace

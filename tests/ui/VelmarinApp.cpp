@@ -430,6 +430,12 @@ void VelmarinApp::answer(HWND window, int buttonId) {
     sync();  // the command that asked has finished
 }
 
+void VelmarinApp::endWithoutAnswer(HWND box) {
+    if (ask(probe::EndOwnedBox, 0, false) != 1) ADD_FAILURE() << "the probe found no box to end";
+    if (!waitUntil([&] { return !IsWindow(box); })) ADD_FAILURE() << "the box stayed open";
+    sync();
+}
+
 DWORD VelmarinApp::close(UINT message, WPARAM wParam) {
     if (!process_.hProcess) return static_cast<DWORD>(-1);
     PostMessageW(window_, message, wParam, 0);

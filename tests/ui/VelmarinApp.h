@@ -49,7 +49,7 @@ struct StartFiles {
     std::string programName = "Velmarin.exe";  // UTF-8 name the executable is copied under
     // Runs once the files are in place, just before the program starts; it
     // gets the program's folder.
-    std::function<void(const std::wstring& programFolder)> beforeStart;
+    std::function<void(const std::wstring& programFolder)> beforeStart = nullptr;
 };
 
 class VelmarinApp;
@@ -119,6 +119,9 @@ public:
     std::string boxText(HWND box) const;
     bool boxHasButton(HWND box, int id) const;
     void answer(HWND window, int buttonId);  // clicks the button and waits for the window to go
+    // Ends the box from inside the program with result 0, what MessageBox
+    // returns when it cannot show the box, and waits for it to go.
+    void endWithoutAnswer(HWND box);
 
     // Closes the window (by default with WM_CLOSE, as the close box ends in)
     // and waits for the process to end. Returns its exit code; a process that
