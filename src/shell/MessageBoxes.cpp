@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "resource.h"
+#include "shell/AppState.h"
 #include "shell/Centering.h"
 #include "shell/Resources.h"
 
@@ -31,6 +32,23 @@ void reportSystemError(HWND owner, DWORD code) {
     if (!getSystemErrorText(code, message)) return;
     const std::string caption = loadResourceString(IDS_ERROR_CAPTION);
     centeredMessageBox(owner, message.c_str(), caption.c_str(), MB_ICONERROR);
+}
+
+void reportUnexpectedError(HWND owner) noexcept {
+    static bool showing = false;
+    if (showing) return;
+    char text[256] = "";
+    char caption[64] = "";
+    LoadStringA(appInstance, IDS_UNEXPECTED_ERROR, text, sizeof text);
+    LoadStringA(appInstance, IDS_ERROR_CAPTION, caption, sizeof caption);
+    showing = true;
+    try {
+        centeredMessageBox(owner, text, caption, MB_ICONERROR);
+    } catch (...) {
+        // Centring failed: the box shows uncentred rather than not at all.
+        MessageBoxA(owner, text, caption, MB_ICONERROR);
+    }
+    showing = false;
 }
 
 void shellOpen(const char* target, HWND owner) {

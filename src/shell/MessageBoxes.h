@@ -18,6 +18,11 @@ bool getSystemErrorText(DWORD code, std::string& text);
 // nothing.
 void reportSystemError(HWND owner, DWORD code);
 
+// The error box with the unexpected-error text, for a C++ exception caught
+// at the Win32 boundary. Allocates nothing and never throws; while one such
+// box is open, further failures are not shown again.
+void reportUnexpectedError(HWND owner) noexcept;
+
 // Opens a document or address with its default program; a failure is
 // reported with the thread's last error.
 void shellOpen(const char* target, HWND owner);

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <stdexcept>
 
 #include "shell/CenteringMath.h"
 #include "base/PathText.h"
+#include "shell/UpdatesScope.h"
 
 namespace {
 
@@ -66,6 +68,22 @@ TEST(PathText, fileBesideTheExecutable) {
         EXPECT_EQ(row.expected,
                   fileBesideModule(row.modulePath, row.truncated, row.fileName, isCp932LeadByte));
     }
+}
+
+TEST(UpdatesScope, givesBackThePreviousValueHoweverTheScopeEnds) {
+    int32_t updatesEnabled = 1;
+    try {
+        UpdatesScope outer(updatesEnabled);
+        EXPECT_EQ(0, updatesEnabled);
+        {
+            UpdatesScope inner(updatesEnabled);
+            EXPECT_EQ(0, updatesEnabled);
+        }
+        EXPECT_EQ(0, updatesEnabled);  // the inner scope does not end the outer one
+        throw std::runtime_error("a failing handler");
+    } catch (const std::runtime_error&) {
+    }
+    EXPECT_EQ(1, updatesEnabled);
 }
 
 }  // namespace
