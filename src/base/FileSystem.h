@@ -36,8 +36,14 @@ public:
     // Creates `path` or truncates it to zero bytes.
     virtual std::unique_ptr<FileSink> createDirect(const std::string& path,
                                                    SystemError& error) = 0;
-    // Moves `from` over `to`, replacing it.
+    // Puts `from` in the place of `to`. An existing `to` keeps what the user
+    // set on it where the platform can (on Windows its attributes, security
+    // and creation time).
     virtual SystemError replace(const std::string& from, const std::string& to) = 0;
+    // True when replace() failed with `replaceError` only because the file
+    // may be written but not replaced (e.g. the folder refuses new names),
+    // so writing the existing file itself would succeed.
+    virtual bool canWriteInPlace(const std::string& path, SystemError replaceError) = 0;
     virtual void remove(const std::string& path) = 0;
 };
 

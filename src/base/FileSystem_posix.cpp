@@ -106,6 +106,14 @@ public:
     SystemError replace(const std::string& from, const std::string& to) override {
         return std::rename(from.c_str(), to.c_str()) == 0 ? 0 : lastError();
     }
+    bool canWriteInPlace(const std::string& path, SystemError replaceError) override {
+        // A folder without write permission refuses the rename, not the write.
+        if (replaceError != EACCES && replaceError != EPERM) return false;
+        const int fd = ::open(path.c_str(), O_WRONLY);
+        if (fd < 0) return false;
+        ::close(fd);
+        return true;
+    }
     void remove(const std::string& path) override { ::unlink(path.c_str()); }
 };
 

@@ -99,10 +99,27 @@ public:
         return openForWriting(path, CREATE_ALWAYS, error);
     }
     SystemError replace(const std::string& from, const std::string& to) override {
+        if (GetFileAttributesA(to.c_str()) != INVALID_FILE_ATTRIBUTES) {
+            // MoveFileEx would give the target the temporary file's
+            // attributes, security and creation time; ReplaceFile keeps the
+            // target's. Merge errors concern only those extras.
+            if (ReplaceFileA(to.c_str(), from.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
+                             nullptr, nullptr))
+                return 0;
+            return GetLastError();
+        }
         if (MoveFileExA(from.c_str(), to.c_str(),
                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
             return 0;
         return GetLastError();
+    }
+    bool canWriteInPlace(const std::string& path, SystemError replaceError) override {
+        // With no backup name, these leave the target in place and unchanged.
+        const bool refused = replaceError == ERROR_ACCESS_DENIED ||
+                             replaceError == ERROR_UNABLE_TO_REMOVE_REPLACED ||
+                             replaceError == ERROR_UNABLE_TO_MOVE_REPLACEMENT;
+        return refused && GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES &&
+               checkReplaceable(path) == 0;
     }
     void remove(const std::string& path) override { DeleteFileA(path.c_str()); }
 };

@@ -9,6 +9,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "WinePaths.h"
 #else
 #include <sys/stat.h>
 
@@ -26,6 +28,7 @@ public:
     std::size_t bytesBeforeFault = 0;
     SystemError injected = 28;  // any non-zero code will do
     int directWrites = 0;
+    bool writableInPlace = false;  // what canWriteInPlace says after an injected replace failure
 
     SystemError readWhole(const std::string& path, std::string& bytes) override {
         if (fault == Fault::Open) {
@@ -56,6 +59,10 @@ public:
     }
     SystemError replace(const std::string& from, const std::string& to) override {
         return fault == Fault::Replace ? injected : real().replace(from, to);
+    }
+    bool canWriteInPlace(const std::string& path, SystemError replaceError) override {
+        if (fault == Fault::Replace) return writableInPlace;
+        return real().canWriteInPlace(path, replaceError);
     }
     void remove(const std::string& path) override { real().remove(path); }
 
@@ -110,6 +117,34 @@ TEST(FileReplacement, aFailedWriteKeepsTheOldFileAndLeavesNoTemporaryFile) {
 
         EXPECT_EQ(kOldPresets, readFile(path));
         EXPECT_EQ(std::vector<std::string>{"Preset.ini"}, folder.fileNames());
+        EXPECT_EQ(0, fileSystem.directWrites);
+    }
+}
+
+TEST(FileReplacement, aRefusedReplacementOfAWritableFileWritesItInPlace) {
+    const struct {
+        const char* name;
+        FailingFileSystem::Fault fault;
+        std::string written;
+        int directWrites;
+    } rows[] = {
+        {"the complete temporary file may not replace it", FailingFileSystem::Fault::Replace, "[New]\r\n", 1},
+        {"an incomplete temporary file is never the last resort's cue", FailingFileSystem::Fault::Flush,
+         kOldPresets, 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        ScratchFolder folder;
+        const std::string path = folder.path("Preset.ini");
+        writeFile(path, kOldPresets);
+        FailingFileSystem fileSystem;
+        fileSystem.fault = row.fault;
+        fileSystem.writableInPlace = true;
+        const SystemError error = writeFileReplacing(path, "[New]\r\n", 7, fileSystem);
+        EXPECT_EQ(row.directWrites == 1 ? 0u : fileSystem.injected, error);
+        EXPECT_EQ(row.written, readFile(path));
+        EXPECT_EQ(std::vector<std::string>{"Preset.ini"}, folder.fileNames());
+        EXPECT_EQ(row.directWrites, fileSystem.directWrites);
     }
 }
 
@@ -237,6 +272,37 @@ TEST(FileReplacement, aFileHeldOpenWithoutSharingIsNotWrittenOverByItsDocument) 
     IniFile elsewhere;
     EXPECT_FALSE(elsewhere.load(folder.path("no\\Preset.ini")));
     EXPECT_EQ(static_cast<SystemError>(ERROR_PATH_NOT_FOUND), elsewhere.loadError());
+}
+
+// ReplaceFile keeps what the user set on the file; Wine's moves the new file
+// in with its own attributes and dates.
+TEST(FileReplacement, aReplacedFileKeepsItsAttributesAndCreationTime) {
+    ScratchFolder folder;
+    const std::string path = folder.path("Preset.ini");
+    writeFile(path, kOldPresets);
+    FILETIME created{};
+    created.dwHighDateTime = 0x01C00000;  // a date long past, set by hand
+    HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
+    ASSERT_TRUE(SetFileTime(file, &created, nullptr, nullptr));
+    CloseHandle(file);
+    ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
+
+    EXPECT_EQ(0u, writeFileReplacing(path, "[New]\r\n", 7));
+    EXPECT_EQ("[New]\r\n", readFile(path));
+    EXPECT_EQ(std::vector<std::string>{"Preset.ini"}, folder.fileNames());
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    ASSERT_TRUE(GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data));
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    const bool hidden = (data.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) != 0;
+    const bool sameCreation = CompareFileTime(&data.ftCreationTime, &created) == 0;
+    if ((!hidden || !sameCreation) && runningOnWine())
+        GTEST_SKIP() << "Wine: ReplaceFile moves the replacement in without the replaced file's"
+                     << (hidden ? "" : " attributes") << (!hidden && !sameCreation ? " or" : "")
+                     << (sameCreation ? "" : " creation time");
+    EXPECT_TRUE(hidden);
+    EXPECT_TRUE(sameCreation);
 }
 
 TEST(FileReplacement, aReadOnlyFileIsRefusedWithTheSystemError) {
