@@ -25,7 +25,17 @@ SystemError writeFileReplacing(const std::string& path, const void* bytes,
 
     error = writeAndClose(*temp, bytes, count);
     temp.reset();
-    if (error == 0) error = fileSystem.replace(tempPath, path);
-    if (error != 0) fileSystem.remove(tempPath);
-    return error;
+    if (error != 0) {
+        fileSystem.remove(tempPath);
+        return error;
+    }
+    error = fileSystem.replace(tempPath, path);
+    if (error == 0) return 0;
+    fileSystem.remove(tempPath);
+    // The last resort, as saves were once made: the new content is known to
+    // be complete (it was written and flushed), only its move was refused.
+    if (!fileSystem.canWriteInPlace(path, error)) return error;
+    std::unique_ptr<FileSink> direct = fileSystem.createDirect(path, error);
+    if (!direct) return error;
+    return writeAndClose(*direct, bytes, count);
 }

@@ -10,8 +10,9 @@
 
 // Makes the file at `path` hold exactly `bytes`. On failure the old file stays
 // byte for byte and no temporary file is left behind; the error is returned.
-// Where no temporary file can be made in that folder the target is written
-// directly (created or truncated, then written).
+// Where no temporary file can be made in that folder, or the complete
+// temporary file may not replace a target that may be written, the target is
+// written directly (created or truncated, then written).
 SystemError writeFileReplacing(const std::string& path, const void* bytes,
                                std::size_t count,
                                FileSystem& fileSystem = platformFileSystem());

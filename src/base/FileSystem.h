@@ -22,6 +22,10 @@ public:
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
+    // Replaces `bytes` with the whole file at `path`, read without keeping
+    // others from reading or writing it. On an error `bytes` holds what was
+    // read before it (nothing when the file could not be opened).
+    virtual SystemError readWhole(const std::string& path, std::string& bytes) = 0;
     // 0 when `path` does not exist or could be opened for writing (nothing
     // is changed); otherwise the error that creating it directly would meet.
     virtual SystemError checkReplaceable(const std::string& path) = 0;
@@ -32,9 +36,19 @@ public:
     // Creates `path` or truncates it to zero bytes.
     virtual std::unique_ptr<FileSink> createDirect(const std::string& path,
                                                    SystemError& error) = 0;
-    // Moves `from` over `to`, replacing it.
+    // Puts `from` in the place of `to`. An existing `to` keeps what the user
+    // set on it where the platform can (on Windows its attributes, security
+    // and creation time).
     virtual SystemError replace(const std::string& from, const std::string& to) = 0;
+    // True when replace() failed with `replaceError` only because the file
+    // may be written but not replaced (e.g. the folder refuses new names),
+    // so writing the existing file itself would succeed.
+    virtual bool canWriteInPlace(const std::string& path, SystemError replaceError) = 0;
     virtual void remove(const std::string& path) = 0;
 };
 
 FileSystem& platformFileSystem();
+
+// True for the error that means the file itself does not exist (ENOENT,
+// ERROR_FILE_NOT_FOUND); a missing folder (ERROR_PATH_NOT_FOUND) is not it.
+bool isFileNotFound(SystemError error);

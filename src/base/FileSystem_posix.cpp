@@ -52,6 +52,25 @@ mode_t creationMode() {
 
 class PosixFileSystem final : public FileSystem {
 public:
+    SystemError readWhole(const std::string& path, std::string& bytes) override {
+        bytes.clear();
+        const int fd = ::open(path.c_str(), O_RDONLY);
+        if (fd < 0) return lastError();
+        SystemError error = 0;
+        char chunk[65536];
+        for (;;) {
+            const ssize_t got = ::read(fd, chunk, sizeof chunk);
+            if (got < 0) {
+                if (errno == EINTR) continue;
+                error = lastError();
+                break;
+            }
+            if (got == 0) break;
+            bytes.append(chunk, static_cast<std::size_t>(got));
+        }
+        ::close(fd);
+        return error;
+    }
     SystemError checkReplaceable(const std::string& path) override {
         const int fd = ::open(path.c_str(), O_WRONLY);
         if (fd >= 0) {
@@ -87,6 +106,14 @@ public:
     SystemError replace(const std::string& from, const std::string& to) override {
         return std::rename(from.c_str(), to.c_str()) == 0 ? 0 : lastError();
     }
+    bool canWriteInPlace(const std::string& path, SystemError replaceError) override {
+        // A folder without write permission refuses the rename, not the write.
+        if (replaceError != EACCES && replaceError != EPERM) return false;
+        const int fd = ::open(path.c_str(), O_WRONLY);
+        if (fd < 0) return false;
+        ::close(fd);
+        return true;
+    }
     void remove(const std::string& path) override { ::unlink(path.c_str()); }
 };
 
@@ -96,3 +123,5 @@ FileSystem& platformFileSystem() {
     static PosixFileSystem fileSystem;
     return fileSystem;
 }
+
+bool isFileNotFound(SystemError error) { return error == ENOENT; }

@@ -49,6 +49,26 @@ std::unique_ptr<FileSink> openForWriting(const std::string& path, DWORD disposit
 
 class WinFileSystem final : public FileSystem {
 public:
+    SystemError readWhole(const std::string& path, std::string& bytes) override {
+        bytes.clear();
+        HANDLE file = CreateFileA(path.c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE) return GetLastError();
+        SystemError error = 0;
+        char chunk[65536];
+        for (;;) {
+            DWORD got = 0;
+            if (!ReadFile(file, chunk, sizeof chunk, &got, nullptr)) {
+                error = GetLastError();
+                break;
+            }
+            if (got == 0) break;
+            bytes.append(chunk, got);
+        }
+        CloseHandle(file);
+        return error;
+    }
     SystemError checkReplaceable(const std::string& path) override {
         // Opening without truncating meets the same refusals as CREATE_ALWAYS
         // would (read-only file, locked file, folder, no access).
@@ -79,10 +99,27 @@ public:
         return openForWriting(path, CREATE_ALWAYS, error);
     }
     SystemError replace(const std::string& from, const std::string& to) override {
+        if (GetFileAttributesA(to.c_str()) != INVALID_FILE_ATTRIBUTES) {
+            // MoveFileEx would give the target the temporary file's
+            // attributes, security and creation time; ReplaceFile keeps the
+            // target's. Merge errors concern only those extras.
+            if (ReplaceFileA(to.c_str(), from.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
+                             nullptr, nullptr))
+                return 0;
+            return GetLastError();
+        }
         if (MoveFileExA(from.c_str(), to.c_str(),
                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
             return 0;
         return GetLastError();
+    }
+    bool canWriteInPlace(const std::string& path, SystemError replaceError) override {
+        // With no backup name, these leave the target in place and unchanged.
+        const bool refused = replaceError == ERROR_ACCESS_DENIED ||
+                             replaceError == ERROR_UNABLE_TO_REMOVE_REPLACED ||
+                             replaceError == ERROR_UNABLE_TO_MOVE_REPLACEMENT;
+        return refused && GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES &&
+               checkReplaceable(path) == 0;
     }
     void remove(const std::string& path) override { DeleteFileA(path.c_str()); }
 };
@@ -93,3 +130,5 @@ FileSystem& platformFileSystem() {
     static WinFileSystem fileSystem;
     return fileSystem;
 }
+
+bool isFileNotFound(SystemError error) { return error == ERROR_FILE_NOT_FOUND; }

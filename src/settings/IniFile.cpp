@@ -3,9 +3,6 @@
 #include "base/FileReplacement.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <cstring>
-#include <memory>
 
 namespace {
 
@@ -29,10 +26,6 @@ std::vector<std::string>::iterator findLine(std::vector<std::string>& lines,
     });
 }
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
 }  // namespace
 
 bool iniNamesEqual(std::string_view a, std::string_view b) {
@@ -44,26 +37,27 @@ bool iniNamesEqual(std::string_view a, std::string_view b) {
     return true;
 }
 
-bool IniFile::load(const std::string& path) {
-    path_ = path;
-    if (path.empty()) return false;
-    // Binary mode: text mode on Windows would fold CR LF and stop at byte 1A.
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (!file) return false;
+bool IniFile::load(const std::string& path) { return load(path, platformFileSystem()); }
 
-    std::string bytes;
-    char chunk[65536];
-    for (;;) {
-        const std::size_t got = std::fread(chunk, 1, sizeof chunk, file.get());
-        bytes.append(chunk, got);
-        if (got < sizeof chunk) break;  // end of file, or a read failure
-    }
-    parse(bytes);
-    return true;
+bool IniFile::load(const std::string& path, FileSystem& fileSystem) {
+    path_ = path;
+    loadError_ = 0;
+    loadedBytes_.clear();
+    if (path.empty()) return false;
+    const SystemError error = fileSystem.readWhole(path, loadedBytes_);
+    if (error != 0 && isFileNotFound(error)) return false;
+    parse(loadedBytes_);
+    loadError_ = error;
+    return error == 0;
 }
 
 void IniFile::parse(std::string_view bytes) {
     sections_.clear();
+    // An editor saving as UTF-8 may put a byte-order mark before the first
+    // header, which would otherwise make it an ordinary line and drop it.
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    if (bytes.substr(0, kByteOrderMark.size()) == kByteOrderMark)
+        bytes.remove_prefix(kByteOrderMark.size());
     IniSection* current = nullptr;
     while (!bytes.empty()) {
         const std::size_t lineFeed = bytes.find('\n');
@@ -106,10 +100,11 @@ std::string IniFile::serialize() const {
     return bytes;
 }
 
-void IniFile::save() const { save(platformFileSystem()); }
+SystemError IniFile::save() const { return save(platformFileSystem()); }
 
 SystemError IniFile::save(FileSystem& fileSystem) const {
     if (path_.empty()) return 0;
+    if (loadError_ != 0) return loadError_;
     const std::string bytes = serialize();
     return writeFileReplacing(path_, bytes.data(), bytes.size(), fileSystem);
 }

@@ -2,6 +2,8 @@
 // entry lines. Text is bytes of the ANSI code page; nothing is converted.
 //
 // Parsing contract (byte-exact):
+//  - a UTF-8 byte-order mark (EF BB BF) at the very start is skipped; no
+//    other byte is;
 //  - a line ends at LF; one CR directly before that LF belongs to the line
 //    end, any other CR stays in the line; a last line without LF is read;
 //  - empty lines and lines whose first byte is ";" are skipped;
@@ -15,6 +17,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "base/SystemError.h"
@@ -32,20 +35,29 @@ bool iniNamesEqual(std::string_view a, std::string_view b);
 
 class IniFile {
 public:
-    // Sets the path (empty when none is given) and, when the file can be
-    // opened, replaces the content with the file's. True when it was opened;
-    // otherwise the sections are left as they were.
+    // Sets the path (empty when none is given) and reads the file whole:
+    //  - read: the content is the file's; true;
+    //  - the file does not exist (or no path): the sections are left as they
+    //    were and a later save creates the file; false;
+    //  - any other failure (it could not be opened, or a read failed partway):
+    //    the content is what was read, nothing when it could not be opened,
+    //    and save writes nothing, so a file that exists is never replaced by
+    //    a part of it or by an empty document; false.
+    bool load(const std::string& path, FileSystem& fileSystem);
     bool load(const std::string& path);
-    // Writes the whole document to the path; a failure is silent and leaves
-    // the old file byte for byte. Nothing happens for an empty path.
-    void save() const;
-    // The same through a file-system seam; returns the error of a failed write.
+    // Writes the whole document to the path, leaving the old file byte for
+    // byte on a failure, and returns the error. Nothing is written for an
+    // empty path (0) or after a load that could not read the file (that
+    // load's error).
     SystemError save(FileSystem& fileSystem) const;
+    SystemError save() const;
 
     // Replaces the content with the document in `bytes` (the parsing contract).
     void parse(std::string_view bytes);
+    // Replaces the content with these sections.
+    void assign(std::vector<IniSection> sections) { sections_ = std::move(sections); }
     // The file bytes of the document: one empty line before every header but
-    // the first, CR LF after every header and every line.
+    // the first, CR LF after every header and every line; no byte-order mark.
     std::string serialize() const;
 
     // The first section, in document order, whose name equals `name`.
@@ -63,10 +75,17 @@ public:
 
     const std::vector<IniSection>& sections() const { return sections_; }
     const std::string& path() const { return path_; }
+    // The error that stopped the last load from reading an existing file, 0
+    // when it was read whole or did not exist.
+    SystemError loadError() const { return loadError_; }
+    // The file's bytes as the last load read them.
+    const std::string& loadedBytes() const { return loadedBytes_; }
 
 private:
     IniSection* findSection(std::string_view name);
 
     std::string path_;
     std::vector<IniSection> sections_;
+    SystemError loadError_ = 0;
+    std::string loadedBytes_;
 };

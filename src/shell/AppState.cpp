@@ -1,5 +1,6 @@
 #include "shell/AppState.h"
 
+#include "settings/PresetMerge.h"
 
 HINSTANCE appInstance = nullptr;
 HWND mainWindow = nullptr;
@@ -50,8 +51,14 @@ AppSettings collectAppSettings() {
     return settings;
 }
 
+namespace {
+bool settingsSaved = false;
+}  // namespace
+
 void saveSettings() {
-    presetFile.save();
+    if (settingsSaved) return;
+    settingsSaved = true;
+    savePresetFile(presetFile);
     writeAppSettings(settingsFile, collectAppSettings());
     settingsFile.save();
 }

@@ -15,8 +15,8 @@
 extern HINSTANCE appInstance;
 extern HWND mainWindow;  // null until the main dialog has been created
 
-// While 0, refreshSysexView does nothing; bulk changes close it and end with
-// one refresh.
+// While 0, refreshSysexView does nothing; bulk changes turn it off through an
+// UpdatesScope (shell/UpdatesScope.h) and end with one refresh.
 extern int32_t updatesEnabled;
 
 extern IniFile presetFile;    // Preset.ini
@@ -38,7 +38,10 @@ extern int32_t sysexPause;         // milliseconds between messages sent
 void applyAppSettings(const AppSettings& settings);
 // The values above as settings, the position taken from windowRect.
 AppSettings collectAppSettings();
-// Writes Preset.ini, then the [AppSetting] keys into Velmarin.ini.
+// Writes Preset.ini (merged with another copy's changes when the file changed
+// since start), then the [AppSetting] keys into Velmarin.ini. Once per run:
+// after the session's end has saved, the close that may follow writes
+// nothing again.
 void saveSettings();
 
 // Main-dialog controls other modules work on.

@@ -3,8 +3,11 @@
 #include <shellapi.h>
 
 #include "resource.h"
+#include "shell/AppState.h"
 #include "shell/Centering.h"
 #include "shell/Resources.h"
+#include "shell/ShellExecuteError.h"
+#include "shell/SystemMessage.h"
 
 int centeredMessageBox(HWND owner, const char* text, const char* caption, UINT style) {
     CenteringScope scope(GetCurrentThreadId());
@@ -13,16 +16,7 @@ int centeredMessageBox(HWND owner, const char* text, const char* caption, UINT s
 
 bool getSystemErrorText(DWORD code, std::string& text) {
     if (code == 0) return false;
-    char* systemText = nullptr;
-    const DWORD length = FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM, nullptr, code,
-        LANG_SYSTEM_DEFAULT, reinterpret_cast<char*>(&systemText), 0, nullptr);
-    if (length != 0 && systemText) {
-        text = systemText;
-        LocalFree(systemText);
-    } else {
-        text = loadResourceString(IDS_UNEXPECTED_ERROR);
-    }
+    if (!systemMessageText(code, text)) text = loadResourceString(IDS_UNEXPECTED_ERROR);
     return true;
 }
 
@@ -33,8 +27,41 @@ void reportSystemError(HWND owner, DWORD code) {
     centeredMessageBox(owner, message.c_str(), caption.c_str(), MB_ICONERROR);
 }
 
-void shellOpen(const char* target, HWND owner) {
+void reportErrorCode(HWND owner, DWORD code) {
+    char number[16];
+    wsprintfA(number, "(0x%04lX)", code);
+    const std::string text = loadResourceString(IDS_UNEXPECTED_ERROR) + "\n" + number;
+    const std::string caption = loadResourceString(IDS_ERROR_CAPTION);
+    centeredMessageBox(owner, text.c_str(), caption.c_str(), MB_ICONERROR);
+}
+
+void reportUnexpectedError(HWND owner) noexcept {
+    static bool showing = false;
+    if (showing) return;
+    char text[256] = "";
+    char caption[64] = "";
+    LoadStringA(appInstance, IDS_UNEXPECTED_ERROR, text, sizeof text);
+    LoadStringA(appInstance, IDS_ERROR_CAPTION, caption, sizeof caption);
+    showing = true;
+    try {
+        centeredMessageBox(owner, text, caption, MB_ICONERROR);
+    } catch (...) {
+        // Centring failed: the box shows uncentred rather than not at all.
+        MessageBoxA(owner, text, caption, MB_ICONERROR);
+    }
+    showing = false;
+}
+
+void shellOpen(const char* target, HWND owner, const char* parameters) {
+    SetLastError(0);
     const auto result = reinterpret_cast<INT_PTR>(
-        ShellExecuteA(owner, nullptr, target, nullptr, nullptr, SW_SHOWNORMAL));
-    if (result <= 32) reportSystemError(owner, GetLastError());
+        ShellExecuteA(owner, nullptr, target, parameters, nullptr, SW_SHOWNORMAL));
+    if (result > 32) return;
+    DWORD code = GetLastError();
+    // Not every failure sets the last error; the result still tells why.
+    if (code == 0) code = shellExecuteError(result);
+    if (code != 0)
+        reportSystemError(owner, code);
+    else
+        reportErrorCode(owner, static_cast<DWORD>(result));
 }

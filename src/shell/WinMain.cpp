@@ -6,6 +6,7 @@
 #include "resource.h"
 #include "shell/AppState.h"
 #include "shell/Resources.h"
+#include "shell/UpdatesScope.h"
 #include "ui/MainDialog.h"
 #include "ui/SysexView.h"
 
@@ -60,19 +61,19 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         return 0;
     }
 
-    // Refreshes triggered while the dialog initialises its controls wait
-    // until it is shown.
-    updatesEnabled = 0;
-    presetFile.load(presetFilePath());
-    settingsFile.load(settingsFilePath());
+    {
+        // Refreshes triggered while the dialog initialises its controls wait
+        // until it is shown.
+        UpdatesScope noUpdates(updatesEnabled);
+        presetFile.load(presetFilePath());
+        settingsFile.load(settingsFilePath());
 
-    mainWindow = CreateDialogParamA(appInstance, MAKEINTRESOURCEA(IDD_MAIN), nullptr,
-                                    mainDialogProc, 0);
-    if (!mainWindow) return 0;
-    ShowWindow(mainWindow, SW_SHOW);
-    UpdateWindow(mainWindow);
-
-    updatesEnabled = 1;
+        mainWindow = CreateDialogParamA(appInstance, MAKEINTRESOURCEA(IDD_MAIN), nullptr,
+                                        mainDialogProc, 0);
+        if (!mainWindow) return 0;
+        ShowWindow(mainWindow, SW_SHOW);
+        UpdateWindow(mainWindow);
+    }
     refreshSysexView();
 
     runMessageLoop();

@@ -1,7 +1,5 @@
 #include "ui/AboutDialog.h"
 
-#include <shellapi.h>
-
 #include <string>
 
 #include "resource.h"
@@ -133,7 +131,7 @@ void onCommand(HWND dialog, int id) {
     case IDC_ABOUT_REVEAL: {
         // Explorer shows the program's folder with the program selected.
         const std::string parameters = "/e, /select, " + executablePath();
-        ShellExecuteA(dialog, nullptr, "Explorer", parameters.c_str(), nullptr, SW_SHOWNORMAL);
+        shellOpen("Explorer", dialog, parameters.c_str());
         break;
     }
     default:

@@ -12,6 +12,7 @@
 #include "shell/AppState.h"
 #include "shell/MessageBoxes.h"
 #include "shell/Resources.h"
+#include "shell/UpdatesScope.h"
 #include "ui/AboutDialog.h"
 #include "ui/GuardedDialogProc.h"
 #include "ui/MidiSendCommands.h"
@@ -118,7 +119,7 @@ void onInitDialog(HWND dialog) {
 // Text that is no number, or out of range, is replaced by the value the
 // listing already uses for it, so no refresh is needed.
 void correctOffsetEdit(HWND dialog, int id) {
-    updatesEnabled = 0;
+    UpdatesScope noUpdates(updatesEnabled);
     BOOL translated = FALSE;
     const int value = static_cast<int>(GetDlgItemInt(dialog, id, &translated, TRUE));
     if (!translated)
@@ -127,7 +128,6 @@ void correctOffsetEdit(HWND dialog, int id) {
         SetDlgItemTextA(dialog, id, "-64");
     else if (value > kMaxOffset)
         SetDlgItemTextA(dialog, id, "63");
-    updatesEnabled = 1;
 }
 
 void onFormatChange(HWND dialog) {
@@ -153,11 +153,12 @@ void onPartClicked(int n) {
 }
 
 void setAllParts(bool ticked) {
-    updatesEnabled = 0;
-    midiPartOrChannel = ticked ? kAllParts : 0;
-    for (HWND box : partCheckBoxes)
-        SendMessageA(box, BM_SETCHECK, ticked ? BST_CHECKED : BST_UNCHECKED, 0);
-    updatesEnabled = 1;
+    {
+        UpdatesScope noUpdates(updatesEnabled);
+        midiPartOrChannel = ticked ? kAllParts : 0;
+        for (HWND box : partCheckBoxes)
+            SendMessageA(box, BM_SETCHECK, ticked ? BST_CHECKED : BST_UNCHECKED, 0);
+    }
     refreshSysexView();
 }
 
@@ -216,11 +217,18 @@ void onCommand(HWND dialog, int id, int notification) {
     }
 }
 
+// Puts back the procedure a control had before subclass(); nothing for a
+// control that was never subclassed (an initialisation that stopped early).
+void unsubclass(HWND control, WNDPROC& original) {
+    if (!original) return;
+    SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
+    original = nullptr;
+}
+
 void onDestroy(HWND dialog) {
-    SetWindowLongPtrA(sysexEdit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(sysexEditProc));
+    unsubclass(sysexEdit, sysexEditProc);
     for (int k = 0; k < kOffsetCount; ++k)
-        SetWindowLongPtrA(GetDlgItem(dialog, IDC_OFFSET_FIRST + k), GWLP_WNDPROC,
-                          reinterpret_cast<LONG_PTR>(offsetEditProcs[k]));
+        unsubclass(GetDlgItem(dialog, IDC_OFFSET_FIRST + k), offsetEditProcs[k]);
     if (sysexFont) {
         DeleteObject(sysexFont);
         sysexFont = nullptr;
@@ -251,6 +259,14 @@ INT_PTR handleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
         return FALSE;
     case WM_EXITSIZEMOVE:
         GetWindowRect(dialog, &windowRect);
+        return FALSE;
+    case WM_QUERYENDSESSION:
+        // A dialog procedure gives a message's result through DWLP_MSGRESULT.
+        SetWindowLongPtrA(dialog, DWLP_MSGRESULT, TRUE);
+        return TRUE;
+    case WM_ENDSESSION:
+        // Logging off or shutting down may end the process without WM_CLOSE.
+        if (wParam) saveSettings();
         return FALSE;
     case WM_CLOSE:
         saveSettings();

@@ -8,6 +8,7 @@
 #include "shell/AppState.h"
 #include "shell/MessageBoxes.h"
 #include "shell/Resources.h"
+#include "shell/UpdatesScope.h"
 #include "ui/SysexView.h"
 
 namespace {
@@ -43,10 +44,12 @@ void pickPreset(HWND dialog) {
     std::string name;
     if (!selectedPresetName(index, name) || !presetFile.hasSection(name)) return;
 
-    updatesEnabled = 0;
-    const PresetOffsets offsets = readPresetOffsets(presetFile, name);
-    for (int i = 0; i < 12; ++i) SetDlgItemInt(dialog, IDC_OFFSET_FIRST + i, static_cast<UINT>(offsets[i]), TRUE);
-    updatesEnabled = 1;
+    {
+        UpdatesScope noUpdates(updatesEnabled);
+        const PresetOffsets offsets = readPresetOffsets(presetFile, name);
+        for (int i = 0; i < 12; ++i)
+            SetDlgItemInt(dialog, IDC_OFFSET_FIRST + i, static_cast<UINT>(offsets[i]), TRUE);
+    }
     refreshSysexView();
 }
 
@@ -58,7 +61,8 @@ void savePreset() {
     const std::string name = text.data();
 
     const bool existed = presetFile.hasSection(name);
-    if (existed && askWarning(IDS_CONFIRM_OVERWRITE_PRESET) == IDNO) return;
+    // Only a Yes goes on: a box that could not be shown gives 0.
+    if (existed && askWarning(IDS_CONFIRM_OVERWRITE_PRESET) != IDYES) return;
 
     // The offsets the listing was last built from, clamped like the listing.
     PresetOffsets offsets;

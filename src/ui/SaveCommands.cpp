@@ -65,7 +65,11 @@ void runSaveCommand(const SaveCommand& command) {
 
     // Centres the save-file dialog, its overwrite prompt and any error box.
     CenteringScope scope(GetCurrentThreadId());
-    if (!GetSaveFileNameA(&dialog)) return;
+    if (!GetSaveFileNameA(&dialog)) {
+        // 0 is Cancel; anything else is a dialog that failed.
+        if (const DWORD code = CommDlgExtendedError()) reportErrorCode(mainWindow, code);
+        return;
+    }
 
     ByteBuffer image;
     const void* bytes = nullptr;

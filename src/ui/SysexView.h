@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "shell/AppState.h"
+#include "shell/UpdatesScope.h"
 #include "sysex/SysexBuilder.h"
 
 // The twelve offset edits of `dialog` as signed integers; an edit whose text
@@ -22,9 +23,10 @@ void refreshSysexView();
 // Runs `change` with refreshes held back, then rebuilds the listing once.
 template <class Change>
 void changeThenRefreshOnce(Change change) {
-    updatesEnabled = 0;
-    change();
-    updatesEnabled = 1;
+    {
+        UpdatesScope heldBack(updatesEnabled);
+        change();
+    }
     refreshSysexView();
 }
 

@@ -26,3 +26,7 @@ std::string windowsPath(const std::string& path) {
         if (c == '/') c = '\\';
     return converted;
 }
+
+bool runningOnWine() {
+    return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+}

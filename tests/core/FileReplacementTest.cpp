@@ -9,6 +9,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "WinePaths.h"
 #else
 #include <sys/stat.h>
 
@@ -20,13 +22,24 @@ namespace {
 // The real file system, with one step made to fail.
 class FailingFileSystem : public FileSystem {
 public:
-    enum class Fault { None, WriteAfterBytes, Flush, Replace, NoTempFile };
+    enum class Fault { None, WriteAfterBytes, Flush, Replace, NoTempFile, Open, ReadAfterBytes };
 
     Fault fault = Fault::None;
     std::size_t bytesBeforeFault = 0;
     SystemError injected = 28;  // any non-zero code will do
     int directWrites = 0;
+    bool writableInPlace = false;  // what canWriteInPlace says after an injected replace failure
 
+    SystemError readWhole(const std::string& path, std::string& bytes) override {
+        if (fault == Fault::Open) {
+            bytes.clear();
+            return injected;
+        }
+        const SystemError error = real().readWhole(path, bytes);
+        if (fault != Fault::ReadAfterBytes || error != 0) return error;
+        bytes.resize(std::min(bytes.size(), bytesBeforeFault));
+        return injected;
+    }
     SystemError checkReplaceable(const std::string& path) override {
         return real().checkReplaceable(path);
     }
@@ -46,6 +59,10 @@ public:
     }
     SystemError replace(const std::string& from, const std::string& to) override {
         return fault == Fault::Replace ? injected : real().replace(from, to);
+    }
+    bool canWriteInPlace(const std::string& path, SystemError replaceError) override {
+        if (fault == Fault::Replace) return writableInPlace;
+        return real().canWriteInPlace(path, replaceError);
     }
     void remove(const std::string& path) override { real().remove(path); }
 
@@ -100,6 +117,78 @@ TEST(FileReplacement, aFailedWriteKeepsTheOldFileAndLeavesNoTemporaryFile) {
 
         EXPECT_EQ(kOldPresets, readFile(path));
         EXPECT_EQ(std::vector<std::string>{"Preset.ini"}, folder.fileNames());
+        EXPECT_EQ(0, fileSystem.directWrites);
+    }
+}
+
+TEST(FileReplacement, aRefusedReplacementOfAWritableFileWritesItInPlace) {
+    const struct {
+        const char* name;
+        FailingFileSystem::Fault fault;
+        std::string written;
+        int directWrites;
+    } rows[] = {
+        {"the complete temporary file may not replace it", FailingFileSystem::Fault::Replace, "[New]\r\n", 1},
+        {"an incomplete temporary file is never the last resort's cue", FailingFileSystem::Fault::Flush,
+         kOldPresets, 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        ScratchFolder folder;
+        const std::string path = folder.path("Preset.ini");
+        writeFile(path, kOldPresets);
+        FailingFileSystem fileSystem;
+        fileSystem.fault = row.fault;
+        fileSystem.writableInPlace = true;
+        const SystemError error = writeFileReplacing(path, "[New]\r\n", 7, fileSystem);
+        EXPECT_EQ(row.directWrites == 1 ? 0u : fileSystem.injected, error);
+        EXPECT_EQ(row.written, readFile(path));
+        EXPECT_EQ(std::vector<std::string>{"Preset.ini"}, folder.fileNames());
+        EXPECT_EQ(row.directWrites, fileSystem.directWrites);
+    }
+}
+
+// Windows codes; the document only tells "does not exist" from the rest.
+constexpr SystemError kSharingViolation = 32;
+constexpr SystemError kAccessDenied = 5;
+
+TEST(FileReplacement, aFileThatCouldNotBeReadWholeIsNeverWrittenOver) {
+    const struct {
+        const char* name;
+        const char* fileName;
+        FailingFileSystem::Fault fault;
+        SystemError error;
+        std::size_t bytesBeforeFault;
+        std::vector<std::string> sectionsLoaded;
+    } rows[] = {
+        {"held open without sharing", "Preset.ini", FailingFileSystem::Fault::Open, kSharingViolation, 0, {}},
+        {"no read permission", "Velmarin.ini", FailingFileSystem::Fault::Open, kAccessDenied, 0, {}},
+        {"a read error after some bytes", "Preset.ini", FailingFileSystem::Fault::ReadAfterBytes, 23, 12,
+         {"Old"}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        ScratchFolder folder;
+        const std::string path = folder.path(row.fileName);
+        writeFile(path, kOldPresets);
+
+        FailingFileSystem fileSystem;
+        fileSystem.fault = row.fault;
+        fileSystem.injected = row.error;
+        fileSystem.bytesBeforeFault = row.bytesBeforeFault;
+        IniFile file;
+        file.parse("[Before]\r\n");
+        EXPECT_FALSE(file.load(path, fileSystem));
+        EXPECT_EQ(row.error, file.loadError());
+        std::vector<std::string> names;
+        for (const IniSection& section : file.sections()) names.push_back(section.name);
+        EXPECT_EQ(row.sectionsLoaded, names);  // the document stays usable
+
+        file.setValue("New", "4", "14");
+        fileSystem.fault = FailingFileSystem::Fault::None;
+        EXPECT_EQ(row.error, file.save(fileSystem));
+        EXPECT_EQ(kOldPresets, readFile(path));
+        EXPECT_EQ(std::vector<std::string>{row.fileName}, folder.fileNames());
     }
 }
 
@@ -162,6 +251,58 @@ TEST(FileReplacement, aLockedFileIsRefusedWithTheSystemError) {
     CloseHandle(holder);
     EXPECT_EQ("old", readFile(path));
     EXPECT_EQ(std::vector<std::string>{"locked.ini"}, folder.fileNames());
+}
+
+TEST(FileReplacement, aFileHeldOpenWithoutSharingIsNotWrittenOverByItsDocument) {
+    ScratchFolder folder;
+    const std::string path = folder.path("Preset.ini");
+    writeFile(path, kOldPresets);
+    HANDLE holder = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, holder);
+    IniFile presets;
+    EXPECT_FALSE(presets.load(path));
+    CloseHandle(holder);
+    EXPECT_EQ(static_cast<SystemError>(ERROR_SHARING_VIOLATION), presets.loadError());
+    presets.setValue("New", "4", "14");
+    EXPECT_EQ(static_cast<SystemError>(ERROR_SHARING_VIOLATION), presets.save());
+    EXPECT_EQ(kOldPresets, readFile(path));
+
+    // A missing folder is no missing file: nothing would be created there.
+    IniFile elsewhere;
+    EXPECT_FALSE(elsewhere.load(folder.path("no\\Preset.ini")));
+    EXPECT_EQ(static_cast<SystemError>(ERROR_PATH_NOT_FOUND), elsewhere.loadError());
+}
+
+// ReplaceFile keeps what the user set on the file; Wine's moves the new file
+// in with its own attributes and dates.
+TEST(FileReplacement, aReplacedFileKeepsItsAttributesAndCreationTime) {
+    ScratchFolder folder;
+    const std::string path = folder.path("Preset.ini");
+    writeFile(path, kOldPresets);
+    FILETIME created{};
+    created.dwHighDateTime = 0x01C00000;  // a date long past, set by hand
+    HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
+    ASSERT_TRUE(SetFileTime(file, &created, nullptr, nullptr));
+    CloseHandle(file);
+    ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
+
+    EXPECT_EQ(0u, writeFileReplacing(path, "[New]\r\n", 7));
+    EXPECT_EQ("[New]\r\n", readFile(path));
+    EXPECT_EQ(std::vector<std::string>{"Preset.ini"}, folder.fileNames());
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    ASSERT_TRUE(GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data));
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    const bool hidden = (data.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) != 0;
+    const bool sameCreation = CompareFileTime(&data.ftCreationTime, &created) == 0;
+    if ((!hidden || !sameCreation) && runningOnWine())
+        GTEST_SKIP() << "Wine: ReplaceFile moves the replacement in without the replaced file's"
+                     << (hidden ? "" : " attributes") << (!hidden && !sameCreation ? " or" : "")
+                     << (sameCreation ? "" : " creation time");
+    EXPECT_TRUE(hidden);
+    EXPECT_TRUE(sameCreation);
 }
 
 TEST(FileReplacement, aReadOnlyFileIsRefusedWithTheSystemError) {

@@ -35,8 +35,10 @@ IniFile parsed(const std::string& bytes) {
 TEST(IniFile, fixturesLoadByTheByteRules) {
     IniFile file;
     ASSERT_TRUE(file.load(fixturePath("ini/bom.ini")));
-    ASSERT_EQ(1u, file.sections().size());  // the BOM makes the first header a dropped line
-    EXPECT_TRUE(linesAre(file, 0, "Second", {"key=kept"}));
+    ASSERT_EQ(2u, file.sections().size());  // the byte-order mark is skipped
+    EXPECT_TRUE(linesAre(file, 0, "First", {"key=first"}));
+    EXPECT_TRUE(linesAre(file, 1, "Second", {"key=kept"}));
+    EXPECT_EQ("[First]\r\nkey=first\r\n\r\n[Second]\r\nkey=kept\r\n", file.serialize());
 
     ASSERT_TRUE(file.load(fixturePath("ini/mixed_line_ends.ini")));
     ASSERT_EQ(1u, file.sections().size());  // "[B]\r" is not a header
@@ -55,6 +57,27 @@ TEST(IniFile, fixturesLoadByTheByteRules) {
     EXPECT_TRUE(linesAre(file, 0, "Main", {"a=1", " ;not a comment"}));
     EXPECT_TRUE(linesAre(file, 1, " Spaced ", {}));
     EXPECT_TRUE(linesAre(file, 2, "", {"[abc", "[abc] ;note", "["}));
+}
+
+TEST(IniFile, onlyAByteOrderMarkAtTheVeryStartIsSkipped) {
+    const struct {
+        const char* name;
+        std::string bytes;
+        std::vector<std::string> sectionNames;
+    } rows[] = {
+        {"at the start", "\xEF\xBB\xBF[A]\r\n", {"A"}},
+        {"twice: the second is part of the line", "\xEF\xBB\xBF\xEF\xBB\xBF[A]\r\n[B]\r\n", {"B"}},
+        {"at a later line", "[A]\r\n\xEF\xBB\xBF[B]\r\n", {"A"}},
+        {"cut short", "\xEF\xBB[A]\r\n", {}},
+        {"inside a name", "[\xEF\xBB\xBF]\r\n", {"\xEF\xBB\xBF"}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const IniFile file = parsed(row.bytes);
+        std::vector<std::string> names;
+        for (const IniSection& section : file.sections()) names.push_back(section.name);
+        EXPECT_EQ(row.sectionNames, names);
+    }
 }
 
 TEST(IniFile, loadOfAMissingFileKeepsTheContentButTakesThePath) {

@@ -1,9 +1,19 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <stdexcept>
 
 #include "shell/CenteringMath.h"
 #include "base/PathText.h"
+#include "shell/ShellExecuteError.h"
+#include "shell/UpdatesScope.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#include <shellapi.h>
+
+#include "shell/SystemMessage.h"
+#endif
 
 namespace {
 
@@ -67,5 +77,61 @@ TEST(PathText, fileBesideTheExecutable) {
                   fileBesideModule(row.modulePath, row.truncated, row.fileName, isCp932LeadByte));
     }
 }
+
+TEST(UpdatesScope, givesBackThePreviousValueHoweverTheScopeEnds) {
+    int32_t updatesEnabled = 1;
+    try {
+        UpdatesScope outer(updatesEnabled);
+        EXPECT_EQ(0, updatesEnabled);
+        {
+            UpdatesScope inner(updatesEnabled);
+            EXPECT_EQ(0, updatesEnabled);
+        }
+        EXPECT_EQ(0, updatesEnabled);  // the inner scope does not end the outer one
+        throw std::runtime_error("a failing handler");
+    } catch (const std::runtime_error&) {
+    }
+    EXPECT_EQ(1, updatesEnabled);
+}
+
+TEST(ShellExecuteError, eachResultStandsForItsSystemError) {
+    const struct {
+        const char* name;
+        intptr_t result;
+        uint32_t error;
+    } rows[] = {
+        {"0, out of resources", 0, 8},          {"SE_ERR_OOM", 8, 8},
+        {"SE_ERR_FNF", 2, 2},                   {"SE_ERR_PNF", 3, 3},
+        {"SE_ERR_ACCESSDENIED", 5, 5},          {"ERROR_BAD_FORMAT", 11, 11},
+        {"SE_ERR_SHARE", 26, 32},               {"SE_ERR_ASSOCINCOMPLETE", 27, 1155},
+        {"SE_ERR_NOASSOC", 31, 1155},           {"SE_ERR_DDETIMEOUT", 28, 1156},
+        {"SE_ERR_DDEFAIL", 29, 1156},           {"SE_ERR_DDEBUSY", 30, 1156},
+        {"SE_ERR_DLLNOTFOUND", 32, 1157},       {"no meaning: 1", 1, 0},
+        {"no meaning: 4", 4, 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(row.error, shellExecuteError(row.result));
+    }
+}
+
+#ifdef _WIN32
+// The numbers above are the SDK's.
+static_assert(shellExecuteError(SE_ERR_NOASSOC) == ERROR_NO_ASSOCIATION);
+static_assert(shellExecuteError(SE_ERR_DDEBUSY) == ERROR_DDE_FAIL);
+static_assert(shellExecuteError(SE_ERR_DLLNOTFOUND) == ERROR_DLL_NOT_FOUND);
+static_assert(shellExecuteError(SE_ERR_SHARE) == ERROR_SHARING_VIOLATION);
+static_assert(shellExecuteError(SE_ERR_OOM) == ERROR_NOT_ENOUGH_MEMORY);
+
+TEST(SystemMessage, textsWithInsertsAndUnknownCodes) {
+    std::string text;
+    // "... message number 0x%1 in the message file for %2."
+    ASSERT_TRUE(systemMessageText(ERROR_MR_MID_NOT_FOUND, text));
+    EXPECT_NE(std::string::npos, text.find("%1")) << text;
+    text = "untouched";
+    EXPECT_FALSE(systemMessageText(0x2000FFFF, text));
+    EXPECT_EQ("untouched", text);
+}
+#endif
 
 }  // namespace

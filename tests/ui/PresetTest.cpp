@@ -192,4 +192,71 @@ TEST(Presets, deleteWithNothingPickedDoesNothing) {
     EXPECT_EQ(kPresetFile, app.file("Preset.ini"));
 }
 
+// Another program holds Preset.ini open without sharing while Velmarin
+// starts: the presets the program could not read are not replaced at close
+// by the few it knows.
+TEST(Presets, aFileThatCouldNotBeReadAtStartIsNotWrittenOver) {
+    HANDLE holder = INVALID_HANDLE_VALUE;
+    StartFiles files = withPresets(kPresetFile);
+    files.beforeStart = [&](const std::wstring& folder) {
+        holder = CreateFileW((folder + L"\\Preset.ini").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    };
+    VelmarinApp app(files);
+    ASSERT_NE(INVALID_HANDLE_VALUE, holder);
+    CloseHandle(holder);
+    ASSERT_TRUE(app.started());
+    EXPECT_TRUE(app.items(IDC_PRESET_COMBO).empty());
+    app.type(offsetEdit(0), "5");
+    saveWithoutQuestion(app, "New");
+    EXPECT_EQ(0u, app.close());
+    EXPECT_EQ(kPresetFile, app.file("Preset.ini"));
+    EXPECT_TRUE(app.file("Velmarin.ini"));
+}
+
+// Two copies started from one folder: each close keeps what the other saved
+// or deleted.
+TEST(Presets, twoCopiesDoNotEraseEachOthersPresets) {
+    VelmarinApp first(withPresets(kPresetFile));
+    ASSERT_TRUE(first.started());
+    VelmarinApp second(AnotherCopyOf{first});
+    ASSERT_TRUE(second.started());
+
+    first.type(offsetEdit(0), "5");
+    saveWithoutQuestion(first, "甲");
+    second.type(offsetEdit(1), "-7");
+    saveWithoutQuestion(second, "乙");
+    second.pick(IDC_PRESET_COMBO, 1);
+    answerQuestion(second, IDC_PRESET_DELETE, kDeleteQuestion, IDYES);
+
+    EXPECT_EQ(0u, first.close());
+    EXPECT_EQ(0u, second.close());
+    EXPECT_EQ(iniLines({"[Equal]", "", "[" + cp932("純正律") + "]", "4=-14", "", "[" + cp932("甲") + "]", "0=5", "",
+                        "[" + cp932("乙") + "]", "1=-7"}),
+              first.file("Preset.ini"));
+}
+
+// A question that ends without Yes (MessageBox gives 0 when it cannot show
+// the box) changes nothing.
+TEST(Presets, aQuestionEndedWithoutAnAnswerIsANo) {
+    const struct {
+        const char* name;
+        int button;
+    } rows[] = {{"overwrite", IDC_PRESET_SAVE}, {"delete", IDC_PRESET_DELETE}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        VelmarinApp app(withPresets(kPresetFile));
+        ASSERT_TRUE(app.started());
+        app.pick(IDC_PRESET_COMBO, 1);
+        app.type(offsetEdit(0), "5");
+        app.postClick(row.button);
+        const HWND box = app.waitForWindow(kWarningCaption);
+        ASSERT_TRUE(box);
+        app.endWithoutAnswer(box);
+        EXPECT_EQ(kPresetNames, app.items(IDC_PRESET_COMBO));
+        EXPECT_EQ(0u, app.close());
+        EXPECT_EQ(kPresetFile, app.file("Preset.ini"));
+    }
+}
+
 }  // namespace

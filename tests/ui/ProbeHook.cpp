@@ -3,6 +3,8 @@
 #include "ProbeProtocol.h"
 #include "resource.h"
 
+#include <utility>
+
 namespace {
 
 LONG listingUpdates = 0;
@@ -11,6 +13,15 @@ RECT openedRect = {};
 UINT probeMessage() {
     static const UINT message = RegisterWindowMessageW(probe::kProbeMessage);
     return message;
+}
+
+BOOL CALLBACK findOwnedBox(HWND candidate, LPARAM search) {
+    auto* found = reinterpret_cast<std::pair<HWND, HWND>*>(search);
+    wchar_t name[16] = {};
+    GetClassNameW(candidate, name, 16);
+    if (GetWindow(candidate, GW_OWNER) != found->first || lstrcmpW(name, L"#32770") != 0) return TRUE;
+    found->second = candidate;
+    return FALSE;
 }
 
 uint32_t answerFor(HWND window, unsigned operation, unsigned argument) {
@@ -30,6 +41,11 @@ uint32_t answerFor(HWND window, unsigned operation, unsigned argument) {
     case probe::OpenedRect: {
         const LONG sides[] = {openedRect.left, openedRect.top, openedRect.right, openedRect.bottom};
         return static_cast<uint32_t>(sides[argument & 3]);
+    }
+    case probe::EndOwnedBox: {
+        std::pair<HWND, HWND> search{window, nullptr};
+        EnumThreadWindows(GetCurrentThreadId(), findOwnedBox, reinterpret_cast<LPARAM>(&search));
+        return search.second && EndDialog(search.second, 0) ? 1 : 0;
     }
     default:
         return 0;

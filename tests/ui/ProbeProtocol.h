@@ -27,6 +27,8 @@ enum Operation : unsigned {
     ListingUpdates = 4,  // answer: texts given to the listing (1068) since the last question
     OpenedRect = 5,      // argument 0..3: left, top, right, bottom of the window that last got
                          // WM_INITDIALOG, as it stood then (after hooks set before this one)
+    EndOwnedBox = 6,     // ends the dialog box the main window owns with result 0, what a box
+                         // that could not be shown returns; answer: 1 when there was one
 };
 
 inline WPARAM question(Operation operation, unsigned argument) {

@@ -168,4 +168,28 @@ TEST(SettingsFile, livesBesideTheExecutableWhateverItsJapaneseNames) {
     EXPECT_EQ(iniLines({"[Old]", "0=1"}), app.file("Preset.ini"));
 }
 
+// Logging off or shutting down saves as a close does, once; a cancelled end
+// of the session writes nothing.
+TEST(SettingsFile, isWrittenWhenTheSessionEnds) {
+    VelmarinApp app(StartFiles{std::nullopt, iniLines({"[Old]", "0=1"})});
+    ASSERT_TRUE(app.started());
+    app.click(partBox(2));
+    app.send(app.window(), WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF);
+    EXPECT_FALSE(app.file("Velmarin.ini"));
+
+    EXPECT_EQ(TRUE, app.send(app.window(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF));
+    app.send(app.window(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    const RECT window = app.windowRect();
+    EXPECT_EQ(freshSettings(window, 0, 2), app.file("Velmarin.ini"));
+    EXPECT_EQ(iniLines({"[Old]", "0=1"}), app.file("Preset.ini"));
+
+    // Changed on disk after the session's end: the close does not write again.
+    const std::wstring folder = app.programPath().substr(0, app.programPath().find_last_of(L'\\'));
+    ASSERT_TRUE(writeFile(folder + L"\\Velmarin.ini", "changed"));
+    ASSERT_TRUE(writeFile(folder + L"\\Preset.ini", "changed too"));
+    EXPECT_EQ(0u, app.close());
+    EXPECT_EQ("changed", app.file("Velmarin.ini"));
+    EXPECT_EQ("changed too", app.file("Preset.ini"));
+}
+
 }  // namespace

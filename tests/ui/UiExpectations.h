@@ -68,7 +68,3 @@ inline std::string withPosition(std::string text, const RECT& window) {
             text.replace(at, key.size(), std::to_string(value));
     return text;
 }
-
-inline bool runningOnWine() {
-    return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
-}

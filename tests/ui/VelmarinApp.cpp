@@ -195,7 +195,21 @@ VelmarinApp::VelmarinApp(const StartFiles& files) : folder_(makeFolder()) {
         ADD_FAILURE() << "cannot write Velmarin.ini";
     if (files.presets && !writeFile(programFolder_ + L"\\Preset.ini", *files.presets))
         ADD_FAILURE() << "cannot write Preset.ini";
-    startProcess(files);
+    environment_ = files.environment;
+    copyProgram(files.programName);
+    if (files.beforeStart) files.beforeStart(programFolder_);
+    startProcess();
+    waitForMainWindow();
+}
+
+VelmarinApp::VelmarinApp(AnotherCopyOf first)
+    : folder_(first.running.folder_), ownsFolder_(false), programFolder_(first.running.programFolder_),
+      programPath_(first.running.programPath_), environment_(first.running.environment_) {
+    startProcess();
+    waitForMainWindow();
+}
+
+void VelmarinApp::waitForMainWindow() {
     if (!process_.hProcess) return;
 
     std::vector<HWND> mainWindows;
@@ -231,16 +245,20 @@ VelmarinApp::~VelmarinApp() {
         CloseHandle(process_.hThread);
         CloseHandle(process_.hProcess);
     }
-    removeFolder(folder_);
+    if (ownsFolder_) removeFolder(folder_);
 }
 
-void VelmarinApp::startProcess(const StartFiles& files) {
-    const std::wstring program = programFolder_ + L"\\" + widen(files.programName);
-    programPath_ = program;
-    if (!CopyFileW(executable().c_str(), program.c_str(), FALSE)) {
+void VelmarinApp::copyProgram(const std::string& programName) {
+    programPath_ = programFolder_ + L"\\" + widen(programName);
+    if (!CopyFileW(executable().c_str(), programPath_.c_str(), FALSE)) {
         ADD_FAILURE() << "cannot copy " << utf8(executable()) << " (error " << GetLastError() << ")";
-        return;
+        programPath_.clear();
     }
+}
+
+void VelmarinApp::startProcess() {
+    if (programPath_.empty()) return;
+    const std::wstring& program = programPath_;
     // Started from the folder above its own: the program must find its files
     // beside the executable, not in the current folder.
     const std::wstring& currentFolder = folder_;
@@ -248,9 +266,9 @@ void VelmarinApp::startProcess(const StartFiles& files) {
         std::wstring commandLine = L"\"" + program + L"\"";
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
-        std::wstring environment = environmentBlock(files.environment, folder_);
+        std::wstring environment = environmentBlock(environment_, folder_);
         if (CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
-                           files.environment.empty() ? nullptr : environment.data(), currentFolder.c_str(),
+                           environment_.empty() ? nullptr : environment.data(), currentFolder.c_str(),
                            &startup, &process_))
             return;
         // Wine now and then fails a start with ERROR_INTERNAL_ERROR; once more is enough.
@@ -438,6 +456,12 @@ void VelmarinApp::answer(HWND window, int buttonId) {
     send(button, BM_CLICK, 0, 0);
     if (!waitUntil([&] { return !IsWindow(window); })) ADD_FAILURE() << "the window stayed open";
     sync();  // the command that asked has finished
+}
+
+void VelmarinApp::endWithoutAnswer(HWND box) {
+    if (ask(probe::EndOwnedBox, 0, false) != 1) ADD_FAILURE() << "the probe found no box to end";
+    if (!waitUntil([&] { return !IsWindow(box); })) ADD_FAILURE() << "the box stayed open";
+    sync();
 }
 
 DWORD VelmarinApp::close(UINT message, WPARAM wParam) {

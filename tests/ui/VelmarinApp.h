@@ -51,6 +51,15 @@ struct StartFiles {
     // Variables set in the program's environment on top of this one's (UTF-8
     // names and values); "{Folder}" in a value stands for the test's folder.
     std::vector<std::pair<std::string, std::string>> environment = {};
+    // Runs once the files are in place, just before the program starts; it
+    // gets the program's folder.
+    std::function<void(const std::wstring& programFolder)> beforeStart = nullptr;
+};
+
+class VelmarinApp;
+// Names a running program whose folder another copy starts from.
+struct AnotherCopyOf {
+    const VelmarinApp& running;
 };
 
 class VelmarinApp {
@@ -60,6 +69,9 @@ public:
     static const std::wstring& executable();
 
     explicit VelmarinApp(const StartFiles& files = {});
+    // A second process of the same program in the same folder; the folder
+    // stays the first one's to remove.
+    explicit VelmarinApp(AnotherCopyOf first);
     ~VelmarinApp();
     VelmarinApp(const VelmarinApp&) = delete;
     VelmarinApp& operator=(const VelmarinApp&) = delete;
@@ -111,6 +123,9 @@ public:
     std::string boxText(HWND box) const;
     bool boxHasButton(HWND box, int id) const;
     void answer(HWND window, int buttonId);  // clicks the button and waits for the window to go
+    // Ends the box from inside the program with result 0, what MessageBox
+    // returns when it cannot show the box, and waits for it to go.
+    void endWithoutAnswer(HWND box);
 
     // Closes the window (by default with WM_CLOSE, as the close box ends in)
     // and waits for the process to end. Returns its exit code; a process that
@@ -121,12 +136,16 @@ public:
 
 private:
     uint32_t ask(probe::Operation operation, unsigned argument, bool posted);
-    void startProcess(const StartFiles& files);
+    void copyProgram(const std::string& programName);
+    void startProcess();
+    void waitForMainWindow();
     void installProbe();
 
     std::wstring folder_;         // made for this test, removed with everything in it
+    bool ownsFolder_ = true;
     std::wstring programFolder_;  // holds Velmarin.exe and its INI files
     std::wstring programPath_;
+    std::vector<std::pair<std::string, std::string>> environment_;  // see StartFiles
     PROCESS_INFORMATION process_{};
     HWND window_ = nullptr;
     DWORD threadId_ = 0;

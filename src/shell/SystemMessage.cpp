@@ -1,0 +1,22 @@
+#include "shell/SystemMessage.h"
+
+namespace {
+
+bool formatIn(DWORD code, DWORD language, std::string& text) {
+    char* systemText = nullptr;
+    // Without IGNORE_INSERTS a text with "%1" and no arguments fails.
+    const DWORD length = FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, code, language, reinterpret_cast<char*>(&systemText), 0, nullptr);
+    if (length == 0 || !systemText) return false;
+    text.assign(systemText, length);
+    LocalFree(systemText);
+    return true;
+}
+
+}  // namespace
+
+bool systemMessageText(DWORD code, std::string& text) {
+    // Language 0 lets the system choose among the languages it has.
+    return formatIn(code, LANG_SYSTEM_DEFAULT, text) || formatIn(code, 0, text);
+}
