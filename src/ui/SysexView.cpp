@@ -4,13 +4,15 @@
 #include "shell/AppState.h"
 #include "sysex/HexListing.h"
 
+std::optional<int32_t> readScaleOffset(HWND dialog, int id) {
+    BOOL translated = FALSE;
+    const int value = static_cast<int>(GetDlgItemInt(dialog, id, &translated, TRUE));
+    return translated ? std::optional<int32_t>(value) : std::nullopt;
+}
+
 ScaleOffsets readScaleOffsets(HWND dialog) {
     ScaleOffsets offsets;
-    for (int k = 0; k < 12; ++k) {
-        BOOL translated = FALSE;
-        const int value = static_cast<int>(GetDlgItemInt(dialog, IDC_OFFSET_FIRST + k, &translated, TRUE));
-        offsets[k] = translated ? std::optional<int32_t>(value) : std::nullopt;
-    }
+    for (int k = 0; k < 12; ++k) offsets[k] = readScaleOffset(dialog, IDC_OFFSET_FIRST + k);
     return offsets;
 }
 
@@ -18,7 +20,7 @@ void refreshSysexView() {
     if (updatesEnabled == 0) return;
 
     sysexText.clear();
-    if (buildSysexList(static_cast<TuningFormat>(midiFormat), readScaleOffsets(mainWindow),
+    if (buildSysexList(static_cast<TuningFormat>(midiFormat), scaleOffsets,
                        static_cast<uint32_t>(midiPartOrChannel), scaleDataBytes, sysexBuffer,
                        sysexLength))
         sysexText = formatHexListing(sysexBuffer, sysexLength);

@@ -5,11 +5,14 @@
 
 #include "sysex/SysexBuilder.h"
 
-// The twelve offset edits of `dialog` as signed integers; an edit whose text
-// is not a number gives an empty entry.
+// Offset edit `id` of `dialog` as a signed integer; empty when its text is
+// not a number.
+std::optional<int32_t> readScaleOffset(HWND dialog, int id);
+// All twelve offset edits of `dialog`, C first.
 ScaleOffsets readScaleOffsets(HWND dialog);
 
-// Rebuilds the messages from the current inputs, shows their hex text and
-// enables the three save buttons and menu items exactly when there is text.
-// Does nothing while updatesEnabled is 0.
+// Rebuilds the messages from the current inputs (scaleOffsets, midiFormat,
+// midiPartOrChannel), shows their hex text and enables the three save buttons
+// and menu items exactly when there is text. Does nothing while
+// updatesEnabled is 0.
 void refreshSysexView();
