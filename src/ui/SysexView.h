@@ -13,6 +13,7 @@ ScaleOffsets readScaleOffsets(HWND dialog);
 
 // Rebuilds the messages from the current inputs (scaleOffsets, midiFormat,
 // midiPartOrChannel), shows their hex text and enables the three save buttons
-// and menu items exactly when there is text. Does nothing while
-// updatesEnabled is 0.
+// and menu items exactly when there is text. Only the changed runs of the
+// listing are replaced; its first visible line and its selection stay where
+// they were. Does nothing while updatesEnabled is 0.
 void refreshSysexView();
