@@ -27,9 +27,11 @@ private:
 // Turns the listing's text (sysexText) into `text`. Replacing a run makes the
 // edit scroll to the caret and lay out only the lines of the run, so the
 // selection and then the first visible line are put back afterwards; setting
-// the selection scrolls as well, hence that order.
+// the selection scrolls as well, hence that order. Under Wine each selection
+// and replacement costs a caret scroll worth many lines of layout (sixteen
+// runs took seven times a whole set), so all runs go into one replacement.
 void showListing(const std::string& text) {
-    const std::vector<TextEdit> edits = diffListing(sysexText, text);
+    const std::vector<TextEdit> edits = diffListing(sysexText, text, 0, 1);
     if (edits.empty()) return;
 
     DWORD selectionStart = 0;
