@@ -1,6 +1,8 @@
 // Figures for the running program (not a test): keystroke to listing, start-up
 // to first listing, a large preset file at start and close, size and peak
-// working set. Usage: ui_bench <Velmarin.exe> <trivial_dialog.exe>
+// working set. Usage: ui_bench <Velmarin.exe> <trivial_dialog.exe> [<other Velmarin.exe>]
+// With a second program (an older build, say), the keystroke and start-up
+// figures are taken for both in the same run, turn about.
 #include <windows.h>
 #include <psapi.h>
 
@@ -95,56 +97,89 @@ double median(std::vector<double> values) {
     return values[values.size() / 2];
 }
 
+// Keystroke to listing: a synchronous text change of C runs the whole refresh
+// before SendMessage returns; a round trip that does nothing is taken off.
+struct Keystroke {
+    double refresh = 0;
+    double roundTrip = 0;
+    double peakMegabytes = 0;
+};
+
+Keystroke measureKeystroke(const std::string& velmarin, const std::string& settings) {
+    const std::string folder = makeFolder(velmarin, settings, "");
+    Process process;
+    start(folder + "\\Velmarin.exe", folder, L"VelmarinWnd", process, hasListing);
+    HWND edit = GetDlgItem(process.window, 1001);
+    const int rounds = 200;
+    double begin = now();
+    for (int i = 0; i < rounds; ++i)
+        SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(i % 2 ? L"-10" : L"5"));
+    const double keystroke = (now() - begin) / rounds;
+    begin = now();
+    for (int i = 0; i < rounds; ++i) SendMessageW(edit, WM_GETTEXTLENGTH, 0, 0);
+    Keystroke result;
+    result.roundTrip = (now() - begin) / rounds;
+    result.refresh = keystroke - result.roundTrip;
+    PROCESS_MEMORY_COUNTERS memory = {};
+    memory.cb = sizeof memory;
+    GetProcessMemoryInfo(process.info.hProcess, &memory, sizeof memory);
+    result.peakMegabytes = memory.PeakWorkingSetSize / 1048576.0;
+    closeAndWait(process);
+    return result;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: ui_bench Velmarin.exe trivial_dialog.exe\n");
+        std::fprintf(stderr, "usage: ui_bench Velmarin.exe trivial_dialog.exe [other Velmarin.exe]\n");
         return 2;
     }
-    const std::string velmarin = windowsPath(argv[1]);
+    std::vector<std::string> programs = {windowsPath(argv[1])};
+    if (argc > 3) programs.push_back(windowsPath(argv[3]));
+    const std::string velmarin = programs.front();
     const std::string trivial = windowsPath(argv[2]);
-    const std::string xgAllParts = "[AppSetting]\r\nMidiFormat=1\r\nMidiPartOrChannel=65535\r\n";
+    const auto label = [&](std::size_t k) { return programs.size() == 1 ? std::string() : " [" + programs[k] + "]"; };
 
-    // Keystroke to listing: a synchronous text change runs the whole refresh
-    // (XG, sixteen parts: 192 messages) before SendMessage returns.
-    {
-        const std::string folder = makeFolder(velmarin, xgAllParts, "");
-        Process process;
-        start(folder + "\\Velmarin.exe", folder, L"VelmarinWnd", process, hasListing);
-        HWND edit = GetDlgItem(process.window, 1001);
-        const int rounds = 300;
-        double begin = now();
-        for (int i = 0; i < rounds; ++i)
-            SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(i % 2 ? L"-10" : L"5"));
-        const double keystroke = (now() - begin) / rounds;
-        begin = now();
-        for (int i = 0; i < rounds; ++i) SendMessageW(edit, WM_GETTEXTLENGTH, 0, 0);
-        const double roundTrip = (now() - begin) / rounds;
-        PROCESS_MEMORY_COUNTERS memory = {};
-        memory.cb = sizeof memory;
-        GetProcessMemoryInfo(process.info.hProcess, &memory, sizeof memory);
-        closeAndWait(process);
-        std::printf("keystroke to listing (XG, 16 parts): %.3f ms per change; "
-                    "WM_GETTEXTLENGTH round trip %.3f ms; refresh cost %.3f ms\n",
-                    keystroke * 1e3, roundTrip * 1e3, (keystroke - roundTrip) * 1e3);
-        std::printf("peak working set: %.1f MB\n", memory.PeakWorkingSetSize / 1048576.0);
+    const struct {
+        const char* name;
+        const char* settings;
+    } cases[] = {
+        {"XG, 16 parts", "[AppSetting]\r\nMidiFormat=1\r\nMidiPartOrChannel=65535\r\n"},
+        {"GS, 16 parts", "[AppSetting]\r\nMidiFormat=0\r\nMidiPartOrChannel=65535\r\n"},
+        {"GS, 1 part", "[AppSetting]\r\nMidiFormat=0\r\nMidiPartOrChannel=1\r\n"},
+    };
+    for (const auto& keystrokeCase : cases) {
+        for (std::size_t k = 0; k < programs.size(); ++k) {
+            const Keystroke figures = measureKeystroke(programs[k], keystrokeCase.settings);
+            std::printf("keystroke to listing (%s)%s: refresh %.3f ms per change "
+                        "(WM_GETTEXTLENGTH round trip %.3f ms taken off); peak working set %.1f MB\n",
+                        keystrokeCase.name, label(k).c_str(), figures.refresh * 1e3, figures.roundTrip * 1e3,
+                        figures.peakMegabytes);
+        }
     }
 
-    // Start-up to first listing against a trivial dialog program.
+    // Start-up to first listing against a trivial dialog program, turn about.
     {
-        std::vector<double> program, baseline;
-        for (int run = 0; run < 5; ++run) {
-            const std::string folder = makeFolder(velmarin, "[AppSetting]\r\nMidiPartOrChannel=1\r\n", "");
-            Process process;
-            program.push_back(start(folder + "\\Velmarin.exe", folder, L"VelmarinWnd", process, hasListing));
-            closeAndWait(process);
+        std::vector<std::vector<double>> program(programs.size());
+        std::vector<double> baseline;
+        for (int run = 0; run < 7; ++run) {
+            for (std::size_t k = 0; k < programs.size(); ++k) {
+                const std::string folder =
+                    makeFolder(programs[k], "[AppSetting]\r\nMidiPartOrChannel=1\r\n", "");
+                Process process;
+                program[k].push_back(
+                    start(folder + "\\Velmarin.exe", folder, L"VelmarinWnd", process, hasListing));
+                closeAndWait(process);
+            }
             Process other;
-            baseline.push_back(start(trivial, folder, nullptr, other, [](HWND) { return true; }));
+            baseline.push_back(start(trivial, std::string("C:\\"), nullptr, other, [](HWND) { return true; }));
             closeAndWait(other);
         }
-        std::printf("start-up to first listing: %.0f ms; trivial dialog: %.0f ms; ratio %.2f\n",
-                    median(program) * 1e3, median(baseline) * 1e3, median(program) / median(baseline));
+        for (std::size_t k = 0; k < programs.size(); ++k)
+            std::printf("start-up to first listing%s: %.0f ms; trivial dialog: %.0f ms; ratio %.2f (medians of 7)\n",
+                        label(k).c_str(), median(program[k]) * 1e3, median(baseline) * 1e3,
+                        median(program[k]) / median(baseline));
     }
 
     // A preset file of 5,000 presets, read at start and written at close.

@@ -23,6 +23,8 @@ HWND presetCombo = nullptr;
 std::array<HWND, 16> partCheckBoxes = {};
 HMENU mainMenu = nullptr;
 
+ScaleOffsets scaleOffsets = {};
+
 uint8_t sysexBuffer[kSysexBufferSize] = {};
 uint32_t sysexLength = 0;
 ScaleDataBytes scaleDataBytes = {};

@@ -51,7 +51,13 @@ extern HWND presetCombo;
 extern std::array<HWND, 16> partCheckBoxes;  // entry n belongs to bit n
 extern HMENU mainMenu;
 
-// The messages of the last refresh and their hex text.
+// The twelve offset edits as the listing reads them: each entry follows its
+// edit's EN_CHANGE, also while updatesEnabled is 0; text that is no number
+// gives an empty entry.
+extern ScaleOffsets scaleOffsets;
+
+// The messages of the last refresh and their hex text, which is what the
+// listing shows.
 extern uint8_t sysexBuffer[kSysexBufferSize];
 extern uint32_t sysexLength;
 extern ScaleDataBytes scaleDataBytes;

@@ -107,6 +107,7 @@ void onInitDialog(HWND dialog) {
             SendMessageA(partCheckBoxes[n], BM_SETCHECK, BST_CHECKED, 0);
     }
     fillPresetList();
+    scaleOffsets = readScaleOffsets(dialog);
     sysexEditProc = subclass(sysexEdit);
 
     // The stored position is used as it is, even off every screen.
@@ -174,8 +175,10 @@ void openManual(HWND dialog) {
 
 void onCommand(HWND dialog, int id, int notification) {
     if (isOffsetEdit(id)) {
-        if (notification == EN_CHANGE)
+        if (notification == EN_CHANGE) {
+            scaleOffsets[id - IDC_OFFSET_FIRST] = readScaleOffset(dialog, id);
             refreshSysexView();
+        }
         else if (notification == EN_KILLFOCUS)
             correctOffsetEdit(dialog, id);
         return;

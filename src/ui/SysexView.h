@@ -10,14 +10,18 @@
 #include "shell/UpdatesScope.h"
 #include "sysex/SysexBuilder.h"
 
-// The twelve offset edits of `dialog` as signed integers; an edit whose text
-// is not a number gives an empty entry.
+// Offset edit `id` of `dialog` as a signed integer; empty when its text is
+// not a number.
+std::optional<int32_t> readScaleOffset(HWND dialog, int id);
+// All twelve offset edits of `dialog`, C first.
 ScaleOffsets readScaleOffsets(HWND dialog);
 
-// Rebuilds the messages from the current inputs, shows their hex text and
-// enables the three save buttons and menu items exactly when there is text,
-// and the send command with them; then sends the tuning if live sending is
-// on. Does nothing while updatesEnabled is 0.
+// Rebuilds the messages from the current inputs (scaleOffsets, midiFormat,
+// midiPartOrChannel), shows their hex text and enables the three save buttons
+// and menu items exactly when there is text, and the send command with them;
+// then sends the tuning if live sending is on. Only the changed runs of the
+// listing are replaced; its first visible line and its selection stay where
+// they were. Does nothing while updatesEnabled is 0.
 void refreshSysexView();
 
 // Runs `change` with refreshes held back, then rebuilds the listing once.

@@ -8,6 +8,9 @@
 namespace {
 
 LONG listingUpdates = 0;
+// Set when the listing's redrawing is turned off: the first EM_REPLACESEL
+// after that starts a new batch of replacements, one update.
+bool listingBatchOpen = false;
 RECT openedRect = {};
 
 UINT probeMessage() {
@@ -64,19 +67,25 @@ void answer(HWND window, WPARAM wParam, LPARAM lParam) {
 extern "C" {
 
 // WH_CALLWNDPROC: sees every sent message, including the listing's WM_SETTEXT
-// that the program sends to itself, before the window procedure runs. Hooks
+// and EM_REPLACESEL that the program sends to itself, before the window procedure runs. Hooks
 // run newest first, so a dialog's WM_INITDIALOG arrives here after the
 // program's own centring hook, set later, has placed the dialog.
 __declspec(dllexport) LRESULT CALLBACK velmarinProbeCallWndProc(int code, WPARAM wParam,
                                                                 LPARAM lParam) {
     if (code == HC_ACTION) {
         const auto* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
-        if (call->message == WM_SETTEXT && GetDlgCtrlID(call->hwnd) == IDC_SYSEX_EDIT)
+        const bool toListing = GetDlgCtrlID(call->hwnd) == IDC_SYSEX_EDIT;
+        if (toListing && call->message == WM_SETREDRAW && !call->wParam) {
+            listingBatchOpen = true;
+        } else if (toListing && (call->message == WM_SETTEXT ||
+                                 (call->message == EM_REPLACESEL && listingBatchOpen))) {
+            listingBatchOpen = false;
             InterlockedIncrement(&listingUpdates);
-        else if (call->message == WM_INITDIALOG)
+        } else if (call->message == WM_INITDIALOG) {
             GetWindowRect(call->hwnd, &openedRect);
-        else if (call->message == probeMessage())
+        } else if (call->message == probeMessage()) {
             answer(call->hwnd, call->wParam, call->lParam);
+        }
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }

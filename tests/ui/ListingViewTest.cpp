@@ -1,0 +1,75 @@
+// The listing keeps the user's view: after every kind of rebuild its first
+// visible line and the user's selection are where they were, and its text is
+// what a whole rebuild by the core gives.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "UiExpectations.h"
+#include "VelmarinApp.h"
+#include "sysex/HexListing.h"
+#include "sysex/SysexBuilder.h"
+
+namespace {
+
+struct Inputs {
+    TuningFormat format;
+    ScaleOffsets offsets;
+    uint32_t parts;
+};
+
+std::string wholeRebuild(const Inputs& inputs) {
+    ScaleDataBytes data;
+    uint8_t buffer[kSysexBufferSize];
+    uint32_t length = 0;
+    if (!buildSysexList(inputs.format, inputs.offsets, inputs.parts, data, buffer, length)) return {};
+    return formatHexListing(buffer, length);
+}
+
+TEST(ListingView, keepsTheFirstVisibleLineAndTheSelectionThroughKeystrokesPartsAndPresets) {
+    VelmarinApp app(StartFiles{iniLines({"[AppSetting]", "MidiFormat=1", "MidiPartOrChannel=65535"}),
+                               iniLines({"[Wide]", "0=5", "4=-20", "11=63"})});
+    ASSERT_TRUE(app.started());
+    const HWND listing = app.item(IDC_SYSEX_EDIT);
+    const auto firstLine = [&] { return static_cast<int>(app.send(listing, EM_GETFIRSTVISIBLELINE, 0, 0)); };
+
+    // "F0 43 10" at the start of line 160 selected, then the view scrolled
+    // down to line 150, as a user watching part 14 would.
+    const int line160 = static_cast<int>(app.send(listing, EM_LINEINDEX, 160, 0));
+    app.selectText(IDC_SYSEX_EDIT, line160, line160 + 8);
+    app.send(listing, EM_LINESCROLL, 0, 150 - firstLine());
+    ASSERT_EQ(150, firstLine());
+    app.listingUpdates();
+
+    Inputs inputs{TuningFormat::XG, {}, 0xFFFF};
+    constexpr int kXgLine = 26 + 2;
+    const struct {
+        const char* name;
+        std::function<void()> act;
+        std::function<void()> expect;
+        int selectionMoves;  // the selected text moves with the lines before it
+    } steps[] = {
+        {"a keystroke in E", [&] { app.type(offsetEdit(4), "17"); }, [&] { inputs.offsets[4] = 17; }, 0},
+        {"a keystroke in C#", [&] { app.type(offsetEdit(1), "-9"); }, [&] { inputs.offsets[1] = -9; }, 0},
+        {"part 5 unticked", [&] { app.click(partBox(5)); }, [&] { inputs.parts &= ~(1u << 4); }, -12 * kXgLine},
+        {"a preset picked",
+         [&] { app.pick(IDC_PRESET_COMBO, 0); },
+         [&] { inputs.offsets = {5, 0, 0, 0, -20, 0, 0, 0, 0, 0, 0, 63}; },
+         0},
+        {"check all", [&] { app.click(IDC_CHECK_ALL); }, [&] { inputs.parts = 0xFFFF; }, 12 * kXgLine},
+    };
+    int selectionStart = line160;
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.name);
+        step.act();
+        step.expect();
+        selectionStart += step.selectionMoves;
+        EXPECT_EQ(150, firstLine());
+        EXPECT_EQ(wholeRebuild(inputs), app.text(IDC_SYSEX_EDIT));
+        EXPECT_EQ(MAKELONG(selectionStart, selectionStart + 8), static_cast<LONG>(app.editSelection(IDC_SYSEX_EDIT)));
+        EXPECT_EQ(1, app.listingUpdates());
+    }
+    EXPECT_EQ(0u, app.close());
+}
+
+}  // namespace
