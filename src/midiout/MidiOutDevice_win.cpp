@@ -5,40 +5,25 @@
 #include <string>
 #include <vector>
 
+#include "base/SystemLibrary.h"
 #include "midiout/MidiOutDevice.h"
 
 namespace {
 
-// winmm, loaded at run time from System32 only: a statically imported
-// winmm.dll would be resolved before the program runs, from the program's
-// folder first, where a planted copy could wait.
+// winmm, loaded at run time from the system folder only (SystemLibrary).
 class Winmm {
 public:
-    Winmm() {
-        module_ = LoadLibraryExA("winmm.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-        if (!module_) {
-            // Systems without the search flag: name the file in System32.
-            char folder[MAX_PATH];
-            const UINT length = GetSystemDirectoryA(folder, MAX_PATH);
-            if (length != 0 && length < MAX_PATH - 11)
-                module_ = LoadLibraryA((std::string(folder) + "\\winmm.dll").c_str());
-        }
-        if (!module_) return;
-        lookUp(getNumDevs, "midiOutGetNumDevs");
-        lookUp(getDevCaps, "midiOutGetDevCapsA");
-        lookUp(open, "midiOutOpen");
-        lookUp(prepareHeader, "midiOutPrepareHeader");
-        lookUp(longMsg, "midiOutLongMsg");
-        lookUp(unprepareHeader, "midiOutUnprepareHeader");
-        lookUp(reset, "midiOutReset");
-        lookUp(close, "midiOutClose");
-        lookUp(getErrorText, "midiOutGetErrorTextA");
+    Winmm() : library_("winmm.dll") {
+        library_.lookUp(getNumDevs, "midiOutGetNumDevs");
+        library_.lookUp(getDevCaps, "midiOutGetDevCapsA");
+        library_.lookUp(open, "midiOutOpen");
+        library_.lookUp(prepareHeader, "midiOutPrepareHeader");
+        library_.lookUp(longMsg, "midiOutLongMsg");
+        library_.lookUp(unprepareHeader, "midiOutUnprepareHeader");
+        library_.lookUp(reset, "midiOutReset");
+        library_.lookUp(close, "midiOutClose");
+        library_.lookUp(getErrorText, "midiOutGetErrorTextA");
     }
-    ~Winmm() {
-        if (module_) FreeLibrary(module_);
-    }
-    Winmm(const Winmm&) = delete;
-    Winmm& operator=(const Winmm&) = delete;
 
     bool usable() const {
         return getNumDevs && getDevCaps && open && prepareHeader && longMsg && unprepareHeader &&
@@ -56,12 +41,7 @@ public:
     decltype(&::midiOutGetErrorTextA) getErrorText = nullptr;
 
 private:
-    template <typename Function>
-    void lookUp(Function& function, const char* name) {
-        function = reinterpret_cast<Function>(
-            reinterpret_cast<void*>(GetProcAddress(module_, name)));
-    }
-    HMODULE module_ = nullptr;
+    SystemLibrary library_;
 };
 
 // An open device with CALLBACK_EVENT: winmm signals the event when a header

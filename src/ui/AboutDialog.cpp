@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "base/SystemLibrary.h"
 #include "resource.h"
 #include "shell/AppState.h"
 #include "shell/Centering.h"
@@ -13,33 +14,18 @@ namespace {
 
 HFONT titleFont = nullptr;
 
-// version.dll is loaded at run time, and from the system folder only, so a
-// planted copy beside the program is never picked up.
+// version.dll, loaded at run time from the system folder only.
 class VersionLibrary {
 public:
     using GetFileVersionInfoSizeAFn = DWORD(WINAPI*)(LPCSTR, LPDWORD);
     using GetFileVersionInfoAFn = BOOL(WINAPI*)(LPCSTR, DWORD, DWORD, LPVOID);
     using VerQueryValueAFn = BOOL(WINAPI*)(LPCVOID, LPCSTR, LPVOID*, PUINT);
 
-    VersionLibrary() {
-        module_ = LoadLibraryExA("version.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-        if (!module_) {
-            // Systems without the search flag: name the file in System32.
-            char folder[MAX_PATH];
-            const UINT length = GetSystemDirectoryA(folder, MAX_PATH);
-            if (length != 0 && length < MAX_PATH - 13)
-                module_ = LoadLibraryA((std::string(folder) + "\\version.dll").c_str());
-        }
-        if (!module_) return;
-        getSize = reinterpret_cast<GetFileVersionInfoSizeAFn>(lookUp("GetFileVersionInfoSizeA"));
-        getInfo = reinterpret_cast<GetFileVersionInfoAFn>(lookUp("GetFileVersionInfoA"));
-        queryValue = reinterpret_cast<VerQueryValueAFn>(lookUp("VerQueryValueA"));
+    VersionLibrary() : library_("version.dll") {
+        library_.lookUp(getSize, "GetFileVersionInfoSizeA");
+        library_.lookUp(getInfo, "GetFileVersionInfoA");
+        library_.lookUp(queryValue, "VerQueryValueA");
     }
-    ~VersionLibrary() {
-        if (module_) FreeLibrary(module_);
-    }
-    VersionLibrary(const VersionLibrary&) = delete;
-    VersionLibrary& operator=(const VersionLibrary&) = delete;
 
     bool usable() const { return getSize && getInfo && queryValue; }
 
@@ -48,10 +34,7 @@ public:
     VerQueryValueAFn queryValue = nullptr;
 
 private:
-    void* lookUp(const char* name) {
-        return reinterpret_cast<void*>(GetProcAddress(module_, name));
-    }
-    HMODULE module_ = nullptr;
+    SystemLibrary library_;
 };
 
 // Fills the description, copyright and comments from the executable's own

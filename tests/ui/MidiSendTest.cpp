@@ -10,6 +10,7 @@
 #include <map>
 
 #include "HexBytes.h"
+#include "WholeFiles.h"
 #include "QuestionBox.h"
 #include "UiExpectations.h"
 #include "VelmarinApp.h"
@@ -146,19 +147,9 @@ StartFiles withDouble(std::string settings, std::vector<std::pair<std::string, s
     return files;
 }
 
-// A file the double may be appending to: read with every sharing allowed,
-// or its next append would fail and lose a message.
-std::string readWhileWritten(const std::wstring& path) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return {};
-    std::string bytes;
-    char chunk[4096];
-    DWORD count = 0;
-    while (ReadFile(file, chunk, sizeof chunk, &count, nullptr) && count > 0) bytes.append(chunk, count);
-    CloseHandle(file);
-    return bytes;
-}
+// The double may be appending to its files while they are read; the shared
+// reader allows every sharing, so no append is refused.
+std::string readWhileWritten(const std::wstring& path) { return readWholeFile(utf8(path)).value_or(""); }
 
 class MidiDevice : public testing::Test {
 protected:
