@@ -8,7 +8,7 @@
 #include "shell/AppState.h"
 #include "tuning/LoadFileBytes.h"
 #include "tuning/TuningFileReader.h"
-#include "ui/OpenFileDialog.h"
+#include "ui/FileDialog.h"
 #include "ui/SysexView.h"
 #include "ui/TemperamentDialog.h"
 #include "ui/TuningReports.h"

@@ -1,7 +1,5 @@
 #include "ui/SaveCommands.h"
 
-#include <commdlg.h>
-
 #include <string>
 
 #include "base/FileReplacement.h"
@@ -10,7 +8,7 @@
 #include "shell/AppState.h"
 #include "shell/Centering.h"
 #include "shell/MessageBoxes.h"
-#include "shell/Resources.h"
+#include "ui/FileDialog.h"
 
 namespace {
 
@@ -46,30 +44,12 @@ void runSaveCommand(const SaveCommand& command) {
     // Greyed commands can still arrive where accelerators ignore the menu state.
     if (sysexText.empty()) return;
 
-    ByteBuffer filter;
-    const bool hasFilter = buildFileFilter(command.filter, filter);
-    const std::string title = loadResourceString(command.title);
-    char path[MAX_PATH] = "";
-
-    OPENFILENAMEA dialog = {};
-    // The layout without the three trailing members (pvReserved, dwReserved,
-    // FlagsEx): 76 bytes in a 32-bit build, 136 in a 64-bit one.
-    dialog.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
-    dialog.hwndOwner = mainWindow;
-    dialog.lpstrFilter = hasFilter ? reinterpret_cast<const char*>(filter.data()) : "";
-    dialog.lpstrFile = path;
-    dialog.nMaxFile = MAX_PATH;
-    dialog.lpstrTitle = title.c_str();
-    dialog.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
-    dialog.lpstrDefExt = command.defaultExtension;
-
     // Centres the save-file dialog, its overwrite prompt and any error box.
     CenteringScope scope(GetCurrentThreadId());
-    if (!GetSaveFileNameA(&dialog)) {
-        // 0 is Cancel; anything else is a dialog that failed.
-        if (const DWORD code = CommDlgExtendedError()) reportErrorCode(mainWindow, code);
+    std::string path;
+    if (!chooseFile(FileDialogKind::Save, mainWindow, command.title, command.filter,
+                    command.defaultExtension, path))
         return;
-    }
 
     ByteBuffer image;
     const void* bytes = nullptr;
@@ -85,18 +65,6 @@ void runSaveCommand(const SaveCommand& command) {
 }
 
 }  // namespace
-
-bool buildFileFilter(UINT stringId, ByteBuffer& filter) {
-    std::string text;
-    if (!loadResourceString(text, stringId, appInstance)) return false;
-    for (char& c : text)
-        if (c == '\n') c = '\0';
-    ByteBuffer built;
-    if (!built.append(text.data(), static_cast<uint32_t>(text.size())) || !built.append('\0'))
-        return false;
-    filter = std::move(built);
-    return true;
-}
 
 void saveAsSmf() { runSaveCommand({SaveKind::MidiFile, IDS_TITLE_SAVE_SMF, IDS_FILTER_SMF, "mid"}); }
 void saveAsBinary() { runSaveCommand({SaveKind::Binary, IDS_TITLE_SAVE_BINARY, IDS_FILTER_BINARY, "syx"}); }

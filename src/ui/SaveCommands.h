@@ -2,15 +2,6 @@
 // SysEx bytes and the hex listing as text.
 #pragma once
 
-#include <windows.h>
-
-#include "output/ByteBuffer.h"
-
-// The string-table filter with every line feed turned into NUL, so it ends in
-// the two NULs the save-file dialog needs. False, buffer untouched, when the
-// string is missing or empty.
-bool buildFileFilter(UINT stringId, ByteBuffer& filter);
-
 void saveAsSmf();
 void saveAsBinary();
 void saveAsText();

@@ -20,7 +20,7 @@
 #include "tuning/Temperaments.h"
 #include "tuning/TuningFit.h"
 #include "ui/GuardedDialogProc.h"
-#include "ui/OpenFileDialog.h"
+#include "ui/FileDialog.h"
 #include "ui/SysexView.h"
 #include "ui/TuningReports.h"
 

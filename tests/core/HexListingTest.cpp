@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "TestBytes.h"
+#include "WholeListing.h"
 #include "sysex/HexListing.h"
 #include "sysex/SysexBuilder.h"
 
@@ -9,11 +10,7 @@ namespace {
 std::string listing(TuningFormat format, uint32_t selection) {
     ScaleOffsets offsets;
     offsets.fill(0);
-    ScaleDataBytes data;
-    uint8_t buffer[kSysexBufferSize];
-    uint32_t length = 0;
-    buildSysexList(format, offsets, selection, data, buffer, length);
-    return formatHexListing(buffer, length);
+    return wholeListing({format, offsets, selection});
 }
 
 std::size_t countOf(const std::string& text, const std::string& what) {

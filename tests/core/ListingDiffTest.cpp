@@ -5,25 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "sysex/HexListing.h"
+#include "WholeListing.h"
 #include "sysex/ListingDiff.h"
-#include "sysex/SysexBuilder.h"
 
 namespace {
 
-struct Inputs {
-    TuningFormat format;
-    ScaleOffsets offsets;
-    uint32_t parts;
-};
-
-std::string listingOf(const Inputs& inputs) {
-    ScaleDataBytes data;
-    uint8_t buffer[kSysexBufferSize];
-    uint32_t length = 0;
-    if (!buildSysexList(inputs.format, inputs.offsets, inputs.parts, data, buffer, length)) return {};
-    return formatHexListing(buffer, length);
-}
+using Inputs = ListingInputs;
 
 // The edits applied one after the other, as the window applies them; any
 // edit that reaches outside the text, or comes before the one it follows,
@@ -90,9 +77,9 @@ TEST(ListingDiff, turnsEveryListingIntoAWholeRebuildOfTheNextWithFewEdits) {
                 SCOPED_TRACE(::testing::Message() << "format " << static_cast<int>(format) << ", parts "
                                                   << std::hex << parts << ", " << change.name);
                 Inputs inputs{format, kTuning, parts};
-                const std::string shown = listingOf(inputs);
+                const std::string shown = wholeListing(inputs);
                 change.change(inputs);
-                const std::string wanted = listingOf(inputs);
+                const std::string wanted = wholeListing(inputs);
 
                 const std::vector<TextEdit> edits = diffListing(shown, wanted);
                 EXPECT_TRUE(appliesTo(shown, edits, wanted));
@@ -110,9 +97,9 @@ TEST(ListingDiff, turnsEveryListingIntoAWholeRebuildOfTheNextWithFewEdits) {
 // sixteen two-character edits, nothing else of the 192 lines.
 TEST(ListingDiff, aKeystrokeWithXgAndSixteenPartsReplacesOneByteInEachPart) {
     Inputs inputs{TuningFormat::XG, kTuning, 0xFFFF};
-    const std::string shown = listingOf(inputs);
+    const std::string shown = wholeListing(inputs);
     inputs.offsets[7] = 40;
-    const std::vector<TextEdit> edits = diffListing(shown, listingOf(inputs));
+    const std::vector<TextEdit> edits = diffListing(shown, wholeListing(inputs));
     ASSERT_EQ(16u, edits.size());
     for (const TextEdit& edit : edits) {
         EXPECT_EQ(2u, edit.removed);
@@ -125,7 +112,7 @@ TEST(ListingDiff, aKeystrokeWithXgAndSixteenPartsReplacesOneByteInEachPart) {
 TEST(ListingDiff, staysExactOverAManyChangeSession) {
     std::mt19937 random(11);
     Inputs inputs{TuningFormat::XG, kTuning, 0xFFFF};
-    std::string text = listingOf(inputs);
+    std::string text = wholeListing(inputs);
     for (int step = 0; step < 2000; ++step) {
         const unsigned what = random() % 10;
         if (what < 7)
@@ -134,7 +121,7 @@ TEST(ListingDiff, staysExactOverAManyChangeSession) {
             inputs.parts ^= 1u << (random() % 16);
         else
             inputs.format = static_cast<TuningFormat>(random() % 3);
-        const std::string wanted = listingOf(inputs);
+        const std::string wanted = wholeListing(inputs);
         const std::vector<TextEdit> edits = diffListing(text, wanted, 1 + random() % 64, 1 + random() % 32);
         ASSERT_TRUE(appliesTo(text, edits, wanted)) << "step " << step;
         for (const TextEdit& edit : edits) text.replace(edit.start, edit.removed, edit.inserted);

@@ -7,24 +7,11 @@
 
 #include "UiExpectations.h"
 #include "VelmarinApp.h"
-#include "sysex/HexListing.h"
-#include "sysex/SysexBuilder.h"
+#include "WholeListing.h"
 
 namespace {
 
-struct Inputs {
-    TuningFormat format;
-    ScaleOffsets offsets;
-    uint32_t parts;
-};
-
-std::string wholeRebuild(const Inputs& inputs) {
-    ScaleDataBytes data;
-    uint8_t buffer[kSysexBufferSize];
-    uint32_t length = 0;
-    if (!buildSysexList(inputs.format, inputs.offsets, inputs.parts, data, buffer, length)) return {};
-    return formatHexListing(buffer, length);
-}
+using Inputs = ListingInputs;
 
 TEST(ListingView, keepsTheFirstVisibleLineAndTheSelectionThroughKeystrokesPartsAndPresets) {
     VelmarinApp app(StartFiles{iniLines({"[AppSetting]", "MidiFormat=1", "MidiPartOrChannel=65535"}),
@@ -65,7 +52,7 @@ TEST(ListingView, keepsTheFirstVisibleLineAndTheSelectionThroughKeystrokesPartsA
         step.expect();
         selectionStart += step.selectionMoves;
         EXPECT_EQ(150, firstLine());
-        EXPECT_EQ(wholeRebuild(inputs), app.text(IDC_SYSEX_EDIT));
+        EXPECT_EQ(wholeListing(inputs), app.text(IDC_SYSEX_EDIT));
         EXPECT_EQ(MAKELONG(selectionStart, selectionStart + 8), static_cast<LONG>(app.editSelection(IDC_SYSEX_EDIT)));
         EXPECT_EQ(1, app.listingUpdates());
     }

@@ -1,0 +1,58 @@
+#include "ui/FileDialog.h"
+
+#include <commdlg.h>
+
+#include "shell/AppState.h"
+#include "shell/Centering.h"
+#include "shell/MessageBoxes.h"
+#include "shell/Resources.h"
+
+bool buildFileFilter(UINT stringId, ByteBuffer& filter) {
+    std::string text;
+    if (!loadResourceString(text, stringId, appInstance)) return false;
+    for (char& c : text)
+        if (c == '\n') c = '\0';
+    ByteBuffer built;
+    if (!built.append(text.data(), static_cast<uint32_t>(text.size())) || !built.append('\0'))
+        return false;
+    filter = std::move(built);
+    return true;
+}
+
+bool chooseFile(FileDialogKind kind, HWND owner, UINT title, UINT filter,
+                const char* defaultExtension, std::string& path) {
+    ByteBuffer filterText;
+    const bool hasFilter = buildFileFilter(filter, filterText);
+    const std::string titleText = loadResourceString(title);
+    char chosen[MAX_PATH] = "";
+
+    OPENFILENAMEA dialog = {};
+    // The layout without the three trailing members (pvReserved, dwReserved,
+    // FlagsEx): 76 bytes in a 32-bit build, 136 in a 64-bit one.
+    dialog.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
+    dialog.hwndOwner = owner;
+    dialog.lpstrFilter = hasFilter ? reinterpret_cast<const char*>(filterText.data()) : "";
+    dialog.lpstrFile = chosen;
+    dialog.nMaxFile = MAX_PATH;
+    dialog.lpstrTitle = titleText.c_str();
+    if (kind == FileDialogKind::Save) {
+        dialog.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
+        dialog.lpstrDefExt = defaultExtension;
+    } else {
+        dialog.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+    }
+
+    const BOOL chose = kind == FileDialogKind::Save ? GetSaveFileNameA(&dialog) : GetOpenFileNameA(&dialog);
+    if (!chose) {
+        // 0 is Cancel; anything else is a dialog that failed.
+        if (const DWORD code = CommDlgExtendedError()) reportErrorCode(owner, code);
+        return false;
+    }
+    path = chosen;
+    return true;
+}
+
+bool chooseFileToOpen(HWND owner, UINT title, UINT filter, std::string& path) {
+    CenteringScope scope(GetCurrentThreadId());
+    return chooseFile(FileDialogKind::Open, owner, title, filter, nullptr, path);
+}

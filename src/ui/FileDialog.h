@@ -1,0 +1,27 @@
+// The system's common file dialogs as the program uses them: title and filter
+// from the string table, no suggested name, no initial folder.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "output/ByteBuffer.h"
+
+// The string-table filter with every line feed turned into NUL, so it ends in
+// the two NULs the file dialogs need. False, buffer untouched, when the
+// string is missing or empty.
+bool buildFileFilter(UINT stringId, ByteBuffer& filter);
+
+enum class FileDialogKind { Open, Save };
+
+// Shows the open-file dialog (an existing file) or the save-file dialog (with
+// the overwrite question; `defaultExtension` completes a name typed without
+// one). True, with `path` set, when the user chose a file. Cancel is false
+// and silent; a dialog that failed is false and reported with its code. The
+// caller holds the CenteringScope, so that it can also cover what follows.
+bool chooseFile(FileDialogKind kind, HWND owner, UINT title, UINT filter,
+                const char* defaultExtension, std::string& path);
+
+// The open-file dialog centred over `owner`, as the open commands use it.
+bool chooseFileToOpen(HWND owner, UINT title, UINT filter, std::string& path);
