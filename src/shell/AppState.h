@@ -57,7 +57,7 @@ extern HMENU mainMenu;
 extern ScaleOffsets scaleOffsets;
 
 // The messages of the last refresh and their hex text, which is what the
-// listing shows.
+// listing shows (lines out of view may follow a moment later).
 extern uint8_t sysexBuffer[kSysexBufferSize];
 extern uint32_t sysexLength;
 extern ScaleDataBytes scaleDataBytes;

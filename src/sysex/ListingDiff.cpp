@@ -54,6 +54,18 @@ std::vector<TextEdit> diffListing(const std::string& shown, const std::string& w
     return edits;
 }
 
+bool keepsPositions(const std::vector<TextEdit>& edits) {
+    return std::all_of(edits.begin(), edits.end(),
+                       [](const TextEdit& edit) { return edit.removed == edit.inserted.size(); });
+}
+
+TextEdit joinRuns(const std::vector<TextEdit>& runs, std::size_t first, std::size_t last,
+                  const std::string& wanted) {
+    const std::size_t start = runs[first].start;
+    const std::size_t length = runs[last - 1].start + runs[last - 1].removed - start;
+    return {start, length, wanted.substr(start, length)};
+}
+
 std::size_t mapPosition(std::size_t position, const std::vector<TextEdit>& edits) {
     for (const TextEdit& edit : edits) {
         if (position <= edit.start) continue;

@@ -24,6 +24,16 @@ struct TextEdit {
 std::vector<TextEdit> diffListing(const std::string& shown, const std::string& wanted,
                                   std::size_t joinGap = 32, std::size_t maxEdits = 24);
 
+// True when every edit replaces as many characters as it inserts: positions
+// outside the edits stay where they are, and the edits may be applied in any
+// order or a few at a time.
+bool keepsPositions(const std::vector<TextEdit>& edits);
+
+// One edit covering the position-keeping runs [first, last) of `runs` and the
+// unchanged text between them, its text taken from `wanted`.
+TextEdit joinRuns(const std::vector<TextEdit>& runs, std::size_t first, std::size_t last,
+                  const std::string& wanted);
+
 // Where a position in the text before `edits` stands after them: moved by the
 // edits before it; inside a replaced range, kept at its distance from the
 // range's start as far as the inserted text reaches. A position at the start

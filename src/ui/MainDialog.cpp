@@ -15,6 +15,7 @@
 #include "shell/UpdatesScope.h"
 #include "ui/AboutDialog.h"
 #include "ui/GuardedDialogProc.h"
+#include "ui/ListingEdit.h"
 #include "ui/MidiSendCommands.h"
 #include "ui/OpenCommand.h"
 #include "ui/OptionsDialog.h"
@@ -38,8 +39,10 @@ std::string partLabelText;  // the current text of label 1048
 
 bool isOffsetEdit(int id) { return id >= IDC_OFFSET_FIRST && id <= IDC_OFFSET_LAST; }
 
-// Ctrl+A selects all text; every other message goes to the edit's own procedure.
+// Ctrl+A selects all text; every other message goes to the edit's own
+// procedure, the listing's once its lines out of view are shown.
 LRESULT CALLBACK editKeyProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (edit == sysexEdit && !handledWithoutCatchUp(message)) catchUpListing();
     if (message == WM_KEYDOWN && wParam == 'A') {
         const bool firstPress = (lParam & (1L << 30)) == 0;
         if (firstPress && GetKeyState(VK_CONTROL) < 0) SendMessageA(edit, EM_SETSEL, 0, -1);

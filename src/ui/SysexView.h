@@ -19,9 +19,8 @@ ScaleOffsets readScaleOffsets(HWND dialog);
 // Rebuilds the messages from the current inputs (scaleOffsets, midiFormat,
 // midiPartOrChannel), shows their hex text and enables the three save buttons
 // and menu items exactly when there is text, and the send command with them;
-// then sends the tuning if live sending is on. Only the changed runs of the
-// listing are replaced; its first visible line and its selection stay where
-// they were. Does nothing while updatesEnabled is 0.
+// then sends the tuning if live sending is on. The listing edit follows as
+// ui/ListingEdit describes. Does nothing while updatesEnabled is 0.
 void refreshSysexView();
 
 // Runs `change` with refreshes held back, then rebuilds the listing once.

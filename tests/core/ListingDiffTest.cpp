@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <functional>
 #include <random>
 #include <string>
@@ -126,6 +127,39 @@ TEST(ListingDiff, staysExactOverAManyChangeSession) {
         ASSERT_TRUE(appliesTo(text, edits, wanted)) << "step " << step;
         for (const TextEdit& edit : edits) text.replace(edit.start, edit.removed, edit.inserted);
     }
+}
+
+// The window shows the runs in view at once, each group of runs as one edit,
+// and the others later: whatever part was shown first, diffing again gives
+// exactly the runs still missing, and joining them reaches the rebuild.
+TEST(ListingDiff, runsShownAFewAtATimeLeaveExactlyTheRestToDo) {
+    Inputs inputs{TuningFormat::XG, kTuning, 0xFFFF};
+    const std::string shown = wholeListing(inputs);
+    inputs.offsets = {3, -7, 9, 0, 12, -1, 5, 6, -30, 2, 1, 63};
+    const std::string wanted = wholeListing(inputs);
+    const std::vector<TextEdit> runs = diffListing(shown, wanted, 1, SIZE_MAX);
+    ASSERT_TRUE(keepsPositions(runs));
+    ASSERT_GT(runs.size(), 100u);
+    for (const std::size_t first : {std::size_t{0}, std::size_t{40}, runs.size() - 3}) {
+        SCOPED_TRACE(first);
+        const std::size_t last = first + 3;
+        std::string text = shown;
+        const TextEdit inView = joinRuns(runs, first, last, wanted);
+        text.replace(inView.start, inView.removed, inView.inserted);
+
+        const std::vector<TextEdit> rest = diffListing(text, wanted, 1, SIZE_MAX);
+        ASSERT_EQ(runs.size() - 3, rest.size());
+        for (std::size_t k = 0, r = 0; k < runs.size(); ++k) {
+            if (k >= first && k < last) continue;
+            EXPECT_EQ(runs[k].start, rest[r].start);
+            EXPECT_EQ(runs[k].inserted, rest[r++].inserted);
+        }
+        std::vector<TextEdit> restJoined;
+        if (first > 0) restJoined.push_back(joinRuns(rest, 0, first, wanted));
+        if (first < rest.size()) restJoined.push_back(joinRuns(rest, first, rest.size(), wanted));
+        EXPECT_TRUE(appliesTo(text, restJoined, wanted));
+    }
+    EXPECT_FALSE(keepsPositions(diffListing(shown, wholeListing({TuningFormat::GS, kTuning, 0xFFFF}))));
 }
 
 TEST(ListingDiff, joinsNearRunsAndCollapsesBeyondTheLimit) {

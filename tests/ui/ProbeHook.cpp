@@ -8,9 +8,6 @@
 namespace {
 
 LONG listingUpdates = 0;
-// Set when the listing's redrawing is turned off: the first EM_REPLACESEL
-// after that starts a new batch of replacements, one update.
-bool listingBatchOpen = false;
 RECT openedRect = {};
 
 UINT probeMessage() {
@@ -66,8 +63,10 @@ void answer(HWND window, WPARAM wParam, LPARAM lParam) {
 
 extern "C" {
 
-// WH_CALLWNDPROC: sees every sent message, including the listing's WM_SETTEXT
-// and EM_REPLACESEL that the program sends to itself, before the window procedure runs. Hooks
+// WH_CALLWNDPROC: sees every sent message, including those the program sends
+// to its own listing, before the window procedure runs. Each change of the
+// listing begins by holding its scroll bar (WM_VSCROLL, SB_THUMBTRACK); the
+// lines out of view that follow later are no change of their own. Hooks
 // run newest first, so a dialog's WM_INITDIALOG arrives here after the
 // program's own centring hook, set later, has placed the dialog.
 __declspec(dllexport) LRESULT CALLBACK velmarinProbeCallWndProc(int code, WPARAM wParam,
@@ -75,11 +74,7 @@ __declspec(dllexport) LRESULT CALLBACK velmarinProbeCallWndProc(int code, WPARAM
     if (code == HC_ACTION) {
         const auto* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
         const bool toListing = GetDlgCtrlID(call->hwnd) == IDC_SYSEX_EDIT;
-        if (toListing && call->message == WM_SETREDRAW && !call->wParam) {
-            listingBatchOpen = true;
-        } else if (toListing && (call->message == WM_SETTEXT ||
-                                 (call->message == EM_REPLACESEL && listingBatchOpen))) {
-            listingBatchOpen = false;
+        if (toListing && call->message == WM_VSCROLL && LOWORD(call->wParam) == SB_THUMBTRACK) {
             InterlockedIncrement(&listingUpdates);
         } else if (call->message == WM_INITDIALOG) {
             GetWindowRect(call->hwnd, &openedRect);

@@ -24,8 +24,7 @@ enum Operation : unsigned {
     MenuState = 1,       // argument: command id; answer: GetMenuState of the main menu
     KeyDown = 2,         // argument: virtual key; set it down in the thread's keyboard state
     KeyUp = 3,           // argument: virtual key; set it up again
-    ListingUpdates = 4,  // answer: texts given to the listing (1068) since the last question; a
-                         // batch of replacements with its redrawing off counts as one
+    ListingUpdates = 4,  // answer: changes of the listing (1068) since the last question
     OpenedRect = 5,      // argument 0..3: left, top, right, bottom of the window that last got
                          // WM_INITDIALOG, as it stood then (after hooks set before this one)
     EndOwnedBox = 6,     // ends the dialog box the main window owns with result 0, what a box

@@ -113,7 +113,7 @@ public:
 
     // Answers from inside the program's thread (ui_probe.dll).
     UINT menuState(int commandId);
-    int listingUpdates();  // texts given to the listing since the last call
+    int listingUpdates();  // changes of the listing since the last call
     void setKey(int virtualKey, bool down);
     RECT openedRect();  // the last dialog or box as it stood when it received WM_INITDIALOG
 
