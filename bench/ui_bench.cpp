@@ -2,7 +2,9 @@
 // to first listing, a large preset file at start and close, size and peak
 // working set. Usage: ui_bench <Velmarin.exe> <trivial_dialog.exe> [<other Velmarin.exe>]
 // With a second program (an older build, say), the keystroke and start-up
-// figures are taken for both in the same run, turn about.
+// figures are taken for both in the same run, turn about. Start-up is also
+// taken for template_dialog.exe, found beside trivial_dialog.exe: the main
+// window's template shown by a program that does nothing else.
 #include <windows.h>
 #include <psapi.h>
 
@@ -92,6 +94,11 @@ std::string makeFolder(const std::string& exe, const std::string& settings,
     return folder;
 }
 
+std::string folderOf(const std::string& path) {
+    const std::size_t slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
 double median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     return values[values.size() / 2];
@@ -170,10 +177,13 @@ int main(int argc, char** argv) {
         }
     }
 
-    // Start-up to first listing against a trivial dialog program, turn about.
+    // Start-up to first listing against a trivial dialog program and the
+    // template alone, turn about.
     {
         std::vector<std::vector<double>> program(programs.size());
         std::vector<double> baseline;
+        std::vector<double> templateAlone;
+        const std::string templateProgram = folderOf(trivial) + "template_dialog.exe";
         for (int run = 0; run < 7; ++run) {
             for (std::size_t k = 0; k < programs.size(); ++k) {
                 const std::string folder =
@@ -186,11 +196,19 @@ int main(int argc, char** argv) {
             Process other;
             baseline.push_back(start(trivial, std::string("C:\\"), nullptr, other, [](HWND) { return true; }));
             closeAndWait(other);
+            Process bare;
+            templateAlone.push_back(
+                start(templateProgram, std::string("C:\\"), L"VelmarinWnd", bare, [](HWND) { return true; }));
+            closeAndWait(bare);
         }
         for (std::size_t k = 0; k < programs.size(); ++k)
             std::printf("start-up to first listing%s: %.0f ms; trivial dialog: %.0f ms; ratio %.2f (medians of 7)\n",
                         label(k).c_str(), median(program[k]) * 1e3, median(baseline) * 1e3,
                         median(program[k]) / median(baseline));
+        std::printf("start-up of the main window's template alone: %.0f ms; ratio %.2f to the trivial dialog; "
+                    "Velmarin's own start-up work: %.0f ms\n",
+                    median(templateAlone) * 1e3, median(templateAlone) / median(baseline),
+                    (median(program[0]) - median(templateAlone)) * 1e3);
     }
 
     // A preset file of 5,000 presets, read at start and written at close.

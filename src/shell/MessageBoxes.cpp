@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include "base/SystemLibrary.h"
 #include "resource.h"
 #include "shell/AppState.h"
 #include "shell/Centering.h"
@@ -52,10 +53,38 @@ void reportUnexpectedError(HWND owner) noexcept {
     showing = false;
 }
 
+namespace {
+
+// shell32 is loaded on first use, not imported: loading it with what it brings
+// took a large part of the program's start-up under Wine. It stays loaded
+// until the process ends, as an imported library would.
+struct Shell {
+    SystemLibrary library{"shell32.dll"};
+    HINSTANCE(WINAPI* shellExecute)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT) = nullptr;
+    DWORD loadError = 0;
+
+    Shell() {
+        loadError = library.loaded() ? 0 : GetLastError();
+        library.lookUp(shellExecute, "ShellExecuteA");
+    }
+};
+
+const Shell& shell() {
+    static const Shell* const loaded = new Shell;
+    return *loaded;
+}
+
+}  // namespace
+
 void shellOpen(const char* target, HWND owner, const char* parameters) {
+    const Shell& library = shell();
+    if (!library.shellExecute) {
+        reportSystemError(owner, library.loadError ? library.loadError : ERROR_PROC_NOT_FOUND);
+        return;
+    }
     SetLastError(0);
     const auto result = reinterpret_cast<INT_PTR>(
-        ShellExecuteA(owner, nullptr, target, parameters, nullptr, SW_SHOWNORMAL));
+        library.shellExecute(owner, nullptr, target, parameters, nullptr, SW_SHOWNORMAL));
     if (result > 32) return;
     DWORD code = GetLastError();
     // Not every failure sets the last error; the result still tells why.

@@ -2,10 +2,39 @@
 
 #include <commdlg.h>
 
+#include "base/SystemLibrary.h"
 #include "shell/AppState.h"
 #include "shell/Centering.h"
 #include "shell/MessageBoxes.h"
 #include "shell/Resources.h"
+
+namespace {
+
+// comdlg32 is loaded when a file dialog is first asked for, not imported:
+// with shell32 and the printing libraries it brings, loading it took a tenth
+// of the program's start-up under Wine. It stays loaded until the process
+// ends, as an imported library would.
+struct CommonDialogs {
+    SystemLibrary library{"comdlg32.dll"};
+    BOOL(WINAPI* getSaveFileName)(OPENFILENAMEA*) = nullptr;
+    BOOL(WINAPI* getOpenFileName)(OPENFILENAMEA*) = nullptr;
+    DWORD(WINAPI* extendedError)() = nullptr;
+    DWORD loadError = 0;
+
+    CommonDialogs() {
+        loadError = library.loaded() ? 0 : GetLastError();
+        library.lookUp(getSaveFileName, "GetSaveFileNameA");
+        library.lookUp(getOpenFileName, "GetOpenFileNameA");
+        library.lookUp(extendedError, "CommDlgExtendedError");
+    }
+};
+
+const CommonDialogs& commonDialogs() {
+    static const CommonDialogs* const dialogs = new CommonDialogs;
+    return *dialogs;
+}
+
+}  // namespace
 
 bool buildFileFilter(UINT stringId, ByteBuffer& filter) {
     std::string text;
@@ -42,10 +71,15 @@ bool chooseFile(FileDialogKind kind, HWND owner, UINT title, UINT filter,
         dialog.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
     }
 
-    const BOOL chose = kind == FileDialogKind::Save ? GetSaveFileNameA(&dialog) : GetOpenFileNameA(&dialog);
-    if (!chose) {
+    const CommonDialogs& dialogs = commonDialogs();
+    const auto show = kind == FileDialogKind::Save ? dialogs.getSaveFileName : dialogs.getOpenFileName;
+    if (!show || !dialogs.extendedError) {
+        reportSystemError(owner, dialogs.loadError ? dialogs.loadError : ERROR_PROC_NOT_FOUND);
+        return false;
+    }
+    if (!show(&dialog)) {
         // 0 is Cancel; anything else is a dialog that failed.
-        if (const DWORD code = CommDlgExtendedError()) reportErrorCode(owner, code);
+        if (const DWORD code = dialogs.extendedError()) reportErrorCode(owner, code);
         return false;
     }
     path = chosen;

@@ -167,4 +167,18 @@ TEST(About, showsTheVersionBlockThePathAndTheAddresses) {
     EXPECT_EQ(0u, app.close());
 }
 
+// The manual opens through the shell, loaded when first needed; without the
+// document beside the program, the shell's failure shows the system's text.
+TEST(Manual, missingBesideTheProgramIsReportedWithTheSystemsText) {
+    VelmarinApp app;
+    ASSERT_TRUE(app.started());
+    app.postCommand(IDM_MANUAL);
+    const HWND box = app.waitForWindow("エラー");
+    ASSERT_TRUE(box);
+    EXPECT_EQ(systemText(ERROR_FILE_NOT_FOUND), app.boxText(box));
+    app.answer(box, IDOK);
+    EXPECT_EQ(0, childProcesses(app.processId()));
+    EXPECT_EQ(0u, app.close());
+}
+
 }  // namespace

@@ -86,15 +86,6 @@ std::wstring save(VelmarinApp& app, const SaveFormat& format, const std::string&
     return typed + L"." + widen(format.extension);
 }
 
-std::string systemText(DWORD code) {
-    wchar_t* text = nullptr;
-    FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM, nullptr, code,
-                   LANG_SYSTEM_DEFAULT, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    const std::string result = text ? utf8(text) : std::string();
-    LocalFree(text);
-    return result;
-}
-
 const StartFiles kGsPart1AwayFromTheCentre{
     iniLines({"[AppSetting]", "Left=600", "Top=300", "MidiPartOrChannel=1"}), std::nullopt};
 

@@ -25,6 +25,16 @@ struct SaveCommand {
 constexpr SaveCommand kSaveCommands[] = {
     {IDC_SAVE_SMF, IDM_SAVE_SMF}, {IDC_SAVE_BINARY, IDM_SAVE_BINARY}, {IDC_SAVE_TEXT, IDM_SAVE_TEXT}};
 
+// The system's text for an error code, as an error box shows it.
+inline std::string systemText(DWORD code) {
+    wchar_t* text = nullptr;
+    FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM, nullptr, code,
+                   LANG_SYSTEM_DEFAULT, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    const std::string result = text ? utf8(text) : std::string();
+    LocalFree(text);
+    return result;
+}
+
 // The part (or channel) boxes that are ticked, 1 to 16.
 inline std::vector<int> tickedParts(const VelmarinApp& app) {
     std::vector<int> parts;
