@@ -13,23 +13,27 @@ namespace {
 
 using Inputs = ListingInputs;
 
-TEST(ListingView, keepsTheFirstVisibleLineAndTheSelectionThroughKeystrokesPartsAndPresets) {
+// The selection either in view, as a user watching part 14 would have it, or
+// far above it, left there before scrolling down.
+void keepsTheViewWithTheSelectionOnLine(int selectedLine) {
     VelmarinApp app(StartFiles{iniLines({"[AppSetting]", "MidiFormat=1", "MidiPartOrChannel=65535"}),
                                iniLines({"[Wide]", "0=5", "4=-20", "11=63"})});
     ASSERT_TRUE(app.started());
     const HWND listing = app.item(IDC_SYSEX_EDIT);
     const auto firstLine = [&] { return static_cast<int>(app.send(listing, EM_GETFIRSTVISIBLELINE, 0, 0)); };
 
-    // "F0 43 10" at the start of line 160 selected, then the view scrolled
-    // down to line 150, as a user watching part 14 would.
-    const int line160 = static_cast<int>(app.send(listing, EM_LINEINDEX, 160, 0));
-    app.selectText(IDC_SYSEX_EDIT, line160, line160 + 8);
+    // "F0 43 10" at the start of the line selected, then the view scrolled
+    // down to line 150.
+    const int selected = static_cast<int>(app.send(listing, EM_LINEINDEX, selectedLine, 0));
+    app.selectText(IDC_SYSEX_EDIT, selected, selected + 8);
     app.send(listing, EM_LINESCROLL, 0, 150 - firstLine());
     ASSERT_EQ(150, firstLine());
     app.listingUpdates();
 
     Inputs inputs{TuningFormat::XG, {}, 0xFFFF};
     constexpr int kXgLine = 26 + 2;
+    constexpr int kLastLineOfPart5 = 59;
+    const int partLinesBefore = selectedLine > kLastLineOfPart5 ? 12 * kXgLine : 0;
     const struct {
         const char* name;
         std::function<void()> act;
@@ -38,14 +42,14 @@ TEST(ListingView, keepsTheFirstVisibleLineAndTheSelectionThroughKeystrokesPartsA
     } steps[] = {
         {"a keystroke in E", [&] { app.type(offsetEdit(4), "17"); }, [&] { inputs.offsets[4] = 17; }, 0},
         {"a keystroke in C#", [&] { app.type(offsetEdit(1), "-9"); }, [&] { inputs.offsets[1] = -9; }, 0},
-        {"part 5 unticked", [&] { app.click(partBox(5)); }, [&] { inputs.parts &= ~(1u << 4); }, -12 * kXgLine},
+        {"part 5 unticked", [&] { app.click(partBox(5)); }, [&] { inputs.parts &= ~(1u << 4); }, -partLinesBefore},
         {"a preset picked",
          [&] { app.pick(IDC_PRESET_COMBO, 0); },
          [&] { inputs.offsets = {5, 0, 0, 0, -20, 0, 0, 0, 0, 0, 0, 63}; },
          0},
-        {"check all", [&] { app.click(IDC_CHECK_ALL); }, [&] { inputs.parts = 0xFFFF; }, 12 * kXgLine},
+        {"check all", [&] { app.click(IDC_CHECK_ALL); }, [&] { inputs.parts = 0xFFFF; }, partLinesBefore},
     };
-    int selectionStart = line160;
+    int selectionStart = selected;
     for (const auto& step : steps) {
         SCOPED_TRACE(step.name);
         step.act();
@@ -57,6 +61,14 @@ TEST(ListingView, keepsTheFirstVisibleLineAndTheSelectionThroughKeystrokesPartsA
         EXPECT_EQ(1, app.listingUpdates());
     }
     EXPECT_EQ(0u, app.close());
+}
+
+TEST(ListingView, keepsTheFirstVisibleLineAndASelectionInViewThroughKeystrokesPartsAndPresets) {
+    keepsTheViewWithTheSelectionOnLine(160);
+}
+
+TEST(ListingView, keepsTheFirstVisibleLineAndASelectionOutOfViewThroughKeystrokesPartsAndPresets) {
+    keepsTheViewWithTheSelectionOnLine(10);
 }
 
 }  // namespace
