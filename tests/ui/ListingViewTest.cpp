@@ -60,6 +60,13 @@ void keepsTheViewWithTheSelectionOnLine(int selectedLine) {
         EXPECT_EQ(MAKELONG(selectionStart, selectionStart + 8), static_cast<LONG>(app.editSelection(IDC_SYSEX_EDIT)));
         EXPECT_EQ(1, app.listingUpdates());
     }
+
+    // Straight after a keystroke, the user scrolls a line: the view and the
+    // scroll bar's thumb both move.
+    app.type(offsetEdit(7), "3");
+    app.send(listing, WM_VSCROLL, SB_LINEDOWN, 0);
+    EXPECT_EQ(151, firstLine());
+    EXPECT_EQ(151, app.scrollPosition(IDC_SYSEX_EDIT));
     EXPECT_EQ(0u, app.close());
 }
 

@@ -42,6 +42,8 @@ uint32_t answerFor(HWND window, unsigned operation, unsigned argument) {
         const LONG sides[] = {openedRect.left, openedRect.top, openedRect.right, openedRect.bottom};
         return static_cast<uint32_t>(sides[argument & 3]);
     }
+    case probe::ScrollPosition:
+        return static_cast<uint32_t>(GetScrollPos(GetDlgItem(window, static_cast<int>(argument)), SB_VERT));
     case probe::EndOwnedBox: {
         std::pair<HWND, HWND> search{window, nullptr};
         EnumThreadWindows(GetCurrentThreadId(), findOwnedBox, reinterpret_cast<LPARAM>(&search));

@@ -29,6 +29,8 @@ enum Operation : unsigned {
                          // WM_INITDIALOG, as it stood then (after hooks set before this one)
     EndOwnedBox = 6,     // ends the dialog box the main window owns with result 0, what a box
                          // that could not be shown returns; answer: 1 when there was one
+    ScrollPosition = 7,  // argument: control id; answer: the position of its vertical scroll
+                         // bar, which only its own process can read
 };
 
 inline WPARAM question(Operation operation, unsigned argument) {

@@ -401,6 +401,10 @@ UINT VelmarinApp::menuState(int commandId) {
     return ask(probe::MenuState, static_cast<unsigned>(commandId), false);
 }
 
+int VelmarinApp::scrollPosition(int id) {
+    return static_cast<int>(ask(probe::ScrollPosition, static_cast<unsigned>(id), false));
+}
+
 int VelmarinApp::listingUpdates() { return static_cast<int>(ask(probe::ListingUpdates, 0, false)); }
 
 void VelmarinApp::setKey(int virtualKey, bool down) {

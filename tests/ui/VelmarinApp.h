@@ -113,6 +113,7 @@ public:
 
     // Answers from inside the program's thread (ui_probe.dll).
     UINT menuState(int commandId);
+    int scrollPosition(int id);  // of control id's vertical scroll bar
     int listingUpdates();  // changes of the listing since the last call
     void setKey(int virtualKey, bool down);
     RECT openedRect();  // the last dialog or box as it stood when it received WM_INITDIALOG
