@@ -12,9 +12,12 @@ namespace {
 
 constexpr UINT_PTR kCatchUpTimer = 1;  // a timer of the listing edit itself
 constexpr UINT kCatchUpDelayMs = 50;   // typing paused
-// Runs are kept apart (each is placed in or out of view on its own) and
-// joined afterwards, one replacement for each group.
+// Runs are kept apart, so each is placed in or out of view on its own; those
+// in view are then joined into one replacement.
 constexpr std::size_t kRunGap = 1;
+// Out of view, runs closer than about seven lines are joined: under Wine one
+// replacement costs about as much as laying out eight lines again.
+constexpr std::size_t kCatchUpJoinGap = 200;
 constexpr std::size_t kAnyNumberOfRuns = SIZE_MAX;
 
 std::string shownText;        // what the edit holds
@@ -228,7 +231,7 @@ void showRunsInView(const std::vector<TextEdit>& runs, const std::string& wanted
 }
 
 void catchUp() {
-    const std::vector<TextEdit> runs = diffListing(shownText, sysexText, kRunGap, kAnyNumberOfRuns);
+    const std::vector<TextEdit> runs = diffListing(shownText, sysexText, kCatchUpJoinGap, kAnyNumberOfRuns);
     if (runs.empty()) {
         releaseScrollBar();
         return;
@@ -244,10 +247,7 @@ void catchUp() {
         RedrawPause pause;
         const RunsInView inView = runsInView(runs, linesInView());
         if (inView.begin < inView.end) pause.repaintAll();
-        for (const auto& [begin, end] : {std::pair{std::size_t{0}, inView.begin},
-                                         std::pair{inView.begin, inView.end},
-                                         std::pair{inView.end, runs.size()}})
-            if (begin < end) replaceInListing(joinRuns(runs, begin, end, sysexText));
+        for (const TextEdit& run : runs) replaceInListing(run);
         restoreView(view, {});
     }
     releaseScrollBar();
