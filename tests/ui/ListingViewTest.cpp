@@ -78,4 +78,34 @@ TEST(ListingView, keepsTheFirstVisibleLineAndASelectionOutOfViewThroughKeystroke
     keepsTheViewWithTheSelectionOnLine(10);
 }
 
+// GS and GM2 messages are longer than XG's; a GS change touches two runs of
+// each message, the data and the checksum. Scrolled to the end, the view and
+// the text follow as with XG.
+TEST(ListingView, keepsTheLastPageOfGsAndGm2ThroughKeystrokesAndAPreset) {
+    for (const TuningFormat format : {TuningFormat::GS, TuningFormat::GM2}) {
+        SCOPED_TRACE(static_cast<int>(format));
+        VelmarinApp app(StartFiles{
+            iniLines({"[AppSetting]", "MidiFormat=" + std::to_string(static_cast<int>(format)),
+                      "MidiPartOrChannel=65535"}),
+            iniLines({"[Wide]", "0=5", "4=-20", "11=63"})});
+        ASSERT_TRUE(app.started());
+        const HWND listing = app.item(IDC_SYSEX_EDIT);
+        app.send(listing, EM_LINESCROLL, 0, 1000);
+        const LRESULT lastPage = app.send(listing, EM_GETFIRSTVISIBLELINE, 0, 0);
+        if (format == TuningFormat::GS) ASSERT_GT(lastPage, 0);  // GM2 needs one message, in view
+
+        Inputs inputs{format, {}, 0xFFFF};
+        app.type(offsetEdit(2), "-33");
+        inputs.offsets[2] = -33;
+        EXPECT_EQ(wholeListing(inputs), app.text(IDC_SYSEX_EDIT));
+        app.type(offsetEdit(9), "12");
+        inputs.offsets[9] = 12;
+        app.pick(IDC_PRESET_COMBO, 0);
+        inputs.offsets = {5, 0, 0, 0, -20, 0, 0, 0, 0, 0, 0, 63};
+        EXPECT_EQ(wholeListing(inputs), app.text(IDC_SYSEX_EDIT));
+        EXPECT_EQ(lastPage, app.send(listing, EM_GETFIRSTVISIBLELINE, 0, 0));
+        EXPECT_EQ(0u, app.close());
+    }
+}
+
 }  // namespace
