@@ -184,7 +184,7 @@ int main(int argc, char** argv) {
         std::vector<double> baseline;
         std::vector<double> templateAlone;
         const std::string templateProgram = folderOf(trivial) + "template_dialog.exe";
-        for (int run = 0; run < 7; ++run) {
+        for (int run = 0; run < 11; ++run) {
             for (std::size_t k = 0; k < programs.size(); ++k) {
                 const std::string folder =
                     makeFolder(programs[k], "[AppSetting]\r\nMidiPartOrChannel=1\r\n", "");
@@ -202,7 +202,7 @@ int main(int argc, char** argv) {
             closeAndWait(bare);
         }
         for (std::size_t k = 0; k < programs.size(); ++k)
-            std::printf("start-up to first listing%s: %.0f ms; trivial dialog: %.0f ms; ratio %.2f (medians of 7)\n",
+            std::printf("start-up to first listing%s: %.0f ms; trivial dialog: %.0f ms; ratio %.2f (medians of 11)\n",
                         label(k).c_str(), median(program[k]) * 1e3, median(baseline) * 1e3,
                         median(program[k]) / median(baseline));
         std::printf("start-up of the main window's template alone: %.0f ms; ratio %.2f to the trivial dialog; "
