@@ -15,6 +15,9 @@ constexpr UINT kCatchUpDelayMs = 50;   // typing paused
 // Runs are kept apart, so each is placed in or out of view on its own; those
 // in view are then joined into one replacement.
 constexpr std::size_t kRunGap = 1;
+// In view, runs on neighbouring lines are joined (a line of GS is 68
+// characters, of XG 28).
+constexpr std::size_t kInViewJoinGap = 72;
 // Out of view, runs closer than about seven lines are joined: under Wine one
 // replacement costs about as much as laying out eight lines again.
 constexpr std::size_t kCatchUpJoinGap = 200;
@@ -207,24 +210,32 @@ void reshapeListing(const TextEdit& edit, const std::string& wanted) {
     catchUpOwed = false;
 }
 
-// The runs in view as one replacement, so what the user sees changes at
-// once; the edit repaints just that. A replacement or a selection reaching
-// beyond the lines shown whole would scroll there and back, which then
-// happens unseen.
+// The runs in view are replaced at once, so what the user sees changes at
+// once; the edit repaints just that. Runs on neighbouring lines are joined:
+// selecting a range invalidates each of its lines on its own, under Wine a
+// round trip each, which for a line or two costs less than a replacement of
+// its own. A replacement or a selection reaching beyond the lines shown whole
+// would scroll there and back, which then happens unseen.
 void showRunsInView(const std::vector<TextEdit>& runs, const std::string& wanted) {
     const LinesInView lines = linesInView();
     const RunsInView inView = runsInView(runs, lines);
     if (inView.begin < inView.end) {
         const View view = currentView();
-        const TextEdit joined = joinRuns(runs, inView.begin, inView.end, wanted);
+        const TextEdit& lastRun = runs[inView.end - 1];
         const LRESULT caretLine = lineOf(view.selectionEnd);
         std::optional<RedrawPause> pause;
-        if (lineOf(joined.start + joined.removed) > lines.lastWhole || caretLine < lines.first ||
+        if (lineOf(lastRun.start + lastRun.removed) > lines.lastWhole || caretLine < lines.first ||
             caretLine > lines.lastWhole) {
             pause.emplace();
             pause->repaintAll();
         }
-        replaceInListing(joined);
+        for (std::size_t begin = inView.begin, end; begin < inView.end; begin = end) {
+            end = begin + 1;
+            while (end < inView.end &&
+                   runs[end].start - (runs[end - 1].start + runs[end - 1].removed) < kInViewJoinGap)
+                ++end;
+            replaceInListing(joinRuns(runs, begin, end, wanted));
+        }
         restoreView(view, {});
     }
     owesCatchUp();  // the runs out of view, and the scroll bar
