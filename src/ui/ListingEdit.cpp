@@ -12,8 +12,8 @@ namespace {
 
 constexpr UINT_PTR kCatchUpTimer = 1;  // a timer of the listing edit itself
 constexpr UINT kCatchUpDelayMs = 50;   // typing paused
-// Runs are kept apart, so each is placed in or out of view on its own; those
-// in view are then joined into one replacement.
+// Runs are kept apart, so each is placed in or out of view on its own, and
+// joined afterwards where that is cheaper.
 constexpr std::size_t kRunGap = 1;
 // In view, runs on neighbouring lines are joined (a line of GS is 68
 // characters, of XG 28).
