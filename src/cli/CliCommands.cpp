@@ -25,15 +25,6 @@ std::string loadErrorText(LoadFileError error) {
     }
 }
 
-std::string noteList(const std::vector<int>& pitchClasses) {
-    std::string text;
-    for (int pitchClass : pitchClasses) {
-        if (!text.empty()) text += ' ';
-        text += pitchClassName(pitchClass);
-    }
-    return text;
-}
-
 // The fit of the command's source, its held and unmapped notes named on
 // `err`; false (with the message on `err`) for a bad scale file.
 bool fitSource(const CliCommand& command, std::ostream& err, TuningFit& fit) {
@@ -75,10 +66,10 @@ bool fitSource(const CliCommand& command, std::ostream& err, TuningFit& fit) {
     }
     fit = result.fit;
     if (!fit.heldNotes.empty())
-        err << kProgram << "held at a limit (-64..63): " << noteList(fit.heldNotes) << '\n';
+        err << kProgram << "held at a limit (-64..63): " << pitchClassList(fit.heldNotes, " ") << '\n';
     if (!fit.unmappedNotes.empty())
         err << kProgram << "reached by no degree of the scale (sent as 0 before the zero note): "
-            << noteList(fit.unmappedNotes) << '\n';
+            << pitchClassList(fit.unmappedNotes, " ") << '\n';
     return true;
 }
 

@@ -35,6 +35,15 @@ const char* pitchClassName(int pitchClass) {
     return kSharpNames[pitchClass];
 }
 
+std::string pitchClassList(const std::vector<int>& pitchClasses, std::string_view separator) {
+    std::string text;
+    for (int pitchClass : pitchClasses) {
+        if (!text.empty()) text += separator;
+        text += pitchClassName(pitchClass);
+    }
+    return text;
+}
+
 std::optional<int> parseNoteName(std::string_view text) {
     static constexpr int kNaturals[7] = {9, 11, 0, 2, 4, 5, 7};  // A..G
     if (text.empty() || text.size() > 2 || text[0] < 'A' || text[0] > 'G')

@@ -4,11 +4,16 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 // "C", "C#", "D", "D#", "E", "F", "F#", "G", "G#", "A", "A#", "B" for pitch
 // classes 0..11; "?" for anything else.
 const char* pitchClassName(int pitchClass);
+
+// The names of `pitchClasses`, in their order, with `separator` between them.
+std::string pitchClassList(const std::vector<int>& pitchClasses, std::string_view separator);
 
 // The pitch class of one of C C# Db D D# Eb E F F# Gb G G# Ab A A# Bb B,
 // spelled exactly so (upper-case letter, '#' or lower-case 'b'); nothing for

@@ -18,15 +18,6 @@ double roundHalfAwayFromZero(double value) {
 // sign, "0.00" rather than "-0.00".
 double forPrinting(double value) { return std::fabs(value) < 0.005 ? 0.0 : value; }
 
-std::string noteList(const std::vector<int>& pitchClasses) {
-    std::string text;
-    for (int pitchClass : pitchClasses) {
-        if (!text.empty()) text += ", ";
-        text += pitchClassName(pitchClass);
-    }
-    return text;
-}
-
 }  // namespace
 
 PitchClassOffsets offsetsFromCentsAboveC(const std::array<double, 12>& centsAboveC) {
@@ -94,9 +85,9 @@ std::string formatFitReport(const TuningFit& fit) {
                       forPrinting(note.error), note.held ? "  held" : "");
         text += row;
     }
-    if (!fit.heldNotes.empty()) text += "Held at a limit: " + noteList(fit.heldNotes) + "\n";
+    if (!fit.heldNotes.empty()) text += "Held at a limit: " + pitchClassList(fit.heldNotes, ", ") + "\n";
     if (!fit.unmappedNotes.empty())
         text += "Not in the scale (sent as 0 before the zero note): " +
-                noteList(fit.unmappedNotes) + "\n";
+                pitchClassList(fit.unmappedNotes, ", ") + "\n";
     return text;
 }

@@ -1,6 +1,7 @@
 #include "ui/TuningReports.h"
 
 #include <initializer_list>
+#include <vector>
 
 #include "resource.h"
 #include "shell/MessageBoxes.h"
@@ -55,10 +56,10 @@ std::string warningLine(TuningWarningKind kind) {
 }  // namespace
 
 std::string noteNameList(uint32_t pitchClasses) {
-    std::string list;
+    std::vector<int> listed;
     for (int k = 0; k < 12; ++k)
-        if (pitchClasses & (1u << k)) list += (list.empty() ? "" : ", ") + std::string(pitchClassName(k));
-    return list;
+        if (pitchClasses & (1u << k)) listed.push_back(k);
+    return pitchClassList(listed, ", ");
 }
 
 std::string loadErrorText(LoadFileError error, const std::string& path) {
