@@ -92,7 +92,9 @@ TEST(ListingView, keepsTheLastPageOfGsAndGm2ThroughKeystrokesAndAPreset) {
         const HWND listing = app.item(IDC_SYSEX_EDIT);
         app.send(listing, EM_LINESCROLL, 0, 1000);
         const LRESULT lastPage = app.send(listing, EM_GETFIRSTVISIBLELINE, 0, 0);
-        if (format == TuningFormat::GS) ASSERT_GT(lastPage, 0);  // GM2 needs one message, in view
+        if (format == TuningFormat::GS) {
+            ASSERT_GT(lastPage, 0);  // GM2 needs one message, in view
+        }
 
         Inputs inputs{format, {}, 0xFFFF};
         app.type(offsetEdit(2), "-33");
