@@ -14,6 +14,8 @@ public:
     SystemLibrary& operator=(const SystemLibrary&) = delete;
 
     bool loaded() const { return module_ != nullptr; }
+    // The system's error code from the failed load; 0 once loaded.
+    unsigned long loadError() const { return loadError_; }
     // The exported function `name`, or null.
     void* symbol(const char* name) const;
     // The same, as the function pointer type of `function`.
@@ -24,4 +26,5 @@ public:
 
 private:
     void* module_ = nullptr;
+    unsigned long loadError_ = 0;
 };

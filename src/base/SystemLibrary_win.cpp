@@ -14,6 +14,7 @@ SystemLibrary::SystemLibrary(const char* fileName) {
         if (length != 0 && length < MAX_PATH && path.size() < MAX_PATH) module = LoadLibraryA(path.c_str());
     }
     module_ = module;
+    if (!module) loadError_ = GetLastError();
 }
 
 SystemLibrary::~SystemLibrary() {

@@ -61,12 +61,8 @@ namespace {
 struct Shell {
     SystemLibrary library{"shell32.dll"};
     HINSTANCE(WINAPI* shellExecute)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT) = nullptr;
-    DWORD loadError = 0;
 
-    Shell() {
-        loadError = library.loaded() ? 0 : GetLastError();
-        library.lookUp(shellExecute, "ShellExecuteA");
-    }
+    Shell() { library.lookUp(shellExecute, "ShellExecuteA"); }
 };
 
 const Shell& shell() {
@@ -77,14 +73,14 @@ const Shell& shell() {
 }  // namespace
 
 void shellOpen(const char* target, HWND owner, const char* parameters) {
-    const Shell& library = shell();
-    if (!library.shellExecute) {
-        reportSystemError(owner, library.loadError ? library.loadError : ERROR_PROC_NOT_FOUND);
+    const Shell& loaded = shell();
+    if (!loaded.shellExecute) {
+        reportSystemError(owner, loaded.library.loaded() ? ERROR_PROC_NOT_FOUND : loaded.library.loadError());
         return;
     }
     SetLastError(0);
     const auto result = reinterpret_cast<INT_PTR>(
-        library.shellExecute(owner, nullptr, target, parameters, nullptr, SW_SHOWNORMAL));
+        loaded.shellExecute(owner, nullptr, target, parameters, nullptr, SW_SHOWNORMAL));
     if (result > 32) return;
     DWORD code = GetLastError();
     // Not every failure sets the last error; the result still tells why.

@@ -19,10 +19,8 @@ struct CommonDialogs {
     BOOL(WINAPI* getSaveFileName)(OPENFILENAMEA*) = nullptr;
     BOOL(WINAPI* getOpenFileName)(OPENFILENAMEA*) = nullptr;
     DWORD(WINAPI* extendedError)() = nullptr;
-    DWORD loadError = 0;
 
     CommonDialogs() {
-        loadError = library.loaded() ? 0 : GetLastError();
         library.lookUp(getSaveFileName, "GetSaveFileNameA");
         library.lookUp(getOpenFileName, "GetOpenFileNameA");
         library.lookUp(extendedError, "CommDlgExtendedError");
@@ -74,7 +72,7 @@ bool chooseFile(FileDialogKind kind, HWND owner, UINT title, UINT filter,
     const CommonDialogs& dialogs = commonDialogs();
     const auto show = kind == FileDialogKind::Save ? dialogs.getSaveFileName : dialogs.getOpenFileName;
     if (!show || !dialogs.extendedError) {
-        reportSystemError(owner, dialogs.loadError ? dialogs.loadError : ERROR_PROC_NOT_FOUND);
+        reportSystemError(owner, dialogs.library.loaded() ? ERROR_PROC_NOT_FOUND : dialogs.library.loadError());
         return false;
     }
     if (!show(&dialog)) {
