@@ -6,7 +6,9 @@
 #                 includes nothing of the front ends (src/shell, src/ui,
 #                 src/cli) in any file; Win32 calls sit in *_win.cpp files;
 #   the window    (src/shell, src/ui) and the command line (src/cli) are two
-#                 front ends on the core and never include each other.
+#                 front ends on the core and never include each other;
+#                 inside the window, src/shell is below src/ui and never
+#                 includes it.
 # Usage: check-layers.sh <src folder>. Prints every breach; exit 1 if any.
 set -uo pipefail
 src=${1:?usage: check-layers.sh <src folder>}
@@ -46,6 +48,10 @@ fi
 while IFS= read -r line; do
   breach "${line%%:*}" "the window includes the command line: ${line#*:*:}"
 done < <(includes shell/*.h shell/*.cpp ui/*.h ui/*.cpp | grep -E '"cli/' || true)
+
+while IFS= read -r line; do
+  breach "${line%%:*}" "src/shell includes src/ui: ${line#*:*:}"
+done < <(includes shell/*.h shell/*.cpp | grep -E '"ui/' || true)
 
 if [ "$breaches" -ne 0 ]; then
   echo "$breaches breach(es) of the layer rule"

@@ -1,5 +1,6 @@
-// Entry point: registers the main window class, loads both INI documents,
-// creates the main dialog and runs the message loop.
+// Entry point, at the top of the window's layers: registers the main window
+// class, loads both INI documents, creates the main dialog and runs the
+// message loop.
 #include <windows.h>
 #include <commctrl.h>
 
