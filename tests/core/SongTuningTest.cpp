@@ -97,6 +97,12 @@ const Row kRows[] = {
      smf(0, "01 E0", {join({"00 FF 03 00 00 C0 00 60", kXgPart1CEvent,
                             "00 B0 65 00 00 B0 64 03 00 B0 06 01 83 00 C0 01 83 60 90 3C 64", kEnd})}),
      {0, 0, 100, 0, 0, 0, 0, 0}},
+    {"an inserted channel message changes the running status a later event relied on across a meta event",
+     smf(0, "01 E0", {join({"00 C0 05 00 F0 05 7E 7F 09 01 F7 81 48 FF 01 00 82 18 06 00 90 3C 64", kEnd})}),
+     std::string(kXgPart1C) + " B0 65 00", {},
+     smf(0, "01 E0", {join({"00 C0 05 00 F0 05 7E 7F 09 01 F7 60", kXgPart1CEvent,
+                            "00 B0 65 00 68 FF 01 00 82 18 C0 06 00 90 3C 64", kEnd})}),
+     {0, 0, 100, 0, 0, 0, 0, 0}},
     {"the song's GS tuning removed; the running-status event after it gets its status",
      smf(0, "01 E0", {join({"00 B0 07 64 00", kOldGs, "00 07 50 83 60 90 3C 64", kEnd})}), kXgPart1C, {},
      smf(0, "01 E0", {join({"00 B0 07 64 00 B0 07 50 60", kXgPart1CEvent, "83 00 90 3C 64", kEnd})}),
@@ -189,7 +195,7 @@ TEST(SongTuning, nothingToInsertGivesTheSameBytes) {
 }
 
 TEST(SongTuning, theSummaryNamesTheResetsAndWhereTheyStand) {
-    const SongTuningResult result = tune(kRows[8].song, kXgPart1C, channel1Tuned());
+    const SongTuningResult result = tune(kRows[9].song, kXgPart1C, channel1Tuned());
     ASSERT_EQ(2u, result.summary.resets.size());
     EXPECT_EQ(ResetKind::GsReset, result.summary.resets[1].kind);
     EXPECT_EQ(960u, result.summary.resets[1].tick);
