@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "TestBytes.h"
+#include "song/SongNames.h"
 #include "song/SongTuning.h"
 
 namespace {
@@ -274,6 +275,26 @@ TEST(SongMessages, resetsAndOldTuningAreRecognisedOnAnyDevice) {
         const auto tuning = recogniseOldTuning(body.data(), body.size());
         EXPECT_EQ(row.reset, reset ? static_cast<int>(*reset) : -1);
         EXPECT_EQ(row.tuning, tuning ? static_cast<int>(*tuning) : -1);
+    }
+}
+
+TEST(SongNames, theTunedSongIsProposedBesideTheSong) {
+    const struct {
+        const char* song;
+        bool wrapped;
+        const char* proposed;
+        const char* name;
+    } rows[] = {
+        {"C:\\Music\\bach.mid", false, "C:\\Music\\bach-tuned.mid", "bach.mid"},
+        {"songs/suite.no1.MIDI", false, "songs/suite.no1-tuned.mid", "suite.no1.MIDI"},
+        {"C:\\Music\\wrapped.rmi", true, "C:\\Music\\wrapped-tuned.rmi", "wrapped.rmi"},
+        {"folder.d/noextension", false, "folder.d/noextension-tuned.mid", "noextension"},
+        {"C:.hidden", false, "C:.hidden-tuned.mid", ".hidden"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.song);
+        EXPECT_EQ(row.proposed, tunedSongPath(row.song, row.wrapped));
+        EXPECT_EQ(row.name, fileNameOf(row.song));
     }
 }
 

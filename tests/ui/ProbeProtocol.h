@@ -31,6 +31,9 @@ enum Operation : unsigned {
                          // that could not be shown returns; answer: 1 when there was one
     ScrollPosition = 7,  // argument: control id; answer: the position of its vertical scroll
                          // bar, which only its own process can read
+    DropFile = 8,        // argument: a global atom naming a file; posts WM_DROPFILES with it to
+                         // the main window, as the shell does (a drop's memory is the
+                         // receiving process's); answer: 1 when posted
 };
 
 inline WPARAM question(Operation operation, unsigned argument) {
