@@ -103,8 +103,10 @@ bool applyToSong(const CliCommand& command, const std::string& song, const uint8
     case LoadFileError::TooLarge: return fail(song, "is larger than 64 MiB");
     default: return fail(song, "cannot be read");
     }
+    SongTuningOptions options = command.song;
+    options.tunedChannels = static_cast<uint16_t>(command.parts & 0xFFFF);  // part n listens on channel n
     const SongTuningResult result = tuneSong(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), listing,
-                                             listingLength, command.song);
+                                             listingLength, options);
     if (!result.ok())
         return fail(song, "byte " + std::to_string(result.error.byteOffset) + ": " + result.error.message);
     const std::string target = outputPathOf(command, song, result.summary.wrapped);

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <limits>
+#include <new>
 
+#include "output/MidiFile.h"
 #include "song/SongWriter.h"
 #include "song/TempoMap.h"
 
@@ -15,7 +17,7 @@ constexpr uint32_t kMaxShiftRounds = 32;
 // by tick, then track, then place in the track.
 struct Marked {
     uint64_t tick;
-    uint16_t track;
+    uint32_t track;
     uint32_t index;
     uint32_t value;  // the reset kind, or the tempo
 };
@@ -27,8 +29,6 @@ bool soundsBefore(const Marked& a, const Marked& b) {
 }
 
 struct TrackFacts {
-    uint32_t events = 0;
-    uint64_t lastTick = 0;
     uint64_t firstNoteTick = kNoNote;
     uint32_t firstNote = kNoEvent;
     uint32_t lastTickZeroMeta = kNoEvent;  // End of Track aside
@@ -44,14 +44,12 @@ struct SongScan {
 SongReadError scanSong(const uint8_t* file, const SongLayout& layout, SongScan& scan) {
     scan.tracks.resize(layout.tracks.size());
     for (std::size_t t = 0; t < layout.tracks.size(); ++t) {
-        const auto track = static_cast<uint16_t>(t);
+        const auto track = static_cast<uint32_t>(t);
         TrackFacts& facts = scan.tracks[t];
         TrackScanner scanner(file, layout.tracks[t]);
         TrackEvent event;
         SongReadError error;
         while (scanner.next(event, error)) {
-            ++facts.events;
-            facts.lastTick = event.tick;
             if (event.status == 0xF0) {
                 const uint8_t* body = file + event.dataOffset;
                 if (const auto reset = recogniseReset(body, event.dataLength))
@@ -78,12 +76,12 @@ SongReadError scanSong(const uint8_t* file, const SongLayout& layout, SongScan& 
 
 // Where the tuning goes and what moves.
 struct SetUp {
-    uint16_t track = 0;
+    uint32_t track = 0;
     uint32_t firstFree = 0;  // the first event index after the anchor
     uint64_t tick = 0;       // the anchor's tick
     uint64_t shift = 0;
 
-    bool moves(uint16_t t, uint32_t index, uint64_t eventTick) const {
+    bool moves(uint32_t t, uint32_t index, uint64_t eventTick) const {
         return shift != 0 && (t == track ? index >= firstFree : eventTick >= tick);
     }
 };
@@ -115,7 +113,7 @@ std::vector<uint64_t> messageTicks(const TempoMap& map, uint64_t anchorTick, con
 
 // The first note-on of track `t` that moves with the music.
 uint64_t firstMovedNote(const uint8_t* file, const SongLayout& layout, const SongScan& scan, const SetUp& setUp,
-                        uint16_t t) {
+                        uint32_t t) {
     const TrackFacts& facts = scan.tracks[t];
     if (t != setUp.track || facts.firstNote == kNoEvent || facts.firstNote >= setUp.firstFree)
         return facts.firstNoteTick;
@@ -138,7 +136,7 @@ void findShift(const uint8_t* file, const SongLayout& layout, const SongScan& sc
                std::size_t messages, SetUp& setUp) {
     std::vector<uint64_t> firstNotes(scan.tracks.size());
     for (std::size_t t = 0; t < scan.tracks.size(); ++t)
-        firstNotes[t] = firstMovedNote(file, layout, scan, setUp, static_cast<uint16_t>(t));
+        firstNotes[t] = firstMovedNote(file, layout, scan, setUp, static_cast<uint32_t>(t));
     const auto needed = [&](const SetUp& trial) {
         const uint64_t last = messageTicks(writtenTempoMap(layout.division, scan, trial), trial.tick, options,
                                            messages).back();
@@ -168,16 +166,10 @@ std::vector<std::vector<uint8_t>> messageEvents(const uint8_t* listing, std::siz
         const uint8_t* message = listing + span.offset;
         std::vector<uint8_t> event{message[0]};
         if (message[0] == 0xF0) {
-            // The length, then everything after F0, F7 included.
-            uint32_t length = static_cast<uint32_t>(span.size - 1);
-            uint8_t groups[4];
-            int count = 0;
-            do {
-                groups[count++] = static_cast<uint8_t>(length & 0x7F);
-                length >>= 7;
-            } while (length != 0);
-            while (count > 1) event.push_back(static_cast<uint8_t>(groups[--count] | 0x80));
-            event.push_back(groups[0]);
+            // A SysEx event: the length, then everything after F0, F7 included.
+            ByteBuffer length;
+            if (!encodeVlq(static_cast<uint32_t>(span.size - 1), length)) throw std::bad_alloc();
+            event.insert(event.end(), length.data(), length.data() + length.size());
         }
         event.insert(event.end(), message + 1, message + span.size);
         events.push_back(std::move(event));
@@ -201,7 +193,7 @@ void countGapNotes(const uint8_t* file, const SongLayout& layout, const SetUp& s
         while (scanner.next(event, error)) {
             if (!event.isNoteOn(file) || !(options.tunedChannels & (1u << (event.status & 0x0F)))) continue;
             const uint64_t tick =
-                event.tick + (setUp.moves(static_cast<uint16_t>(t), event.index, event.tick) ? setUp.shift : 0);
+                event.tick + (setUp.moves(static_cast<uint32_t>(t), event.index, event.tick) ? setUp.shift : 0);
             const auto after = std::upper_bound(gaps.begin(), gaps.end(), tick,
                                                 [](uint64_t at, const auto& gap) { return at < gap.first; });
             if (after == gaps.begin()) continue;
@@ -209,6 +201,80 @@ void countGapNotes(const uint8_t* file, const SongLayout& layout, const SetUp& s
             if (tick < gap->second) ++notes[static_cast<std::size_t>(gap - gaps.begin())];
         }
     }
+}
+
+// The set-up point: the last reset at or before the first note, or tick 0
+// after the first track's tick-0 meta events. Every reset is listed in the
+// summary; those after the first note are returned.
+std::vector<const Marked*> findSetUp(const SongScan& scan, uint64_t firstNote, const TempoMap& songMap,
+                                     SongSummary& summary, SetUp& setUp) {
+    const uint32_t lastMeta = scan.tracks[0].lastTickZeroMeta;
+    setUp.firstFree = lastMeta == kNoEvent ? 0 : lastMeta + 1;
+    std::vector<const Marked*> laterResets;
+    for (const Marked& reset : scan.resets) {
+        const bool setsUp = reset.tick <= firstNote;
+        summary.resets.push_back({static_cast<ResetKind>(reset.value), reset.track, reset.tick,
+                                  songMap.microsecondsAt(reset.tick) / 1000, setsUp});
+        if (setsUp) {
+            summary.afterReset = true;
+            summary.setUpReset = summary.resets.size() - 1;
+            setUp = SetUp{reset.track, reset.index + 1, reset.tick, 0};
+        } else {
+            laterResets.push_back(&reset);
+        }
+    }
+    summary.tuningTrack = setUp.track;
+    return laterResets;
+}
+
+// The song's own tuning messages up to its first note go, unless kept; the
+// later ones stay.
+void sortOutOldTuning(const SongScan& scan, uint64_t firstNote, const SongTuningOptions& options,
+                      SongSummary& summary, std::vector<TrackEdits>& edits) {
+    for (const Marked& tuning : scan.tunings) {
+        if (tuning.tick > firstNote) {
+            ++summary.laterTuning;
+        } else if (options.keepOldTuning) {
+            ++summary.keptTuning;
+        } else {
+            ++summary.removedTuning;
+            edits[tuning.track].removed.push_back(tuning.index);
+        }
+    }
+    for (TrackEdits& track : edits) std::sort(track.removed.begin(), track.removed.end());
+}
+
+// The tuning after the set-up point and again after every later reset, with
+// a warning where tuned notes sound before it has arrived again.
+void placeTuning(const uint8_t* song, const SongLayout& layout, const SongScan& scan, const SetUp& setUp,
+                 const std::vector<const Marked*>& laterResets, const std::vector<std::vector<uint8_t>>& events,
+                 const SongTuningOptions& options, SongSummary& summary, std::vector<TrackEdits>& edits) {
+    const TempoMap written = writtenTempoMap(layout.division, scan, setUp);
+    const std::vector<uint64_t> ticks = messageTicks(written, setUp.tick, options, events.size());
+    addInsertions(edits[setUp.track], ticks, setUp.firstFree, events);
+    summary.firstTuningTick = ticks.front();
+    summary.firstTuningMs = written.microsecondsAt(ticks.front()) / 1000;
+    summary.shiftTicks = setUp.shift;
+    summary.shiftMs = (written.microsecondsAt(setUp.tick + setUp.shift) - written.microsecondsAt(setUp.tick)) / 1000;
+
+    std::vector<std::pair<uint64_t, uint64_t>> gaps;  // a reset's tick and its last message's, as written
+    for (const Marked* reset : laterResets) {
+        const uint64_t tick = reset->tick + (setUp.moves(reset->track, reset->index, reset->tick) ? setUp.shift : 0);
+        const std::vector<uint64_t> again = messageTicks(written, tick, options, events.size());
+        addInsertions(edits[reset->track], again, reset->index + 1, events);
+        gaps.emplace_back(tick, again.back());
+    }
+    summary.retunedResets = static_cast<uint32_t>(laterResets.size());
+    if (!gaps.empty() && options.tunedChannels != 0) {
+        std::vector<uint32_t> notes(gaps.size());
+        countGapNotes(song, layout, setUp, options, gaps, notes);
+        for (std::size_t i = 0; i < gaps.size(); ++i)
+            if (notes[i] != 0) summary.gapWarnings.push_back({written.microsecondsAt(gaps[i].first) / 1000, notes[i]});
+    }
+    for (TrackEdits& track : edits)
+        std::stable_sort(track.insertions.begin(), track.insertions.end(), [](const Insertion& a, const Insertion& b) {
+            return a.tick != b.tick ? a.tick < b.tick : a.firstFree < b.firstFree;
+        });
 }
 
 }  // namespace
@@ -227,36 +293,17 @@ SongTuningResult tuneSong(const uint8_t* song, std::size_t size, const uint8_t* 
     SongSummary& summary = result.summary;
     summary.wrapped = layout.wrapped;
     summary.format = layout.format;
-    summary.tracks = static_cast<uint16_t>(layout.tracks.size());
+    summary.tracks = static_cast<uint32_t>(layout.tracks.size());
     summary.division = layout.division;
     uint64_t firstNote = kNoNote;
     for (const TrackFacts& facts : scan.tracks) firstNote = std::min(firstNote, facts.firstNoteTick);
     summary.hasNotes = firstNote != kNoNote;
 
-    const TempoMap songMap(layout.division, [&] {
-        std::vector<TempoChange> changes;
-        for (const Marked& tempo : scan.tempos) changes.push_back({tempo.tick, tempo.value});
-        return changes;
-    }());
+    std::vector<TempoChange> songTempos;
+    for (const Marked& tempo : scan.tempos) songTempos.push_back({tempo.tick, tempo.value});
     SetUp setUp;
-    setUp.firstFree = scan.tracks[0].lastTickZeroMeta == kNoEvent ? 0 : scan.tracks[0].lastTickZeroMeta + 1;
-    std::vector<const Marked*> laterResets;
-    for (const Marked& reset : scan.resets) {
-        const bool setsUp = reset.tick <= firstNote;
-        summary.resets.push_back({static_cast<ResetKind>(reset.value), reset.track, reset.tick,
-                                  songMap.microsecondsAt(reset.tick) / 1000, setsUp});
-        if (setsUp) {
-            summary.afterReset = true;
-            summary.setUpReset = summary.resets.size() - 1;
-            setUp.track = reset.track;
-            setUp.firstFree = reset.index + 1;
-            setUp.tick = reset.tick;
-        } else {
-            laterResets.push_back(&reset);
-        }
-    }
-    summary.tuningTrack = setUp.track;
-
+    const std::vector<const Marked*> laterResets =
+        findSetUp(scan, firstNote, TempoMap(layout.division, songTempos), summary, setUp);
     const std::vector<std::vector<uint8_t>> events = messageEvents(listing, listingSize);
     summary.messages = static_cast<uint32_t>(events.size());
     if (!events.empty()) findShift(song, layout, scan, options, events.size(), setUp);
@@ -267,47 +314,8 @@ SongTuningResult tuneSong(const uint8_t* song, std::size_t size, const uint8_t* 
         edits[t].firstMoved = t == setUp.track ? setUp.firstFree : kNoEvent;
         edits[t].movedFromTick = setUp.tick;
     }
-    for (const Marked& tuning : scan.tunings) {
-        if (tuning.tick > firstNote) {
-            ++summary.laterTuning;
-        } else if (options.keepOldTuning) {
-            ++summary.keptTuning;
-        } else {
-            ++summary.removedTuning;
-            edits[tuning.track].removed.push_back(tuning.index);
-        }
-    }
-    for (TrackEdits& track : edits) std::sort(track.removed.begin(), track.removed.end());
-
-    if (!events.empty()) {
-        const TempoMap written = writtenTempoMap(layout.division, scan, setUp);
-        const std::vector<uint64_t> ticks = messageTicks(written, setUp.tick, options, events.size());
-        addInsertions(edits[setUp.track], ticks, setUp.firstFree, events);
-        summary.firstTuningTick = ticks.front();
-        summary.firstTuningMs = written.microsecondsAt(ticks.front()) / 1000;
-        summary.shiftTicks = setUp.shift;
-        summary.shiftMs = (written.microsecondsAt(setUp.tick + setUp.shift) - written.microsecondsAt(setUp.tick)) / 1000;
-
-        std::vector<std::pair<uint64_t, uint64_t>> gaps;  // a reset's tick and its last message's, as written
-        for (const Marked* reset : laterResets) {
-            const uint64_t tick = reset->tick + setUp.shift;
-            const std::vector<uint64_t> again = messageTicks(written, tick, options, events.size());
-            addInsertions(edits[reset->track], again, reset->index + 1, events);
-            gaps.emplace_back(tick, again.back());
-        }
-        summary.retunedResets = static_cast<uint32_t>(laterResets.size());
-        if (!gaps.empty() && options.tunedChannels != 0) {
-            std::vector<uint32_t> notes(gaps.size());
-            countGapNotes(song, layout, setUp, options, gaps, notes);
-            for (std::size_t i = 0; i < gaps.size(); ++i)
-                if (notes[i] != 0) summary.gapWarnings.push_back({written.microsecondsAt(gaps[i].first) / 1000, notes[i]});
-        }
-        for (TrackEdits& track : edits)
-            std::stable_sort(track.insertions.begin(), track.insertions.end(),
-                             [](const Insertion& a, const Insertion& b) {
-                                 return a.tick != b.tick ? a.tick < b.tick : a.firstFree < b.firstFree;
-                             });
-    }
+    sortOutOldTuning(scan, firstNote, options, summary, edits);
+    if (!events.empty()) placeTuning(song, layout, scan, setUp, laterResets, events, options, summary, edits);
     result.error = writeEditedSong(song, size, layout, edits, result.bytes);
     return result;
 }

@@ -29,7 +29,7 @@ struct SongTuningOptions {
 
 struct SongReset {
     ResetKind kind;
-    uint16_t track;  // 0-based MTrk chunk
+    uint32_t track;  // 0-based MTrk chunk
     uint64_t tick;
     double ms;       // in the song as it was read
     bool setUp;      // at or before the first note
@@ -45,7 +45,7 @@ struct SongGapWarning {
 struct SongSummary {
     bool wrapped = false;
     uint16_t format = 0;
-    uint16_t tracks = 0;  // MTrk chunks
+    uint32_t tracks = 0;  // MTrk chunks
     uint16_t division = 0;
     bool hasNotes = false;
     std::vector<SongReset> resets;  // in the order they sound
@@ -54,7 +54,7 @@ struct SongSummary {
     // track when there is none (afterReset false).
     bool afterReset = false;
     std::size_t setUpReset = 0;
-    uint16_t tuningTrack = 0;
+    uint32_t tuningTrack = 0;
     uint32_t messages = 0;  // written at the set-up point
     uint64_t firstTuningTick = 0;
     double firstTuningMs = 0;

@@ -50,7 +50,7 @@ struct Expected {
     uint64_t shiftTicks;
     long shiftMs;
     long tuningMs;
-    uint16_t tuningTrack;
+    uint32_t tuningTrack;
     uint32_t removed;
     uint32_t kept;
     uint32_t retuned;
