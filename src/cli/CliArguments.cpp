@@ -49,7 +49,7 @@ const char kUsage[] =
     "  --delta N         ticks between the messages of a .mid, 0 to 32767 (default 0)\n"
     "  --port DEVICE     a device's number or name as velmarin-cli ports lists it\n"
     "  --pause MS        milliseconds between messages, 0 to 500 (default 20)\n"
-    "  --out-dir DIR     apply: the folder the tuned songs go to, under their own names\n"
+    "  --out-dir DIR     apply: where the tuned songs go, under their own names\n"
     "  --after-reset MS  apply: from a reset to the tuning, 0 to 1000 (default 100)\n"
     "  --gap MS          apply: between two messages, 0 to 1000 (default 0)\n"
     "  --keep-tuning     apply: keep the tuning messages a song sets itself up with\n"
