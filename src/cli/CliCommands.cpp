@@ -4,6 +4,7 @@
 #include <string>
 
 #include "base/FileReplacement.h"
+#include "cli/ApplyCommand.h"
 #include "midiout/MidiDeviceLookup.h"
 #include "midiout/SysexSender.h"
 #include "output/SysexSmf.h"
@@ -262,6 +263,11 @@ int runCliCommand(const CliCommand& command, std::ostream& out, std::ostream& er
     case CliCommandKind::Ports: return listPorts(out, err, midiOut);
     case CliCommandKind::Send: return sendToPort(command, err, midiOut);
     case CliCommandKind::Analyse: return printAnalysis(command, out, err);
+    case CliCommandKind::Apply: {
+        SysexList list;
+        if (!buildList(command, err, list)) return kExitBadInput;
+        return applyToSongs(command, list.bytes, list.length, out, err);
+    }
     }
     return kExitUsage;
 }

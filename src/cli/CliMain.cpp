@@ -11,7 +11,7 @@
 int main(int argc, char** argv) {
     try {
         setStandardOutputBinary();
-        const CliParse parse = parseCliArguments(std::vector<std::string>(argv + 1, argv + argc));
+        CliParse parse = parseCliArguments(std::vector<std::string>(argv + 1, argv + argc));
         if (parse.exitCode == kExitUsage) {
             std::cerr << "velmarin-cli: " << parse.message << "\n\n" << cliUsage();
             return parse.exitCode;
@@ -20,6 +20,7 @@ int main(int argc, char** argv) {
             std::cerr << "velmarin-cli: " << parse.message << '\n';
             return parse.exitCode;
         }
+        parse.command.showProgress = standardErrorIsTerminal();
         return runCliCommand(parse.command, std::cout, std::cerr, platformMidiOut());
     } catch (const std::exception& error) {
         std::cerr << "velmarin-cli: " << error.what() << '\n';

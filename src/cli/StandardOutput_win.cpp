@@ -6,3 +6,5 @@
 #include <cstdio>
 
 void setStandardOutputBinary() { _setmode(_fileno(stdout), _O_BINARY); }
+
+bool standardErrorIsTerminal() { return _isatty(_fileno(stderr)) != 0; }

@@ -16,6 +16,8 @@ int32_t sysexEventDelta = kDefaultDelta;
 RECT windowRect = {};
 std::string midiOutDevice;
 int32_t sysexPause = kDefaultSysexPause;
+int32_t songResetGap = kDefaultSongResetGap;
+int32_t songMessageGap = kDefaultSongMessageGap;
 
 HWND sysexEdit = nullptr;
 std::array<HWND, 3> saveButtons = {};
@@ -37,6 +39,8 @@ void applyAppSettings(const AppSettings& settings) {
     sysexEventDelta = settings.sysexEventDelta;
     midiOutDevice = settings.midiOutDevice;
     sysexPause = settings.sysexPause;
+    songResetGap = settings.songResetGap;
+    songMessageGap = settings.songMessageGap;
 }
 
 AppSettings collectAppSettings() {
@@ -50,6 +54,8 @@ AppSettings collectAppSettings() {
     settings.sysexEventDelta = sysexEventDelta;
     settings.midiOutDevice = midiOutDevice;
     settings.sysexPause = sysexPause;
+    settings.songResetGap = songResetGap;
+    settings.songMessageGap = songMessageGap;
     return settings;
 }
 

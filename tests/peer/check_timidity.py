@@ -20,7 +20,6 @@ import shutil
 import subprocess
 import sys
 import tempfile
-import wave
 
 SKIP = 77
 FREEPATS = "/etc/timidity/freepats.cfg"
@@ -35,6 +34,7 @@ if not shutil.which("timidity") or not os.path.exists(FREEPATS):
 try:
     import mido
     import numpy as np
+    from pitch import fundamental, load_mono
 except ImportError as error:
     sys.exit(f"check_timidity.py: {error} (Debian: apt-get install python3-mido python3-numpy)")
 
@@ -61,25 +61,6 @@ def add_notes(tuning_file, played_file):
     played = mido.MidiFile(type=0, ticks_per_beat=beat)
     played.tracks.append(track)
     played.save(played_file)
-
-
-def load_mono(path):
-    with wave.open(path) as audio:
-        if audio.getsampwidth() != 2:
-            sys.exit(f"{path}: {8 * audio.getsampwidth()}-bit samples, expected 16")
-        samples = np.frombuffer(audio.readframes(audio.getnframes()), dtype="<i2").astype(float)
-        channels = audio.getnchannels()
-        return samples[::channels], audio.getframerate()
-
-
-def fundamental(segment, rate, expected):
-    """The strongest peak within 3 % of `expected`, interpolated."""
-    size = 1 << 20
-    spectrum = np.abs(np.fft.rfft(segment * np.hanning(len(segment)), size))
-    low, high = int(expected * 0.97 * size / rate), int(expected * 1.03 * size / rate)
-    peak = low + int(np.argmax(spectrum[low:high]))
-    a, b, c = np.log(spectrum[peak - 1:peak + 2])
-    return (peak + 0.5 * (a - c) / (a - 2 * b + c)) * rate / size
 
 
 def main():
