@@ -88,6 +88,10 @@
 #define IDS_MIDI_DEVICE_MISSING_ENTRY 188
 #define IDS_MIDI_SENDING_TITLE 189
 
+// Strings of MIDI output devices that fail or go away, 220-249
+#define IDS_MIDI_DEVICE_STUCK 220
+#define IDS_MIDI_LIVE_DEVICE_GONE 221
+
 // Main dialog controls
 #define IDC_PRESET_COMBO 1037
 #define IDC_PRESET_SAVE 1038

@@ -199,6 +199,7 @@ const char* failedStep(SendFailure::Step step) {
     case SendFailure::Step::Open: return "could not be opened";
     case SendFailure::Step::Send: return "failed during the send";
     case SendFailure::Step::Timeout: return "did not finish a message in time";
+    case SendFailure::Step::Stuck: return "stopped answering and would not close";
     }
     return "failed";
 }

@@ -42,6 +42,10 @@ struct SendFailure {
         Open,     // the device could not be opened
         Send,     // preparing, handing over or unpreparing a message failed
         Timeout,  // the device did not report a message done in time
+        // The device kept a message and would not close. It stays open and
+        // unusable until the program ends: its message is never freed, as
+        // the driver may still write to it.
+        Stuck,
     };
     Step step = Step::Open;
     MidiError code = 0;  // the system's code; kMidiTimedOut for a timeout
@@ -102,7 +106,9 @@ public:
     // keeps what it was sent and stays open if live sending holds it.
     void cancel();
 
-    // Live sending is over: the device is closed once no send is busy.
+    // Live sending is over: the device is closed once no send is busy, or
+    // before the next request if one comes first, which then goes to a
+    // freshly opened device and sends it everything.
     void release();
 
     // Current send, for a front end that polls (the window's timer).
@@ -115,6 +121,10 @@ public:
     // Stops after the message in progress, then resets the device, unprepares
     // its header, closes it and joins the worker, all before returning. No
     // event is reported once it has begun. Idempotent.
+    //
+    // Whenever the engine lets a device go, it tries reset, unprepare and
+    // close a few times; a device that still refuses is kept, never freed,
+    // and reported as stuck where an event can say so.
     void shutdown();
 
 private:
@@ -128,10 +138,10 @@ private:
 
     void run();
     void runSend(std::unique_lock<std::mutex>& lock);
-    bool adopt(Request request, SendEvent& event);
+    bool adopt(Request request, bool reopen, SendEvent& event);
     SendFailure sendOne(const uint8_t* message, std::size_t size);
-    void failDevice();
-    void closeDevice();
+    SendFailure letDeviceGo(bool resetFirst);
+    void pauseFor(int64_t ms);
     void report(const SendEvent& event);
 
     MidiOutSystem& system_;
@@ -146,6 +156,7 @@ private:
     uint64_t lastIssued_ = 0;
     uint64_t cancelledThrough_ = 0;
     bool keepOpen_ = false;
+    bool released_ = false;  // the next request goes to a freshly opened device
     bool stop_ = false;
     bool busy_ = false;
     SendProgress progress_;

@@ -5,10 +5,23 @@ int64_t FakeClock::nowMs() {
     return now_;
 }
 
-void FakeClock::waitUntil(std::unique_lock<std::mutex>&, std::condition_variable&,
+void FakeClock::waitUntil(std::unique_lock<std::mutex>& engineLock, std::condition_variable&,
                           int64_t deadlineMs) {
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::unique_lock<std::mutex> lock(mutex_);
+    if (std::function<void()> action = std::move(duringWait_)) {
+        duringWait_ = nullptr;
+        lock.unlock();
+        engineLock.unlock();
+        action();
+        engineLock.lock();
+        return;
+    }
     if (now_ < deadlineMs) now_ = deadlineMs;
+}
+
+void FakeClock::duringNextWait(std::function<void()> action) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    duringWait_ = std::move(action);
 }
 
 void FakeClock::advance(int64_t ms) {
@@ -22,6 +35,7 @@ public:
     ~Device() override {
         std::lock_guard<std::mutex> lock(system_.mutex_);
         --system_.openDevices_;
+        if (prepared_) system_.calls_.push_back("freed while prepared");
     }
 
     MidiError sendLong(const uint8_t* bytes, std::size_t count) override {
@@ -34,6 +48,7 @@ public:
         system_.delivered_.push_back(
             {index_, Bytes(bytes, bytes + count), system_.clock_.nowMs(), -1});
         prepared_ = true;
+        playing_ = true;
         return 0;
     }
     MidiError waitDone(uint32_t timeoutMs) override {
@@ -54,19 +69,27 @@ public:
         }
         system_.clock_.advance(system_.playMs_);
         system_.delivered_[number_].doneAtMs = system_.clock_.nowMs();
+        playing_ = false;
         return 0;
     }
     MidiError unprepare() override {
         if (!prepared_) return 0;
+        if (playing_) return refuse("unprepare refused");
         prepared_ = false;
         record("unprepare");
         return 0;
     }
     MidiError reset() override {
-        record("reset");
+        std::lock_guard<std::mutex> lock(system_.mutex_);
+        system_.calls_.push_back("reset");
+        if (system_.keptThroughResets_ > 0)
+            --system_.keptThroughResets_;
+        else
+            playing_ = false;
         return 0;
     }
     MidiError close() override {
+        if (playing_) return refuse("close refused");
         record("close");
         return 0;
     }
@@ -77,10 +100,16 @@ private:
         system_.calls_.push_back(call);
     }
 
+    MidiError refuse(const char* call) {
+        record(call);
+        return kMidiStillPlaying;
+    }
+
     FakeMidiOut& system_;
     unsigned index_;
     std::size_t number_ = 0;
     bool prepared_ = false;
+    bool playing_ = false;  // handed over, not yet done or returned by a reset
 };
 
 MidiDeviceList FakeMidiOut::listDevices() { return {true, {"Fake Synth A", "Fake Synth B"}}; }
@@ -116,6 +145,11 @@ void FakeMidiOut::failMessageWith(std::size_t number, MidiError error, bool inWa
 void FakeMidiOut::neverComplete(bool never) {
     std::lock_guard<std::mutex> lock(mutex_);
     never_ = never;
+}
+
+void FakeMidiOut::keepMessageThroughResets(int resets) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    keptThroughResets_ = resets;
 }
 
 void FakeMidiOut::holdAtMessage(std::size_t number) {

@@ -323,21 +323,44 @@ TEST(SysexSender, aDeviceFailureStopsTheSendIsReportedAndTheNextSendReopens) {
 }
 
 TEST(SysexSender, aDeviceThatNeverCompletesIsGivenUpAfterTheTimeout) {
-    Rig rig;
-    rig.midi.neverComplete(true);
-    const Bytes list = buildList(TuningFormat::GS, kStartOffsets, 0x0003);
-    const SendEvent failed = rig.sendAndWait(SendMode::All, list);
-    EXPECT_EQ(SendEvent::Kind::Failed, failed.kind);
-    EXPECT_EQ(SendFailure::Step::Timeout, failed.failure.step);
-    EXPECT_EQ(kMidiTimedOut, failed.failure.code);
-    EXPECT_EQ(0u, failed.sent);
-    const std::vector<std::string> calls = rig.midi.calls();
-    const std::vector<std::string> expected = {"open 0", "timeout 1000", "reset", "unprepare",
-                                               "close"};
-    EXPECT_EQ(expected, calls);
+    const std::vector<std::string> timedOut = {"open 0", "timeout 1000", "reset"};
+    const std::vector<std::string> refused = {"unprepare refused", "reset"};
+    const std::vector<std::string> letGo = {"unprepare", "close"};
+    const struct {
+        const char* name;
+        int keptThroughResets;
+        SendFailure::Step step;
+        MidiError code;
+        std::vector<std::vector<std::string>> calls;
+    } rows[] = {
+        {"the first reset returns the message", 0, SendFailure::Step::Timeout, kMidiTimedOut,
+         {timedOut, letGo}},
+        {"the second reset returns it", 1, SendFailure::Step::Timeout, kMidiTimedOut,
+         {timedOut, refused, letGo}},
+        {"no reset returns it: the device is kept, stuck", 1000, SendFailure::Step::Stuck,
+         kMidiStillPlaying, {timedOut, refused, refused, {"unprepare refused"}}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Rig rig;
+        rig.midi.neverComplete(true);
+        rig.midi.keepMessageThroughResets(row.keptThroughResets);
+        const Bytes list = buildList(TuningFormat::GS, kStartOffsets, 0x0003);
+        const SendEvent failed = rig.sendAndWait(SendMode::All, list);
+        EXPECT_EQ(SendEvent::Kind::Failed, failed.kind);
+        EXPECT_EQ(row.step, failed.failure.step);
+        EXPECT_EQ(row.code, failed.failure.code);
+        EXPECT_EQ(row.code == kMidiTimedOut ? "" : "fake error 65", failed.failure.text);
+        EXPECT_EQ(0u, failed.sent);
+        std::vector<std::string> expected;
+        for (const auto& calls : row.calls) expected.insert(expected.end(), calls.begin(), calls.end());
+        EXPECT_EQ(expected, rig.midi.calls());
+        EXPECT_EQ(row.step == SendFailure::Step::Stuck ? 1 : 0, rig.midi.openDevices());
 
-    rig.midi.neverComplete(false);
-    EXPECT_TRUE(endedWith(SendEvent::Kind::Done, 2, 2, rig.sendAndWait(SendMode::All, list)));
+        rig.midi.neverComplete(false);
+        rig.midi.keepMessageThroughResets(0);
+        EXPECT_TRUE(endedWith(SendEvent::Kind::Done, 2, 2, rig.sendAndWait(SendMode::All, list)));
+    }
 }
 
 TEST(SysexSender, completionTimeoutIsASecondOrThreeMillisecondsPerByte) {
@@ -368,6 +391,33 @@ TEST(SysexSender, thePauseLiesBetweenMessagesAndNotAfterTheLast) {
         EXPECT_EQ(delivered[i - 1].doneAtMs, delivered[i].handedAtMs) << "message " << i;
 }
 
+TEST(SysexSender, aRequestDuringThePauseIsTakenOverAndThePauseKept) {
+    Rig rig;
+    rig.midi.setPlayMs(5);
+    const Bytes first = buildList(TuningFormat::XG, kStartOffsets, 0x0001);
+    ScaleOffsets changed = kStartOffsets;
+    changed[0] = 30;
+    changed[7] = -30;
+    const Bytes second = buildList(TuningFormat::XG, changed, 0x0001);
+    uint64_t secondId = 0;
+    rig.clock.duringNextWait([&] {
+        secondId = rig.sender.send(SendMode::Changes, 0, second.data(), second.size(), 20);
+    });
+    rig.sender.send(SendMode::Changes, 0, first.data(), first.size(), 20);
+    const SendEvent end = rig.sender.waitUntilIdle();
+
+    // Message 0 of the first list, then the second list from message 1 on
+    // and its message 0, which differs from what the device got.
+    EXPECT_TRUE(endedWith(SendEvent::Kind::Done, 13, 13, end));
+    EXPECT_EQ(secondId, end.requestId);
+    const std::vector<DeliveredMessage> delivered = rig.midi.delivered();
+    ASSERT_EQ(13u, delivered.size());
+    EXPECT_EQ(delivered[0].doneAtMs + 20, delivered[1].handedAtMs) << "the pause was kept";
+    std::vector<Bytes> received;
+    for (const DeliveredMessage& m : delivered) received.push_back(m.bytes);
+    EXPECT_EQ(xgScales(chunks(second, kXgMessageSize)), xgScales(received));
+}
+
 TEST(SysexSender, anotherDeviceIsOpenedAfterTheFirstIsClosedAndGetsEverything) {
     Rig rig;
     const Bytes list = buildList(TuningFormat::GS, kStartOffsets, 0x0001);
@@ -381,6 +431,19 @@ TEST(SysexSender, anotherDeviceIsOpenedAfterTheFirstIsClosedAndGetsEverything) {
     EXPECT_EQ(SendEvent::Kind::Failed, rig.sendAndWait(SendMode::Changes, list, 0, 2).kind)
         << "no device 2";
     EXPECT_EQ(0, rig.midi.openDevices());
+
+    // Released while busy and asked again at once: another device may carry
+    // that number now, so it is reopened and sent everything.
+    rig.midi.holdAtMessage(2);
+    rig.sender.send(SendMode::Changes, 1, list.data(), list.size(), 0);
+    rig.midi.waitUntilHeld();
+    rig.sender.release();
+    rig.sender.send(SendMode::Changes, 1, list.data(), list.size(), 0);
+    rig.midi.releaseHold();
+    EXPECT_TRUE(endedWith(SendEvent::Kind::Done, 2, 2, rig.sender.waitUntilIdle()));
+    EXPECT_EQ(4u, rig.midi.delivered().size());
+    const std::vector<std::string> calls = rig.midi.calls();
+    EXPECT_EQ(3, std::count(calls.begin(), calls.end(), "open 1"));
 }
 
 }  // namespace
