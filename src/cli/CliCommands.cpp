@@ -3,6 +3,7 @@
 #include <string>
 
 #include "base/FileReplacement.h"
+#include "base/SystemErrorText.h"
 #include "midiout/MidiDeviceLookup.h"
 #include "midiout/SysexSender.h"
 #include "output/SysexSmf.h"
@@ -132,13 +133,13 @@ int buildOutput(const CliCommand& command, std::ostream& out, std::ostream& err)
         break;
     }
     if (command.output == CliOutputKind::StandardOutput) {
+        // Whether it arrived is checked once for every command, in main.
         out.write(static_cast<const char*>(bytes), static_cast<std::streamsize>(count));
-        out.flush();
-        return out ? kExitSuccess : kExitBadInput;
+        return kExitSuccess;
     }
     if (const SystemError error = writeFileReplacing(command.outputPath, bytes, count)) {
-        err << kProgram << command.outputPath << ": cannot be written (system error " << error
-            << ")\n";
+        err << kProgram << command.outputPath << ": cannot be written: " << systemErrorText(error)
+            << '\n';
         return kExitBadInput;
     }
     return kExitSuccess;

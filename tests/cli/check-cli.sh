@@ -126,6 +126,21 @@ run read empty.syx
 expect 1 "read a file without a tuning message"
 has err "empty.syx" "the file named"
 
+# Output that does not arrive is a failure of any command, said in one line.
+for command in temperaments "offsets --temperament equal" "build --temperament equal --format gs --parts 1" \
+    "read w.syx"; do
+  # shellcheck disable=SC2086 # the command's words
+  "${runner[@]}" "$cli" $command >/dev/full 2>err
+  status=$?
+  expect 1 "$command to a full device"
+  has err "velmarin-cli: cannot write the output: " "$command: the lost output said"
+  [ "$(wc -l <err)" -eq 1 ] || fail "$command: $(wc -l <err) lines on standard error, expected 1"
+done
+run build --temperament equal --format gs --parts 1 -o no-such-folder/w.syx
+expect 1 "build -o into a missing folder"
+has err "velmarin-cli: no-such-folder/w.syx: cannot be written: " "the file named"
+grep -q "system error" err && fail "a bare error number instead of the system's text: $(cat err)"
+
 if [ ${#runner[@]} -eq 0 ]; then
   run ports
   expect 1 "ports without a MIDI output implementation"
