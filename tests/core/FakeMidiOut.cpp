@@ -1,5 +1,7 @@
 #include "FakeMidiOut.h"
 
+#include <utility>
+
 int64_t FakeClock::nowMs() {
     std::lock_guard<std::mutex> lock(mutex_);
     return now_;
@@ -8,21 +10,16 @@ int64_t FakeClock::nowMs() {
 void FakeClock::waitUntil(std::unique_lock<std::mutex>& engineLock, std::condition_variable&,
                           int64_t deadlineMs) {
     std::unique_lock<std::mutex> lock(mutex_);
-    if (std::function<void()> action = std::move(duringWait_)) {
-        duringWait_ = nullptr;
+    if (std::function<void()> action = std::exchange(duringNextWait, nullptr)) {
         lock.unlock();
         engineLock.unlock();
         action();
         engineLock.lock();
-        return;
+    } else if (now_ < deadlineMs) {
+        now_ = deadlineMs;
     }
-    if (now_ < deadlineMs) now_ = deadlineMs;
 }
 
-void FakeClock::duringNextWait(std::function<void()> action) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    duringWait_ = std::move(action);
-}
 
 void FakeClock::advance(int64_t ms) {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -48,7 +45,6 @@ public:
         system_.delivered_.push_back(
             {index_, Bytes(bytes, bytes + count), system_.clock_.nowMs(), -1});
         prepared_ = true;
-        playing_ = true;
         return 0;
     }
     MidiError waitDone(uint32_t timeoutMs) override {
@@ -69,27 +65,22 @@ public:
         }
         system_.clock_.advance(system_.playMs_);
         system_.delivered_[number_].doneAtMs = system_.clock_.nowMs();
-        playing_ = false;
         return 0;
     }
     MidiError unprepare() override {
         if (!prepared_) return 0;
-        if (playing_) return refuse("unprepare refused");
-        prepared_ = false;
-        record("unprepare");
-        return 0;
+        std::lock_guard<std::mutex> lock(system_.mutex_);
+        const bool refused = system_.unprepareRefusals > 0;
+        system_.unprepareRefusals -= refused ? 1 : 0;
+        system_.calls_.push_back(refused ? "unprepare-refused" : "unprepare");
+        prepared_ = refused;
+        return refused ? kMidiStillPlaying : 0;
     }
     MidiError reset() override {
-        std::lock_guard<std::mutex> lock(system_.mutex_);
-        system_.calls_.push_back("reset");
-        if (system_.keptThroughResets_ > 0)
-            --system_.keptThroughResets_;
-        else
-            playing_ = false;
+        record("reset");
         return 0;
     }
     MidiError close() override {
-        if (playing_) return refuse("close refused");
         record("close");
         return 0;
     }
@@ -100,16 +91,10 @@ private:
         system_.calls_.push_back(call);
     }
 
-    MidiError refuse(const char* call) {
-        record(call);
-        return kMidiStillPlaying;
-    }
-
     FakeMidiOut& system_;
     unsigned index_;
     std::size_t number_ = 0;
     bool prepared_ = false;
-    bool playing_ = false;  // handed over, not yet done or returned by a reset
 };
 
 MidiDeviceList FakeMidiOut::listDevices() { return {true, {"Fake Synth A", "Fake Synth B"}}; }
@@ -145,11 +130,6 @@ void FakeMidiOut::failMessageWith(std::size_t number, MidiError error, bool inWa
 void FakeMidiOut::neverComplete(bool never) {
     std::lock_guard<std::mutex> lock(mutex_);
     never_ = never;
-}
-
-void FakeMidiOut::keepMessageThroughResets(int resets) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    keptThroughResets_ = resets;
 }
 
 void FakeMidiOut::holdAtMessage(std::size_t number) {

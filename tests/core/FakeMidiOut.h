@@ -22,15 +22,14 @@ public:
     void waitUntil(std::unique_lock<std::mutex>& lock, std::condition_variable& wake,
                    int64_t deadlineMs) override;
     void advance(int64_t ms);
-    // The engine's next wait runs `action` with the engine's lock released,
-    // as a real wait lets other threads in, and returns early without moving
-    // the clock.
-    void duringNextWait(std::function<void()> action);
+    // Run by the engine's next wait with the engine's lock released, as a
+    // real wait lets others in; that wait returns early, the clock unmoved.
+    // Set before the send it is meant for.
+    std::function<void()> duringNextWait;
 
 private:
     std::mutex mutex_;
     int64_t now_ = 0;
-    std::function<void()> duringWait_;
 };
 
 struct DeliveredMessage {
@@ -55,10 +54,9 @@ public:
     // life) fails in sendLong, or in waitDone when `inWait`.
     void failMessageWith(std::size_t number, MidiError error, bool inWait = false);
     void neverComplete(bool never);
-    // The next `resets` resets leave a message in progress with the device,
-    // which refuses to unprepare its header or close (kMidiStillPlaying)
-    // until a reset returns it.
-    void keepMessageThroughResets(int resets);
+    // The next this many unprepares of a prepared header fail, as when the
+    // driver still holds the message (kMidiStillPlaying). Set before a send.
+    int unprepareRefusals = 0;
     // The device plays message `number` until releaseHold(): the test acts
     // while the engine is certainly inside that message.
     void holdAtMessage(std::size_t number);
@@ -68,8 +66,8 @@ public:
     std::vector<DeliveredMessage> delivered() const;
     // "open N", "reset", "unprepare", "close" and "timeout N" (the wait the
     // engine asked for) in call order; unprepare only when a header was
-    // prepared; "... refused" for a refusal; "freed while prepared" for a
-    // device destroyed with its header still prepared.
+    // prepared, "unprepare-refused" when it refused; "freed while prepared"
+    // for a device destroyed with its header prepared.
     std::vector<std::string> calls() const;
     int openDevices() const;
 
@@ -86,7 +84,6 @@ private:
     MidiError failError_ = 0;
     bool failInWait_ = false;
     bool never_ = false;
-    int keptThroughResets_ = 0;
     std::size_t holdNumber_ = SIZE_MAX;
     bool held_ = false;
     std::vector<DeliveredMessage> delivered_;
