@@ -3,6 +3,11 @@
 // a pause between messages, coalescing, cancel between messages, completion
 // timeouts, and progress, done and error events. Platform-free; the device
 // and the clock are seams.
+//
+// Whenever the engine lets a device go (after a failure, at the end of a
+// send, on release or shutdown), it tries reset, unprepare and close a few
+// times. A device that still refuses keeps its message header: it is never
+// freed, and it is reported as stuck where an event can say so.
 #pragma once
 
 #include <condition_variable>
@@ -121,10 +126,6 @@ public:
     // Stops after the message in progress, then resets the device, unprepares
     // its header, closes it and joins the worker, all before returning. No
     // event is reported once it has begun. Idempotent.
-    //
-    // Whenever the engine lets a device go, it tries reset, unprepare and
-    // close a few times; a device that still refuses is kept, never freed,
-    // and reported as stuck where an event can say so.
     void shutdown();
 
 private:
