@@ -22,9 +22,8 @@ public:
     void waitUntil(std::unique_lock<std::mutex>& lock, std::condition_variable& wake,
                    int64_t deadlineMs) override;
     void advance(int64_t ms);
-    // Run by the engine's next wait with the engine's lock released, as a
-    // real wait lets others in; that wait returns early, the clock unmoved.
-    // Set before the send it is meant for.
+    // Set before a send: run by the engine's next wait with the engine's lock
+    // released, as a real wait lets others in; the wait returns early.
     std::function<void()> duringNextWait;
 
 private:

@@ -12,8 +12,8 @@
 //   VELMARIN_MIDI_DELAY_MS a message is done this long after it was handed over
 //   VELMARIN_MIDI_FAIL     "open": midiOutOpen fails with MMSYSERR_ALLOCATED;
 //                          "send": midiOutLongMsg fails with MMSYSERR_NODRIVER;
-//                          "never": messages are never done (until a reset);
-//                          "stuck": never done, not even after a reset
+//                          "never": messages are never done (until a reset)
+//                          "stuck": messages are never done, even after a reset
 #define _WINMM_  // this is winmm: its functions are defined here, not imported
 #include <windows.h>
 #include <mmsystem.h>
