@@ -104,6 +104,12 @@ if ! $quick; then
     "$root/build/mingw/Velmarin.exe" "$root/build/mingw/bench/trivial_dialog.exe" ||
     echo "(the figures could not be taken)"
   wineserver -k >/dev/null 2>&1 || true  # its processes belonged to that display
+  # Wine's own winmm, then the winmm test double with 2 and 16 devices.
+  scripts/wine-run.sh build/mingw/bench/midi_devices_bench.exe || echo "(no figures)"
+  for devices in "Synth A|Synth B" "$(printf 'Synth %s|' {A..O})Synth P"; do
+    VELMARIN_MIDI_DEVICES=$devices tests/mididouble/run-midiout-wine.sh build/mingw/tests/mididouble/winmm.dll \
+      "$WINEPREFIX" build/mingw/bench/midi_devices_bench.exe || echo "(no figures)"
+  done
 fi
 
 step "end-to-end and Windows tests under Wine"

@@ -88,6 +88,9 @@
 #define IDS_MIDI_DEVICE_MISSING_ENTRY 188
 #define IDS_MIDI_SENDING_TITLE 189
 
+// Strings of MIDI output devices that fail or go away, 220-249
+#define IDS_MIDI_DEVICE_STUCK 220
+#define IDS_MIDI_LIVE_DEVICE_GONE 221
 // Strings 250-299: the temperament dialog's later additions
 #define IDS_TEMPERAMENT_MORE_FIRST 250  // the built-in temperament 9 + k is 250 + k
 #define IDS_TEMPERAMENT_MORE_LAST 259

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "base/FileReplacement.h"
+#include "base/SystemErrorText.h"
 #include "song/SongNames.h"
 #include "song/SongTuning.h"
 #include "tuning/LoadFileBytes.h"
@@ -113,7 +114,7 @@ bool applyToSong(const CliCommand& command, const std::string& song, const uint8
     if (!command.overwrite && fileExists(target))
         return fail(target, "exists already (--overwrite replaces it)");
     if (const SystemError error = writeFileReplacing(target, result.bytes.data(), result.bytes.size()))
-        return fail(target, "cannot be written (system error " + std::to_string(error) + ")");
+        return fail(target, "cannot be written: " + systemErrorText(error));
     progress.clear();
     out << song << " -> " << target << ": " << summaryLine(result.summary) << '\n';
     return true;

@@ -177,6 +177,20 @@ has err "damaged_chunk.mid: byte 14: a chunk's length runs past the end of the f
 [ -s tuned/song.mid ] || fail "the good song was not written beside the damaged one"
 run apply song.mid other.mid --temperament equal --format gs --parts 1 -o one.mid
 expect 2 "apply -o with two songs"
+# Output that does not arrive is a failure of any command, said in one line.
+for command in temperaments "offsets --temperament equal" "build --temperament equal --format gs --parts 1" \
+    "read w.syx"; do
+  # shellcheck disable=SC2086 # the command's words
+  "${runner[@]}" "$cli" $command >/dev/full 2>err
+  status=$?
+  expect 1 "$command to a full device"
+  has err "velmarin-cli: cannot write the output: " "$command: the lost output said"
+  [ "$(wc -l <err)" -eq 1 ] || fail "$command: $(wc -l <err) lines on standard error, expected 1"
+done
+run build --temperament equal --format gs --parts 1 -o no-such-folder/w.syx
+expect 1 "build -o into a missing folder"
+has err "velmarin-cli: no-such-folder/w.syx: cannot be written: " "the file named"
+grep -q "system error" err && fail "a bare error number instead of the system's text: $(cat err)"
 
 if [ ${#runner[@]} -eq 0 ]; then
   run ports
