@@ -175,10 +175,15 @@ SongReadError writeEditedSong(const uint8_t* file, std::size_t size, const SongL
     if (!layout.wrapped) return {};
 
     // RIFF chunks are padded to an even length; the sizes are little-endian.
+    // The pad byte lies inside the RIFF chunk: what follows the RIFF chunk is
+    // not part of it. A file whose odd data chunk has no pad keeps it so.
+    const std::size_t riffEnd = 8 + static_cast<std::size_t>(littleEndian32(file + 4));
     const std::size_t oldData = layout.smfEnd - layout.smfBegin;
-    const std::size_t oldPadded = oldData + ((oldData & 1) && layout.smfEnd < size ? 1 : 0);
+    const bool oldPad = (oldData & 1) && layout.smfEnd < riffEnd;
+    const bool pads = !(oldData & 1) || oldPad;
+    const std::size_t oldPadded = oldData + (oldPad ? 1 : 0);
     const std::size_t newData = output.size() - layout.smfBegin;
-    if (newData & 1) output.byte(0);
+    if ((newData & 1) && pads) output.byte(0);
     const std::size_t newPadded = output.size() - layout.smfBegin;
     output.keep(layout.smfBegin + oldPadded, size);
     output.flush();

@@ -163,6 +163,15 @@ const Row kRows[] = {
               " 00 FF 03 00 60 F0 08 43 10 4C 08 00 41 46 F7 86 60 90 3C 64 00 FF 2F 00"
               " 4C 49 53 54 04 00 00 00 49 4E 46 4F"),
      {0, 0, 100, 0, 0, 0, 0, 0}},
+    {"RIFF RMID whose odd data chunk ends it unpadded: the byte after the RIFF chunk stays",
+     hexBytes("52 49 46 46 2F 00 00 00 52 4D 49 44 64 61 74 61 23 00 00 00"
+              " 4D 54 68 64 00 00 00 06 00 00 00 01 01 E0 4D 54 72 6B 00 00 00 0D"
+              " 00 FF 03 00 87 40 90 3C 64 00 FF 2F 00 AA"),
+     kXgPart1C, {},
+     hexBytes("52 49 46 46 3A 00 00 00 52 4D 49 44 64 61 74 61 2E 00 00 00"
+              " 4D 54 68 64 00 00 00 06 00 00 00 01 01 E0 4D 54 72 6B 00 00 00 18"
+              " 00 FF 03 00 60 F0 08 43 10 4C 08 00 41 46 F7 86 60 90 3C 64 00 FF 2F 00 AA"),
+     {0, 0, 100, 0, 0, 0, 0, 0}},
 };
 
 TEST(SongTuning, placesTheTuningAfterTheSetUpAndMovesTheMusicWhereNeeded) {
