@@ -16,6 +16,7 @@
 #include "settings/IniFile.h"
 #include "settings/Presets.h"
 #include "sysex/HexListing.h"
+#include "sysex/MtsForms.h"
 #include "sysex/SysexBuilder.h"
 #include "tuning/ScalaScale.h"
 #include "tuning/TuningFileReader.h"
@@ -38,6 +39,23 @@ void BM_BuildAndListXgAllParts(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_BuildAndListXgAllParts);
+
+// The longest GM2 listing: single-note changes of all 128 keys and the
+// program select of sixteen channels, rebuilt per keystroke (aim: 20 us).
+void BM_BuildAndListMtsNoteAllChannels(benchmark::State& state) {
+    const ScaleOffsets offsets = sampleOffsets();
+    ScaleDataBytes data;
+    uint8_t buffer[kSysexBufferSize];
+    uint32_t length = 0;
+    ChannelMessageList channel;
+    const MtsOptions mts{MtsForm::SingleNote, 0, ""};
+    for (auto _ : state) {
+        buildTuningMessages(TuningFormat::GM2, mts, offsets, 0xFFFF, data, buffer, length, channel);
+        std::string text = formatHexListing(buffer, length, channel.bytes, channel.length);
+        benchmark::DoNotOptimize(text.data());
+    }
+}
+BENCHMARK(BM_BuildAndListMtsNoteAllChannels);
 
 void BM_BuildSysexSmfXgAllParts(benchmark::State& state) {
     ScaleDataBytes data;

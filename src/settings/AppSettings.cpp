@@ -1,6 +1,7 @@
 #include "settings/AppSettings.h"
 
 #include "settings/NumberText.h"
+#include "sysex/MtsForms.h"
 
 namespace {
 
@@ -14,6 +15,7 @@ int32_t clampMidiFormat(int32_t value) { return value < 0 || value > 2 ? 0 : val
 int32_t clampDivision(int32_t value) { return clampInt(value, kMinDivision, kMaxDivision); }
 int32_t clampDelta(int32_t value) { return clampInt(value, kMinDelta, kMaxDelta); }
 int32_t clampSysexPause(int32_t value) { return clampInt(value, kMinSysexPause, kMaxSysexPause); }
+int32_t clampMtsForm(int32_t value) { return value < 0 || value >= kMtsFormCount ? 0 : value; }
 
 AppSettings readAppSettings(const IniFile& settingsFile) {
     AppSettings settings;
@@ -24,6 +26,7 @@ AppSettings readAppSettings(const IniFile& settingsFile) {
     settings.sysexEventDelta = clampDelta(readNumber(settingsFile, "SysexEventDelta", "0"));
     settings.midiOutDevice = settingsFile.getValueOr(kAppSettingSection, "MidiOutDevice", "");
     settings.sysexPause = clampSysexPause(readNumber(settingsFile, "SysexPause", "20"));
+    settings.mtsForm = clampMtsForm(readNumber(settingsFile, "MtsForm", "0"));
 
     std::string left, top;
     if (settingsFile.getValue(kAppSettingSection, "Left", left) &&
@@ -58,4 +61,5 @@ void writeAppSettings(IniFile& settingsFile, const AppSettings& settings) {
     setUnlessDefault("MidiOutDevice", settings.midiOutDevice, settings.midiOutDevice.empty());
     setUnlessDefault("SysexPause", formatIniInt(settings.sysexPause),
                      settings.sysexPause == kDefaultSysexPause);
+    setUnlessDefault("MtsForm", formatIniInt(settings.mtsForm), settings.mtsForm == 0);
 }

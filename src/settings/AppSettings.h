@@ -34,20 +34,22 @@ struct AppSettings {
     // code page on Windows); empty for none.
     std::string midiOutDevice;
     int32_t sysexPause = kDefaultSysexPause;
+    int32_t mtsForm = 0;  // the GM2 format's form, as MtsForm numbers it
 };
 
 int32_t clampMidiFormat(int32_t value);  // outside 0..2 becomes 0
 int32_t clampDivision(int32_t value);    // 1..32767
 int32_t clampDelta(int32_t value);       // 0..32767
 int32_t clampSysexPause(int32_t value);  // 0..500
+int32_t clampMtsForm(int32_t value);     // outside 0..3 becomes 0
 
-// Reads the eight keys with their defaults and ranges. Top is looked up only
+// Reads the nine keys with their defaults and ranges. Top is looked up only
 // when Left was found. An empty MidiOutDevice is no device.
 AppSettings readAppSettings(const IniFile& settingsFile);
 
 // Sets Left, Top, MidiFormat, MidiPartOrChannel, SysexEventDivision and
 // SysexEventDelta in this order, each as "%d". Existing lines keep their place.
-// Then MidiOutDevice (the name as it is) and SysexPause ("%d"), but each only
+// Then MidiOutDevice (the name as it is), SysexPause and MtsForm ("%d"), each only
 // when its value is not the default or the file has the key already: a file
 // that never had them gets the same bytes as before they existed, and a user
 // who goes back to no device keeps the line, as "MidiOutDevice=".
