@@ -76,14 +76,16 @@ bool fitSource(const CliCommand& command, std::ostream& err, TuningFit& fit) {
 struct SysexList {
     uint8_t bytes[kLargestSysexList] = {};
     uint32_t length = 0;
+    ChannelMessageList channelMessages;  // the program select of the key-based forms
 };
 
+// With no preset to take it from, a bulk dump is named "Velmarin".
 bool buildList(const CliCommand& command, std::ostream& err, SysexList& list) {
     TuningFit fit;
     if (!fitSource(command, err, fit)) return false;
     ScaleDataBytes dataBytes;
-    return buildSysexList(command.format, fit.sentOffsets(), command.parts, dataBytes, list.bytes,
-                          list.length);
+    return buildTuningMessages(command.format, command.mts, fit.sentOffsets(), command.parts,
+                               dataBytes, list.bytes, list.length, list.channelMessages);
 }
 
 int listTemperaments(std::ostream& out) {
@@ -114,7 +116,8 @@ int buildOutput(const CliCommand& command, std::ostream& out, std::ostream& err)
     switch (command.output) {
     case CliOutputKind::StandardOutput:
     case CliOutputKind::Text:
-        text = formatHexListing(list.bytes, list.length);
+        text = formatHexListing(list.bytes, list.length, list.channelMessages.bytes,
+                                list.channelMessages.length);
         bytes = text.data();
         count = text.size();
         break;
@@ -123,7 +126,8 @@ int buildOutput(const CliCommand& command, std::ostream& out, std::ostream& err)
         count = list.length;
         break;
     case CliOutputKind::MidiFile:
-        count = buildSysexSmf(list.bytes, list.length, command.division, command.delta, image);
+        count = buildTuningSmf(list.bytes, list.length, list.channelMessages.bytes,
+                               list.channelMessages.length, command.division, command.delta, image);
         if (count == 0) {
             err << kProgram << "out of memory\n";
             return kExitBadInput;
@@ -144,14 +148,6 @@ int buildOutput(const CliCommand& command, std::ostream& out, std::ostream& err)
     return kExitSuccess;
 }
 
-const char* formatName(TuningFormat format) {
-    switch (format) {
-    case TuningFormat::XG: return "xg";
-    case TuningFormat::GM2: return "gm2";
-    default: return "gs";
-    }
-}
-
 int readBack(const CliCommand& command, std::ostream& out, std::ostream& err) {
     std::string bytes;
     const LoadFileError loaded = loadFileBytes(command.readPath, kMaxTuningFileBytes, bytes);
@@ -168,7 +164,12 @@ int readBack(const CliCommand& command, std::ostream& out, std::ostream& err) {
         err << kProgram << command.readPath << ": " << result.message << '\n';
         return kExitBadInput;
     }
-    out << "format " << formatName(result.format) << '\n' << "parts ";
+    out << "format " << cliFormatWord(result.format, result.mtsForm) << '\n';
+    if (result.format == TuningFormat::GM2 && isKeyBasedForm(result.mtsForm))
+        out << "program " << int{result.program} << '\n';
+    // A key-based form names its channels only through the program select,
+    // which a .syx does not hold.
+    out << "parts " << (result.parts == 0 ? "none" : "");
     bool first = true;
     for (int part = 1; part <= 16; ++part) {
         if (!(result.parts & (1u << (part - 1)))) continue;
