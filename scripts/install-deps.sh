@@ -9,7 +9,7 @@ packages=(
   clang libclang-rt-14-dev
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools
   wine wine64 xvfb xauth x11-utils locales imagemagick zip fonts-ipafont-gothic
-  chromium python3-mido python3-numpy timidity freepats
+  chromium python3-mido python3-numpy timidity freepats fluidsynth fluid-soundfont-gm
 )
 
 as_root() {

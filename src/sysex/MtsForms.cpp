@@ -15,6 +15,10 @@ int32_t roundedDivision(int32_t numerator, int32_t denominator) {
                           : -((-numerator + denominator / 2) / denominator);
 }
 
+int32_t divisionRoundedUp(int32_t numerator, int32_t denominator) {
+    return numerator >= 0 ? (numerator + denominator - 1) / denominator : -(-numerator / denominator);
+}
+
 int32_t centsOf(uint8_t dataByte) { return int32_t{dataByte} - 64; }
 
 uint8_t* appendMts2ByteMessage(uint8_t* out, uint32_t selection, const ScaleDataBytes& data) {
@@ -106,7 +110,10 @@ uint16_t mts14BitValue(int32_t cents) {
 }
 
 std::array<uint8_t, 3> keyTuningBytes(int key, int32_t cents) {
-    const int32_t target = key * kStepsPerSemitone + roundedDivision(cents * kStepsPerSemitone, 100);
+    // Rounded up, at most 1/16384 semitone high: a player that truncates a
+    // pitch to whole cents (FluidSynth does) would lose a cent to a value a
+    // hair below it.
+    const int32_t target = key * kStepsPerSemitone + divisionRoundedUp(cents * kStepsPerSemitone, 100);
     // Above key 127 the bytes would run into 7F 7F 7F, which means "no change".
     const int32_t held = std::clamp(target, int32_t{0}, (kKeyCount - 1) * kStepsPerSemitone);
     const int32_t fraction = held % kStepsPerSemitone;

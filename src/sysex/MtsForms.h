@@ -54,8 +54,8 @@ struct ChannelMessageList {
 uint16_t mts14BitValue(int32_t cents);
 
 // The key's tuning as the single-note and bulk forms carry it: the semitone
-// at or below the target, then the 14-bit fraction of a semitone above it. A
-// target below key 0 or above key 127 gives that semitone exactly.
+// at or below the target, then the 14-bit fraction of a semitone above it,
+// rounded up. A target below key 0 or above key 127 gives that semitone.
 std::array<uint8_t, 3> keyTuningBytes(int key, int32_t cents);
 
 // The 16 characters of a bulk dump's name: `name` when it is printable ASCII

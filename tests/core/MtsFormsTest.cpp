@@ -41,7 +41,7 @@ TEST(MtsForms, buildEveryFormAndReadItBack) {
         {"single note, keys at both ends", MtsForm::SingleNote,
          Offsets{-64, 63, 0, 0, 0, 0, 0, 50, 0, 0, 0, -10}, 1u << 1 | 1u << 2, 5, "", 528, 48,
          {{0, "F0 7F 7F 08 02 05 40 00 00 00 00 01 01 50 52"},
-          {7 + 60 * 4, "3C 3B 2E 0A 3D 3D 50 52"},
+          {7 + 60 * 4, "3C 3B 2E 0B 3D 3D 50 52"},
           {263, "F7 F0 7F 7F 08 02 05 40 40"},
           {264 + 7 + 3 * 4, "43 43 40 00"},
           {264 + 7 + 7 * 4, "47 46 73 1A"},
@@ -56,7 +56,7 @@ TEST(MtsForms, buildEveryFormAndReadItBack) {
          Offsets{0, -10, 4, -6, -14, -2, -12, 2, -8, -16, -4, -12}, 0xFFFFu, 3, "\x89\xb9\x8a\x4b",
          408, 384,
          {{0, "F0 7E 7F 08 01 03 56 65 6C 6D 61 72 69 6E 20*8 00 00 00 00 73 1A"},
-          {22 + 127 * 3, "7F 00 00 49 F7"},
+          {22 + 127 * 3, "7F 00 00 56 F7"},
           {408 + 15 * 24 + 18, "BF 65 7F BF 64 7F"}}},
     };
     for (const auto& row : rows) {
