@@ -88,6 +88,11 @@
 #define IDS_MIDI_DEVICE_MISSING_ENTRY 188
 #define IDS_MIDI_SENDING_TITLE 189
 
+// Strings of the GM2 format's forms, 350-379
+#define IDS_MTS_FORM_FIRST 350  // the Options list entry of MtsForm k is 350 + k
+#define IDS_MTS_FORM_LAST 353
+#define IDS_MTS_WARNING_LINES 354  // the reader warnings after IDS_WARNING_LINES' own
+
 // Main dialog controls
 #define IDC_PRESET_COMBO 1037
 #define IDC_PRESET_SAVE 1038
@@ -115,6 +120,7 @@
 #define IDC_MIDI_DEVICE_COMBO 1074
 #define IDC_SYSEX_PAUSE_EDIT 1075
 #define IDC_SYSEX_PAUSE_SPIN 1076
+#define IDC_MTS_FORM_COMBO 1077
 
 // Temperament dialog controls
 #define IDC_TEMPERAMENT_COMBO 1080

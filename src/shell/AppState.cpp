@@ -16,6 +16,7 @@ int32_t sysexEventDelta = kDefaultDelta;
 RECT windowRect = {};
 std::string midiOutDevice;
 int32_t sysexPause = kDefaultSysexPause;
+int32_t mtsForm = 0;
 
 HWND sysexEdit = nullptr;
 std::array<HWND, 3> saveButtons = {};
@@ -29,6 +30,8 @@ uint8_t sysexBuffer[kSysexBufferSize] = {};
 uint32_t sysexLength = 0;
 ScaleDataBytes scaleDataBytes = {};
 std::string sysexText;
+ChannelMessageList channelMessages;
+std::string dumpPresetName;
 
 void applyAppSettings(const AppSettings& settings) {
     midiFormat = settings.midiFormat;
@@ -37,6 +40,7 @@ void applyAppSettings(const AppSettings& settings) {
     sysexEventDelta = settings.sysexEventDelta;
     midiOutDevice = settings.midiOutDevice;
     sysexPause = settings.sysexPause;
+    mtsForm = settings.mtsForm;
 }
 
 AppSettings collectAppSettings() {
@@ -50,6 +54,7 @@ AppSettings collectAppSettings() {
     settings.sysexEventDelta = sysexEventDelta;
     settings.midiOutDevice = midiOutDevice;
     settings.sysexPause = sysexPause;
+    settings.mtsForm = mtsForm;
     return settings;
 }
 

@@ -10,6 +10,7 @@
 
 #include "settings/AppSettings.h"
 #include "settings/IniFile.h"
+#include "sysex/MtsForms.h"
 #include "sysex/SysexBuilder.h"
 
 extern HINSTANCE appInstance;
@@ -30,6 +31,7 @@ extern int32_t sysexEventDelta;
 extern RECT windowRect;
 extern std::string midiOutDevice;  // by name, ANSI code page; empty for none
 extern int32_t sysexPause;         // milliseconds between messages sent
+extern int32_t mtsForm;            // the GM2 format's form, as MtsForm numbers it
 
 // Puts the settings read at start-up into the values above: the dialect, the
 // parts or channels, the two timing values and the MIDI output choice. The
@@ -62,3 +64,9 @@ extern uint8_t sysexBuffer[kSysexBufferSize];
 extern uint32_t sysexLength;
 extern ScaleDataBytes scaleDataBytes;
 extern std::string sysexText;
+// The program select that follows the SysEx in the key-based GM2 forms;
+// empty otherwise. Listed, saved in .mid and .txt, and sent with the SysEx.
+extern ChannelMessageList channelMessages;
+// The name a bulk dump carries: the preset last chosen or saved; empty for
+// none, which names it "Velmarin".
+extern std::string dumpPresetName;

@@ -14,6 +14,7 @@
 #include "shell/Centering.h"
 #include "shell/Resources.h"
 #include "ui/GuardedDialogProc.h"
+#include "ui/SysexView.h"
 
 namespace {
 
@@ -70,6 +71,22 @@ void fillDeviceList(HWND dialog) {
     SendMessageA(combo, CB_SETCURSEL, selected, 0);
 }
 
+void fillMtsFormList(HWND dialog) {
+    HWND combo = GetDlgItem(dialog, IDC_MTS_FORM_COMBO);
+    for (UINT id = IDS_MTS_FORM_FIRST; id <= IDS_MTS_FORM_LAST; ++id)
+        SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(loadResourceString(id).c_str()));
+    SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(mtsForm), 0);
+}
+
+// The listing follows a new form at once; the same form rebuilds nothing.
+void storeMtsForm(HWND dialog) {
+    const LRESULT chosen = SendDlgItemMessageA(dialog, IDC_MTS_FORM_COMBO, CB_GETCURSEL, 0, 0);
+    const int32_t form = clampMtsForm(static_cast<int32_t>(chosen));
+    if (form == mtsForm) return;
+    mtsForm = form;
+    refreshSysexView();
+}
+
 void onInitDialog(HWND dialog) {
     SendDlgItemMessageA(dialog, IDC_DIVISION_SPIN, UDM_SETRANGE, 0, MAKELPARAM(kMaxDivision, kMinDivision));
     SendDlgItemMessageA(dialog, IDC_DELTA_SPIN, UDM_SETRANGE, 0, MAKELPARAM(kMaxDelta, kMinDelta));
@@ -81,6 +98,7 @@ void onInitDialog(HWND dialog) {
     SendDlgItemMessageA(dialog, IDC_SYSEX_PAUSE_SPIN, UDM_SETRANGE, 0, MAKELPARAM(kMaxSysexPause, kMinSysexPause));
     SetDlgItemInt(dialog, IDC_SYSEX_PAUSE_EDIT, static_cast<UINT>(sysexPause), TRUE);
     SendDlgItemMessageA(dialog, IDC_SYSEX_PAUSE_EDIT, EM_LIMITTEXT, 3, 0);
+    fillMtsFormList(dialog);
     centerWindow(nullptr, dialog);
 }
 
@@ -110,6 +128,7 @@ INT_PTR onCommand(HWND dialog, int id, int notification) {
         sysexEventDelta = clampedEditValue(dialog, IDC_DELTA_EDIT, kMinDelta, kMaxDelta);
         sysexPause = clampedEditValue(dialog, IDC_SYSEX_PAUSE_EDIT, kMinSysexPause, kMaxSysexPause);
         midiOutDevice = chosenDevice(dialog);
+        storeMtsForm(dialog);
         EndDialog(dialog, IDOK);
         return TRUE;
     case IDCANCEL:

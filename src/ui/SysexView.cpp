@@ -26,10 +26,12 @@ void setOffsetEdits(const std::array<int32_t, 12>& offsets) {
 void refreshSysexView() {
     if (updatesEnabled == 0) return;
 
-    if (buildSysexList(static_cast<TuningFormat>(midiFormat), scaleOffsets,
-                       static_cast<uint32_t>(midiPartOrChannel), scaleDataBytes, sysexBuffer,
-                       sysexLength))
-        sysexText = formatHexListing(sysexBuffer, sysexLength);
+    const MtsOptions mts{static_cast<MtsForm>(mtsForm), 0, dumpPresetName};
+    if (buildTuningMessages(static_cast<TuningFormat>(midiFormat), mts, scaleOffsets,
+                            static_cast<uint32_t>(midiPartOrChannel), scaleDataBytes, sysexBuffer,
+                            sysexLength, channelMessages))
+        sysexText = formatHexListing(sysexBuffer, sysexLength, channelMessages.bytes,
+                                     channelMessages.length);
     else
         sysexText.clear();
     showInListing(sysexText);

@@ -41,11 +41,14 @@ std::string partList(uint32_t parts) {
     return list;
 }
 
-// The line of IDS_WARNING_LINES that belongs to `kind`.
+// The line that belongs to `kind`: of IDS_WARNING_LINES, or for the kinds
+// of the key-based forms after it, of IDS_MTS_WARNING_LINES.
 std::string warningLine(TuningWarningKind kind) {
-    const std::string lines = loadResourceString(IDS_WARNING_LINES);
+    constexpr int kFirstMtsKind = static_cast<int>(TuningWarningKind::OtherOctavesDiffer);
+    const bool mts = static_cast<int>(kind) >= kFirstMtsKind;
+    const std::string lines = loadResourceString(mts ? IDS_MTS_WARNING_LINES : IDS_WARNING_LINES);
     std::size_t begin = 0;
-    for (int skip = static_cast<int>(kind); skip > 0 && begin != std::string::npos; --skip) {
+    for (int skip = static_cast<int>(kind) - (mts ? kFirstMtsKind : 0); skip > 0 && begin != std::string::npos; --skip) {
         begin = lines.find('\n', begin);
         if (begin != std::string::npos) ++begin;
     }
