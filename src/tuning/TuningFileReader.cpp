@@ -88,7 +88,7 @@ const char* groupName(Group group) {
     switch (group) {
     case Group::Gs: return "GS";
     case Group::Xg: return "XG";
-    case Group::Gm2Channels: return "GM2 scale/octave";
+    case Group::Gm2Channels: return "GM2";
     default: return "GM2 single-note and bulk dump";
     }
 }
