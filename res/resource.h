@@ -88,6 +88,16 @@
 #define IDS_MIDI_DEVICE_MISSING_ENTRY 188
 #define IDS_MIDI_SENDING_TITLE 189
 
+// Strings 250-299: the temperament dialog's later additions
+#define IDS_TEMPERAMENT_MORE_FIRST 250  // the built-in temperament 9 + k is 250 + k
+#define IDS_TEMPERAMENT_MORE_LAST 259
+#define IDS_CIRCLE_FIFTHS 260  // the circle of fifths' legend
+#define IDS_CIRCLE_THIRDS 261
+#define IDS_CIRCLE_PURE 262
+#define IDS_CIRCLE_NARROW 263
+#define IDS_CIRCLE_WIDE 264
+#define IDS_CIRCLE_EQUAL 265
+
 // Strings of the GM2 format's forms, 350-379
 #define IDS_MTS_FORM_FIRST 350  // the Options list entry of MtsForm k is 350 + k
 #define IDS_MTS_FORM_LAST 353
@@ -129,6 +139,7 @@
 #define IDC_A4_EDIT 1083
 #define IDC_OPEN_SCALA 1084
 #define IDC_FIT_PREVIEW 1085
+#define IDC_FIFTHS_CIRCLE 1086
 
 // About dialog controls
 #define IDC_ABOUT_MAIL 1001

@@ -1,7 +1,9 @@
 // Starts Velmarin.exe from the current folder, fills in a sample tuning the
 // way a user would, and exits once the listing shows it, leaving the program
 // running for a screenshot. Used by scripts/screenshot.sh. An optional
-// argument is a menu command to post afterwards (40030 options, 40014 about).
+// argument is a menu command to post afterwards (40030 options, 40014 about,
+// 40041 the temperament dialog); a second one is the entry of the
+// temperament dialog's list to choose once it is open.
 #include <windows.h>
 
 #include <cstdio>
@@ -29,6 +31,26 @@ HWND findMainWindow(DWORD processId) {
             return TRUE;
         },
         reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// The dialog the main window owns, once it is there.
+HWND waitForOwnedDialog(HWND owner) {
+    struct Search {
+        HWND owner;
+        HWND found;
+    } search = {owner, nullptr};
+    for (int waited = 0; !search.found && waited < 5000; waited += 20) {
+        Sleep(20);
+        EnumWindows(
+            [](HWND window, LPARAM parameter) -> BOOL {
+                auto* s = reinterpret_cast<Search*>(parameter);
+                if (GetWindow(window, GW_OWNER) != s->owner || !IsWindowVisible(window)) return TRUE;
+                s->found = window;
+                return FALSE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+    }
     return search.found;
 }
 
@@ -62,6 +84,13 @@ int main(int argc, char** argv) {
     if (argc > 1) {
         PostMessageW(window, WM_COMMAND, static_cast<WPARAM>(std::atoi(argv[1])), 0);
         for (int waited = 0; waited < 5000 && IsWindowEnabled(window); waited += 20) Sleep(20);
+    }
+    if (argc > 2) {
+        const HWND dialog = waitForOwnedDialog(window);
+        const HWND list = dialog ? GetDlgItem(dialog, 1080) : nullptr;
+        if (!list) return 1;
+        SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(std::atoi(argv[2])), 0);
+        SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(1080, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
     }
     std::puts("ready");
     return 0;

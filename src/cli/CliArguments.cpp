@@ -27,6 +27,11 @@ const char kUsage[] =
     "  send SOURCE [FIT] --format F --parts LIST [--program N] --port DEVICE\n"
     "        [--pause MS]\n"
     "                    the SysEx sent to a MIDI output device\n"
+    "  analyse SOURCE [FIT] [--sent]\n"
+    "                    the twelve fifths and twelve major thirds: kind, lower and\n"
+    "                    upper note, cents from pure, fraction of the Pythagorean\n"
+    "                    comma, beats per second (tab-separated); --sent analyses\n"
+    "                    the rounded offsets that would be sent\n"
     "\n"
     "SOURCE, one of:\n"
     "  --temperament ID  a built-in temperament (see: velmarin-cli temperaments)\n"
@@ -62,6 +67,7 @@ enum OptionGroup : unsigned {
     kListOptions = 8,     // --format --parts --program
     kFileOptions = 16,    // --division --delta -o
     kDeviceOptions = 32,  // --port --pause
+    kSentOption = 64,     // --sent
 };
 
 struct CommandInfo {
@@ -80,6 +86,7 @@ constexpr CommandInfo kCommands[] = {
     {"ports", CliCommandKind::Ports, 0, false},
     {"send", CliCommandKind::Send, kSourceOptions | kFitOptions | kListOptions | kDeviceOptions,
      false},
+    {"analyse", CliCommandKind::Analyse, kSourceOptions | kFitOptions | kSentOption, false},
 };
 
 struct OptionInfo {
@@ -97,6 +104,7 @@ constexpr OptionInfo kOptions[] = {
     {"--division", kFileOptions, true},
     {"--delta", kFileOptions, true},         {"-o", kFileOptions, true},
     {"--port", kDeviceOptions, true},        {"--pause", kDeviceOptions, true},
+    {"--sent", kSentOption, false},
 };
 
 CliParse failure(int exitCode, std::string message) {
@@ -303,6 +311,7 @@ CliParse parseCliArguments(const std::vector<std::string>& arguments) {
             value = arguments[++i];
         }
         if (option->name == std::string_view("--report")) command.report = true;
+        if (option->name == std::string_view("--sent")) command.sent = true;
         if (auto failed = applyOption(option->name, value, command)) return *failed;
     }
 

@@ -14,7 +14,7 @@
 #include "sysex/SysexBuilder.h"
 #include "tuning/TuningFit.h"
 
-enum class CliCommandKind { Help, Temperaments, Offsets, Build, Read, Ports, Send };
+enum class CliCommandKind { Help, Temperaments, Offsets, Build, Read, Ports, Send, Analyse };
 
 enum class CliSourceKind { None, Temperament, Scala, Offsets };
 
@@ -31,6 +31,7 @@ struct CliCommand {
     std::array<int32_t, 12> offsets{};    // Offsets, C..B
     FitOptions fit;
     bool report = false;                  // offsets: the fit report instead of the numbers
+    bool sent = false;                    // analyse: the rounded offsets instead of the exact values
 
     TuningFormat format = TuningFormat::GS;
     MtsOptions mts;                       // the GM2 format's form and tuning program

@@ -1,5 +1,6 @@
 #include "cli/CliCommands.h"
 
+#include <array>
 #include <string>
 
 #include "base/FileReplacement.h"
@@ -10,6 +11,7 @@
 #include "tuning/LoadFileBytes.h"
 #include "tuning/NoteNames.h"
 #include "tuning/ScalaScale.h"
+#include "tuning/TuningAnalysis.h"
 #include "tuning/Temperaments.h"
 #include "tuning/TuningFileReader.h"
 
@@ -239,6 +241,15 @@ int sendToPort(const CliCommand& command, std::ostream& err, MidiOutSystem& midi
     return kExitBadInput;
 }
 
+int printAnalysis(const CliCommand& command, std::ostream& out, std::ostream& err) {
+    TuningFit fit;
+    if (!fitSource(command, err, fit)) return kExitBadInput;
+    std::array<double, 12> cents{};
+    for (int k = 0; k < 12; ++k) cents[k] = command.sent ? fit.notes[k].sent : fit.notes[k].exactCents;
+    out << formatTuningAnalysis(analyseTuning(cents));
+    return kExitSuccess;
+}
+
 }  // namespace
 
 int runCliCommand(const CliCommand& command, std::ostream& out, std::ostream& err,
@@ -251,6 +262,7 @@ int runCliCommand(const CliCommand& command, std::ostream& out, std::ostream& er
     case CliCommandKind::Read: return readBack(command, out, err);
     case CliCommandKind::Ports: return listPorts(out, err, midiOut);
     case CliCommandKind::Send: return sendToPort(command, err, midiOut);
+    case CliCommandKind::Analyse: return printAnalysis(command, out, err);
     }
     return kExitUsage;
 }

@@ -68,9 +68,27 @@ std::array<double, 12> equalSemitones() {
 
 enum Note { C = 0, Cs, D, Eb, E, F, Fs, G, Gs, A, Bb, B };
 
+// Adds `narrowing` to the fifths rising from `lowerNotes`; a negative value
+// widens them.
+FifthNarrowing& narrow(FifthNarrowing& fifths, std::initializer_list<int> lowerNotes, double narrowing) {
+    for (int lower : lowerNotes) fifths[chainIndex(lower)] += narrowing;
+    return fifths;
+}
+
 std::array<Temperament, kTemperamentCount> build() {
     FifthNarrowing kirnberger = narrowFifthsFrom({C, G, D, A}, syntonicComma() / 4);
     kirnberger[chainIndex(Fs)] += schisma();
+    // The G#-Eb fifth of each well temperament below is the one the chain
+    // closes with; its size follows from the other eleven.
+    FifthNarrowing werckmeister4 = narrowFifthsFrom({C, D, E, Fs, Bb}, pythagoreanComma() / 3);
+    narrow(werckmeister4, {Eb}, -pythagoreanComma() / 3);
+    FifthNarrowing kirnberger1 = narrowFifthsFrom({D}, syntonicComma());
+    narrow(kirnberger1, {Fs}, schisma());
+    FifthNarrowing kirnberger2 = narrowFifthsFrom({D, A}, syntonicComma() / 2);
+    narrow(kirnberger2, {Fs}, schisma());
+    FifthNarrowing lehman = narrowFifthsFrom({F, C, G, D, A}, pythagoreanComma() / 6);
+    narrow(lehman, {Cs, Eb}, pythagoreanComma() / 12);
+    narrow(lehman, {Bb}, -pythagoreanComma() / 12);
     return {{
         {"equal", "Equal temperament", equalSemitones()},
         {"pythagorean", "Pythagorean", fromFifths(narrowAllFifths(0.0))},
@@ -88,6 +106,20 @@ std::array<Temperament, kTemperamentCount> build() {
         {"just-major", "Just intonation (major)",
          fromRatios({1.0, 16.0 / 15, 9.0 / 8, 6.0 / 5, 5.0 / 4, 4.0 / 3, 45.0 / 32, 3.0 / 2,
                      8.0 / 5, 5.0 / 3, 9.0 / 5, 15.0 / 8})},
+        {"meantone-1/3", "Third-comma meantone", fromFifths(narrowAllFifths(syntonicComma() / 3))},
+        {"meantone-2/7", "Two-sevenths-comma meantone",
+         fromFifths(narrowAllFifths(2 * syntonicComma() / 7))},
+        {"meantone-1/5", "Fifth-comma meantone", fromFifths(narrowAllFifths(syntonicComma() / 5))},
+        {"werckmeister4", "Werckmeister IV", fromFifths(werckmeister4)},
+        {"werckmeister5", "Werckmeister V",
+         fromFifths(narrowFifthsFrom({D, A, Fs, Cs, F}, pythagoreanComma() / 4))},
+        {"kirnberger1", "Kirnberger I", fromFifths(kirnberger1)},
+        {"kirnberger2", "Kirnberger II", fromFifths(kirnberger2)},
+        {"kellner", "Kellner",
+         fromFifths(narrowFifthsFrom({C, G, D, A, B}, pythagoreanComma() / 5))},
+        {"lehman", "Lehman", fromFifths(lehman)},
+        {"barnes", "Barnes",
+         fromFifths(narrowFifthsFrom({F, C, G, D, A, B}, pythagoreanComma() / 6))},
     }};
 }
 

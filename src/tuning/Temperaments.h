@@ -13,11 +13,14 @@ struct Temperament {
     std::array<double, 12> centsAboveC;
 };
 
-constexpr std::size_t kTemperamentCount = 9;
+constexpr std::size_t kTemperamentCount = 19;
 
 // In this order: equal, pythagorean, meantone-1/4, meantone-1/6,
-// werckmeister3, kirnberger3, vallotti, young2, just-major. The window's list
-// and the command line's listing follow this order.
+// werckmeister3, kirnberger3, vallotti, young2, just-major, then
+// meantone-1/3, meantone-2/7, meantone-1/5, werckmeister4, werckmeister5,
+// kirnberger1, kirnberger2, kellner, lehman, barnes. The window's list and
+// the command line's listing follow this order; new ones only ever join at
+// the end.
 const std::array<Temperament, kTemperamentCount>& builtInTemperaments();
 
 // The temperament with this id (exact, case-sensitive), or nullptr.

@@ -18,7 +18,9 @@
 #include "tuning/NoteNames.h"
 #include "tuning/ScalaScale.h"
 #include "tuning/Temperaments.h"
+#include "tuning/TuningAnalysis.h"
 #include "tuning/TuningFit.h"
+#include "ui/FifthsCircleView.h"
 #include "ui/GuardedDialogProc.h"
 #include "ui/FileDialog.h"
 #include "ui/SysexView.h"
@@ -49,9 +51,15 @@ Choices remembered;
 // While the dialog is open: the fit that OK would send, none while the
 // frequency is not accepted.
 std::optional<TuningFit> previewedFit;
+// The circle of fifths shows what would be sent: the analysis of the
+// rounded offsets of previewedFit.
+std::optional<TuningAnalysis> previewedAnalysis;
 FontHandle previewFont;
 
 constexpr int kBuiltInCount = static_cast<int>(kTemperamentCount);
+static_assert(IDS_TEMPERAMENT_LAST - IDS_TEMPERAMENT_FIRST + 1 + IDS_TEMPERAMENT_MORE_LAST - IDS_TEMPERAMENT_MORE_FIRST + 1 ==
+                  kBuiltInCount,
+              "one name in the string table for each built-in temperament");
 
 std::string fileNameOf(const std::string& path) {
     const std::size_t at = findLastSeparator(path, "\\/", isSystemLeadByte);
@@ -154,6 +162,13 @@ void updatePreview(HWND dialog) {
     }
     const std::string text = previewedFit ? previewText(*previewedFit) : loadResourceString(IDS_A4_OUT_OF_RANGE);
     SetDlgItemTextA(dialog, IDC_FIT_PREVIEW, text.c_str());
+    previewedAnalysis.reset();
+    if (previewedFit) {
+        std::array<double, 12> sent{};
+        for (int p = 0; p < 12; ++p) sent[p] = previewedFit->notes[p].sent;
+        previewedAnalysis = analyseTuning(sent);
+    }
+    InvalidateRect(GetDlgItem(dialog, IDC_FIFTHS_CIRCLE), nullptr, FALSE);
     EnableWindow(GetDlgItem(dialog, IDOK), previewedFit.has_value());
 }
 
@@ -176,6 +191,8 @@ void setPreviewFont(HWND dialog) {
 // `chosen` is the list entry to select, or -1 for that of the last OK.
 void onInitDialog(HWND dialog, int chosen) {
     for (UINT id = IDS_TEMPERAMENT_FIRST; id <= IDS_TEMPERAMENT_LAST; ++id)
+        addItem(dialog, IDC_TEMPERAMENT_COMBO, loadResourceString(id));
+    for (UINT id = IDS_TEMPERAMENT_MORE_FIRST; id <= IDS_TEMPERAMENT_MORE_LAST; ++id)
         addItem(dialog, IDC_TEMPERAMENT_COMBO, loadResourceString(id));
     for (const OpenedScale& scale : openedScales) addItem(dialog, IDC_TEMPERAMENT_COMBO, scale.name);
     for (int p = 0; p < 12; ++p) addItem(dialog, IDC_TONIC_COMBO, pitchClassName(p));
@@ -254,8 +271,15 @@ INT_PTR handleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
             return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_WINDOW));
         }
         return FALSE;
+    case WM_DRAWITEM: {
+        const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        if (wParam != IDC_FIFTHS_CIRCLE) return FALSE;
+        drawFifthsCircle(*item, previewedAnalysis ? &*previewedAnalysis : nullptr);
+        return TRUE;
+    }
     case WM_DESTROY:
         previewedFit.reset();
+        previewedAnalysis.reset();
         previewFont.reset();
         return FALSE;
     default:

@@ -61,6 +61,8 @@ TEST(CliArguments, RejectedLinesExitWithUsageOrBadValue) {
         {{"read", "scale.SCL"}, kExitUsage, "Scala scale"},
         {{"read", "tuning.wav"}, kExitUsage, ".syx, .mid or .txt"},
         {{"ports", "0"}, kExitUsage, "unexpected argument"},
+        {{"analyse"}, kExitUsage, "needs a source"},
+        {{"offsets", "--temperament", "equal", "--sent"}, kExitUsage, "does not take --sent"},
         // Bad values: the right shape, a value out of range or malformed.
         {{"offsets", "--temperament", "werckmeister"}, kExitBadInput, "no such temperament"},
         {{"offsets", "--offsets", "0,0,0,0,0,0,0,0,0,0,0"}, kExitBadInput, "offset 12"},
@@ -208,6 +210,13 @@ TEST(CliArguments, AcceptedLinesCarryTheirValues) {
         ASSERT_EQ(kExitSuccess, parse.exitCode) << parse.message;
         EXPECT_EQ(CliCommandKind::Read, parse.command.kind);
         EXPECT_EQ("saved.MID", parse.command.readPath);
+    }
+    {
+        SCOPED_TRACE("analyse --sent");
+        const CliParse parse = parseCliArguments({"analyse", "--temperament", "kellner", "--tonic", "D", "--sent"});
+        ASSERT_EQ(kExitSuccess, parse.exitCode) << parse.message;
+        EXPECT_EQ(CliCommandKind::Analyse, parse.command.kind);
+        EXPECT_TRUE(parse.command.sent);
     }
 }
 

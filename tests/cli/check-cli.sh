@@ -53,8 +53,43 @@ expect 2 "unknown option"
 
 run temperaments
 expect 0 "temperaments"
-[ "$(wc -l <out)" -eq 9 ] || fail "temperaments: $(wc -l <out) lines, expected 9"
+[ "$(wc -l <out)" -eq 19 ] || fail "temperaments: $(wc -l <out) lines, expected 19"
 same_bytes 'werckmeister3\tWerckmeister III\n' <(sed -n 5p out) "temperaments, fifth line"
+same_bytes 'barnes\tBarnes\n' <(sed -n 19p out) "temperaments, last line"
+
+# Werckmeister III on C: four fifths a quarter comma narrow, the rest pure;
+# every third and beat rate from C4..B4 at A4 = 440 Hz.
+run analyse --temperament werckmeister3
+expect 0 "analyse"
+same_bytes "$(printf '%s' \
+  'fifth\tC\tG\t-5.87\t-1/4\t-2.65\n'\
+  'fifth\tG\tD\t-5.87\t-1/4\t-3.97\n'\
+  'fifth\tD\tA\t-5.87\t-1/4\t-2.97\n'\
+  'fifth\tA\tE\t+0.00\t0\t+0.00\n'\
+  'fifth\tE\tB\t+0.00\t0\t+0.00\n'\
+  'fifth\tB\tF#\t-5.87\t-1/4\t-4.99\n'\
+  'fifth\tF#\tC#\t+0.00\t0\t+0.00\n'\
+  'fifth\tC#\tG#\t+0.00\t0\t+0.00\n'\
+  'fifth\tG#\tD#\t+0.00\t0\t+0.00\n'\
+  'fifth\tD#\tA#\t+0.00\t0\t+0.00\n'\
+  'fifth\tA#\tF\t+0.00\t0\t+0.00\n'\
+  'fifth\tF\tC\t+0.00\t0\t+0.00\n'\
+  'third\tC\tE\t+3.91\t-\t+2.96\n'\
+  'third\tC#\tF\t+21.51\t-\t+17.23\n'\
+  'third\tD\tF#\t+9.78\t-\t+8.28\n'\
+  'third\tD#\tG\t+15.64\t-\t+14.07\n'\
+  'third\tE\tG#\t+15.64\t-\t+14.87\n'\
+  'third\tF\tA\t+3.91\t-\t+3.94\n'\
+  'third\tF#\tA#\t+21.51\t-\t+22.97\n'\
+  'third\tG\tB\t+9.78\t-\t+11.07\n'\
+  'third\tG#\tC\t+21.51\t-\t+25.84\n'\
+  'third\tA\tC#\t+15.64\t-\t+19.83\n'\
+  'third\tA#\tD\t+9.78\t-\t+13.17\n'\
+  'third\tB\tD#\t+15.64\t-\t+22.31\n')" out "analyse of Werckmeister III"
+
+run analyse --temperament werckmeister3 --sent
+expect 0 "analyse --sent"
+same_bytes 'fifth\tC\tG\t-5.96\t~\t-2.70\n' <(head -n 1 out) "analyse --sent: the rounded offsets"
 
 run offsets --temperament werckmeister3
 expect 0 "offsets"

@@ -4,6 +4,7 @@
 # message JSON ended by NUL), so no language beyond bash is needed. Checks:
 # - it loads with no console error, no script exception and no request for
 #   anything but the document itself (every host name is made unresolvable);
+#   a picture is embedded in it as a data: URL;
 # - charset UTF-8 (declared in the first 1024 bytes), lang="ja", valid UTF-8;
 # - every href is an in-page link to an existing id, ids are unique, and no
 #   src, url(...) or @import refers outside the document;
@@ -116,7 +117,8 @@ evaluate <<'JS'
         if (!a.value.startsWith('#')) out.push('FAIL a link leaves the document: ' + a.value);
         else if (!d.getElementById(decodeURIComponent(a.value.slice(1))))
           out.push('FAIL a link points to a missing id: ' + a.value);
-      } else if (/^(src|srcset|data|poster|action|formaction|background)$/.test(a.name)) {
+      } else if (/^(src|srcset|data|poster|action|formaction|background)$/.test(a.name) &&
+                 !(a.name === 'src' && a.value.startsWith('data:image/'))) {
         out.push('FAIL an external resource: ' + e.tagName + ' ' + a.name + '=' + a.value);
       }
     }

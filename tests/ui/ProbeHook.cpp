@@ -8,6 +8,7 @@
 namespace {
 
 LONG listingUpdates = 0;
+LONG circleDraws = 0;
 RECT openedRect = {};
 
 UINT probeMessage() {
@@ -22,6 +23,18 @@ BOOL CALLBACK findOwnedBox(HWND candidate, LPARAM search) {
     if (GetWindow(candidate, GW_OWNER) != found->first || lstrcmpW(name, L"#32770") != 0) return TRUE;
     found->second = candidate;
     return FALSE;
+}
+
+// A hash (FNV-1a) of the pixels `control` shows, read from its own context.
+uint32_t pixelHash(HWND control) {
+    RECT client{};
+    GetClientRect(control, &client);
+    HDC context = GetDC(control);
+    uint32_t hash = 2166136261u;
+    for (int y = 0; y < client.bottom; ++y)
+        for (int x = 0; x < client.right; ++x) hash = (hash ^ GetPixel(context, x, y)) * 16777619u;
+    ReleaseDC(control, context);
+    return hash;
 }
 
 uint32_t answerFor(HWND window, unsigned operation, unsigned argument) {
@@ -44,6 +57,13 @@ uint32_t answerFor(HWND window, unsigned operation, unsigned argument) {
     }
     case probe::ScrollPosition:
         return static_cast<uint32_t>(GetScrollPos(GetDlgItem(window, static_cast<int>(argument)), SB_VERT));
+    case probe::CircleDraws:
+        return static_cast<uint32_t>(InterlockedExchange(&circleDraws, 0));
+    case probe::OwnedPixels: {
+        std::pair<HWND, HWND> search{window, nullptr};
+        EnumThreadWindows(GetCurrentThreadId(), findOwnedBox, reinterpret_cast<LPARAM>(&search));
+        return search.second ? pixelHash(GetDlgItem(search.second, static_cast<int>(argument))) : 0;
+    }
     case probe::EndOwnedBox: {
         std::pair<HWND, HWND> search{window, nullptr};
         EnumThreadWindows(GetCurrentThreadId(), findOwnedBox, reinterpret_cast<LPARAM>(&search));
@@ -78,6 +98,8 @@ __declspec(dllexport) LRESULT CALLBACK velmarinProbeCallWndProc(int code, WPARAM
         const bool toListing = GetDlgCtrlID(call->hwnd) == IDC_SYSEX_EDIT;
         if (toListing && call->message == WM_VSCROLL && LOWORD(call->wParam) == SB_THUMBTRACK) {
             InterlockedIncrement(&listingUpdates);
+        } else if (call->message == WM_DRAWITEM && call->wParam == IDC_FIFTHS_CIRCLE) {
+            InterlockedIncrement(&circleDraws);
         } else if (call->message == WM_INITDIALOG) {
             GetWindowRect(call->hwnd, &openedRect);
         } else if (call->message == probeMessage()) {

@@ -31,6 +31,9 @@ enum Operation : unsigned {
                          // that could not be shown returns; answer: 1 when there was one
     ScrollPosition = 7,  // argument: control id; answer: the position of its vertical scroll
                          // bar, which only its own process can read
+    CircleDraws = 8,     // answer: WM_DRAWITEM of the circle of fifths (1086) since the last question
+    OwnedPixels = 9,     // argument: control id in the dialog the main window owns; answer: a
+                         // hash (FNV-1a) of the pixels it shows
 };
 
 inline WPARAM question(Operation operation, unsigned argument) {

@@ -82,7 +82,7 @@ void openFile(VelmarinApp& app, const std::wstring& path) {
     app.sync();
 }
 
-TEST(Temperament, ctrlEOpensItCentredAndOkSetsTheOffsetsWithOneListingUpdate) {
+TEST(Temperament, ctrlEOpensItCentredItsCircleFollowsAndOkSetsTheOffsetsWithOneListingUpdate) {
     VelmarinApp app(kPart3AndBit16);
     ASSERT_TRUE(app.started());
     app.focus(offsetEdit(0));
@@ -96,10 +96,17 @@ TEST(Temperament, ctrlEOpensItCentredAndOkSetsTheOffsetsWithOneListingUpdate) {
     GetWindowRect(dialog, &shown);
     EXPECT_TRUE(centredOver(shown, app.windowRect()));
     EXPECT_EQ((Texts{"平均律", "ピタゴラス音律", "1/4 コンマ中全音律", "1/6 コンマ中全音律", "ヴェルクマイスター第3",
-                     "キルンベルガー第3", "ヴァロッティ", "ヤング第2", "純正律（長調）"}),
+                     "キルンベルガー第3", "ヴァロッティ", "ヤング第2", "純正律（長調）", "1/3 コンマ中全音律",
+                     "2/7 コンマ中全音律", "1/5 コンマ中全音律", "ヴェルクマイスター第4", "ヴェルクマイスター第5",
+                     "キルンベルガー第1", "キルンベルガー第2", "ケルナー", "レーマン", "バーンズ"}),
               itemsIn(app, dialog, IDC_TEMPERAMENT_COMBO));
 
+    // The circle of fifths is drawn again for each choice, and looks different.
+    ASSERT_TRUE(waitFor([&] { return app.circleDraws() > 0; })) << "the circle was never drawn";
+    const uint32_t equalCircle = app.ownedPixels(IDC_FIFTHS_CIRCLE);
     pickIn(app, dialog, IDC_TEMPERAMENT_COMBO, kWerckmeister3);
+    EXPECT_TRUE(waitFor([&] { return app.circleDraws() > 0; })) << "the circle was not drawn again";
+    EXPECT_NE(equalCircle, app.ownedPixels(IDC_FIFTHS_CIRCLE));
     const Texts preview = lines(previewOf(app, dialog));
     ASSERT_EQ(13u, preview.size()) << previewOf(app, dialog);
     EXPECT_EQ((Texts{"音名", "正確な値", "送信値", "誤差"}), words(preview[0]));
@@ -208,7 +215,7 @@ TEST(OpenFile, aScalaFileOpensTheTemperamentDialogWithTheScaleChosen) {
     openFile(app, path);
     const HWND dialog = app.waitForWindow("音律");
     ASSERT_TRUE(dialog);
-    EXPECT_EQ(9, selectionIn(app, dialog, IDC_TEMPERAMENT_COMBO));
+    EXPECT_EQ(19, selectionIn(app, dialog, IDC_TEMPERAMENT_COMBO));
     EXPECT_EQ("Five pure fifths", app.text(GetDlgItem(dialog, IDC_TEMPERAMENT_COMBO)));
     EXPECT_EQ("音階にない音名 (0 として計算): C#, D#, F, F#, G#, A#, B", lines(previewOf(app, dialog)).back());
     app.answer(dialog, IDOK);

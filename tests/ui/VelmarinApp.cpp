@@ -407,6 +407,10 @@ int VelmarinApp::scrollPosition(int id) {
 
 int VelmarinApp::listingUpdates() { return static_cast<int>(ask(probe::ListingUpdates, 0, false)); }
 
+int VelmarinApp::circleDraws() { return static_cast<int>(ask(probe::CircleDraws, 0, false)); }
+
+uint32_t VelmarinApp::ownedPixels(int id) { return ask(probe::OwnedPixels, static_cast<unsigned>(id), false); }
+
 void VelmarinApp::setKey(int virtualKey, bool down) {
     ask(down ? probe::KeyDown : probe::KeyUp, static_cast<unsigned>(virtualKey), false);
 }

@@ -115,6 +115,8 @@ public:
     UINT menuState(int commandId);
     int scrollPosition(int id);  // of control id's vertical scroll bar
     int listingUpdates();  // changes of the listing since the last call
+    int circleDraws();     // times the temperament dialog's circle of fifths was drawn since the last call
+    uint32_t ownedPixels(int id);  // a hash of what control id of the dialog the main window owns shows
     void setKey(int virtualKey, bool down);
     RECT openedRect();  // the last dialog or box as it stood when it received WM_INITDIALOG
 
