@@ -41,7 +41,7 @@ if ! $quick; then
   cmake --build build/sanitize -j "$jobs"
   (cd build/sanitize && ctest --output-on-failure)
 
-  step "fuzzing the INI parser, the Scala reader and the tuning file reader for ${fuzz_seconds} s"
+  step "fuzzing the INI parser, the Scala reader, the tuning file reader and the song writer for ${fuzz_seconds} s"
   CXX=clang++ cmake -S . -B build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMARIN_TESTS=OFF \
     -DVELMARIN_FUZZ=ON >/dev/null
   cmake --build build/fuzz -j "$jobs"
@@ -63,10 +63,11 @@ if ! $quick; then
     grep -E '^(Done|stat::number_of_executed_units|stat::new_units_added)' "$log"
     rm -rf "$corpus" "$log"
   }
-  fuzz_share=$(( (fuzz_seconds + 2) / 3 ))
+  fuzz_share=$(( (fuzz_seconds + 3) / 4 ))
   fuzz ini_fuzzer "$fuzz_share" tests/fixtures/ini
   fuzz scala_fuzzer "$fuzz_share" tests/fixtures/scl
   fuzz tuning_file_fuzzer "$fuzz_share" tests/fixtures/tuning
+  fuzz song_fuzzer "$fuzz_share" tests/fixtures/song
 
   step "benchmarks (figures only, not a test)"
   build/native/bench/core_bench --benchmark_min_time=0.05
@@ -103,6 +104,12 @@ if ! $quick; then
     "$root/build/mingw/Velmarin.exe" "$root/build/mingw/bench/trivial_dialog.exe" ||
     echo "(the figures could not be taken)"
   wineserver -k >/dev/null 2>&1 || true  # its processes belonged to that display
+  # Wine's own winmm, then the winmm test double with 2 and 16 devices.
+  scripts/wine-run.sh build/mingw/bench/midi_devices_bench.exe || echo "(no figures)"
+  for devices in "Synth A|Synth B" "$(printf 'Synth %s|' {A..O})Synth P"; do
+    VELMARIN_MIDI_DEVICES=$devices tests/mididouble/run-midiout-wine.sh build/mingw/tests/mididouble/winmm.dll \
+      "$WINEPREFIX" build/mingw/bench/midi_devices_bench.exe || echo "(no figures)"
+  done
 fi
 
 step "end-to-end and Windows tests under Wine"

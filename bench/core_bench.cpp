@@ -1,14 +1,24 @@
 // Figures for the core: a keystroke's build and listing, the MIDI file image,
 // the preset file at start and close, a Scala scale fitted, a tuning file read
-// back, and live sending to a MIDI device. Run: core_bench (Release build).
+// back, live sending to a MIDI device, and a tuning written into songs. Run:
+// core_bench (Release build).
 #include <benchmark/benchmark.h>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <malloc.h>
 #include <mutex>
+#include <new>
+#include <sstream>
 #include <string>
 #include <vector>
+
+#include "cli/CliArguments.h"
+#include "cli/CliCommands.h"
 
 #include "midiout/SysexDeviceState.h"
 #include "midiout/SysexSender.h"
@@ -16,6 +26,7 @@
 #include "settings/IniFile.h"
 #include "settings/Presets.h"
 #include "sysex/HexListing.h"
+#include "song/SongTuning.h"
 #include "sysex/MtsForms.h"
 #include "sysex/SysexBuilder.h"
 #include "tuning/ScalaScale.h"
@@ -225,5 +236,125 @@ void BM_LiveChangeToFirstByte(benchmark::State& state) {
 BENCHMARK(BM_LiveChangeToFirstByte)->UseManualTime()->Unit(benchmark::kMicrosecond);
 
 }  // namespace
+
+namespace {
+
+// Heap use, counted by the replacements of operator new and delete below: the
+// most held at once since the last reset.
+std::atomic<std::size_t> heapInUse{0};
+std::atomic<std::size_t> heapPeak{0};
+
+void resetHeapPeak() { heapPeak = heapInUse.load(); }
+
+// A format 1 song: a conductor track with a tempo and a GS Reset at tick 0,
+// then `tracks` tracks of notes from tick 0 (so the music moves and every
+// track is written again), four bytes an event, until the song has about
+// `events` events.
+std::vector<uint8_t> sampleSong(int tracks, int events) {
+    const auto put32 = [](std::vector<uint8_t>& out, uint32_t value) {
+        for (int i = 3; i >= 0; --i) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
+    };
+    std::vector<uint8_t> song = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 1, 0, static_cast<uint8_t>(tracks + 1), 0x01, 0xE0};
+    const std::vector<uint8_t> conductor = {0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20, 0x00, 0xF0, 0x0A, 0x41, 0x10,
+                                            0x42, 0x12, 0x40, 0x00, 0x7F, 0x00, 0x41, 0xF7, 0x00, 0xFF, 0x2F, 0x00};
+    song.insert(song.end(), {'M', 'T', 'r', 'k'});
+    put32(song, static_cast<uint32_t>(conductor.size()));
+    song.insert(song.end(), conductor.begin(), conductor.end());
+    for (int t = 0; t < tracks; ++t) {
+        std::vector<uint8_t> body;
+        for (int e = 0; e < events / tracks; ++e) {
+            const bool on = e % 2 == 0;
+            body.insert(body.end(), {static_cast<uint8_t>(on ? 0 : 120), static_cast<uint8_t>((on ? 0x90 : 0x80) | t),
+                                     static_cast<uint8_t>(48 + e / 2 % 36), static_cast<uint8_t>(on ? 100 : 64)});
+        }
+        body.insert(body.end(), {0x00, 0xFF, 0x2F, 0x00});
+        song.insert(song.end(), {'M', 'T', 'r', 'k'});
+        put32(song, static_cast<uint32_t>(body.size()));
+        song.insert(song.end(), body.begin(), body.end());
+    }
+    return song;
+}
+
+// The GS tuning of all sixteen parts written into a 1 MB song of 16 tracks
+// and about 250,000 events (aims: 10 ms, and at most three times the file's
+// size held on the heap, the song read in included).
+void BM_ApplyToLargeSong(benchmark::State& state) {
+    const std::vector<uint8_t> song = sampleSong(16, 250000);
+    ScaleDataBytes data;
+    uint8_t listing[kSysexBufferSize];
+    uint32_t length = 0;
+    buildSysexList(TuningFormat::GS, sampleOffsets(), 0xFFFF, data, listing, length);
+    std::size_t peak = 0;
+    for (auto _ : state) {
+        resetHeapPeak();
+        const std::size_t before = heapInUse;
+        const SongTuningResult result = tuneSong(song.data(), song.size(), listing, length, {});
+        benchmark::DoNotOptimize(result.bytes.data());
+        peak = std::max(peak, heapPeak - before);
+    }
+    state.counters["file_MB"] = static_cast<double>(song.size()) / 1e6;
+    state.counters["heap_x_file"] = static_cast<double>(peak + song.size()) / static_cast<double>(song.size());
+}
+BENCHMARK(BM_ApplyToLargeSong)->Unit(benchmark::kMillisecond);
+
+// A thousand typical songs of 30 KB through velmarin-cli apply --out-dir,
+// files read and written (aim: 5 s).
+void BM_ApplyThousandSongsToAFolder(benchmark::State& state) {
+    namespace fs = std::filesystem;
+    const fs::path folder = fs::temp_directory_path() / "velmarin-bench-songs";
+    fs::remove_all(folder);
+    fs::create_directories(folder / "tuned");
+    const std::vector<uint8_t> song = sampleSong(8, 7500);  // 30 KB
+    std::vector<std::string> arguments = {"apply"};
+    for (int i = 0; i < 1000; ++i) {
+        const std::string path = (folder / ("song" + std::to_string(i) + ".mid")).string();
+        std::FILE* file = std::fopen(path.c_str(), "wb");
+        std::fwrite(song.data(), 1, song.size(), file);
+        std::fclose(file);
+        arguments.push_back(path);
+    }
+    for (const char* option : {"--temperament", "werckmeister3", "--format", "xg", "--parts", "all", "--out-dir"})
+        arguments.push_back(option);
+    arguments.push_back((folder / "tuned").string());
+    arguments.push_back("--overwrite");
+    const CliParse parse = parseCliArguments(arguments);
+    for (auto _ : state) {
+        std::ostringstream out, err;
+        if (runCliCommand(parse.command, out, err, platformMidiOut()) != kExitSuccess)
+            state.SkipWithError(err.str().c_str());
+    }
+    state.counters["song_KB"] = static_cast<double>(song.size()) / 1e3;
+    fs::remove_all(folder);
+}
+BENCHMARK(BM_ApplyThousandSongsToAFolder)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+}  // namespace
+
+// Sizes come from the allocator itself (glibc), so nothing is written into
+// the blocks; kept out of line so that the compiler sees no new paired with free.
+__attribute__((noinline)) void* operator new(std::size_t size) {
+    void* block = std::malloc(size == 0 ? 1 : size);
+    if (!block) throw std::bad_alloc();
+    const std::size_t now = heapInUse += malloc_usable_size(block);
+    for (std::size_t peak = heapPeak; now > peak && !heapPeak.compare_exchange_weak(peak, now);) {}
+    return block;
+}
+void* operator new[](std::size_t size) { return operator new(size); }
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    try {
+        return operator new(size);
+    } catch (...) {
+        return nullptr;
+    }
+}
+void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept { return operator new(size, tag); }
+__attribute__((noinline)) void operator delete(void* block) noexcept {
+    if (!block) return;
+    heapInUse -= malloc_usable_size(block);
+    std::free(block);
+}
+void operator delete[](void* block) noexcept { operator delete(block); }
+void operator delete(void* block, std::size_t) noexcept { operator delete(block); }
+void operator delete[](void* block, std::size_t) noexcept { operator delete(block); }
 
 BENCHMARK_MAIN();

@@ -88,6 +88,9 @@
 #define IDS_MIDI_DEVICE_MISSING_ENTRY 188
 #define IDS_MIDI_SENDING_TITLE 189
 
+// Strings of MIDI output devices that fail or go away, 220-249
+#define IDS_MIDI_DEVICE_STUCK 220
+#define IDS_MIDI_LIVE_DEVICE_GONE 221
 // Strings 250-299: the temperament dialog's later additions
 #define IDS_TEMPERAMENT_MORE_FIRST 250  // the built-in temperament 9 + k is 250 + k
 #define IDS_TEMPERAMENT_MORE_LAST 259
@@ -97,6 +100,35 @@
 #define IDS_CIRCLE_NARROW 263
 #define IDS_CIRCLE_WIDE 264
 #define IDS_CIRCLE_EQUAL 265
+
+// Strings of writing the tuning into a song, 300-349. %1 to %5 in them are
+// filled in by the program; the *_LINES strings hold one line per kind, in
+// the core's order.
+#define IDS_SONG_CAPTION 300
+#define IDS_FILTER_SONG 301
+#define IDS_TITLE_OPEN_SONG 302
+#define IDS_TITLE_SAVE_SONG 303
+#define IDS_FILTER_SAVE_SONG 304
+#define IDS_FILTER_SAVE_RMI 305
+#define IDS_SONG_ERROR_LINES 306  // one line per SongError after None
+#define IDS_SONG_AT_BYTE 307
+#define IDS_SONG_NO_TUNING 308
+#define IDS_SONG_RESET_NAMES 309  // one line per ResetKind
+#define IDS_SONG_FORMAT 310
+#define IDS_SONG_WRAPPED 311
+#define IDS_SONG_RESETS 312
+#define IDS_SONG_RESET_ITEM 313
+#define IDS_SONG_NO_RESET 314
+#define IDS_SONG_MORE_RESETS 315
+#define IDS_SONG_TUNING_AFTER_RESET 316
+#define IDS_SONG_TUNING_AT_START 317
+#define IDS_SONG_SHIFT 318
+#define IDS_SONG_REMOVED 319
+#define IDS_SONG_LATER_TUNING 320
+#define IDS_SONG_RETUNED 321
+#define IDS_SONG_GAP_WARNING 322
+#define IDS_SONG_CONFIRM 323
+#define IDS_SONG_TOO_LARGE 324
 
 // Strings of the GM2 format's forms, 350-379
 #define IDS_MTS_FORM_FIRST 350  // the Options list entry of MtsForm k is 350 + k
@@ -131,6 +163,10 @@
 #define IDC_SYSEX_PAUSE_EDIT 1075
 #define IDC_SYSEX_PAUSE_SPIN 1076
 #define IDC_MTS_FORM_COMBO 1077
+#define IDC_SONG_RESET_GAP_EDIT 1090
+#define IDC_SONG_RESET_GAP_SPIN 1091
+#define IDC_SONG_MESSAGE_GAP_EDIT 1092
+#define IDC_SONG_MESSAGE_GAP_SPIN 1093
 
 // Temperament dialog controls
 #define IDC_TEMPERAMENT_COMBO 1080
@@ -163,3 +199,4 @@
 
 #define IDM_SEND_MIDI 40042
 #define IDM_LIVE_SEND 40043
+#define IDM_APPLY_TO_SONG 40044

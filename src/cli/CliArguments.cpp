@@ -32,6 +32,12 @@ const char kUsage[] =
     "                    upper note, cents from pure, fraction of the Pythagorean\n"
     "                    comma, beats per second (tab-separated); --sent analyses\n"
     "                    the rounded offsets that would be sent\n"
+    "  apply SONG... SOURCE [FIT] --format F --parts LIST [-o FILE | --out-dir DIR]\n"
+    "        [--after-reset MS] [--gap MS] [--keep-tuning] [--overwrite]\n"
+    "                    the tuning written into each song (a .mid or .rmi file)\n"
+    "                    after its resets, as NAME-tuned.mid beside it unless -o\n"
+    "                    (one song) or --out-dir (same names there) says where;\n"
+    "                    one line per song on standard output\n"
     "\n"
     "SOURCE, one of:\n"
     "  --temperament ID  a built-in temperament (see: velmarin-cli temperaments)\n"
@@ -55,6 +61,11 @@ const char kUsage[] =
     "  --delta N         ticks between the messages of a .mid, 0 to 32767 (default 0)\n"
     "  --port DEVICE     a device's number or name as velmarin-cli ports lists it\n"
     "  --pause MS        milliseconds between messages, 0 to 500 (default 20)\n"
+    "  --out-dir DIR     apply: where the tuned songs go, under their own names\n"
+    "  --after-reset MS  apply: from a reset to the tuning, 0 to 1000 (default 100)\n"
+    "  --gap MS          apply: between two messages, 0 to 1000 (default 0)\n"
+    "  --keep-tuning     apply: keep the tuning messages a song sets itself up with\n"
+    "  --overwrite       apply: replace an existing output, the song itself included\n"
     "  --help            this text\n"
     "\n"
     "exit status: 0 done, 1 a bad input file or value, 2 a usage error\n";
@@ -68,6 +79,8 @@ enum OptionGroup : unsigned {
     kFileOptions = 16,    // --division --delta -o
     kDeviceOptions = 32,  // --port --pause
     kSentOption = 64,     // --sent
+    kSongOptions = 128,   // --out-dir --after-reset --gap --keep-tuning --overwrite
+    kOutputOption = 256,  // -o, which build also takes with kFileOptions
 };
 
 struct CommandInfo {
@@ -75,6 +88,7 @@ struct CommandInfo {
     CliCommandKind kind;
     unsigned groups;
     bool takesFile;
+    bool takesSongs = false;  // any number of them
 };
 
 constexpr CommandInfo kCommands[] = {
@@ -87,6 +101,8 @@ constexpr CommandInfo kCommands[] = {
     {"send", CliCommandKind::Send, kSourceOptions | kFitOptions | kListOptions | kDeviceOptions,
      false},
     {"analyse", CliCommandKind::Analyse, kSourceOptions | kFitOptions | kSentOption, false},
+    {"apply", CliCommandKind::Apply, kSourceOptions | kFitOptions | kListOptions | kSongOptions | kOutputOption,
+     false, true},
 };
 
 struct OptionInfo {
@@ -102,9 +118,12 @@ constexpr OptionInfo kOptions[] = {
     {"--report", kReportOption, false},      {"--format", kListOptions, true},
     {"--parts", kListOptions, true},         {"--program", kListOptions, true},
     {"--division", kFileOptions, true},
-    {"--delta", kFileOptions, true},         {"-o", kFileOptions, true},
+    {"--delta", kFileOptions, true},         {"-o", kFileOptions | kOutputOption, true},
     {"--port", kDeviceOptions, true},        {"--pause", kDeviceOptions, true},
     {"--sent", kSentOption, false},
+    {"--out-dir", kSongOptions, true},       {"--after-reset", kSongOptions, true},
+    {"--gap", kSongOptions, true},           {"--keep-tuning", kSongOptions, false},
+    {"--overwrite", kSongOptions, false},
 };
 
 CliParse failure(int exitCode, std::string message) {
@@ -231,6 +250,8 @@ std::optional<CliParse> applyOption(std::string_view name, const std::string& va
         const auto delta = parseCount(value, kMaxDelta);
         if (!delta) return bad("the delta must lie between 0 and 32767");
         command.delta = *delta;
+    } else if (name == "-o" && command.kind == CliCommandKind::Apply) {
+        command.outputPath = value;
     } else if (name == "-o") {
         switch (tuningFileKindFromName(value)) {
         case TuningFileKind::Mid: command.output = CliOutputKind::MidiFile; break;
@@ -245,6 +266,16 @@ std::optional<CliParse> applyOption(std::string_view name, const std::string& va
         const auto pause = parseCount(value, static_cast<int32_t>(kMaxSysexPauseMs));
         if (!pause) return bad("the pause must lie between 0 and 500 ms");
         command.pauseMs = static_cast<uint32_t>(*pause);
+    } else if (name == "--after-reset" || name == "--gap") {
+        const auto ms = parseCount(value, static_cast<int32_t>(kMaxSongGapMs));
+        if (!ms) return bad("the time must lie between 0 and 1000 ms");
+        (name == "--gap" ? command.song.messageGapMs : command.song.resetGapMs) = static_cast<uint32_t>(*ms);
+    } else if (name == "--out-dir") {
+        command.outputFolder = value;
+    } else if (name == "--keep-tuning") {
+        command.song.keepOldTuning = true;
+    } else if (name == "--overwrite") {
+        command.overwrite = true;
     }
     return std::nullopt;
 }
@@ -292,6 +323,10 @@ CliParse parseCliArguments(const std::vector<std::string>& arguments) {
                 command.readPath = argument;
                 continue;
             }
+            if (info->takesSongs && !argument.empty() && argument[0] != '-') {
+                command.songPaths.push_back(argument);
+                continue;
+            }
             return failure(kExitUsage, argument.empty() || argument[0] == '-'
                                            ? "unknown option for " + arguments[0] + ": " + argument
                                            : "unexpected argument: " + argument);
@@ -337,6 +372,12 @@ CliParse parseCliArguments(const std::vector<std::string>& arguments) {
                                            "(--scl) of offsets, build or send");
         if (kind == TuningFileKind::Unknown)
             return failure(kExitUsage, command.readPath + ": read takes a .syx, .mid or .txt file");
+    }
+    if (info->takesSongs) {
+        if (command.songPaths.empty()) return failure(kExitUsage, arguments[0] + " needs a song");
+        if (seen["-o"] && seen["--out-dir"]) return failure(kExitUsage, "give -o or --out-dir, not both");
+        if (seen["-o"] && command.songPaths.size() > 1)
+            return failure(kExitUsage, "-o names the output of one song; give --out-dir for several");
     }
     return parse;
 }

@@ -10,11 +10,12 @@
 
 #include "midiout/SysexSender.h"
 #include "settings/AppSettings.h"
+#include "song/SongTuning.h"
 #include "sysex/MtsForms.h"
 #include "sysex/SysexBuilder.h"
 #include "tuning/TuningFit.h"
 
-enum class CliCommandKind { Help, Temperaments, Offsets, Build, Read, Ports, Send, Analyse };
+enum class CliCommandKind { Help, Temperaments, Offsets, Build, Read, Ports, Send, Analyse, Apply };
 
 enum class CliSourceKind { None, Temperament, Scala, Offsets };
 
@@ -45,6 +46,12 @@ struct CliCommand {
 
     std::string port;                     // send: device number or name
     uint32_t pauseMs = kDefaultSysexPauseMs;
+
+    std::vector<std::string> songPaths;   // apply; -o sets outputPath
+    std::string outputFolder;             // apply --out-dir
+    SongTuningOptions song;               // apply: the gaps and --keep-tuning
+    bool overwrite = false;               // apply
+    bool showProgress = false;            // apply: standard error is a terminal
 };
 
 // Exit statuses of the program.
@@ -58,12 +65,13 @@ struct CliParse {
     // option the command does not take or given twice, a missing option or
     // option argument, two sources, a word outside an option's fixed list
     // (--format, --zero), --program with a form that has no tuning program,
-    // an output file that is not .mid, .syx or .txt, a
-    // file for `read` that is not .syx, .mid or .txt (a .scl included).
+    // an output file that is not .mid, .syx or .txt, a file for `read` that
+    // is not .syx, .mid or .txt (a .scl included); apply without a song, or
+    // with -o and several songs or --out-dir too.
     // kExitBadInput when the line has the right shape but a value that the
     // user types in is malformed or out of range: --temperament (an unknown
     // id), --offsets, --tonic, --a4, --parts, --program, --division, --delta,
-    // --pause.
+    // --pause, --after-reset, --gap.
     int exitCode = kExitSuccess;
     std::string message;  // English, one line, for standard error
     CliCommand command;

@@ -4,6 +4,8 @@
 #include <string>
 
 #include "base/FileReplacement.h"
+#include "cli/ApplyCommand.h"
+#include "base/SystemErrorText.h"
 #include "midiout/MidiDeviceLookup.h"
 #include "midiout/SysexSender.h"
 #include "output/SysexSmf.h"
@@ -138,13 +140,13 @@ int buildOutput(const CliCommand& command, std::ostream& out, std::ostream& err)
         break;
     }
     if (command.output == CliOutputKind::StandardOutput) {
+        // Whether it arrived is checked once for every command, in main.
         out.write(static_cast<const char*>(bytes), static_cast<std::streamsize>(count));
-        out.flush();
-        return out ? kExitSuccess : kExitBadInput;
+        return kExitSuccess;
     }
     if (const SystemError error = writeFileReplacing(command.outputPath, bytes, count)) {
-        err << kProgram << command.outputPath << ": cannot be written (system error " << error
-            << ")\n";
+        err << kProgram << command.outputPath << ": cannot be written: " << systemErrorText(error)
+            << '\n';
         return kExitBadInput;
     }
     return kExitSuccess;
@@ -202,6 +204,7 @@ const char* failedStep(SendFailure::Step step) {
     case SendFailure::Step::Open: return "could not be opened";
     case SendFailure::Step::Send: return "failed during the send";
     case SendFailure::Step::Timeout: return "did not finish a message in time";
+    case SendFailure::Step::Stuck: return "stopped answering and would not close";
     }
     return "failed";
 }
@@ -263,6 +266,11 @@ int runCliCommand(const CliCommand& command, std::ostream& out, std::ostream& er
     case CliCommandKind::Ports: return listPorts(out, err, midiOut);
     case CliCommandKind::Send: return sendToPort(command, err, midiOut);
     case CliCommandKind::Analyse: return printAnalysis(command, out, err);
+    case CliCommandKind::Apply: {
+        SysexList list;
+        if (!buildList(command, err, list)) return kExitBadInput;
+        return applyToSongs(command, list.bytes, list.length, out, err);
+    }
     }
     return kExitUsage;
 }

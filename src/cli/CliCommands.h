@@ -10,5 +10,6 @@
 #include "midiout/MidiOutDevice.h"
 
 // `out` must be binary: `build` writes the hex listing's CR LF as they are.
+// Whether `out` was written is the caller's to check, once for every command.
 int runCliCommand(const CliCommand& command, std::ostream& out, std::ostream& err,
                   MidiOutSystem& midiOut);

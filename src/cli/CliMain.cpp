@@ -4,25 +4,42 @@
 #include <string>
 #include <vector>
 
+#include "base/SystemErrorText.h"
 #include "cli/CliArguments.h"
 #include "cli/CliCommands.h"
 #include "cli/StandardOutput.h"
 
+namespace {
+
+int runCommand(int argc, char** argv, std::ostream& out) {
+    CliParse parse = parseCliArguments(std::vector<std::string>(argv + 1, argv + argc));
+    if (parse.exitCode == kExitUsage) {
+        std::cerr << "velmarin-cli: " << parse.message << "\n\n" << cliUsage();
+        return parse.exitCode;
+    }
+    if (parse.exitCode != kExitSuccess) {
+        std::cerr << "velmarin-cli: " << parse.message << '\n';
+        return parse.exitCode;
+    }
+    parse.command.showProgress = standardErrorIsTerminal();
+    return runCliCommand(parse.command, out, std::cerr, platformMidiOut());
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    StandardOutput output;
+    int status = kExitBadInput;
     try {
-        setStandardOutputBinary();
-        const CliParse parse = parseCliArguments(std::vector<std::string>(argv + 1, argv + argc));
-        if (parse.exitCode == kExitUsage) {
-            std::cerr << "velmarin-cli: " << parse.message << "\n\n" << cliUsage();
-            return parse.exitCode;
-        }
-        if (parse.exitCode != kExitSuccess) {
-            std::cerr << "velmarin-cli: " << parse.message << '\n';
-            return parse.exitCode;
-        }
-        return runCliCommand(parse.command, std::cout, std::cerr, platformMidiOut());
+        status = runCommand(argc, argv, output.stream());
     } catch (const std::exception& error) {
         std::cerr << "velmarin-cli: " << error.what() << '\n';
+    }
+    // Every command's output is checked here, once: output that did not
+    // arrive is a failure, whatever the command reported.
+    if (const SystemError error = output.finish()) {
+        std::cerr << "velmarin-cli: cannot write the output: " << systemErrorText(error) << '\n';
         return kExitBadInput;
     }
+    return status;
 }

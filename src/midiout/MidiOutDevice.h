@@ -22,6 +22,7 @@ constexpr MidiError kMidiBadDeviceId = 2;
 constexpr MidiError kMidiNotEnabled = 3;
 constexpr MidiError kMidiAllocated = 4;
 constexpr MidiError kMidiNoDriver = 6;
+constexpr MidiError kMidiStillPlaying = 65;  // MIDIERR_STILLPLAYING
 
 struct MidiDeviceList {
     // False where the platform has no MIDI output (or winmm cannot be
@@ -33,7 +34,9 @@ struct MidiDeviceList {
 };
 
 // One open output device. Holds at most one long message at a time.
-// Destroying a device that is still open resets, unprepares and closes it.
+// Destroying a device that is still open resets, unprepares and closes it;
+// destroying one whose header could not be unprepared frees a header the
+// driver may still use, so the engine never does.
 class MidiOutDevice {
 public:
     virtual ~MidiOutDevice() = default;
@@ -47,7 +50,8 @@ public:
     virtual MidiError unprepare() = 0;
     // Stops output and returns a pending message to its owner, marked done.
     virtual MidiError reset() = 0;
-    // Closes the device; the object is unusable afterwards.
+    // Closes the device; the object is unusable afterwards. On an error the
+    // device stays open, and reset, unprepare and close may be tried again.
     virtual MidiError close() = 0;
 };
 

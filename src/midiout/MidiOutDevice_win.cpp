@@ -95,8 +95,9 @@ public:
     MidiError close() override {
         if (!handle_) return 0;
         const MMRESULT result = winmm_.close(handle_);
-        // A failed close leaves nothing this object could do with the handle.
-        handle_ = nullptr;
+        // A device that refuses (a message still queued) stays open, to be
+        // reset and closed again.
+        if (result == MMSYSERR_NOERROR) handle_ = nullptr;
         return result;
     }
 
@@ -111,8 +112,7 @@ private:
     HMIDIOUT handle_;
     HANDLE event_;
     MIDIHDR header_{};
-    // Lives until the device is closed when an unprepare fails: the driver
-    // may still read it.
+    // The driver reads it until the header is unprepared.
     std::vector<char> buffer_;
     bool prepared_ = false;
 };

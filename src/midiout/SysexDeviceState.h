@@ -1,12 +1,11 @@
-// What a device holds after the messages sent to it: the last message sent
-// to each parameter address. Live sending sends only the messages of a new
-// listing that differ from it. Pure code, no device.
+// What a receiver holds after the SysEx messages sent to it. Live sending
+// sends only the messages of a new listing that would change it. Pure code,
+// no device.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -20,28 +19,63 @@ struct SysexSpan {
 // Bytes outside messages and an unterminated tail are not messages.
 std::vector<SysexSpan> splitSysexList(const uint8_t* list, std::size_t length);
 
-// How many leading bytes of `message` name the parameter it sets, so that
-// two messages with equal leading bytes replace each other in the device:
-// GS (Roland) header and address up to the scale's first byte, 8 bytes;
-// XG (Yamaha) header, part and scale-step address, 7 bytes; GM2 (universal
-// non-real-time scale/octave tuning) header and channel map, 8 bytes. Any
-// other message is its own address (the whole message).
-std::size_t sysexAddressLength(const uint8_t* message, std::size_t size);
+// The tuning dialects a receiver may accept side by side. They all retune the
+// same notes, so a message of one may replace what another set.
+enum class TuningDialect : uint8_t { None, Gs, Xg, Mts };
+
+// One setting of a receiver and the value a message gives it. Two writes
+// with equal slots set the same thing; equal values set it alike.
+struct SlotWrite {
+    std::string slot;
+    std::string value;
+};
+
+struct ReceiverWrites {
+    TuningDialect dialect = TuningDialect::None;
+    std::vector<SlotWrite> writes;
+};
+
+// The settings `message` (one whole SysEx message) writes in a receiver:
+//  - GS (Roland DT1): the block its address starts (header and address,
+//    8 bytes), set to the whole message: a part's scale tuning;
+//  - XG (Yamaha parameter change): the parameter of its header, part and
+//    address (7 bytes): one note of a part's scale tuning;
+//  - MTS scale/octave tuning, 1-byte form (F0 7E dd 08 08 ff gg hh, twelve
+//    data bytes, F7): the scale tuning of each channel in its map, set to
+//    the device ID and the data;
+//  - any other message: a slot of its own, the whole message.
+// A message that names no slot (an empty channel map) is a slot of its own.
+// Every form a sender adds is decoded here, so that the state below knows
+// what each message replaces.
+ReceiverWrites receiverWrites(const uint8_t* message, std::size_t size);
 
 class SysexDeviceState {
 public:
-    // The messages of `list` whose bytes differ from the last message sent
-    // to their address (or whose address was never sent), in list order.
+    // The messages of `list` that would change what the receiver holds, in
+    // list order: those that write a slot it holds another value in, or one
+    // whose value is unknown. Each message is judged after the list's
+    // earlier ones, as the receiver takes them.
     std::vector<SysexSpan> changedMessages(const uint8_t* list, std::size_t length) const;
-    // The device finished `message`: it now holds it at its address.
+    // The receiver finished `message`: its slots hold the message's values.
+    // A message of another tuning dialect than the one held makes the slots
+    // of the held dialect unknown: on a receiver that accepts both, the new
+    // dialect may have replaced their tuning.
     void recordSent(const uint8_t* message, std::size_t size);
-    // Nothing is known about what the device holds.
-    void clear() { held_.clear(); }
+    // Nothing is known about what the receiver holds.
+    void clear() {
+        held_.clear();
+        dialect_ = TuningDialect::None;
+    }
     bool empty() const { return held_.empty(); }
 
 private:
-    // Address bytes -> the whole message last sent there. The dialects'
-    // addresses (7 or 8 bytes) fit the string's own buffer, so a look-up
-    // allocates nothing.
-    std::unordered_map<std::string, std::string> held_;
+    struct Held {
+        TuningDialect dialect = TuningDialect::None;
+        std::string value;
+    };
+    bool wouldChange(const ReceiverWrites& writes) const;
+    void record(ReceiverWrites&& writes);
+
+    std::unordered_map<std::string, Held> held_;
+    TuningDialect dialect_ = TuningDialect::None;  // the tuning dialect held_ holds
 };

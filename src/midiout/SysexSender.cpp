@@ -1,6 +1,23 @@
 #include "midiout/SysexSender.h"
 
 #include <limits>
+#include <utility>
+
+namespace {
+
+constexpr int kReleaseAttempts = 3;
+constexpr int64_t kReleaseRetryMs = 50;
+
+// Devices that would not let their message go: the driver may still write to
+// its header and buffer, so they live as long as the program.
+void keepForever(std::unique_ptr<MidiOutDevice> device) {
+    static std::mutex mutex;
+    static auto* kept = new std::vector<std::unique_ptr<MidiOutDevice>>;
+    std::lock_guard<std::mutex> lock(mutex);
+    kept->push_back(std::move(device));
+}
+
+}  // namespace
 
 uint32_t completionTimeoutMs(std::size_t messageSize) {
     constexpr uint64_t kFloorMs = 1000;
@@ -49,6 +66,7 @@ void SysexSender::cancel() {
 void SysexSender::release() {
     std::lock_guard<std::mutex> lock(mutex_);
     keepOpen_ = false;
+    released_ = true;
     wake_.notify_all();
 }
 
@@ -81,9 +99,20 @@ void SysexSender::run() {
         wake_.wait(lock, [this] { return stop_ || pending_ || (device_ && !keepOpen_); });
         if (stop_) break;
         if (!pending_) {
+            released_ = false;
             lock.unlock();
-            closeDevice();
+            const SendFailure stuck = letDeviceGo(false);
             lock.lock();
+            if (stuck.code != 0 && !stop_) {
+                SendEvent event;
+                event.kind = SendEvent::Kind::Failed;
+                event.requestId = lastOutcome_.requestId;
+                event.failure = stuck;
+                lastOutcome_ = event;
+                lock.unlock();
+                report(event);
+                lock.lock();
+            }
             continue;
         }
         busy_ = true;
@@ -92,12 +121,7 @@ void SysexSender::run() {
         idle_.notify_all();
     }
     lock.unlock();
-    if (device_) {
-        device_->reset();
-        device_->unprepare();
-        device_->close();
-        device_.reset();
-    }
+    if (device_) letDeviceGo(true);
     lock.lock();
     busy_ = false;
     progress_.busy = false;
@@ -110,8 +134,9 @@ void SysexSender::runSend(std::unique_lock<std::mutex>& lock) {
     sendStartMs_ = clock_.nowMs();
     progress_ = SendProgress{true, 0, 0, 0};
     std::unique_ptr<Request> taken = std::move(pending_);
+    bool reopen = std::exchange(released_, false);
     lock.unlock();
-    bool usable = adopt(std::move(*taken), event);
+    bool usable = adopt(std::move(*taken), reopen, event);
     taken.reset();
     lock.lock();
 
@@ -124,8 +149,9 @@ void SysexSender::runSend(std::unique_lock<std::mutex>& lock) {
         }
         if (pending_) {
             taken = std::move(pending_);
+            reopen = std::exchange(released_, false);
             lock.unlock();
-            usable = adopt(std::move(*taken), event);
+            usable = adopt(std::move(*taken), reopen, event);
             taken.reset();
             lock.lock();
             continue;
@@ -145,9 +171,12 @@ void SysexSender::runSend(std::unique_lock<std::mutex>& lock) {
         lock.unlock();
         const SendFailure failure = sendOne(message, span.size);
         if (failure.code != 0) {
-            failDevice();
+            // The device may still hold the header (a timeout) or be gone
+            // (unplugged): a reset returns the header, so that it can be
+            // unprepared before closing.
+            const SendFailure stuck = letDeviceGo(true);
             event.kind = SendEvent::Kind::Failed;
-            event.failure = failure;
+            event.failure = stuck.code != 0 ? stuck : failure;
             lock.lock();
             break;
         }
@@ -166,8 +195,12 @@ void SysexSender::runSend(std::unique_lock<std::mutex>& lock) {
 
     if (!keepOpen_ && device_) {
         lock.unlock();
-        closeDevice();
+        const SendFailure stuck = letDeviceGo(false);
         lock.lock();
+        if (stuck.code != 0 && event.kind != SendEvent::Kind::Failed) {
+            event.kind = SendEvent::Kind::Failed;
+            event.failure = stuck;
+        }
     }
     event.elapsedMs = clock_.nowMs() - sendStartMs_;
     lastOutcome_ = event;
@@ -179,10 +212,17 @@ void SysexSender::runSend(std::unique_lock<std::mutex>& lock) {
     lock.lock();
 }
 
-bool SysexSender::adopt(Request request, SendEvent& event) {
+bool SysexSender::adopt(Request request, bool reopen, SendEvent& event) {
     event.requestId = request.id;
-    if (!device_ || deviceIndex_ != request.deviceIndex) {
-        closeDevice();
+    if (device_ && (reopen || deviceIndex_ != request.deviceIndex)) {
+        const SendFailure stuck = letDeviceGo(false);
+        if (stuck.code != 0) {
+            event.kind = SendEvent::Kind::Failed;
+            event.failure = stuck;
+            return false;
+        }
+    }
+    if (!device_) {
         MidiError error = 0;
         device_ = system_.open(request.deviceIndex, error);
         if (!device_) {
@@ -213,23 +253,28 @@ SendFailure SysexSender::sendOne(const uint8_t* message, std::size_t size) {
     return SendFailure{SendFailure::Step::Send, error, system_.errorText(error)};
 }
 
-void SysexSender::failDevice() {
-    // The device may still hold the header (a timeout) or be gone (unplugged):
-    // reset returns the header, so that it can be unprepared before closing.
+SendFailure SysexSender::letDeviceGo(bool resetFirst) {
     // Whatever the device holds is unknown from here on.
-    device_->reset();
-    device_->unprepare();
-    device_->close();
-    device_.reset();
     held_.clear();
+    MidiError refusal = 0;
+    for (int attempt = 0; attempt < kReleaseAttempts; ++attempt) {
+        if (attempt > 0) pauseFor(kReleaseRetryMs);
+        if (resetFirst || attempt > 0) device_->reset();
+        refusal = device_->unprepare();
+        if (refusal == 0) refusal = device_->close();
+        if (refusal == 0) {
+            device_.reset();
+            return {};
+        }
+    }
+    keepForever(std::move(device_));
+    return SendFailure{SendFailure::Step::Stuck, refusal, system_.errorText(refusal)};
 }
 
-void SysexSender::closeDevice() {
-    if (!device_) return;
-    device_->unprepare();
-    device_->close();
-    device_.reset();
-    held_.clear();
+void SysexSender::pauseFor(int64_t ms) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    const int64_t until = clock_.nowMs() + ms;
+    while (clock_.nowMs() < until) clock_.waitUntil(lock, wake_, until);
 }
 
 void SysexSender::report(const SendEvent& event) {

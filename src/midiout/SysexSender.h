@@ -3,6 +3,11 @@
 // a pause between messages, coalescing, cancel between messages, completion
 // timeouts, and progress, done and error events. Platform-free; the device
 // and the clock are seams.
+//
+// Whenever the engine lets a device go (after a failure, at the end of a
+// send, on release or shutdown), it tries reset, unprepare and close a few
+// times. A device that still refuses keeps its message header: it is never
+// freed, and it is reported as stuck where an event can say so.
 #pragma once
 
 #include <condition_variable>
@@ -42,6 +47,10 @@ struct SendFailure {
         Open,     // the device could not be opened
         Send,     // preparing, handing over or unpreparing a message failed
         Timeout,  // the device did not report a message done in time
+        // The device kept a message and would not close. It stays open and
+        // unusable until the program ends: its message is never freed, as
+        // the driver may still write to it.
+        Stuck,
     };
     Step step = Step::Open;
     MidiError code = 0;  // the system's code; kMidiTimedOut for a timeout
@@ -102,7 +111,9 @@ public:
     // keeps what it was sent and stays open if live sending holds it.
     void cancel();
 
-    // Live sending is over: the device is closed once no send is busy.
+    // Live sending is over: the device is closed once no send is busy, or
+    // before the next request if one comes first, which then goes to a
+    // freshly opened device and sends it everything.
     void release();
 
     // Current send, for a front end that polls (the window's timer).
@@ -128,10 +139,10 @@ private:
 
     void run();
     void runSend(std::unique_lock<std::mutex>& lock);
-    bool adopt(Request request, SendEvent& event);
+    bool adopt(Request request, bool reopen, SendEvent& event);
     SendFailure sendOne(const uint8_t* message, std::size_t size);
-    void failDevice();
-    void closeDevice();
+    SendFailure letDeviceGo(bool resetFirst);
+    void pauseFor(int64_t ms);
     void report(const SendEvent& event);
 
     MidiOutSystem& system_;
@@ -146,6 +157,7 @@ private:
     uint64_t lastIssued_ = 0;
     uint64_t cancelledThrough_ = 0;
     bool keepOpen_ = false;
+    bool released_ = false;  // the next request goes to a freshly opened device
     bool stop_ = false;
     bool busy_ = false;
     SendProgress progress_;

@@ -6,6 +6,41 @@
 
 namespace {
 
+constexpr uint8_t kEndOfTrack[] = {0xFF, 0x2F, 0x00};
+// The first pass remembers where this many messages end, more than the
+// largest list holds (192 XG messages), so the second need not search again.
+constexpr std::size_t kRememberedEnds = 256;
+
+class Writer {
+public:
+    explicit Writer(uint8_t* at) : at_(at) {}
+    void bytes(const uint8_t* data, uint32_t count) {
+        std::memcpy(at_, data, count);
+        at_ += count;
+    }
+    void byte(uint8_t value) { *at_++ = value; }
+    void be16(uint16_t value) {
+        byte(static_cast<uint8_t>(value >> 8));
+        byte(static_cast<uint8_t>(value));
+    }
+    void be32(uint32_t value) {
+        be16(static_cast<uint16_t>(value >> 16));
+        be16(static_cast<uint16_t>(value));
+    }
+    void vlq(uint32_t value) {
+        for (uint32_t shift = 7 * (numberLength(value) - 1); shift > 0; shift -= 7)
+            byte(static_cast<uint8_t>(0x80 | ((value >> shift) & 0x7F)));
+        byte(static_cast<uint8_t>(value & 0x7F));
+    }
+    // vlqLength, inlined: this runs for every message.
+    static uint32_t numberLength(uint32_t value) {
+        return value < 0x80 ? 1 : value < 0x4000 ? 2 : value < 0x200000 ? 3 : 4;
+    }
+
+private:
+    uint8_t* at_;
+};
+
 uint32_t dataBytesOf(uint8_t status) {
     const uint8_t kind = status & 0xF0;
     return kind == 0xC0 || kind == 0xD0 ? 1 : 2;
@@ -13,36 +48,74 @@ uint32_t dataBytesOf(uint8_t status) {
 
 }  // namespace
 
+// The image is sized in a first pass over the list and written in a second,
+// straight into one allocation: no event objects in between.
 uint32_t buildSysexSmf(const uint8_t* sysexList, uint32_t sysexLength, int32_t division,
                        int32_t delta, ByteBuffer& out) {
-    return buildTuningSmf(sysexList, sysexLength, nullptr, 0, division, delta, out);
+    MidiFile header;
+    setDivision(header, static_cast<uint16_t>(division));
+    const auto laterDelta = static_cast<uint32_t>(delta);
+
+    const uint8_t* const listEnd = sysexList + sysexLength;
+    const auto nextEnd = [listEnd](const uint8_t* from) {
+        return static_cast<const uint8_t*>(std::memchr(from, 0xF7, static_cast<std::size_t>(listEnd - from)));
+    };
+    uint32_t trackSize = 1 + sizeof kEndOfTrack;
+    const uint32_t laterDeltaLength = Writer::numberLength(laterDelta);
+    const uint8_t* ends[kRememberedEnds];
+    std::size_t remembered = 0;
+    for (const uint8_t *start = sysexList, *end; start < listEnd && (end = nextEnd(start)); start = end + 1) {
+        const auto following = static_cast<uint32_t>(end - start);  // bytes after F0, F7 included
+        trackSize += (start == sysexList ? 1 : laterDeltaLength) + 1 + Writer::numberLength(following) + following;
+        if (remembered < kRememberedEnds) ends[remembered++] = end;
+    }
+
+    out.resize(0);
+    if (!out.resize(22 + trackSize)) return 0;
+    Writer writer(out.data());
+    writer.bytes(reinterpret_cast<const uint8_t*>("MThd"), 4);
+    writer.be32(6);
+    writer.be16(0);
+    writer.be16(1);
+    writer.be16(header.division);
+    writer.bytes(reinterpret_cast<const uint8_t*>("MTrk"), 4);
+    writer.be32(trackSize);
+    const uint8_t* start = sysexList;
+    const auto writeEvent = [&](const uint8_t* end) {
+        const auto following = static_cast<uint32_t>(end - start);
+        writer.vlq(start == sysexList ? 0 : laterDelta);
+        writer.byte(*start);
+        writer.vlq(following);
+        writer.bytes(start + 1, following);
+        start = end + 1;
+    };
+    for (std::size_t i = 0; i < remembered; ++i) writeEvent(ends[i]);
+    for (const uint8_t* end; start < listEnd && (end = nextEnd(start));) writeEvent(end);
+    writer.byte(0);
+    writer.bytes(kEndOfTrack, sizeof kEndOfTrack);
+    return out.size();
 }
 
+// Rare enough (the key-based GM2 forms) to go through the MIDI file model.
 uint32_t buildTuningSmf(const uint8_t* sysexList, uint32_t sysexLength,
                         const uint8_t* channelMessages, uint32_t channelLength, int32_t division,
                         int32_t delta, ByteBuffer& out) {
+    if (channelLength == 0) return buildSysexSmf(sysexList, sysexLength, division, delta, out);
     MidiFile file;
-    file.format = 0;
     setDivision(file, static_cast<uint16_t>(division));
     file.tracks.emplace_back();
     MidiTrack& track = file.tracks.back();
-    uint32_t messages = 0;
-    for (uint32_t i = 0; i < sysexLength; ++i) messages += sysexList[i] == 0xF7;
-    for (uint32_t i = 0; i < channelLength; ++i) messages += (channelMessages[i] & 0x80) != 0;
-    track.reserve(messages + 1);
-
     ByteBuffer length;
     ByteBuffer data;
     uint32_t start = 0;
     for (uint32_t end = 0; end < sysexLength; ++end) {
         if (sysexList[end] != 0xF7) continue;
         const uint32_t following = end - start;  // bytes after F0, F7 included
-        if (!encodeVlq(following, length)) return 0;
-        if (!data.resize(length.size() + following)) return 0;
+        if (!encodeVlq(following, length) || !data.resize(length.size() + following)) return 0;
         std::memcpy(data.data(), length.data(), length.size());
         std::memcpy(data.data() + length.size(), sysexList + start + 1, following);
-        const uint32_t eventDelta = start == 0 ? 0 : static_cast<uint32_t>(delta);
-        if (!addEvent(track, eventDelta, sysexList[start], data)) return 0;
+        if (!addEvent(track, start == 0 ? 0 : static_cast<uint32_t>(delta), sysexList[start], data))
+            return 0;
         start = end + 1;
     }
     int channel = -1;
@@ -56,7 +129,6 @@ uint32_t buildTuningSmf(const uint8_t* sysexList, uint32_t sysexLength,
         if (!addEvent(track, eventDelta, status, channelMessages + i + 1, count)) return 0;
         i += 1 + count;
     }
-    static const uint8_t kEndOfTrack[] = {0x2F, 0x00};
-    if (!addEvent(track, 0, 0xFF, kEndOfTrack, sizeof kEndOfTrack)) return 0;
+    if (!addEvent(track, 0, kEndOfTrack[0], kEndOfTrack + 1, sizeof kEndOfTrack - 1)) return 0;
     return serializeMidiFile(file, true, out);
 }

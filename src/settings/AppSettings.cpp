@@ -15,6 +15,7 @@ int32_t clampMidiFormat(int32_t value) { return value < 0 || value > 2 ? 0 : val
 int32_t clampDivision(int32_t value) { return clampInt(value, kMinDivision, kMaxDivision); }
 int32_t clampDelta(int32_t value) { return clampInt(value, kMinDelta, kMaxDelta); }
 int32_t clampSysexPause(int32_t value) { return clampInt(value, kMinSysexPause, kMaxSysexPause); }
+int32_t clampSongGap(int32_t value) { return clampInt(value, kMinSongGap, kMaxSongGap); }
 int32_t clampMtsForm(int32_t value) { return value < 0 || value >= kMtsFormCount ? 0 : value; }
 
 AppSettings readAppSettings(const IniFile& settingsFile) {
@@ -26,6 +27,8 @@ AppSettings readAppSettings(const IniFile& settingsFile) {
     settings.sysexEventDelta = clampDelta(readNumber(settingsFile, "SysexEventDelta", "0"));
     settings.midiOutDevice = settingsFile.getValueOr(kAppSettingSection, "MidiOutDevice", "");
     settings.sysexPause = clampSysexPause(readNumber(settingsFile, "SysexPause", "20"));
+    settings.songResetGap = clampSongGap(readNumber(settingsFile, "SongResetGap", "100"));
+    settings.songMessageGap = clampSongGap(readNumber(settingsFile, "SongMessageGap", "0"));
     settings.mtsForm = clampMtsForm(readNumber(settingsFile, "MtsForm", "0"));
 
     std::string left, top;
@@ -61,5 +64,9 @@ void writeAppSettings(IniFile& settingsFile, const AppSettings& settings) {
     setUnlessDefault("MidiOutDevice", settings.midiOutDevice, settings.midiOutDevice.empty());
     setUnlessDefault("SysexPause", formatIniInt(settings.sysexPause),
                      settings.sysexPause == kDefaultSysexPause);
+    setUnlessDefault("SongResetGap", formatIniInt(settings.songResetGap),
+                     settings.songResetGap == kDefaultSongResetGap);
+    setUnlessDefault("SongMessageGap", formatIniInt(settings.songMessageGap),
+                     settings.songMessageGap == kDefaultSongMessageGap);
     setUnlessDefault("MtsForm", formatIniInt(settings.mtsForm), settings.mtsForm == 0);
 }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "settings/IniFile.h"
+#include "song/SongTuning.h"
 
 constexpr char kAppSettingSection[] = "AppSetting";
 
@@ -19,6 +20,12 @@ constexpr int32_t kMaxDelta = 32767;
 constexpr int32_t kDefaultSysexPause = 20;
 constexpr int32_t kMinSysexPause = 0;
 constexpr int32_t kMaxSysexPause = 500;
+// Milliseconds from a song's reset to the tuning written into it, and
+// between the tuning's messages.
+constexpr int32_t kDefaultSongResetGap = kDefaultResetGapMs;
+constexpr int32_t kDefaultSongMessageGap = kDefaultMessageGapMs;
+constexpr int32_t kMinSongGap = 0;
+constexpr int32_t kMaxSongGap = kMaxSongGapMs;
 
 struct AppSettings {
     // Left and top of the main window's outer rectangle; restored only when
@@ -34,6 +41,8 @@ struct AppSettings {
     // code page on Windows); empty for none.
     std::string midiOutDevice;
     int32_t sysexPause = kDefaultSysexPause;
+    int32_t songResetGap = kDefaultSongResetGap;
+    int32_t songMessageGap = kDefaultSongMessageGap;
     int32_t mtsForm = 0;  // the GM2 format's form, as MtsForm numbers it
 };
 
@@ -41,16 +50,18 @@ int32_t clampMidiFormat(int32_t value);  // outside 0..2 becomes 0
 int32_t clampDivision(int32_t value);    // 1..32767
 int32_t clampDelta(int32_t value);       // 0..32767
 int32_t clampSysexPause(int32_t value);  // 0..500
+int32_t clampSongGap(int32_t value);     // 0..1000
 int32_t clampMtsForm(int32_t value);     // outside 0..3 becomes 0
 
-// Reads the nine keys with their defaults and ranges. Top is looked up only
+// Reads the eleven keys with their defaults and ranges. Top is looked up only
 // when Left was found. An empty MidiOutDevice is no device.
 AppSettings readAppSettings(const IniFile& settingsFile);
 
 // Sets Left, Top, MidiFormat, MidiPartOrChannel, SysexEventDivision and
 // SysexEventDelta in this order, each as "%d". Existing lines keep their place.
-// Then MidiOutDevice (the name as it is), SysexPause and MtsForm ("%d"), each only
+// Then MidiOutDevice (the name as it is) and SysexPause ("%d"), but each only
 // when its value is not the default or the file has the key already: a file
 // that never had them gets the same bytes as before they existed, and a user
-// who goes back to no device keeps the line, as "MidiOutDevice=".
+// who goes back to no device keeps the line, as "MidiOutDevice=". Then
+// SongResetGap, SongMessageGap and MtsForm ("%d") by the same rule.
 void writeAppSettings(IniFile& settingsFile, const AppSettings& settings);

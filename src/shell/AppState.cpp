@@ -16,6 +16,8 @@ int32_t sysexEventDelta = kDefaultDelta;
 RECT windowRect = {};
 std::string midiOutDevice;
 int32_t sysexPause = kDefaultSysexPause;
+int32_t songResetGap = kDefaultSongResetGap;
+int32_t songMessageGap = kDefaultSongMessageGap;
 int32_t mtsForm = 0;
 
 HWND sysexEdit = nullptr;
@@ -40,6 +42,8 @@ void applyAppSettings(const AppSettings& settings) {
     sysexEventDelta = settings.sysexEventDelta;
     midiOutDevice = settings.midiOutDevice;
     sysexPause = settings.sysexPause;
+    songResetGap = settings.songResetGap;
+    songMessageGap = settings.songMessageGap;
     mtsForm = settings.mtsForm;
 }
 
@@ -54,6 +58,8 @@ AppSettings collectAppSettings() {
     settings.sysexEventDelta = sysexEventDelta;
     settings.midiOutDevice = midiOutDevice;
     settings.sysexPause = sysexPause;
+    settings.songResetGap = songResetGap;
+    settings.songMessageGap = songMessageGap;
     settings.mtsForm = mtsForm;
     return settings;
 }

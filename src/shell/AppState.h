@@ -31,11 +31,13 @@ extern int32_t sysexEventDelta;
 extern RECT windowRect;
 extern std::string midiOutDevice;  // by name, ANSI code page; empty for none
 extern int32_t sysexPause;         // milliseconds between messages sent
+extern int32_t songResetGap;       // milliseconds from a song's reset to its tuning
+extern int32_t songMessageGap;     // milliseconds between the tuning's messages in a song
 extern int32_t mtsForm;            // the GM2 format's form, as MtsForm numbers it
 
 // Puts the settings read at start-up into the values above: the dialect, the
-// parts or channels, the two timing values and the MIDI output choice. The
-// window position is the main dialog's to apply; windowRect is captured from
+// parts or channels, the two timing values, the MIDI output choice and the
+// two gaps of writing into songs. The window position is the main dialog's to apply; windowRect is captured from
 // the window itself.
 void applyAppSettings(const AppSettings& settings);
 // The values above as settings, the position taken from windowRect.

@@ -168,6 +168,10 @@ ScalaReadResult parseScala(std::string_view bytes) {
     if (bytes.size() > kMaxScalaFileBytes)
         return failure(ScalaError::FileTooLarge, 0, "The file is larger than 1 MiB.");
 
+    // Editors on Windows may put a UTF-8 byte-order mark before the first line.
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    if (bytes.substr(0, kByteOrderMark.size()) == kByteOrderMark) bytes.remove_prefix(kByteOrderMark.size());
+
     LineReader lines(bytes);
     std::string_view line;
     if (!lines.nextNonComment(line))

@@ -2,11 +2,13 @@
 
 #include <commdlg.h>
 
+#include "base/PathText.h"
 #include "base/SystemLibrary.h"
 #include "shell/AppState.h"
 #include "shell/Centering.h"
 #include "shell/MessageBoxes.h"
 #include "shell/Resources.h"
+#include "song/SongNames.h"
 
 namespace {
 
@@ -47,11 +49,13 @@ bool buildFileFilter(UINT stringId, ByteBuffer& filter) {
 }
 
 bool chooseFile(FileDialogKind kind, HWND owner, UINT title, UINT filter,
-                const char* defaultExtension, std::string& path) {
+                const char* defaultExtension, std::string& path, const std::string& proposedPath) {
     ByteBuffer filterText;
     const bool hasFilter = buildFileFilter(filter, filterText);
     const std::string titleText = loadResourceString(title);
     char chosen[MAX_PATH] = "";
+    const std::string initialFolder = proposedPath.empty() ? std::string() : folderOf(proposedPath, isSystemLeadByte);
+    if (!proposedPath.empty()) lstrcpynA(chosen, fileNameOf(proposedPath).c_str(), MAX_PATH);
 
     OPENFILENAMEA dialog = {};
     // The layout without the three trailing members (pvReserved, dwReserved,
@@ -62,6 +66,7 @@ bool chooseFile(FileDialogKind kind, HWND owner, UINT title, UINT filter,
     dialog.lpstrFile = chosen;
     dialog.nMaxFile = MAX_PATH;
     dialog.lpstrTitle = titleText.c_str();
+    if (!initialFolder.empty()) dialog.lpstrInitialDir = initialFolder.c_str();
     if (kind == FileDialogKind::Save) {
         dialog.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
         dialog.lpstrDefExt = defaultExtension;

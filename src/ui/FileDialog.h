@@ -1,5 +1,6 @@
 // The system's common file dialogs as the program uses them: title and filter
-// from the string table, no suggested name, no initial folder.
+// from the string table; no suggested name and no initial folder, but where
+// a command proposes a file.
 #pragma once
 
 #include <windows.h>
@@ -20,8 +21,10 @@ enum class FileDialogKind { Open, Save };
 // one). True, with `path` set, when the user chose a file. Cancel is false
 // and silent; a dialog that failed is false and reported with its code. The
 // caller holds the CenteringScope, so that it can also cover what follows.
+// `proposedPath`, when given, opens the dialog in its folder with its name.
 bool chooseFile(FileDialogKind kind, HWND owner, UINT title, UINT filter,
-                const char* defaultExtension, std::string& path);
+                const char* defaultExtension, std::string& path,
+                const std::string& proposedPath = std::string());
 
 // The open-file dialog centred over `owner`, as the open commands use it.
 bool chooseFileToOpen(HWND owner, UINT title, UINT filter, std::string& path);

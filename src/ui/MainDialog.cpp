@@ -15,12 +15,14 @@
 #include "shell/UpdatesScope.h"
 #include "ui/AboutDialog.h"
 #include "ui/GuardedDialogProc.h"
+#include "ui/HandedFiles.h"
 #include "ui/ListingEdit.h"
 #include "ui/MidiSendCommands.h"
 #include "ui/OpenCommand.h"
 #include "ui/OptionsDialog.h"
 #include "ui/PresetCommands.h"
 #include "ui/SaveCommands.h"
+#include "ui/SongCommand.h"
 #include "ui/SysexView.h"
 #include "ui/TemperamentDialog.h"
 
@@ -85,6 +87,8 @@ void onInitDialog(HWND dialog) {
     makeListingFont();
     fetchListingColours();
     mainMenu = GetMenu(dialog);
+    // What DragAcceptFiles does, without loading shell32 at every start.
+    SetWindowLongPtrA(dialog, GWL_EXSTYLE, GetWindowLongPtrA(dialog, GWL_EXSTYLE) | WS_EX_ACCEPTFILES);
 
     for (int k = 0; k < kOffsetCount; ++k) {
         SendDlgItemMessageA(dialog, IDC_OFFSET_SPIN_FIRST + k, UDM_SETRANGE, 0,
@@ -208,6 +212,7 @@ void onCommand(HWND dialog, int id, int notification) {
     case IDM_SAVE_BINARY: saveAsBinary(); break;
     case IDC_SAVE_TEXT:
     case IDM_SAVE_TEXT: saveAsText(); break;
+    case IDM_APPLY_TO_SONG: runSongCommand(); break;
     case IDM_TEMPERAMENT: showTemperamentDialog(dialog); break;
     case IDM_SEND_MIDI: sendListingOnce(dialog); break;
     case IDM_LIVE_SEND: toggleLiveSending(dialog); break;
@@ -283,6 +288,9 @@ INT_PTR handleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
         return FALSE;
     case kSendEventMessage:
         onSendEvent(dialog, lParam);
+        return TRUE;
+    case WM_DROPFILES:
+        openDroppedFile(reinterpret_cast<HDROP>(wParam));
         return TRUE;
     default:
         return FALSE;

@@ -25,8 +25,8 @@ std::unique_ptr<SysexSender> engine;
 bool stopped = false;  // stopMidiSending has run
 
 bool liveSending = false;
-std::string liveDeviceName;  // midiOutDevice when live sending found its device
-unsigned liveDeviceIndex = 0;
+std::string liveDeviceName;    // midiOutDevice when live sending last found its device
+unsigned liveDeviceIndex = 0;  // the number it had then
 
 std::string sendingDeviceName;  // for the error box of the current send
 std::string savedTitle;         // the window's title while it shows progress
@@ -91,6 +91,33 @@ void endLiveSending() {
     if (engine) engine->release();
 }
 
+// The chosen device among those present now. Asked before every live send:
+// a device plugged in ahead of it renumbers the list, and the old number may
+// carry another device.
+MidiDeviceMatch findLiveDevice() {
+    return findDeviceByName(platformMidiOut().listDevices().names, midiOutDevice);
+}
+
+// Live sending cannot go on: it ends, and says why when the device went away
+// (not when the user chose none).
+void endLiveSendingFor(MidiDeviceMatch::Status status) {
+    endLiveSending();
+    if (status != MidiDeviceMatch::Status::Missing) return;
+    const std::string text = formatted(IDS_MIDI_LIVE_DEVICE_GONE, midiOutDevice.c_str());
+    const std::string caption = loadResourceString(IDS_MIDI_CAPTION);
+    centeredMessageBox(mainWindow, text.c_str(), caption.c_str(), MB_ICONWARNING);
+}
+
+// After a failed open during live sending: true when the device now has
+// another number (the listing goes there) or is gone (live sending ends),
+// false when the failure stands.
+bool liveDeviceMoved() {
+    const MidiDeviceMatch match = findLiveDevice();
+    if (match.status == MidiDeviceMatch::Status::Found && match.index == liveDeviceIndex) return false;
+    sendListingLive();
+    return true;
+}
+
 void showProgress(HWND window, const SendEvent& event) {
     if (!showingProgress) {
         char title[256] = {};
@@ -110,6 +137,10 @@ void restoreTitle(HWND window) {
 
 void reportFailure(HWND window, const SendFailure& failure) {
     const UINT lead = failure.step == SendFailure::Step::Open ? IDS_MIDI_OPEN_FAILED : IDS_MIDI_SEND_FAILED;
+    // A stuck device may not be the one chosen now, so its text names none.
+    const std::string leadText = failure.step == SendFailure::Step::Stuck
+                                     ? loadResourceString(IDS_MIDI_DEVICE_STUCK)
+                                     : formatted(lead, sendingDeviceName.c_str());
     std::string detail;
     if (failure.step == SendFailure::Step::Timeout)
         detail = loadResourceString(IDS_MIDI_TIMED_OUT);
@@ -117,7 +148,7 @@ void reportFailure(HWND window, const SendFailure& failure) {
         detail = failure.text;
     else
         detail = formatted(IDS_MIDI_ERROR_CODE, static_cast<unsigned>(failure.code));
-    const std::string text = formatted(lead, sendingDeviceName.c_str()) + "\n\n" + detail;
+    const std::string text = leadText + "\n\n" + detail;
     const std::string caption = loadResourceString(IDS_ERROR_CAPTION);
     centeredMessageBox(window, text.c_str(), caption.c_str(), MB_ICONERROR);
 }
@@ -145,16 +176,18 @@ void toggleLiveSending(HWND owner) {
 
 void sendListingLive() {
     if (!liveSending || stopped || sysexLength == 0) return;
+    const MidiDeviceMatch match = findLiveDevice();
+    if (match.status != MidiDeviceMatch::Status::Found) {
+        endLiveSendingFor(match.status);
+        return;
+    }
+    // Another device chosen in the options is opened afresh, even under the
+    // number of the previous one, and sent everything.
     if (midiOutDevice != liveDeviceName) {
-        const MidiDeviceMatch match = findDeviceByName(platformMidiOut().listDevices().names, midiOutDevice);
-        if (match.status != MidiDeviceMatch::Status::Found) {
-            endLiveSending();
-            return;
-        }
         sender().release();
-        liveDeviceIndex = match.index;
         liveDeviceName = midiOutDevice;
     }
+    liveDeviceIndex = match.index;
     startSend(SendMode::Changes, liveDeviceIndex);
 }
 
@@ -171,6 +204,7 @@ void onSendEvent(HWND window, LPARAM lParam) {
         break;
     case SendEvent::Kind::Failed:
         restoreTitle(window);
+        if (liveSending && event->failure.step == SendFailure::Step::Open && liveDeviceMoved()) break;
         if (liveSending) endLiveSending();
         reportFailure(window, event->failure);
         break;

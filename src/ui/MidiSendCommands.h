@@ -20,14 +20,16 @@ void sendListingOnce(HWND owner);
 // does.
 void toggleLiveSending(HWND owner);
 
-// After a listing rebuild: while live sending is on, sends what changed. A
-// device choice changed in the options meanwhile is taken up here; when it
-// is none or missing, live sending ends.
+// After a listing rebuild: while live sending is on, sends what changed to
+// the number the chosen device has now. A device choice changed in the
+// options meanwhile is taken up here; when it is none, live sending ends, and
+// when the device is gone it ends with a warning.
 void sendListingLive();
 
 // Handles one posted event: progress in the title once a send takes longer
 // than half a second, the title restored at the end, an error box for a
-// failure (which also ends live sending).
+// failure (which also ends live sending). A device that live sending could
+// not open is looked for again first: under another number it is sent there.
 void onSendEvent(HWND window, LPARAM lParam);
 
 // Before the main window goes: stops the send in progress, lets the device

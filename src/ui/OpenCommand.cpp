@@ -41,7 +41,10 @@ void applyTuning(const TuningReadResult& result) {
 
 void openTuningFile() {
     std::string path;
-    if (!chooseFileToOpen(mainWindow, IDS_TITLE_OPEN, IDS_FILTER_OPEN, path)) return;
+    if (chooseFileToOpen(mainWindow, IDS_TITLE_OPEN, IDS_FILTER_OPEN, path)) openTuningFileAt(path);
+}
+
+void openTuningFileAt(const std::string& path) {
     const TuningFileKind kind = tuningFileKindFromName(path);
     if (kind == TuningFileKind::Scl) {
         openScalaFile(mainWindow, path);
@@ -53,8 +56,11 @@ void openTuningFile() {
         showReadError(mainWindow, loadErrorText(error, path));
         return;
     }
-    const TuningReadResult result =
-        readTuningFile(kind, reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+    openTuningBytes(kind, reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), path);
+}
+
+void openTuningBytes(TuningFileKind kind, const uint8_t* bytes, std::size_t size, const std::string& path) {
+    const TuningReadResult result = readTuningFile(kind, bytes, size);
     if (!result.ok()) {
         showReadError(mainWindow, tuningErrorText(result, path));
         return;

@@ -4,4 +4,14 @@
 // error are shown.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "tuning/TuningFileReader.h"
+
 void openTuningFile();
+// What Open does with the file at `path`, once it is chosen.
+void openTuningFileAt(const std::string& path);
+// The same with the file's bytes already read: `kind` is Syx, Mid or Txt.
+void openTuningBytes(TuningFileKind kind, const uint8_t* bytes, std::size_t size, const std::string& path);

@@ -31,11 +31,15 @@ int32_t clampedEditValue(HWND dialog, int id, int32_t lowest, int32_t highest) {
     return value > highest ? highest : value;
 }
 
+bool isSongGapEdit(int id) { return id == IDC_SONG_RESET_GAP_EDIT || id == IDC_SONG_MESSAGE_GAP_EDIT; }
+
 int32_t lowestOf(int id) {
+    if (isSongGapEdit(id)) return kMinSongGap;
     if (id == IDC_SYSEX_PAUSE_EDIT) return kMinSysexPause;
     return id == IDC_DIVISION_EDIT ? kMinDivision : kMinDelta;
 }
 int32_t highestOf(int id) {
+    if (isSongGapEdit(id)) return kMaxSongGap;
     if (id == IDC_SYSEX_PAUSE_EDIT) return kMaxSysexPause;
     return id == IDC_DIVISION_EDIT ? kMaxDivision : kMaxDelta;
 }
@@ -98,6 +102,13 @@ void onInitDialog(HWND dialog) {
     SendDlgItemMessageA(dialog, IDC_SYSEX_PAUSE_SPIN, UDM_SETRANGE, 0, MAKELPARAM(kMaxSysexPause, kMinSysexPause));
     SetDlgItemInt(dialog, IDC_SYSEX_PAUSE_EDIT, static_cast<UINT>(sysexPause), TRUE);
     SendDlgItemMessageA(dialog, IDC_SYSEX_PAUSE_EDIT, EM_LIMITTEXT, 3, 0);
+    const auto initSongGap = [dialog](int edit, int spin, int32_t value) {
+        SendDlgItemMessageA(dialog, spin, UDM_SETRANGE, 0, MAKELPARAM(kMaxSongGap, kMinSongGap));
+        SetDlgItemInt(dialog, edit, static_cast<UINT>(value), TRUE);
+        SendDlgItemMessageA(dialog, edit, EM_LIMITTEXT, 4, 0);
+    };
+    initSongGap(IDC_SONG_RESET_GAP_EDIT, IDC_SONG_RESET_GAP_SPIN, songResetGap);
+    initSongGap(IDC_SONG_MESSAGE_GAP_EDIT, IDC_SONG_MESSAGE_GAP_SPIN, songMessageGap);
     fillMtsFormList(dialog);
     centerWindow(nullptr, dialog);
 }
@@ -116,6 +127,8 @@ INT_PTR onCommand(HWND dialog, int id, int notification) {
     case IDC_DIVISION_EDIT:
     case IDC_DELTA_EDIT:
     case IDC_SYSEX_PAUSE_EDIT:
+    case IDC_SONG_RESET_GAP_EDIT:
+    case IDC_SONG_MESSAGE_GAP_EDIT:
         if (notification != EN_KILLFOCUS) return FALSE;
         correctEdit(dialog, id);
         return TRUE;
@@ -128,6 +141,8 @@ INT_PTR onCommand(HWND dialog, int id, int notification) {
         sysexEventDelta = clampedEditValue(dialog, IDC_DELTA_EDIT, kMinDelta, kMaxDelta);
         sysexPause = clampedEditValue(dialog, IDC_SYSEX_PAUSE_EDIT, kMinSysexPause, kMaxSysexPause);
         midiOutDevice = chosenDevice(dialog);
+        songResetGap = clampedEditValue(dialog, IDC_SONG_RESET_GAP_EDIT, kMinSongGap, kMaxSongGap);
+        songMessageGap = clampedEditValue(dialog, IDC_SONG_MESSAGE_GAP_EDIT, kMinSongGap, kMaxSongGap);
         storeMtsForm(dialog);
         EndDialog(dialog, IDOK);
         return TRUE;

@@ -38,7 +38,7 @@ void refreshSysexView() {
 
     const bool enabled = !sysexText.empty();
     for (HWND button : saveButtons) EnableWindow(button, enabled);
-    for (UINT command : {IDM_SAVE_SMF, IDM_SAVE_BINARY, IDM_SAVE_TEXT})
+    for (UINT command : {IDM_SAVE_SMF, IDM_SAVE_BINARY, IDM_SAVE_TEXT, IDM_APPLY_TO_SONG})
         EnableMenuItem(mainMenu, command, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
 
     EnableMenuItem(mainMenu, IDM_SEND_MIDI, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));

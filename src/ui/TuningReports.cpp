@@ -10,23 +10,6 @@
 
 namespace {
 
-// Replaces %1, %2 and %3 by the arguments, in one pass, so a path holding
-// "%2" stays as it is. A byte scan is safe in code page 932: no trail byte
-// of a double-byte character is '%'.
-std::string fillIn(const std::string& text, std::initializer_list<std::string> arguments) {
-    std::string filled;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const std::size_t number = i + 1 < text.size() ? static_cast<std::size_t>(text[i + 1] - '0') : 0;
-        if (text[i] == '%' && number >= 1 && number <= arguments.size()) {
-            filled += arguments.begin()[number - 1];
-            ++i;
-        } else {
-            filled += text[i];
-        }
-    }
-    return filled;
-}
-
 // The sentence, a blank line, then the file with its line when there is one.
 std::string withFile(const std::string& sentence, const std::string& path, std::size_t line = 0) {
     const std::string file =
@@ -44,19 +27,40 @@ std::string partList(uint32_t parts) {
 // The line that belongs to `kind`: of IDS_WARNING_LINES, or for the kinds
 // of the key-based forms after it, of IDS_MTS_WARNING_LINES.
 std::string warningLine(TuningWarningKind kind) {
-    constexpr int kFirstMtsKind = static_cast<int>(TuningWarningKind::OtherOctavesDiffer);
-    const bool mts = static_cast<int>(kind) >= kFirstMtsKind;
-    const std::string lines = loadResourceString(mts ? IDS_MTS_WARNING_LINES : IDS_WARNING_LINES);
+    constexpr auto kFirstMtsKind = static_cast<std::size_t>(TuningWarningKind::OtherOctavesDiffer);
+    const auto index = static_cast<std::size_t>(kind);
+    if (index >= kFirstMtsKind) return resourceLine(IDS_MTS_WARNING_LINES, index - kFirstMtsKind);
+    return resourceLine(IDS_WARNING_LINES, index);
+}
+
+}  // namespace
+
+// A byte scan is safe in code page 932: no trail byte of a double-byte
+// character is '%'.
+std::string fillIn(const std::string& text, std::initializer_list<std::string> arguments) {
+    std::string filled;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const std::size_t number = i + 1 < text.size() ? static_cast<std::size_t>(text[i + 1] - '0') : 0;
+        if (text[i] == '%' && number >= 1 && number <= arguments.size()) {
+            filled += arguments.begin()[number - 1];
+            ++i;
+        } else {
+            filled += text[i];
+        }
+    }
+    return filled;
+}
+
+std::string resourceLine(UINT id, std::size_t index) {
+    const std::string lines = loadResourceString(id);
     std::size_t begin = 0;
-    for (int skip = static_cast<int>(kind) - (mts ? kFirstMtsKind : 0); skip > 0 && begin != std::string::npos; --skip) {
+    for (std::size_t skip = index; skip > 0 && begin != std::string::npos; --skip) {
         begin = lines.find('\n', begin);
         if (begin != std::string::npos) ++begin;
     }
     if (begin == std::string::npos) return {};
     return lines.substr(begin, lines.find('\n', begin) - begin);
 }
-
-}  // namespace
 
 std::string noteNameList(uint32_t pitchClasses) {
     std::vector<int> listed;

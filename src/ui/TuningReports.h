@@ -5,11 +5,18 @@
 
 #include <windows.h>
 
+#include <initializer_list>
 #include <string>
 
 #include "tuning/LoadFileBytes.h"
 #include "tuning/ScalaScale.h"
 #include "tuning/TuningFileReader.h"
+
+// `text` with %1, %2, ... replaced by the arguments, in one pass, so an
+// argument holding "%2" stays as it is.
+std::string fillIn(const std::string& text, std::initializer_list<std::string> arguments);
+// Line `index` (0 for the first) of string-table entry `id`; "" past its end.
+std::string resourceLine(UINT id, std::size_t index);
 
 std::string loadErrorText(LoadFileError error, const std::string& path);
 std::string scalaErrorText(const ScalaReadResult& result, const std::string& path);

@@ -1,13 +1,16 @@
 // Entry point, at the top of the window's layers: registers the main window
-// class, loads both INI documents, creates the main dialog and runs the
-// message loop.
+// class, loads both INI documents, creates the main dialog, opens a file
+// named on the command line and runs the message loop.
 #include <windows.h>
 #include <commctrl.h>
+
+#include <cstdlib>
 
 #include "resource.h"
 #include "shell/AppState.h"
 #include "shell/Resources.h"
 #include "shell/UpdatesScope.h"
+#include "ui/HandedFiles.h"
 #include "ui/MainDialog.h"
 #include "ui/SysexView.h"
 
@@ -76,6 +79,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         UpdateWindow(mainWindow);
     }
     refreshSysexView();
+    // "Velmarin.exe FILE", as "Open with" and file associations start it; the
+    // runtime has split the command line by the system's rules, in the ANSI
+    // code page the program's paths are in.
+    if (__argc >= 2) openHandedFile(__argv[1]);
 
     runMessageLoop();
     return 0;

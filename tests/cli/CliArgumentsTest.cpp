@@ -63,6 +63,12 @@ TEST(CliArguments, RejectedLinesExitWithUsageOrBadValue) {
         {{"ports", "0"}, kExitUsage, "unexpected argument"},
         {{"analyse"}, kExitUsage, "needs a source"},
         {{"offsets", "--temperament", "equal", "--sent"}, kExitUsage, "does not take --sent"},
+        {{"apply", "--temperament", "equal", "--format", "gs", "--parts", "1"}, kExitUsage, "needs a song"},
+        {{"apply", "a.mid", "--temperament", "equal", "--format", "gs", "--parts", "1", "-o", "b.mid", "--out-dir",
+          "d"}, kExitUsage, "not both"},
+        {{"apply", "a.mid", "--temperament", "equal", "--format", "gs", "--parts", "1", "--division", "96"},
+         kExitUsage, "does not take --division"},
+        {buildWith({"--overwrite"}), kExitUsage, "does not take --overwrite"},
         // Bad values: the right shape, a value out of range or malformed.
         {{"offsets", "--temperament", "werckmeister"}, kExitBadInput, "no such temperament"},
         {{"offsets", "--offsets", "0,0,0,0,0,0,0,0,0,0,0"}, kExitBadInput, "offset 12"},
@@ -83,6 +89,8 @@ TEST(CliArguments, RejectedLinesExitWithUsageOrBadValue) {
         {buildWith({"--delta", "-1"}), kExitBadInput, "0 and 32767"},
         {{"send", "--temperament", "equal", "--format", "gs", "--parts", "1", "--port", "0",
           "--pause", "501"}, kExitBadInput, "0 and 500"},
+        {{"apply", "a.mid", "--temperament", "equal", "--format", "gs", "--parts", "1", "--after-reset", "1001"},
+         kExitBadInput, "0 and 1000"},
     };
     for (const RejectedLine& row : rows) {
         SCOPED_TRACE("velmarin-cli " + joined(row.arguments));
@@ -203,6 +211,20 @@ TEST(CliArguments, AcceptedLinesCarryTheirValues) {
             {"send", "--temperament", "equal", "--format", "gs", "--parts", "1", "--port", "0"});
         ASSERT_EQ(kExitSuccess, parse.exitCode) << parse.message;
         EXPECT_EQ(kDefaultSysexPauseMs, parse.command.pauseMs);
+    }
+    {
+        SCOPED_TRACE("apply");
+        const CliParse parse = parseCliArguments({"apply", "a.mid", "--temperament", "equal", "b.RMI", "--format",
+                                                  "gm2", "--parts", "1", "--out-dir", "out", "--after-reset", "1000",
+                                                  "--gap", "0", "--keep-tuning", "--overwrite"});
+        ASSERT_EQ(kExitSuccess, parse.exitCode) << parse.message;
+        EXPECT_EQ(CliCommandKind::Apply, parse.command.kind);
+        EXPECT_EQ((Arguments{"a.mid", "b.RMI"}), parse.command.songPaths);
+        EXPECT_EQ("out", parse.command.outputFolder);
+        EXPECT_EQ(1000u, parse.command.song.resetGapMs);
+        EXPECT_EQ(0u, parse.command.song.messageGapMs);
+        EXPECT_TRUE(parse.command.song.keepOldTuning);
+        EXPECT_TRUE(parse.command.overwrite);
     }
     {
         SCOPED_TRACE("read");

@@ -173,6 +173,37 @@ run read empty.syx
 expect 1 "read a file without a tuning message"
 has err "empty.syx" "the file named"
 
+# apply, one case per exit status; where the tuning goes is the core tests'.
+cp "$fixtures/song/gs_reset_notes_at_0.mid" song.mid
+run apply song.mid --temperament werckmeister3 --format gs --parts 1
+expect 0 "apply"
+has out "song.mid -> song-tuned.mid: format 1, 3 tracks; 1 message in track 2 at 100 ms, after GS Reset at 0 ms;" \
+  "apply's summary line"
+run read song-tuned.mid
+expect 0 "read back the tuned song"
+has out "offsets 0 -10 -8 -6 -10 -2 -12 -4 -8 -12 -4 -8" "the tuning in the tuned song"
+mkdir tuned
+run apply "$fixtures/song/damaged_chunk.mid" song.mid --temperament equal --format xg --parts all --out-dir tuned
+expect 1 "apply with a damaged song among others"
+has err "damaged_chunk.mid: byte 14: a chunk's length runs past the end of the file" "the damage named"
+[ -s tuned/song.mid ] || fail "the good song was not written beside the damaged one"
+run apply song.mid other.mid --temperament equal --format gs --parts 1 -o one.mid
+expect 2 "apply -o with two songs"
+# Output that does not arrive is a failure of any command, said in one line.
+for command in temperaments "offsets --temperament equal" "build --temperament equal --format gs --parts 1" \
+    "read w.syx"; do
+  # shellcheck disable=SC2086 # the command's words
+  "${runner[@]}" "$cli" $command >/dev/full 2>err
+  status=$?
+  expect 1 "$command to a full device"
+  has err "velmarin-cli: cannot write the output: " "$command: the lost output said"
+  [ "$(wc -l <err)" -eq 1 ] || fail "$command: $(wc -l <err) lines on standard error, expected 1"
+done
+run build --temperament equal --format gs --parts 1 -o no-such-folder/w.syx
+expect 1 "build -o into a missing folder"
+has err "velmarin-cli: no-such-folder/w.syx: cannot be written: " "the file named"
+grep -q "system error" err && fail "a bare error number instead of the system's text: $(cat err)"
+
 if [ ${#runner[@]} -eq 0 ]; then
   run ports
   expect 1 "ports without a MIDI output implementation"

@@ -1,15 +1,25 @@
 #include "FakeMidiOut.h"
 
+#include <utility>
+
 int64_t FakeClock::nowMs() {
     std::lock_guard<std::mutex> lock(mutex_);
     return now_;
 }
 
-void FakeClock::waitUntil(std::unique_lock<std::mutex>&, std::condition_variable&,
+void FakeClock::waitUntil(std::unique_lock<std::mutex>& engineLock, std::condition_variable&,
                           int64_t deadlineMs) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (now_ < deadlineMs) now_ = deadlineMs;
+    std::unique_lock<std::mutex> lock(mutex_);
+    if (std::function<void()> action = std::exchange(duringNextWait, nullptr)) {
+        lock.unlock();
+        engineLock.unlock();
+        action();
+        engineLock.lock();
+    } else if (now_ < deadlineMs) {
+        now_ = deadlineMs;
+    }
 }
+
 
 void FakeClock::advance(int64_t ms) {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -22,6 +32,7 @@ public:
     ~Device() override {
         std::lock_guard<std::mutex> lock(system_.mutex_);
         --system_.openDevices_;
+        if (prepared_) system_.calls_.push_back("freed while prepared");
     }
 
     MidiError sendLong(const uint8_t* bytes, std::size_t count) override {
@@ -58,9 +69,12 @@ public:
     }
     MidiError unprepare() override {
         if (!prepared_) return 0;
-        prepared_ = false;
-        record("unprepare");
-        return 0;
+        std::lock_guard<std::mutex> lock(system_.mutex_);
+        const bool refused = system_.unprepareRefusals > 0;
+        system_.unprepareRefusals -= refused ? 1 : 0;
+        system_.calls_.push_back(refused ? "unprepare-refused" : "unprepare");
+        prepared_ = refused;
+        return refused ? kMidiStillPlaying : 0;
     }
     MidiError reset() override {
         record("reset");

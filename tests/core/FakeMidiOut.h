@@ -5,6 +5,7 @@
 
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -21,6 +22,9 @@ public:
     void waitUntil(std::unique_lock<std::mutex>& lock, std::condition_variable& wake,
                    int64_t deadlineMs) override;
     void advance(int64_t ms);
+    // Set before a send: run by the engine's next wait with the engine's lock
+    // released, as a real wait lets others in; the wait returns early.
+    std::function<void()> duringNextWait;
 
 private:
     std::mutex mutex_;
@@ -49,6 +53,9 @@ public:
     // life) fails in sendLong, or in waitDone when `inWait`.
     void failMessageWith(std::size_t number, MidiError error, bool inWait = false);
     void neverComplete(bool never);
+    // The next this many unprepares of a prepared header fail, as when the
+    // driver still holds the message (kMidiStillPlaying). Set before a send.
+    int unprepareRefusals = 0;
     // The device plays message `number` until releaseHold(): the test acts
     // while the engine is certainly inside that message.
     void holdAtMessage(std::size_t number);
@@ -58,7 +65,8 @@ public:
     std::vector<DeliveredMessage> delivered() const;
     // "open N", "reset", "unprepare", "close" and "timeout N" (the wait the
     // engine asked for) in call order; unprepare only when a header was
-    // prepared.
+    // prepared, "unprepare-refused" when it refused; "freed while prepared"
+    // for a device destroyed with its header prepared.
     std::vector<std::string> calls() const;
     int openDevices() const;
 

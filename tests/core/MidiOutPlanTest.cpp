@@ -48,7 +48,9 @@ TEST(SysexDeviceState, messagesReplaceEachOtherByTheirAddress) {
         {"XG: new value for the same note", "F0 43 10 4C 08 00 41 40 F7",
          "F0 43 10 4C 08 00 41 3F F7", true},
         {"XG: same value", "F0 43 10 4C 08 00 41 40 F7", "F0 43 10 4C 08 00 41 40 F7", false},
-        {"GM2: another channel map is another address",
+        {"GM2: a narrower map over channels that hold its values",
+         "F0 7E 7F 08 08 00 00 03 40*12 F7", "F0 7E 7F 08 08 00 00 01 40*12 F7", false},
+        {"GM2: a wider map reaches a channel never sent",
          "F0 7E 7F 08 08 00 00 01 40*12 F7", "F0 7E 7F 08 08 00 00 03 40*12 F7", true},
         {"other: any difference", "F0 7D 01 F7", "F0 7D 02 F7", true},
         {"other: same bytes", "F0 7D 01 F7", "F0 7D 01 F7", false},
@@ -74,6 +76,11 @@ TEST(SysexDeviceState, theLastMessageSentToAnAddressCounts) {
     EXPECT_EQ("", spansText(state.changedMessages(second.data(), second.size())));
     state.clear();
     EXPECT_EQ("0+9 ", spansText(state.changedMessages(second.data(), second.size())));
+
+    // Channel 1 set back by a later message of the list, after an earlier one changed it.
+    const Bytes list = hexBytes("F0 7E 7F 08 08 00 00 01 40*12 F7 F0 7E 7F 08 08 00 00 03 41*12 F7 F0 7E 7F 08 08 00 00 01 40*12 F7");
+    state.recordSent(list.data(), 21);
+    EXPECT_EQ("0+21 21+21 ", spansText(state.changedMessages(list.data() + 21, list.size() - 21)));
 }
 
 TEST(MidiDeviceLookup, aRememberedNameIsFoundOnlyByExactMatch) {

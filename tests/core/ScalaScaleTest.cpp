@@ -42,6 +42,7 @@ TEST(ScalaScale, readsTheFormsThatTheFormatAllows) {
         {"integer_pitch.scl", "Octave written as an integer", {386.314, 701.955, 1200}},
         {"cents_forms.scl", "Cents in every form", {100, 200, 300.5, -5, 700.25, 1200}},
         {"crlf.scl", "CR LF line ends", {701.955, 1200}},
+        {"bom.scl", "Saved with a UTF-8 byte-order mark", {701.955, 1200}},
         {"raw_description.scl", "\x95\xbd\x8b\xcf\x97\xa5 \xff\0end"s, {1200}},
     };
     for (const auto& row : rows) {

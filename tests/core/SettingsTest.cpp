@@ -199,6 +199,43 @@ TEST(AppSettings, midiOutputKeysAreWrittenOnlyOnceSet) {
     }
 }
 
+// The song command's two gaps: read with their defaults and range, written
+// only once they differ from the default or the file has them.
+TEST(AppSettings, songGapKeysAreClampedAndWrittenOnlyOnceSet) {
+    const struct {
+        const char* before;  // [AppSetting] lines
+        int32_t resetGap;    // as read
+        int32_t messageGap;
+        int32_t newResetGap;         // then set, and written
+        const char* writtenReset;    // nullptr: no key
+        const char* writtenMessage;
+    } rows[] = {
+        {"", 100, 0, 100, nullptr, nullptr},
+        {"", 100, 0, 50, "50", nullptr},
+        {"SongResetGap=1001\r\nSongMessageGap=-5\r\n", 1000, 0, 1000, "1000", "0"},
+        {"SongMessageGap=abc\r\n", 100, 0, 100, nullptr, "0"},
+        {"SongResetGap=0\r\nSongMessageGap=1000\r\n", 0, 1000, 100, "100", "1000"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.before) + " then " + std::to_string(row.newResetGap));
+        IniFile file = parsed(std::string("[AppSetting]\r\n") + row.before);
+        AppSettings settings = readAppSettings(file);
+        EXPECT_EQ(row.resetGap, settings.songResetGap);
+        EXPECT_EQ(row.messageGap, settings.songMessageGap);
+        settings.songResetGap = row.newResetGap;
+        writeAppSettings(file, settings);
+        for (const auto& [key, expected] : {std::pair{"SongResetGap", row.writtenReset},
+                                            std::pair{"SongMessageGap", row.writtenMessage}}) {
+            std::string value;
+            const bool found = file.getValue(kAppSettingSection, key, value);
+            EXPECT_EQ(expected != nullptr, found) << key;
+            if (expected && found) {
+                EXPECT_EQ(expected, value) << key;
+            }
+        }
+    }
+}
+
 TEST(Presets, readingClampsAndTakesOnlyExactKeys) {
     IniFile file = parsed("[P]\r\n0=100\r\n1=-100\r\n2=abc\r\n3=5abc\r\n04=9\r\n 5=9\r\n6= -7\r\n"
                           "[p]\r\n0=1\r\n[Empty]\r\n");

@@ -325,6 +325,7 @@ TEST(SysexSender, aDeviceFailureStopsTheSendIsReportedAndTheNextSendReopens) {
 TEST(SysexSender, aDeviceThatNeverCompletesIsGivenUpAfterTheTimeout) {
     Rig rig;
     rig.midi.neverComplete(true);
+    rig.midi.unprepareRefusals = 1;
     const Bytes list = buildList(TuningFormat::GS, kStartOffsets, 0x0003);
     const SendEvent failed = rig.sendAndWait(SendMode::All, list);
     EXPECT_EQ(SendEvent::Kind::Failed, failed.kind);
@@ -332,12 +333,20 @@ TEST(SysexSender, aDeviceThatNeverCompletesIsGivenUpAfterTheTimeout) {
     EXPECT_EQ(kMidiTimedOut, failed.failure.code);
     EXPECT_EQ(0u, failed.sent);
     const std::vector<std::string> calls = rig.midi.calls();
-    const std::vector<std::string> expected = {"open 0", "timeout 1000", "reset", "unprepare",
-                                               "close"};
+    const std::vector<std::string> expected = {"open 0", "timeout 1000", "reset", "unprepare-refused",
+                                               "reset", "unprepare", "close"};
     EXPECT_EQ(expected, calls);
 
     rig.midi.neverComplete(false);
     EXPECT_TRUE(endedWith(SendEvent::Kind::Done, 2, 2, rig.sendAndWait(SendMode::All, list)));
+
+    // Still holding the message after three resets: kept open, never freed.
+    rig.midi.neverComplete(true);
+    rig.midi.unprepareRefusals = 3;
+    const SendEvent stuck = rig.sendAndWait(SendMode::All, list);
+    EXPECT_EQ(SendFailure::Step::Stuck, stuck.failure.step);
+    EXPECT_EQ("fake error 65", stuck.failure.text);
+    EXPECT_EQ(1, rig.midi.openDevices());
 }
 
 TEST(SysexSender, completionTimeoutIsASecondOrThreeMillisecondsPerByte) {
@@ -366,6 +375,45 @@ TEST(SysexSender, thePauseLiesBetweenMessagesAndNotAfterTheLast) {
     delivered = rig.midi.delivered();
     for (std::size_t i = 25; i < delivered.size(); ++i)
         EXPECT_EQ(delivered[i - 1].doneAtMs, delivered[i].handedAtMs) << "message " << i;
+
+    // A request that arrives during a pause takes the send over; the pause stays.
+    rig.clock.duringNextWait = [&] { rig.sender.send(SendMode::All, 0, list.data(), list.size(), 20); };
+    EXPECT_TRUE(endedWith(SendEvent::Kind::Done, 13, 13, rig.sendAndWait(SendMode::All, list, 20)));
+    delivered = rig.midi.delivered();
+    EXPECT_EQ(delivered[36].doneAtMs + 20, delivered[37].handedAtMs);
+}
+
+// Channel 1 of a receiver of GS and MTS scale tuning (part 1 on channel 1)
+// after message `m`, decoded from the published layouts: its twelve data
+// bytes, 40 being 0 cents.
+void receive(std::string& channel1, const Bytes& m) {
+    const bool gsPart1 = m[1] == 0x41 && m[6] == 0x11;       // F0 41 10 42 12 40 11 40 d*12 sum F7
+    const bool mtsChannel1 = m[1] == 0x7E && (m[7] & 0x01);  // F0 7E 7F 08 08 ff gg hh d*12 F7
+    if (gsPart1 || mtsChannel1) channel1.assign(m.begin() + 8, m.begin() + 20);
+}
+
+TEST(SysexSender, liveSendingLeavesChannel1AsTheLastStateHasIt) {
+    struct Step { TuningFormat format; uint32_t selection; int offsetOfC; };  // no selection: nothing sent
+    const auto gm2 = TuningFormat::GM2, gs = TuningFormat::GS;
+    const struct { const char* name; std::vector<Step> steps; uint32_t lastSent; } rows[] = {
+        {"GM2: every channel changed, then channel 1 alone again",
+         {{gm2, 0x1, 0}, {gm2, 0xFFFF, 0}, {gm2, 0xFFFF, 10}, {gm2, 0, 10}, {gm2, 0, 0}, {gm2, 0x1, 0}}, 1},
+        {"GM2: channel 1 changed alone, then the wider map again", {{gm2, 0x3, 5}, {gm2, 0x1, 0}, {gm2, 0x3, 5}}, 1},
+        {"GS part 1, GM2 channel 1, GS part 1 as before", {{gs, 0x1, 10}, {gm2, 0x1, 0}, {gs, 0x1, 10}}, 1},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Rig rig;
+        uint32_t sent = 0;
+        for (const Step& step : row.steps) {
+            const Bytes list = buildList(step.format, {step.offsetOfC, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, step.selection);
+            sent = list.empty() ? 0 : rig.sendAndWait(SendMode::Changes, list).sent;
+        }
+        EXPECT_EQ(row.lastSent, sent);
+        std::string channel1;
+        for (const DeliveredMessage& message : rig.midi.delivered()) receive(channel1, message.bytes);
+        EXPECT_EQ(static_cast<char>(0x40 + row.steps.back().offsetOfC) + std::string(11, '\x40'), channel1);
+    }
 }
 
 TEST(SysexSender, anotherDeviceIsOpenedAfterTheFirstIsClosedAndGetsEverything) {
@@ -381,6 +429,15 @@ TEST(SysexSender, anotherDeviceIsOpenedAfterTheFirstIsClosedAndGetsEverything) {
     EXPECT_EQ(SendEvent::Kind::Failed, rig.sendAndWait(SendMode::Changes, list, 0, 2).kind)
         << "no device 2";
     EXPECT_EQ(0, rig.midi.openDevices());
+
+    // Released while busy, asked again at once: reopened, as the number may carry another device now.
+    rig.midi.holdAtMessage(2);
+    rig.sender.send(SendMode::Changes, 1, list.data(), list.size(), 0);
+    rig.midi.waitUntilHeld();
+    rig.sender.release();
+    rig.sender.send(SendMode::Changes, 1, list.data(), list.size(), 0);
+    rig.midi.releaseHold();
+    EXPECT_TRUE(endedWith(SendEvent::Kind::Done, 2, 2, rig.sender.waitUntilIdle()));
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 # The layer rule of the source tree, checked on the include lines:
 #   src/base      includes nothing of the project but src/base;
 #   the core      (src/base, src/sysex, src/output, src/settings, src/tuning,
-#                 src/midiout) has no Windows header in any header file and
+#                 src/midiout, src/song) has no Windows header in any header file and
 #                 includes nothing of the front ends (src/shell, src/ui,
 #                 src/cli) in any file; Win32 calls sit in *_win.cpp files;
 #   the window    (src/shell, src/ui) and the command line (src/cli) are two
@@ -13,7 +13,7 @@
 set -uo pipefail
 src=${1:?usage: check-layers.sh <src folder>}
 cd "$src" || exit 2
-core_folders=(base sysex output settings tuning midiout)
+core_folders=(base sysex output settings tuning midiout song)
 windows_headers='windows\.h|windef\.h|winbase\.h|winuser\.h|mmsystem\.h|commctrl\.h|commdlg\.h|shellapi\.h'
 breaches=0
 

@@ -4,6 +4,8 @@
 // listing, so that a test may change them between cases:
 //   VELMARIN_MIDI_DEVICES  device names separated by "|" (ANSI code page);
 //                          unset: one device "Velmarin Test MIDI"; empty: none
+//   VELMARIN_MIDI_DEVICE_FILE a file holding such a list instead, read at
+//                          every call: devices come and go while a test runs
 //   VELMARIN_MIDI_LOG      file that every long message's bytes are appended to
 //   VELMARIN_MIDI_TRACE    file that gets a line per call: "open N", "long N"
 //                          (byte count), "reset", "close"
@@ -11,6 +13,7 @@
 //   VELMARIN_MIDI_FAIL     "open": midiOutOpen fails with MMSYSERR_ALLOCATED;
 //                          "send": midiOutLongMsg fails with MMSYSERR_NODRIVER;
 //                          "never": messages are never done (until a reset)
+//                          "stuck": messages are never done, even after a reset
 #define _WINMM_  // this is winmm: its functions are defined here, not imported
 #include <windows.h>
 #include <mmsystem.h>
@@ -41,7 +44,13 @@ std::string environment(const char* name, bool* present = nullptr) {
 
 std::vector<std::string> deviceNames() {
     bool present = false;
-    const std::string text = environment("VELMARIN_MIDI_DEVICES", &present);
+    std::string text = environment("VELMARIN_MIDI_DEVICES", &present);
+    if (FILE* file = std::fopen(environment("VELMARIN_MIDI_DEVICE_FILE").c_str(), "rb")) {
+        char bytes[1024];
+        text.assign(bytes, std::fread(bytes, 1, sizeof bytes, file));
+        std::fclose(file);
+        present = true;
+    }
     if (!present) return {"Velmarin Test MIDI"};
     std::vector<std::string> names;
     std::size_t start = 0;
@@ -190,7 +199,7 @@ MMRESULT WINAPI midiOutLongMsg(HMIDIOUT handle, LPMIDIHDR header, UINT size) {
     }
     header->dwFlags = (header->dwFlags & ~MHDR_DONE) | MHDR_INQUEUE;
     port->pending = header;
-    if (failure != "never") {
+    if (failure != "never" && failure != "stuck") {
         if (delayMs == 0) {
             complete(port);
         } else {
@@ -210,7 +219,7 @@ MMRESULT WINAPI midiOutReset(HMIDIOUT handle) {
     if (!port) return MMSYSERR_INVALHANDLE;
     trace("reset");
     EnterCriticalSection(&lock);
-    complete(port);
+    if (environment("VELMARIN_MIDI_FAIL") != "stuck") complete(port);
     LeaveCriticalSection(&lock);
     return MMSYSERR_NOERROR;
 }
@@ -236,6 +245,7 @@ MMRESULT WINAPI midiOutGetErrorTextA(MMRESULT error, LPSTR text, UINT size) {
     case MMSYSERR_ALLOCATED: message = "The device is already in use (test double)."; break;
     case MMSYSERR_NODRIVER: message = "The device is not connected (test double)."; break;
     case MMSYSERR_BADDEVICEID: message = "No such device (test double)."; break;
+    case MIDIERR_STILLPLAYING: message = "The device is still playing a message (test double)."; break;
     default: message = "MIDI error (test double)."; break;
     }
     std::strncpy(text, message, size - 1);

@@ -17,6 +17,7 @@ void expectSaveCommands(VelmarinApp& app, bool enabled) {
         EXPECT_EQ(enabled, app.enabled(command.button));
         EXPECT_EQ(enabled ? 0u : UINT{MF_GRAYED}, app.menuState(command.menuItem) & (MF_GRAYED | MF_DISABLED));
     }
+    EXPECT_EQ(enabled ? 0u : UINT{MF_GRAYED}, app.menuState(IDM_APPLY_TO_SONG) & (MF_GRAYED | MF_DISABLED));
 }
 
 TEST(MainWindow, startsWithDefaultsWithoutSettingsAndWritesThemAtClose) {

@@ -228,6 +228,44 @@ TEST_F(MidiDevice, liveSendingWhileTypingFastEndsOnTheStateOnScreen) {
     EXPECT_EQ(0u, app.close());
 }
 
+// Channel 1's twelve data bytes after the GM2 messages of `bytes`, in order.
+std::string gm2Channel1(const std::string& bytes) {
+    std::string held;
+    for (size_t at = bytes.find("\xF0\x7E"); at != std::string::npos; at = bytes.find("\xF0\x7E", at + 1))
+        if (at + 21 <= bytes.size() && (bytes[at + 7] & 1)) held = bytes.substr(at + 8, 12);
+    return held;
+}
+
+TEST_F(MidiDevice, liveSendingKeepsTheDeviceAsOnScreenAndFollowsItsName) {
+    VelmarinApp app(withDouble(iniLines({"[AppSetting]", "MidiFormat=2", "MidiPartOrChannel=1", "MidiOutDevice=Synth B"}),
+                               {{"VELMARIN_MIDI_DEVICE_FILE", "{Folder}\\devices.txt"}}));
+    ASSERT_TRUE(app.started());
+    const std::wstring devices = app.folder() + L"\\devices.txt";
+    ASSERT_TRUE(writeFile(devices, "Synth A|Synth B"));
+    app.command(IDM_LIVE_SEND);
+    app.click(IDC_CHECK_ALL);
+    app.type(offsetEdit(0), "10");
+    const std::string allAt10 = listingBytes(app);
+    EXPECT_TRUE(waitFor([&] { return log(app).find(allAt10) != std::string::npos; }));
+    app.click(IDC_UNCHECK_ALL);
+    app.type(offsetEdit(0), "0");
+    app.click(partBox(1));
+    EXPECT_TRUE(waitFor([&] { return gm2Channel1(log(app)) == std::string(12, '\x40'); })) << "channel 1 kept +10";
+
+    // A device plugged in ahead of it: the next change goes to its new number.
+    ASSERT_TRUE(writeFile(devices, "New Synth|Synth A|Synth B"));
+    app.type(offsetEdit(2), "7");
+    EXPECT_TRUE(waitFor([&] { return trace(app).find("open 2\nlong 21") != std::string::npos; })) << trace(app);
+    // Unplugged: live sending ends and says why.
+    ASSERT_TRUE(writeFile(devices, "Synth A"));
+    app.postClick(partBox(2));
+    const HWND box = app.waitForWindow(kMidiCaption);
+    EXPECT_EQ(0u, app.boxText(box).rfind("MIDI 出力装置「Synth B」が見つからなくなったため、自動送信を止めました。", 0));
+    app.answer(box, IDOK);
+    EXPECT_FALSE(liveChecked(app));
+    EXPECT_EQ(0u, app.close());
+}
+
 TEST_F(MidiDevice, aDeviceThatCannotBeOpenedGivesTheErrorBox) {
     VelmarinApp app(withDouble(iniLines({"[AppSetting]", "MidiPartOrChannel=1", "MidiOutDevice=Synth A"}),
                                {{"VELMARIN_MIDI_FAIL", "open"}}));

@@ -38,7 +38,8 @@ TEST(Options, leavingAnEditCorrectsItsText) {
     } rows[] = {
         {IDC_DIVISION_EDIT, "99999", "32767"}, {IDC_DIVISION_EDIT, "", "1"},    {IDC_DIVISION_EDIT, "0", "1"},
         {IDC_DIVISION_EDIT, "32767", "32767"}, {IDC_DELTA_EDIT, "99999", "32767"}, {IDC_DELTA_EDIT, "", "0"},
-        {IDC_DELTA_EDIT, "0", "0"},
+        {IDC_DELTA_EDIT, "0", "0"},           {IDC_SONG_RESET_GAP_EDIT, "1001", "1000"},
+        {IDC_SONG_MESSAGE_GAP_EDIT, "", "0"},
     };
     VelmarinApp app;
     ASSERT_TRUE(app.started());

@@ -3,6 +3,10 @@
 #include "ProbeProtocol.h"
 #include "resource.h"
 
+#include <shlobj.h>
+
+#include <cstring>
+#include <cwchar>
 #include <utility>
 
 namespace {
@@ -37,6 +41,22 @@ uint32_t pixelHash(HWND control) {
     return hash;
 }
 
+// A drop of one file, as the shell posts it: DROPFILES, the wide name and
+// the two NULs that end the list. The receiver frees it with DragFinish.
+uint32_t postDrop(HWND window, ATOM name) {
+    wchar_t path[MAX_PATH] = {};
+    if (!GlobalGetAtomNameW(name, path, MAX_PATH)) return 0;
+    const std::size_t bytes = (std::wcslen(path) + 2) * sizeof(wchar_t);
+    HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + bytes);
+    auto* drop = memory ? static_cast<DROPFILES*>(GlobalLock(memory)) : nullptr;
+    if (!drop) return 0;
+    drop->pFiles = sizeof(DROPFILES);
+    drop->fWide = TRUE;
+    std::memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), path, std::wcslen(path) * sizeof(wchar_t));
+    GlobalUnlock(memory);
+    return PostMessageW(window, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0) ? 1 : 0;
+}
+
 uint32_t answerFor(HWND window, unsigned operation, unsigned argument) {
     switch (operation) {
     case probe::MenuState:
@@ -64,6 +84,8 @@ uint32_t answerFor(HWND window, unsigned operation, unsigned argument) {
         EnumThreadWindows(GetCurrentThreadId(), findOwnedBox, reinterpret_cast<LPARAM>(&search));
         return search.second ? pixelHash(GetDlgItem(search.second, static_cast<int>(argument))) : 0;
     }
+    case probe::DropFile:
+        return postDrop(window, static_cast<ATOM>(argument));
     case probe::EndOwnedBox: {
         std::pair<HWND, HWND> search{window, nullptr};
         EnumThreadWindows(GetCurrentThreadId(), findOwnedBox, reinterpret_cast<LPARAM>(&search));

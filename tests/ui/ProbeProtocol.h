@@ -34,6 +34,9 @@ enum Operation : unsigned {
     CircleDraws = 8,     // answer: WM_DRAWITEM of the circle of fifths (1086) since the last question
     OwnedPixels = 9,     // argument: control id in the dialog the main window owns; answer: a
                          // hash (FNV-1a) of the pixels it shows
+    DropFile = 10,       // argument: a global atom naming a file; posts WM_DROPFILES with it to
+                         // the main window, as the shell does (a drop's memory is the
+                         // receiving process's); answer: 1 when posted
 };
 
 inline WPARAM question(Operation operation, unsigned argument) {

@@ -196,6 +196,9 @@ VelmarinApp::VelmarinApp(const StartFiles& files) : folder_(makeFolder()) {
     if (files.presets && !writeFile(programFolder_ + L"\\Preset.ini", *files.presets))
         ADD_FAILURE() << "cannot write Preset.ini";
     environment_ = files.environment;
+    arguments_ = widen(files.arguments);
+    for (size_t at = arguments_.find(L"{Folder}"); at != std::wstring::npos; at = arguments_.find(L"{Folder}"))
+        arguments_.replace(at, 8, folder_);
     copyProgram(files.programName);
     if (files.beforeStart) files.beforeStart(programFolder_);
     startProcess();
@@ -263,7 +266,7 @@ void VelmarinApp::startProcess() {
     // beside the executable, not in the current folder.
     const std::wstring& currentFolder = folder_;
     for (int attempt = 0; attempt < 2; ++attempt) {
-        std::wstring commandLine = L"\"" + program + L"\"";
+        std::wstring commandLine = L"\"" + program + L"\"" + (arguments_.empty() ? L"" : L" " + arguments_);
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
         std::wstring environment = environmentBlock(environment_, folder_);
@@ -419,6 +422,12 @@ RECT VelmarinApp::openedRect() {
     LONG sides[4];
     for (unsigned k = 0; k < 4; ++k) sides[k] = static_cast<LONG>(ask(probe::OpenedRect, k, false));
     return RECT{sides[0], sides[1], sides[2], sides[3]};
+}
+
+void VelmarinApp::dropFile(const std::wstring& path) {
+    const ATOM name = GlobalAddAtomW(path.c_str());
+    if (!name || ask(probe::DropFile, name, false) != 1) ADD_FAILURE() << "the probe could not drop " << utf8(path);
+    if (name) GlobalDeleteAtom(name);
 }
 
 std::vector<HWND> VelmarinApp::ownedWindows(HWND owner) const {

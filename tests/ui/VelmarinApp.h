@@ -54,6 +54,9 @@ struct StartFiles {
     // Runs once the files are in place, just before the program starts; it
     // gets the program's folder.
     std::function<void(const std::wstring& programFolder)> beforeStart = nullptr;
+    // The command line after the program's path (UTF-8); "{Folder}" stands
+    // for the test's folder.
+    std::string arguments = {};
 };
 
 class VelmarinApp;
@@ -119,6 +122,7 @@ public:
     uint32_t ownedPixels(int id);  // a hash of what control id of the dialog the main window owns shows
     void setKey(int virtualKey, bool down);
     RECT openedRect();  // the last dialog or box as it stood when it received WM_INITDIALOG
+    void dropFile(const std::wstring& path);  // as if dropped from Explorer onto the main window
 
     // Message boxes and dialogs owned by the main window, or by `owner`.
     HWND waitForWindow(const std::string& caption, HWND owner = nullptr);  // fails the test on timeout
@@ -149,6 +153,7 @@ private:
     std::wstring programFolder_;  // holds Velmarin.exe and its INI files
     std::wstring programPath_;
     std::vector<std::pair<std::string, std::string>> environment_;  // see StartFiles
+    std::wstring arguments_;
     PROCESS_INFORMATION process_{};
     HWND window_ = nullptr;
     DWORD threadId_ = 0;

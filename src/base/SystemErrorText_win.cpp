@@ -1,0 +1,29 @@
+#include <windows.h>
+
+#include "base/SystemErrorText.h"
+
+namespace {
+
+bool formatIn(DWORD code, DWORD language, std::string& text) {
+    char* systemText = nullptr;
+    // Without IGNORE_INSERTS a text with "%1" and no arguments fails.
+    const DWORD length = FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, code, language, reinterpret_cast<char*>(&systemText), 0, nullptr);
+    if (length == 0 || !systemText) return false;
+    text.assign(systemText, length);
+    LocalFree(systemText);
+    return true;
+}
+
+}  // namespace
+
+std::string systemErrorText(SystemError error) {
+    std::string text;
+    // Language 0 lets the system choose among the languages it has.
+    if (!formatIn(error, LANG_SYSTEM_DEFAULT, text) && !formatIn(error, 0, text))
+        return "system error " + std::to_string(error);
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
+        text.pop_back();
+    return text;
+}

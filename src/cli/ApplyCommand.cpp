@@ -1,0 +1,136 @@
+#include "cli/ApplyCommand.h"
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "base/FileReplacement.h"
+#include "base/SystemErrorText.h"
+#include "song/SongNames.h"
+#include "song/SongTuning.h"
+#include "tuning/LoadFileBytes.h"
+
+namespace {
+
+const char kProgram[] = "velmarin-cli: ";
+
+std::string plural(uint64_t count, const char* noun) {
+    return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
+}
+
+std::string milliseconds(double ms) { return std::to_string(std::llround(ms)) + " ms"; }
+
+// One line: what the song is, where the tuning went and what else changed.
+std::string summaryLine(const SongSummary& summary) {
+    std::string line = "format " + std::to_string(summary.format) + ", " + plural(summary.tracks, "track");
+    if (summary.wrapped) line += ", RIFF RMID";
+    line += "; " + plural(summary.messages, "message") + " in track " + std::to_string(summary.tuningTrack + 1) +
+            " at " + milliseconds(summary.firstTuningMs);
+    if (summary.afterReset) {
+        const SongReset& reset = summary.resets[summary.setUpReset];
+        line += std::string(", after ") + resetName(reset.kind) + " at " + milliseconds(reset.ms);
+    } else {
+        line += ", no reset before the first note";
+    }
+    if (summary.shiftTicks != 0)
+        line += "; music moved " + milliseconds(summary.shiftMs) + " (" + plural(summary.shiftTicks, "tick") +
+                ") later";
+    if (summary.removedTuning != 0) line += "; " + plural(summary.removedTuning, "old tuning message") + " removed";
+    if (summary.keptTuning != 0) line += "; " + plural(summary.keptTuning, "old tuning message") + " kept";
+    if (summary.laterTuning != 0)
+        line += "; " + plural(summary.laterTuning, "tuning message") + " after the first note kept";
+    if (summary.retunedResets != 0)
+        line += "; tuning written again after " + plural(summary.retunedResets, "later reset");
+    for (const SongGapWarning& warning : summary.gapWarnings)
+        line += "; warning: " + plural(warning.notes, "note") + " on tuned channels before the tuning after the reset at " +
+                milliseconds(warning.resetMs);
+    return line;
+}
+
+bool fileExists(const std::string& path) {
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
+    return file != nullptr;
+}
+
+// "done/all songs" on standard error once a batch has run a second, each
+// time rewritten in place and wiped before a line of standard output.
+class Progress {
+public:
+    Progress(bool shown, std::size_t total, std::ostream& err) : shown_(shown), total_(total), err_(err) {}
+    void clear() {
+        if (!visible_) return;
+        err_ << '\r' << std::string(width_, ' ') << '\r' << std::flush;
+        visible_ = false;
+    }
+    void show(std::size_t done) {
+        if (!shown_ || std::chrono::steady_clock::now() - start_ < std::chrono::seconds(1)) return;
+        const std::string text = std::to_string(done) + "/" + std::to_string(total_) + " songs";
+        width_ = text.size();
+        err_ << '\r' << text << std::flush;
+        visible_ = true;
+    }
+
+private:
+    const bool shown_;
+    const std::size_t total_;
+    std::ostream& err_;
+    const std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+    bool visible_ = false;
+    std::size_t width_ = 0;
+};
+
+std::string outputPathOf(const CliCommand& command, const std::string& song, bool wrapped) {
+    if (!command.outputPath.empty()) return command.outputPath;
+    if (command.outputFolder.empty()) return tunedSongPath(song, wrapped);
+    const char last = command.outputFolder.back();
+    return command.outputFolder + (last == '/' || last == '\\' ? "" : "/") + fileNameOf(song);
+}
+
+// Writes one song's tuned copy; false, with the reason on `err`, when it
+// cannot be done.
+bool applyToSong(const CliCommand& command, const std::string& song, const uint8_t* listing, uint32_t listingLength,
+                 std::ostream& out, std::ostream& err, Progress& progress) {
+    const auto fail = [&](const std::string& path, const std::string& what) {
+        progress.clear();
+        err << kProgram << path << ": " << what << '\n';
+        return false;
+    };
+    std::string bytes;
+    switch (loadFileBytes(song, kMaxSongFileBytes, bytes)) {
+    case LoadFileError::None: break;
+    case LoadFileError::CannotOpen: return fail(song, "cannot be opened");
+    case LoadFileError::TooLarge: return fail(song, "is larger than 64 MiB");
+    default: return fail(song, "cannot be read");
+    }
+    SongTuningOptions options = command.song;
+    options.tunedChannels = static_cast<uint16_t>(command.parts & 0xFFFF);  // part n listens on channel n
+    const SongTuningResult result = tuneSong(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), listing,
+                                             listingLength, options);
+    if (!result.ok())
+        return fail(song, "byte " + std::to_string(result.error.byteOffset) + ": " + result.error.message);
+    const std::string target = outputPathOf(command, song, result.summary.wrapped);
+    if (!command.overwrite && fileExists(target))
+        return fail(target, "exists already (--overwrite replaces it)");
+    if (const SystemError error = writeFileReplacing(target, result.bytes.data(), result.bytes.size()))
+        return fail(target, "cannot be written: " + systemErrorText(error));
+    progress.clear();
+    out << song << " -> " << target << ": " << summaryLine(result.summary) << '\n';
+    return true;
+}
+
+}  // namespace
+
+int applyToSongs(const CliCommand& command, const uint8_t* listing, uint32_t listingLength, std::ostream& out,
+                 std::ostream& err) {
+    bool allDone = true;
+    Progress progress(command.showProgress, command.songPaths.size(), err);
+    for (std::size_t i = 0; i < command.songPaths.size(); ++i) {
+        allDone = applyToSong(command, command.songPaths[i], listing, listingLength, out, err, progress) && allDone;
+        progress.show(i + 1);
+    }
+    progress.clear();
+    out.flush();
+    return allDone && out ? kExitSuccess : kExitBadInput;
+}

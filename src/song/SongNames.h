@@ -1,0 +1,11 @@
+// The names a tuned song is written under.
+#pragma once
+
+#include <string>
+
+// The part of `path` after its last "\" or "/" (or after "C:").
+std::string fileNameOf(const std::string& path);
+
+// "<name>-tuned.mid" in the song's folder, ".rmi" for a RIFF RMID song; the
+// name is the song's file name without its extension.
+std::string tunedSongPath(const std::string& songPath, bool wrapped);

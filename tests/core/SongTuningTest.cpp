@@ -1,0 +1,301 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "TestBytes.h"
+#include "song/SongNames.h"
+#include "song/SongTuning.h"
+
+namespace {
+
+// A MIDI file: MThd (the header length 6 and the track count filled in), an
+// optional chunk of another kind, then one MTrk per track given as hex.
+Bytes smf(int format, const char* division, const std::vector<std::string>& tracks, const char* other = "") {
+    char counts[16];
+    std::snprintf(counts, sizeof counts, "%02X 00 %02X ", format, static_cast<unsigned>(tracks.size()));
+    Bytes bytes = hexBytes("4D 54 68 64 00 00 00 06 00 " + std::string(counts) + division + " " + other);
+    for (const std::string& track : tracks) {
+        const Bytes body = hexBytes(track);
+        char length[32];
+        std::snprintf(length, sizeof length, "4D 54 72 6B 00 00 %02X %02X", static_cast<unsigned>(body.size() >> 8),
+                      static_cast<unsigned>(body.size() & 0xFF));
+        const Bytes chunk = hexBytes(length);
+        bytes.insert(bytes.end(), chunk.begin(), chunk.end());
+        bytes.insert(bytes.end(), body.begin(), body.end());
+    }
+    return bytes;
+}
+
+const char* const kGsReset = "F0 0A 41 10 42 12 40 00 7F 00 41 F7";
+const char* const kXgPart1C = "F0 43 10 4C 08 00 41 46 F7";                 // the listing's message
+const char* const kXgPart1CEvent = "F0 08 43 10 4C 08 00 41 46 F7";         // ... as a song's event
+const char* const kXgPart1CSharpEvent = "F0 08 43 10 4C 08 00 42 46 F7";
+const char* const kOldGs = "F0 15 41 10 42 12 40 11 40 40*12 6F F7";       // GS part 1, all 40
+const char* const kEnd = "00 FF 2F 00";
+
+std::string join(std::initializer_list<std::string> parts) {
+    std::string text;
+    for (const std::string& part : parts) text += " " + part;
+    return text;
+}
+
+SongTuningResult tune(const Bytes& song, const std::string& listing, const SongTuningOptions& options) {
+    const Bytes messages = hexBytes(listing);
+    return tuneSong(song.data(), song.size(), messages.data(), messages.size(), options);
+}
+
+struct Expected {
+    uint64_t shiftTicks;
+    long shiftMs;
+    long tuningMs;
+    uint32_t tuningTrack;
+    uint32_t removed;
+    uint32_t kept;
+    uint32_t retuned;
+    uint32_t gapNotes;
+};
+
+SongTuningOptions gaps(uint32_t resetGap, uint32_t messageGap) {
+    SongTuningOptions options;
+    options.resetGapMs = resetGap;
+    options.messageGapMs = messageGap;
+    return options;
+}
+
+SongTuningOptions keepingOldTuning() {
+    SongTuningOptions options;
+    options.keepOldTuning = true;
+    return options;
+}
+
+SongTuningOptions channel1Tuned() {
+    SongTuningOptions options;
+    options.tunedChannels = 1;
+    return options;
+}
+
+struct Row {
+    const char* name;
+    Bytes song;
+    std::string listing;
+    SongTuningOptions options;
+    Bytes expected;
+    Expected summary;
+};
+
+// 480 ticks per quarter note at 120 beats a minute: 100 ms is 96 ticks (60).
+const Row kRows[] = {
+    {"GS Reset and the first note at tick 0: the note moves 100 ms, running status kept",
+     smf(0, "01 E0", {join({"00", kGsReset, "00 90 3C 64 83 60 3C 00", kEnd})}), kXgPart1C, {},
+     smf(0, "01 E0", {join({"00", kGsReset, "60", kXgPart1CEvent, "00 90 3C 64 83 60 3C 00", kEnd})}),
+     {96, 100, 100, 0, 0, 0, 0, 0}},
+    {"no reset: 100 ms after the tick-0 meta; channel messages from the listing; the running-status "
+     "event after them gets its status",
+     smf(0, "01 E0", {join({"00 FF 03 00 00 C0 00 83 60 01 83 60 90 3C 64", kEnd})}),
+     std::string(kXgPart1C) + " B0 65 00 B0 64 03 B0 06 01", {},
+     smf(0, "01 E0", {join({"00 FF 03 00 00 C0 00 60", kXgPart1CEvent,
+                            "00 B0 65 00 00 B0 64 03 00 B0 06 01 83 00 C0 01 83 60 90 3C 64", kEnd})}),
+     {0, 0, 100, 0, 0, 0, 0, 0}},
+    {"an inserted channel message changes the running status a later event relied on across a meta event",
+     smf(0, "01 E0", {join({"00 C0 05 00 F0 05 7E 7F 09 01 F7 81 48 FF 01 00 82 18 06 00 90 3C 64", kEnd})}),
+     std::string(kXgPart1C) + " B0 65 00", {},
+     smf(0, "01 E0", {join({"00 C0 05 00 F0 05 7E 7F 09 01 F7 60", kXgPart1CEvent,
+                            "00 B0 65 00 68 FF 01 00 82 18 C0 06 00 90 3C 64", kEnd})}),
+     {0, 0, 100, 0, 0, 0, 0, 0}},
+    {"the song's GS tuning removed; the running-status event after it gets its status",
+     smf(0, "01 E0", {join({"00 B0 07 64 00", kOldGs, "00 07 50 83 60 90 3C 64", kEnd})}), kXgPart1C, {},
+     smf(0, "01 E0", {join({"00 B0 07 64 00 B0 07 50 60", kXgPart1CEvent, "83 00 90 3C 64", kEnd})}),
+     {0, 0, 100, 0, 1, 0, 0, 0}},
+    {"the song's GS tuning kept when asked",
+     smf(0, "01 E0", {join({"00 B0 07 64 00", kOldGs, "00 07 50 83 60 90 3C 64", kEnd})}), kXgPart1C,
+     keepingOldTuning(),
+     smf(0, "01 E0", {join({"00 B0 07 64 00", kOldGs, "00 07 50 60", kXgPart1CEvent, "83 00 90 3C 64", kEnd})}),
+     {0, 0, 100, 0, 0, 1, 0, 0}},
+    {"XG System On in track 2 at 1 s after a tempo of 60 bpm: the gap is 48 ticks",
+     smf(1, "01 E0", {join({"00 FF 51 03 0F 42 40", kEnd}),
+                      join({"83 60 F0 08 43 10 4C 00 00 7E 00 F7 00 90 3C 64 83 60 80 3C 00", kEnd})}),
+     kXgPart1C, {},
+     smf(1, "01 E0", {join({"00 FF 51 03 0F 42 40", kEnd}),
+                      join({"83 60 F0 08 43 10 4C 00 00 7E 00 F7 30", kXgPart1CEvent,
+                            "00 90 3C 64 83 60 80 3C 00", kEnd})}),
+     {48, 100, 1100, 1, 0, 0, 0, 0}},
+    {"a tempo at the reset's tick in another track moves with the music: the gap is at 120 bpm",
+     smf(1, "01 E0", {join({"00 FF 51 03 0F 42 40", kEnd}),
+                      join({"00 F0 08 43 10 4C 00 00 7E 00 F7 00 90 3C 64 83 60 80 3C 00", kEnd})}),
+     kXgPart1C, {},
+     smf(1, "01 E0", {join({"60 FF 51 03 0F 42 40", kEnd}),
+                      join({"00 F0 08 43 10 4C 00 00 7E 00 F7 60", kXgPart1CEvent, "00 90 3C 64 83 60 80 3C 00", kEnd})}),
+     {96, 100, 100, 1, 0, 0, 0, 0}},
+    {"GM System On at SMPTE 25 frames of 40 ticks (1 ms a tick); another chunk kept",
+     smf(0, "E7 28", {join({"00 F0 05 7E 7F 09 01 F7 32 90 3C 64", kEnd})}, "4A 75 6E 6B 00 00 00 02 AA BB"),
+     kXgPart1C, {},
+     smf(0, "E7 28", {join({"00 F0 05 7E 7F 09 01 F7 64", kXgPart1CEvent, "00 90 3C 64", kEnd})},
+         "4A 75 6E 6B 00 00 00 02 AA BB"),
+     {50, 50, 100, 0, 0, 0, 0, 0}},
+    {"GM2 System On, reset gap 50 ms, message gap 10 ms: ticks 48 and 58 (57.6 rounded up)",
+     smf(0, "01 E0", {join({"00 F0 05 7E 7F 09 03 F7 87 40 90 3C 64", kEnd})}),
+     std::string(kXgPart1C) + " F0 43 10 4C 08 00 42 46 F7", gaps(50, 10),
+     smf(0, "01 E0", {join({"00 F0 05 7E 7F 09 03 F7 30", kXgPart1CEvent, "0A", kXgPart1CSharpEvent,
+                            "87 06 90 3C 64", kEnd})}),
+     {0, 0, 50, 0, 0, 0, 0, 0}},
+    {"a GS Reset after the first note: the tuning again 96 ticks after it, a tuned note in the gap",
+     smf(0, "01 E0", {join({"00", kGsReset, "83 60 90 3C 64 83 60", kGsReset, "28 90 3E 64 64 91 40 64", kEnd})}),
+     kXgPart1C, channel1Tuned(),
+     smf(0, "01 E0", {join({"00", kGsReset, "60", kXgPart1CEvent, "83 00 90 3C 64 83 60", kGsReset,
+                            "28 90 3E 64 38", kXgPart1CEvent, "2C 91 40 64", kEnd})}),
+     {0, 0, 100, 0, 0, 0, 1, 1}},
+    {"a note at tick 0 in a track before the reset's comes a tick after the tuning",
+     smf(1, "01 E0", {join({"00 90 3C 64", kEnd}), join({"00", kGsReset, kEnd})}), kXgPart1C, {},
+     smf(1, "01 E0", {join({"61 90 3C 64", kEnd}), join({"00", kGsReset, "60", kXgPart1CEvent, "01 FF 2F 00"})}),
+     {97, 101, 100, 1, 0, 0, 0, 0}},
+    {"no notes: End of Track moves after the tuning",
+     smf(0, "01 E0", {join({"00", kGsReset, kEnd})}), kXgPart1C, {},
+     smf(0, "01 E0", {join({"00", kGsReset, "60", kXgPart1CEvent, kEnd})}), {0, 0, 100, 0, 0, 0, 0, 0}},
+    {"RIFF RMID: the data chunk's size and padding and the RIFF size follow; a LIST chunk after it kept",
+     hexBytes("52 49 46 46 3C 00 00 00 52 4D 49 44 64 61 74 61 23 00 00 00"
+              " 4D 54 68 64 00 00 00 06 00 00 00 01 01 E0 4D 54 72 6B 00 00 00 0D"
+              " 00 FF 03 00 87 40 90 3C 64 00 FF 2F 00 00 4C 49 53 54 04 00 00 00 49 4E 46 4F"),
+     kXgPart1C, {},
+     hexBytes("52 49 46 46 46 00 00 00 52 4D 49 44 64 61 74 61 2E 00 00 00"
+              " 4D 54 68 64 00 00 00 06 00 00 00 01 01 E0 4D 54 72 6B 00 00 00 18"
+              " 00 FF 03 00 60 F0 08 43 10 4C 08 00 41 46 F7 86 60 90 3C 64 00 FF 2F 00"
+              " 4C 49 53 54 04 00 00 00 49 4E 46 4F"),
+     {0, 0, 100, 0, 0, 0, 0, 0}},
+};
+
+TEST(SongTuning, placesTheTuningAfterTheSetUpAndMovesTheMusicWhereNeeded) {
+    for (const Row& row : kRows) {
+        SCOPED_TRACE(row.name);
+        const SongTuningResult result = tune(row.song, row.listing, row.options);
+        ASSERT_TRUE(result.ok()) << result.error.message << " at " << result.error.byteOffset;
+        EXPECT_TRUE(bytesEqual(row.expected, result.bytes));
+        const SongSummary& summary = result.summary;
+        EXPECT_EQ(row.summary.shiftTicks, summary.shiftTicks);
+        EXPECT_EQ(row.summary.shiftMs, std::lround(summary.shiftMs));
+        EXPECT_EQ(row.summary.tuningMs, std::lround(summary.firstTuningMs));
+        EXPECT_EQ(row.summary.tuningTrack, summary.tuningTrack);
+        EXPECT_EQ(row.summary.removed, summary.removedTuning);
+        EXPECT_EQ(row.summary.kept, summary.keptTuning);
+        EXPECT_EQ(row.summary.retuned, summary.retunedResets);
+        uint32_t gapNotes = 0;
+        for (const SongGapWarning& warning : summary.gapWarnings) gapNotes += warning.notes;
+        EXPECT_EQ(row.summary.gapNotes, gapNotes);
+    }
+}
+
+// With nothing to insert and the old tuning kept, a song comes back as it was.
+TEST(SongTuning, nothingToInsertGivesTheSameBytes) {
+    for (const Row& row : kRows) {
+        SCOPED_TRACE(row.name);
+        const SongTuningResult result = tune(row.song, "", keepingOldTuning());
+        ASSERT_TRUE(result.ok());
+        EXPECT_TRUE(bytesEqual(row.song, result.bytes));
+    }
+}
+
+TEST(SongTuning, theSummaryNamesTheResetsAndWhereTheyStand) {
+    const SongTuningResult result = tune(kRows[9].song, kXgPart1C, channel1Tuned());
+    ASSERT_EQ(2u, result.summary.resets.size());
+    EXPECT_EQ(ResetKind::GsReset, result.summary.resets[1].kind);
+    EXPECT_EQ(960u, result.summary.resets[1].tick);
+    EXPECT_EQ(1000, std::lround(result.summary.resets[1].ms));
+    EXPECT_TRUE(result.summary.resets[0].setUp);
+    EXPECT_FALSE(result.summary.resets[1].setUp);
+    EXPECT_TRUE(result.summary.afterReset);
+    EXPECT_EQ(0u, result.summary.setUpReset);
+    EXPECT_EQ(1000, std::lround(result.summary.gapWarnings.at(0).resetMs));
+}
+
+TEST(SongTuning, aDamagedSongIsRefusedWithWhereAndWhat) {
+    const struct {
+        const char* name;
+        Bytes song;
+        SongError error;
+        std::size_t offset;
+    } rows[] = {
+        {"no MThd", hexBytes("4D 54 72 6B 00 00 00 04 00 FF 2F 00 00 00"), SongError::NotMidiFile, 0},
+        {"RIFF RMID without data", hexBytes("52 49 46 46 04 00 00 00 52 4D 49 44"), SongError::NotMidiFile, 0},
+        {"format 2", smf(2, "01 E0", {kEnd}), SongError::Format2, 8},
+        {"0 ticks per quarter note", smf(0, "00 00", {kEnd}), SongError::BadDivision, 12},
+        {"SMPTE -26", smf(0, "E6 28", {kEnd}), SongError::BadDivision, 12},
+        {"a chunk past the end", hexBytes("4D 54 68 64 00 00 00 06 00 00 00 01 01 E0 4D 54 72 6B 00 00 00 10 00 FF 2F 00"),
+         SongError::ChunkPastEnd, 14},
+        {"a delta time of five bytes", smf(0, "01 E0", {"81 81 81 81 00 90 3C 64"}), SongError::NumberTooLong, 22},
+        {"a SysEx longer than its track", smf(0, "01 E0", {"00 F0 05 7E 7F F7"}), SongError::EventPastTrack, 23},
+        {"data without running status", smf(0, "01 E0", {"00 3C 64 00 FF 2F 00"}), SongError::NoRunningStatus, 23},
+        {"a real-time status in a track", smf(0, "01 E0", {"00 F8 00 FF 2F 00"}), SongError::StrayStatus, 23},
+        {"no track", smf(0, "01 E0", {}, "58 46 49 48 00 00 00 00"), SongError::NoTrack, 22},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const SongTuningResult result = tune(row.song, kXgPart1C, {});
+        EXPECT_EQ(row.error, result.error.kind);
+        EXPECT_EQ(row.offset, result.error.byteOffset);
+        EXPECT_FALSE(result.error.message.empty());
+        EXPECT_TRUE(result.bytes.empty());
+    }
+}
+
+TEST(SongMessages, resetsAndOldTuningAreRecognisedOnAnyDevice) {
+    const struct {
+        const char* body;  // after F0
+        int reset;         // ResetKind, or -1
+        int tuning;        // OldTuningKind, or -1
+    } rows[] = {
+        {"41 10 42 12 40 00 7F 00 41 F7", static_cast<int>(ResetKind::GsReset), -1},
+        {"41 7F 42 12 40 00 7F 00 41 F7", static_cast<int>(ResetKind::GsReset), -1},
+        {"41 10 42 12 00 00 7F 01 00 F7", static_cast<int>(ResetKind::GsSystemMode), -1},
+        {"43 1F 4C 00 00 7E 00 F7", static_cast<int>(ResetKind::XgSystemOn), -1},
+        {"43 10 4C 00 00 7F 00 F7", static_cast<int>(ResetKind::XgAllParameterReset), -1},
+        {"43 20 4C 00 00 7E 00 F7", -1, -1},  // a dump request, not a parameter change
+        {"7E 7F 09 01 F7", static_cast<int>(ResetKind::GmSystemOn), -1},
+        {"7E 10 09 02 F7", static_cast<int>(ResetKind::GmSystemOff), -1},
+        {"7E 7F 09 03 F7", static_cast<int>(ResetKind::Gm2SystemOn), -1},
+        {"7F 7F 09 01 F7", -1, -1},
+        {"41 10 42 12 40 00 7F 00 41", -1, -1},  // no F7
+        {"41 10 42 12 40 11 40 40 40 40 40 40 40 40 40 40 40 40 40 6F F7", -1, static_cast<int>(OldTuningKind::Gs)},
+        {"41 10 42 12 40 1A 4B 40 2B F7", -1, static_cast<int>(OldTuningKind::Gs)},
+        {"41 10 42 12 40 11 4C 40 23 F7", -1, -1},  // past B
+        {"43 10 4C 08 0F 4C 40 F7", -1, static_cast<int>(OldTuningKind::Xg)},
+        {"43 10 4C 08 00 4D 40 F7", -1, -1},
+        {"7E 7F 08 08 03 7F 7F 40 40 40 40 40 40 40 40 40 40 40 40 F7", -1,
+         static_cast<int>(OldTuningKind::MtsScaleOctave1)},
+        {"7F 00 08 09 00 00 01 40 00 F7", -1, static_cast<int>(OldTuningKind::MtsScaleOctave2)},
+        {"7F 7F 08 02 00 01 3C 3C 00 00 F7", -1, static_cast<int>(OldTuningKind::MtsSingleNote)},
+        {"7E 7F 08 07 00 00 01 3C 3C 00 00 F7", -1, static_cast<int>(OldTuningKind::MtsSingleNote)},
+        {"7E 7F 08 01 00 41 F7", -1, static_cast<int>(OldTuningKind::MtsBulkDump)},
+        {"7E 7F 08 00 00 F7", -1, -1},  // a dump request
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.body);
+        const Bytes body = hexBytes(row.body);
+        const auto reset = recogniseReset(body.data(), body.size());
+        const auto tuning = recogniseOldTuning(body.data(), body.size());
+        EXPECT_EQ(row.reset, reset ? static_cast<int>(*reset) : -1);
+        EXPECT_EQ(row.tuning, tuning ? static_cast<int>(*tuning) : -1);
+    }
+}
+
+TEST(SongNames, theTunedSongIsProposedBesideTheSong) {
+    const struct {
+        const char* song;
+        bool wrapped;
+        const char* proposed;
+        const char* name;
+    } rows[] = {
+        {"C:\\Music\\bach.mid", false, "C:\\Music\\bach-tuned.mid", "bach.mid"},
+        {"songs/suite.no1.MIDI", false, "songs/suite.no1-tuned.mid", "suite.no1.MIDI"},
+        {"C:\\Music\\wrapped.rmi", true, "C:\\Music\\wrapped-tuned.rmi", "wrapped.rmi"},
+        {"folder.d/noextension", false, "folder.d/noextension-tuned.mid", "noextension"},
+        {"C:.hidden", false, "C:.hidden-tuned.mid", ".hidden"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.song);
+        EXPECT_EQ(row.proposed, tunedSongPath(row.song, row.wrapped));
+        EXPECT_EQ(row.name, fileNameOf(row.song));
+    }
+}
+
+}  // namespace
