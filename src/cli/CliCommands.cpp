@@ -1,6 +1,7 @@
 #include "cli/CliCommands.h"
 
 #include <array>
+#include <cstring>
 #include <string>
 
 #include "base/FileReplacement.h"
@@ -77,10 +78,15 @@ bool fitSource(const CliCommand& command, std::ostream& err, TuningFit& fit) {
     return true;
 }
 
+// The SysEx (`length` bytes), then in the key-based GM2 forms the program
+// select of the channels (`channelLength` bytes): a .syx takes the SysEx
+// alone, everything else all of it.
 struct SysexList {
-    uint8_t bytes[kLargestSysexList] = {};
+    uint8_t bytes[kLargestSysexList + kLargestChannelList] = {};
     uint32_t length = 0;
-    ChannelMessageList channelMessages;  // the program select of the key-based forms
+    uint32_t channelLength = 0;
+    const uint8_t* channelMessages() const { return bytes + length; }
+    uint32_t allLength() const { return length + channelLength; }
 };
 
 // With no preset to take it from, a bulk dump is named "Velmarin".
@@ -88,8 +94,13 @@ bool buildList(const CliCommand& command, std::ostream& err, SysexList& list) {
     TuningFit fit;
     if (!fitSource(command, err, fit)) return false;
     ScaleDataBytes dataBytes;
-    return buildTuningMessages(command.format, command.mts, fit.sentOffsets(), command.parts,
-                               dataBytes, list.bytes, list.length, list.channelMessages);
+    ChannelMessageList channel;
+    if (!buildTuningMessages(command.format, command.mts, fit.sentOffsets(), command.parts, dataBytes,
+                             list.bytes, list.length, channel))
+        return false;
+    std::memcpy(list.bytes + list.length, channel.bytes, channel.length);
+    list.channelLength = channel.length;
+    return true;
 }
 
 int listTemperaments(std::ostream& out) {
@@ -120,8 +131,7 @@ int buildOutput(const CliCommand& command, std::ostream& out, std::ostream& err)
     switch (command.output) {
     case CliOutputKind::StandardOutput:
     case CliOutputKind::Text:
-        text = formatHexListing(list.bytes, list.length, list.channelMessages.bytes,
-                                list.channelMessages.length);
+        text = formatHexListing(list.bytes, list.length, list.channelMessages(), list.channelLength);
         bytes = text.data();
         count = text.size();
         break;
@@ -130,8 +140,8 @@ int buildOutput(const CliCommand& command, std::ostream& out, std::ostream& err)
         count = list.length;
         break;
     case CliOutputKind::MidiFile:
-        count = buildTuningSmf(list.bytes, list.length, list.channelMessages.bytes,
-                               list.channelMessages.length, command.division, command.delta, image);
+        count = buildTuningSmf(list.bytes, list.length, list.channelMessages(), list.channelLength,
+                               command.division, command.delta, image);
         if (count == 0) {
             err << kProgram << "out of memory\n";
             return kExitBadInput;
@@ -269,7 +279,7 @@ int runCliCommand(const CliCommand& command, std::ostream& out, std::ostream& er
     case CliCommandKind::Apply: {
         SysexList list;
         if (!buildList(command, err, list)) return kExitBadInput;
-        return applyToSongs(command, list.bytes, list.length, out, err);
+        return applyToSongs(command, list.bytes, list.allLength(), out, err);
     }
     }
     return kExitUsage;

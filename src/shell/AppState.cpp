@@ -28,11 +28,13 @@ HMENU mainMenu = nullptr;
 
 ScaleOffsets scaleOffsets = {};
 
+// The SysEx and the program select after it fit with room to spare.
+static_assert(kLargestSysexList + kLargestChannelList <= kSysexBufferSize, "sysexBuffer holds every tuning");
 uint8_t sysexBuffer[kSysexBufferSize] = {};
 uint32_t sysexLength = 0;
 ScaleDataBytes scaleDataBytes = {};
 std::string sysexText;
-ChannelMessageList channelMessages;
+uint32_t channelMessageLength = 0;
 std::string dumpPresetName;
 
 void applyAppSettings(const AppSettings& settings) {

@@ -61,14 +61,17 @@ extern HMENU mainMenu;
 extern ScaleOffsets scaleOffsets;
 
 // The messages of the last refresh and their hex text, which is what the
-// listing shows (lines out of view may follow a moment later).
+// listing shows (lines out of view may follow a moment later). The buffer
+// holds the SysEx (sysexLength bytes), then in the key-based GM2 forms the
+// program select of the ticked channels (channelMessageLength bytes): all of
+// it is listed, saved in .mid and .txt, written into songs and sent; a .syx
+// holds the SysEx alone.
 extern uint8_t sysexBuffer[kSysexBufferSize];
 extern uint32_t sysexLength;
+extern uint32_t channelMessageLength;
 extern ScaleDataBytes scaleDataBytes;
 extern std::string sysexText;
-// The program select that follows the SysEx in the key-based GM2 forms;
-// empty otherwise. Listed, saved in .mid and .txt, and sent with the SysEx.
-extern ChannelMessageList channelMessages;
+inline uint32_t tuningMessagesLength() { return sysexLength + channelMessageLength; }
 // The name a bulk dump carries: the preset last chosen or saved; empty for
 // none, which names it "Velmarin".
 extern std::string dumpPresetName;

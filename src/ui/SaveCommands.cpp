@@ -25,7 +25,7 @@ struct SaveCommand {
 bool bytesToSave(SaveKind kind, ByteBuffer& image, const void*& bytes, std::size_t& count) {
     switch (kind) {
     case SaveKind::MidiFile:
-        count = buildTuningSmf(sysexBuffer, sysexLength, channelMessages.bytes, channelMessages.length,
+        count = buildTuningSmf(sysexBuffer, sysexLength, sysexBuffer + sysexLength, channelMessageLength,
                                sysexEventDivision, sysexEventDelta, image);
         bytes = image.data();
         return count != 0;

@@ -182,6 +182,12 @@ has out "song.mid -> song-tuned.mid: format 1, 3 tracks; 1 message in track 2 at
 run read song-tuned.mid
 expect 0 "read back the tuned song"
 has out "offsets 0 -10 -8 -6 -10 -2 -12 -4 -8 -12 -4 -8" "the tuning in the tuned song"
+run apply song.mid --temperament werckmeister3 --format mts-bulk --program 4 --parts 2,5 -o bulk.mid
+expect 0 "apply a bulk dump"
+run read bulk.mid
+expect 0 "read back the song tuned by a bulk dump"
+has out 'program 4' "the tuning program in the tuned song"
+has out 'parts 2,5' "the channels its program select names"
 mkdir tuned
 run apply "$fixtures/song/damaged_chunk.mid" song.mid --temperament equal --format xg --parts all --out-dir tuned
 expect 1 "apply with a damaged song among others"
