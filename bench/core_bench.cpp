@@ -197,6 +197,7 @@ private:
             }
             return 0;
         }
+        MidiError sendShort(const uint8_t*, std::size_t) override { return 0; }
         MidiError waitDone(uint32_t) override { return 0; }
         MidiError unprepare() override { return 0; }
         MidiError reset() override { return 0; }

@@ -235,7 +235,7 @@ int sendToPort(const CliCommand& command, std::ostream& err, MidiOutSystem& midi
     }
 
     SysexSender sender(midiOut, [](const SendEvent&) {});
-    sender.send(SendMode::All, match.index, list.bytes, list.length, command.pauseMs);
+    sender.send(SendMode::All, match.index, list.bytes, list.allLength(), command.pauseMs);
     const SendEvent outcome = sender.waitUntilIdle();
     sender.shutdown();
     if (outcome.kind == SendEvent::Kind::Done) return kExitSuccess;
