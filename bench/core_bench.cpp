@@ -27,6 +27,7 @@
 #include "settings/Presets.h"
 #include "sysex/HexListing.h"
 #include "song/SongTuning.h"
+#include "sysex/MtsForms.h"
 #include "sysex/SysexBuilder.h"
 #include "tuning/ScalaScale.h"
 #include "tuning/TuningFileReader.h"
@@ -49,6 +50,23 @@ void BM_BuildAndListXgAllParts(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_BuildAndListXgAllParts);
+
+// The longest GM2 listing: single-note changes of all 128 keys and the
+// program select of sixteen channels, rebuilt per keystroke (aim: 20 us).
+void BM_BuildAndListMtsNoteAllChannels(benchmark::State& state) {
+    const ScaleOffsets offsets = sampleOffsets();
+    ScaleDataBytes data;
+    uint8_t buffer[kSysexBufferSize];
+    uint32_t length = 0;
+    ChannelMessageList channel;
+    const MtsOptions mts{MtsForm::SingleNote, 0, ""};
+    for (auto _ : state) {
+        buildTuningMessages(TuningFormat::GM2, mts, offsets, 0xFFFF, data, buffer, length, channel);
+        std::string text = formatHexListing(buffer, length, channel.bytes, channel.length);
+        benchmark::DoNotOptimize(text.data());
+    }
+}
+BENCHMARK(BM_BuildAndListMtsNoteAllChannels);
 
 void BM_BuildSysexSmfXgAllParts(benchmark::State& state) {
     ScaleDataBytes data;
@@ -179,6 +197,7 @@ private:
             }
             return 0;
         }
+        MidiError sendShort(const uint8_t*, std::size_t) override { return 0; }
         MidiError waitDone(uint32_t) override { return 0; }
         MidiError unprepare() override { return 0; }
         MidiError reset() override { return 0; }

@@ -100,6 +100,7 @@
 #define IDS_CIRCLE_NARROW 263
 #define IDS_CIRCLE_WIDE 264
 #define IDS_CIRCLE_EQUAL 265
+
 // Strings of writing the tuning into a song, 300-349. %1 to %5 in them are
 // filled in by the program; the *_LINES strings hold one line per kind, in
 // the core's order.
@@ -129,6 +130,11 @@
 #define IDS_SONG_CONFIRM 323
 #define IDS_SONG_TOO_LARGE 324
 
+// Strings of the GM2 format's forms, 350-379
+#define IDS_MTS_FORM_FIRST 350  // the Options list entry of MtsForm k is 350 + k
+#define IDS_MTS_FORM_LAST 353
+#define IDS_MTS_WARNING_LINES 354  // the reader warnings after IDS_WARNING_LINES' own
+
 // Main dialog controls
 #define IDC_PRESET_COMBO 1037
 #define IDC_PRESET_SAVE 1038
@@ -156,6 +162,7 @@
 #define IDC_MIDI_DEVICE_COMBO 1074
 #define IDC_SYSEX_PAUSE_EDIT 1075
 #define IDC_SYSEX_PAUSE_SPIN 1076
+#define IDC_MTS_FORM_COMBO 1077
 #define IDC_SONG_RESET_GAP_EDIT 1090
 #define IDC_SONG_RESET_GAP_SPIN 1091
 #define IDC_SONG_MESSAGE_GAP_EDIT 1092

@@ -17,21 +17,24 @@ const char kUsage[] =
     "  temperaments      the built-in temperaments: id, a tab, the name\n"
     "  offsets SOURCE [FIT] [--report]\n"
     "                    the twelve offsets C..B in cents, or the fit report\n"
-    "  build SOURCE [FIT] --format F --parts LIST [--division N] [--delta N] [-o FILE]\n"
+    "  build SOURCE [FIT] --format F --parts LIST [--program N] [--division N]\n"
+    "        [--delta N] [-o FILE]\n"
     "                    the SysEx as hex text on standard output, or into FILE\n"
     "                    (.mid, .syx or .txt)\n"
     "  read FILE         format, parts and offsets of the tuning in a .syx, .mid\n"
     "                    or .txt file\n"
     "  ports             the MIDI output devices: number, a tab, the name\n"
-    "  send SOURCE [FIT] --format F --parts LIST --port DEVICE [--pause MS]\n"
+    "  send SOURCE [FIT] --format F --parts LIST [--program N] --port DEVICE\n"
+    "        [--pause MS]\n"
     "                    the SysEx sent to a MIDI output device\n"
     "  analyse SOURCE [FIT] [--sent]\n"
     "                    the twelve fifths and twelve major thirds: kind, lower and\n"
     "                    upper note, cents from pure, fraction of the Pythagorean\n"
     "                    comma, beats per second (tab-separated); --sent analyses\n"
     "                    the rounded offsets that would be sent\n"
-    "  apply SONG... SOURCE [FIT] --format F --parts LIST [-o FILE | --out-dir DIR]\n"
-    "        [--after-reset MS] [--gap MS] [--keep-tuning] [--overwrite]\n"
+    "  apply SONG... SOURCE [FIT] --format F --parts LIST [--program N]\n"
+    "        [-o FILE | --out-dir DIR] [--after-reset MS] [--gap MS] [--keep-tuning]\n"
+    "        [--overwrite]\n"
     "                    the tuning written into each song (a .mid or .rmi file)\n"
     "                    after its resets, as NAME-tuned.mid beside it unless -o\n"
     "                    (one song) or --out-dir (same names there) says where;\n"
@@ -47,9 +50,14 @@ const char kUsage[] =
     "                    an --offsets list is kept as it is unless --zero is given)\n"
     "  --a4 HZ           the frequency of A4, 400 to 480 (default 440)\n"
     "options:\n"
-    "  --format F        the SysEx dialect: gs, xg or gm2\n"
+    "  --format F        the SysEx dialect: gs, xg or gm2; or gm2 in another form\n"
+    "                    of the MIDI Tuning Standard: gm2-2byte (scale/octave,\n"
+    "                    2-byte), mts-note (single-note changes of all keys) or\n"
+    "                    mts-bulk (a bulk dump of all keys)\n"
     "  --parts LIST      parts or channels 1-16 and ranges a-b, separated by\n"
     "                    commas, or all\n"
+    "  --program N       the tuning program of mts-note and mts-bulk, 0 to 127\n"
+    "                    (default 0), which the channels select\n"
     "  --division N      ticks per quarter note of a .mid, 1 to 32767 (default 120)\n"
     "  --delta N         ticks between the messages of a .mid, 0 to 32767 (default 0)\n"
     "  --port DEVICE     a device's number or name as velmarin-cli ports lists it\n"
@@ -68,7 +76,7 @@ enum OptionGroup : unsigned {
     kSourceOptions = 1,   // --temperament --scl --offsets
     kFitOptions = 2,      // --tonic --zero --a4
     kReportOption = 4,    // --report
-    kListOptions = 8,     // --format --parts
+    kListOptions = 8,     // --format --parts --program
     kFileOptions = 16,    // --division --delta -o
     kDeviceOptions = 32,  // --port --pause
     kSentOption = 64,     // --sent
@@ -109,7 +117,8 @@ constexpr OptionInfo kOptions[] = {
     {"--offsets", kSourceOptions, true},     {"--tonic", kFitOptions, true},
     {"--zero", kFitOptions, true},           {"--a4", kFitOptions, true},
     {"--report", kReportOption, false},      {"--format", kListOptions, true},
-    {"--parts", kListOptions, true},         {"--division", kFileOptions, true},
+    {"--parts", kListOptions, true},         {"--program", kListOptions, true},
+    {"--division", kFileOptions, true},
     {"--delta", kFileOptions, true},         {"-o", kFileOptions | kOutputOption, true},
     {"--port", kDeviceOptions, true},        {"--pause", kDeviceOptions, true},
     {"--sent", kSentOption, false},
@@ -221,15 +230,15 @@ std::optional<CliParse> applyOption(std::string_view name, const std::string& va
         if (!hz || *hz < kMinA4Hz || *hz > kMaxA4Hz) return bad("the frequency must lie between 400 and 480 Hz");
         command.fit.a4Hz = *hz;
     } else if (name == "--format") {
-        if (value == "gs") {
-            command.format = TuningFormat::GS;
-        } else if (value == "xg") {
-            command.format = TuningFormat::XG;
-        } else if (value == "gm2") {
-            command.format = TuningFormat::GM2;
-        } else {
-            return failure(kExitUsage, "--format takes gs, xg or gm2");
-        }
+        const CliFormatName* format = findFormatName(value);
+        if (!format)
+            return failure(kExitUsage, "--format takes gs, xg or gm2, or gm2-2byte, mts-note or mts-bulk");
+        command.format = format->format;
+        command.mts.form = format->form;
+    } else if (name == "--program") {
+        const auto program = parseCount(value, kMaxTuningProgram);
+        if (!program) return bad("the tuning program must lie between 0 and 127");
+        command.mts.program = static_cast<uint8_t>(*program);
     } else if (name == "--parts") {
         const auto parts = parsePartList(value);
         if (!parts) return bad("parts are numbers 1 to 16 and ranges a-b separated by commas, or all");
@@ -275,6 +284,18 @@ std::optional<CliParse> applyOption(std::string_view name, const std::string& va
 }  // namespace
 
 const char* cliUsage() { return kUsage; }
+
+const CliFormatName* findFormatName(std::string_view word) {
+    for (const CliFormatName& name : kCliFormatNames)
+        if (word == name.word) return &name;
+    return nullptr;
+}
+
+const char* cliFormatWord(TuningFormat format, MtsForm form) {
+    for (const CliFormatName& name : kCliFormatNames)
+        if (name.format == format && (format != TuningFormat::GM2 || name.form == form)) return name.word;
+    return "";
+}
 
 CliParse parseCliArguments(const std::vector<std::string>& arguments) {
     for (const std::string& argument : arguments)
@@ -339,6 +360,8 @@ CliParse parseCliArguments(const std::vector<std::string>& arguments) {
     for (const char* required : {"--format", "--parts"})
         if ((info->groups & kListOptions) && !seen[required])
             return failure(kExitUsage, arguments[0] + " needs " + required);
+    if (seen["--program"] && !isKeyBasedForm(command.mts.form))
+        return failure(kExitUsage, "--program goes with --format mts-note or mts-bulk");
     if ((info->groups & kDeviceOptions) && !seen["--port"])
         return failure(kExitUsage, arguments[0] + " needs --port");
     if (info->takesFile) {

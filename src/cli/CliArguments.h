@@ -5,11 +5,13 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "midiout/SysexSender.h"
 #include "settings/AppSettings.h"
 #include "song/SongTuning.h"
+#include "sysex/MtsForms.h"
 #include "sysex/SysexBuilder.h"
 #include "tuning/TuningFit.h"
 
@@ -33,6 +35,7 @@ struct CliCommand {
     bool sent = false;                    // analyse: the rounded offsets instead of the exact values
 
     TuningFormat format = TuningFormat::GS;
+    MtsOptions mts;                       // the GM2 format's form and tuning program
     uint32_t parts = 0;                   // bit n = part or channel n + 1
     int32_t division = kDefaultDivision;
     int32_t delta = kDefaultDelta;
@@ -61,13 +64,14 @@ struct CliParse {
     // is not a command line of the program: an unknown command or option, an
     // option the command does not take or given twice, a missing option or
     // option argument, two sources, a word outside an option's fixed list
-    // (--format, --zero), an output file that is not .mid, .syx or .txt, a
-    // file for `read` that is not .syx, .mid or .txt (a .scl included);
-    // apply without a song, or with -o and several songs or --out-dir too.
+    // (--format, --zero), --program with a form that has no tuning program,
+    // an output file that is not .mid, .syx or .txt, a file for `read` that
+    // is not .syx, .mid or .txt (a .scl included); apply without a song, or
+    // with -o and several songs or --out-dir too.
     // kExitBadInput when the line has the right shape but a value that the
     // user types in is malformed or out of range: --temperament (an unknown
-    // id), --offsets, --tonic, --a4, --parts, --division, --delta, --pause,
-    // --after-reset, --gap.
+    // id), --offsets, --tonic, --a4, --parts, --program, --division, --delta,
+    // --pause, --after-reset, --gap.
     int exitCode = kExitSuccess;
     std::string message;  // English, one line, for standard error
     CliCommand command;
@@ -79,3 +83,22 @@ CliParse parseCliArguments(const std::vector<std::string>& arguments);
 
 // The usage text, ending with a line end.
 const char* cliUsage();
+
+// The words of --format, which `read` also prints.
+struct CliFormatName {
+    const char* word;
+    TuningFormat format;
+    MtsForm form;
+};
+constexpr CliFormatName kCliFormatNames[] = {
+    {"gs", TuningFormat::GS, MtsForm::ScaleOctave1Byte},
+    {"xg", TuningFormat::XG, MtsForm::ScaleOctave1Byte},
+    {"gm2", TuningFormat::GM2, MtsForm::ScaleOctave1Byte},
+    {"gm2-2byte", TuningFormat::GM2, MtsForm::ScaleOctave2Byte},
+    {"mts-note", TuningFormat::GM2, MtsForm::SingleNote},
+    {"mts-bulk", TuningFormat::GM2, MtsForm::BulkDump},
+};
+// Null for a word that is none of them.
+const CliFormatName* findFormatName(std::string_view word);
+// The word of a format and (for GM2) form.
+const char* cliFormatWord(TuningFormat format, MtsForm form);

@@ -1,6 +1,7 @@
 #include "cli/CliCommands.h"
 
 #include <array>
+#include <cstring>
 #include <string>
 
 #include "base/FileReplacement.h"
@@ -77,17 +78,29 @@ bool fitSource(const CliCommand& command, std::ostream& err, TuningFit& fit) {
     return true;
 }
 
+// The SysEx (`length` bytes), then in the key-based GM2 forms the program
+// select of the channels (`channelLength` bytes): a .syx takes the SysEx
+// alone, everything else all of it.
 struct SysexList {
-    uint8_t bytes[kLargestSysexList] = {};
+    uint8_t bytes[kLargestSysexList + kLargestChannelList] = {};
     uint32_t length = 0;
+    uint32_t channelLength = 0;
+    const uint8_t* channelMessages() const { return bytes + length; }
+    uint32_t allLength() const { return length + channelLength; }
 };
 
+// With no preset to take it from, a bulk dump is named "Velmarin".
 bool buildList(const CliCommand& command, std::ostream& err, SysexList& list) {
     TuningFit fit;
     if (!fitSource(command, err, fit)) return false;
     ScaleDataBytes dataBytes;
-    return buildSysexList(command.format, fit.sentOffsets(), command.parts, dataBytes, list.bytes,
-                          list.length);
+    ChannelMessageList channel;
+    if (!buildTuningMessages(command.format, command.mts, fit.sentOffsets(), command.parts, dataBytes,
+                             list.bytes, list.length, channel))
+        return false;
+    std::memcpy(list.bytes + list.length, channel.bytes, channel.length);
+    list.channelLength = channel.length;
+    return true;
 }
 
 int listTemperaments(std::ostream& out) {
@@ -118,7 +131,7 @@ int buildOutput(const CliCommand& command, std::ostream& out, std::ostream& err)
     switch (command.output) {
     case CliOutputKind::StandardOutput:
     case CliOutputKind::Text:
-        text = formatHexListing(list.bytes, list.length);
+        text = formatHexListing(list.bytes, list.length, list.channelMessages(), list.channelLength);
         bytes = text.data();
         count = text.size();
         break;
@@ -127,7 +140,8 @@ int buildOutput(const CliCommand& command, std::ostream& out, std::ostream& err)
         count = list.length;
         break;
     case CliOutputKind::MidiFile:
-        count = buildSysexSmf(list.bytes, list.length, command.division, command.delta, image);
+        count = buildTuningSmf(list.bytes, list.length, list.channelMessages(), list.channelLength,
+                               command.division, command.delta, image);
         if (count == 0) {
             err << kProgram << "out of memory\n";
             return kExitBadInput;
@@ -148,14 +162,6 @@ int buildOutput(const CliCommand& command, std::ostream& out, std::ostream& err)
     return kExitSuccess;
 }
 
-const char* formatName(TuningFormat format) {
-    switch (format) {
-    case TuningFormat::XG: return "xg";
-    case TuningFormat::GM2: return "gm2";
-    default: return "gs";
-    }
-}
-
 int readBack(const CliCommand& command, std::ostream& out, std::ostream& err) {
     std::string bytes;
     const LoadFileError loaded = loadFileBytes(command.readPath, kMaxTuningFileBytes, bytes);
@@ -172,7 +178,12 @@ int readBack(const CliCommand& command, std::ostream& out, std::ostream& err) {
         err << kProgram << command.readPath << ": " << result.message << '\n';
         return kExitBadInput;
     }
-    out << "format " << formatName(result.format) << '\n' << "parts ";
+    out << "format " << cliFormatWord(result.format, result.mtsForm) << '\n';
+    if (result.format == TuningFormat::GM2 && isKeyBasedForm(result.mtsForm))
+        out << "program " << int{result.program} << '\n';
+    // A key-based form names its channels only through the program select,
+    // which a .syx does not hold.
+    out << "parts " << (result.parts == 0 ? "none" : "");
     bool first = true;
     for (int part = 1; part <= 16; ++part) {
         if (!(result.parts & (1u << (part - 1)))) continue;
@@ -224,7 +235,7 @@ int sendToPort(const CliCommand& command, std::ostream& err, MidiOutSystem& midi
     }
 
     SysexSender sender(midiOut, [](const SendEvent&) {});
-    sender.send(SendMode::All, match.index, list.bytes, list.length, command.pauseMs);
+    sender.send(SendMode::All, match.index, list.bytes, list.allLength(), command.pauseMs);
     const SendEvent outcome = sender.waitUntilIdle();
     sender.shutdown();
     if (outcome.kind == SendEvent::Kind::Done) return kExitSuccess;
@@ -268,7 +279,7 @@ int runCliCommand(const CliCommand& command, std::ostream& out, std::ostream& er
     case CliCommandKind::Apply: {
         SysexList list;
         if (!buildList(command, err, list)) return kExitBadInput;
-        return applyToSongs(command, list.bytes, list.length, out, err);
+        return applyToSongs(command, list.bytes, list.allLength(), out, err);
     }
     }
     return kExitUsage;

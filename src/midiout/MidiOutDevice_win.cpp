@@ -19,6 +19,7 @@ public:
         library_.lookUp(open, "midiOutOpen");
         library_.lookUp(prepareHeader, "midiOutPrepareHeader");
         library_.lookUp(longMsg, "midiOutLongMsg");
+        library_.lookUp(shortMsg, "midiOutShortMsg");
         library_.lookUp(unprepareHeader, "midiOutUnprepareHeader");
         library_.lookUp(reset, "midiOutReset");
         library_.lookUp(close, "midiOutClose");
@@ -26,8 +27,8 @@ public:
     }
 
     bool usable() const {
-        return getNumDevs && getDevCaps && open && prepareHeader && longMsg && unprepareHeader &&
-               reset && close && getErrorText;
+        return getNumDevs && getDevCaps && open && prepareHeader && longMsg && shortMsg &&
+               unprepareHeader && reset && close && getErrorText;
     }
 
     decltype(&::midiOutGetNumDevs) getNumDevs = nullptr;
@@ -35,6 +36,7 @@ public:
     decltype(&::midiOutOpen) open = nullptr;
     decltype(&::midiOutPrepareHeader) prepareHeader = nullptr;
     decltype(&::midiOutLongMsg) longMsg = nullptr;
+    decltype(&::midiOutShortMsg) shortMsg = nullptr;
     decltype(&::midiOutUnprepareHeader) unprepareHeader = nullptr;
     decltype(&::midiOutReset) reset = nullptr;
     decltype(&::midiOutClose) close = nullptr;
@@ -74,6 +76,12 @@ public:
         result = winmm_.longMsg(handle_, &header_, sizeof header_);
         if (result != MMSYSERR_NOERROR) unprepare();
         return result;
+    }
+    MidiError sendShort(const uint8_t* bytes, std::size_t count) override {
+        // Status in the low byte, the data bytes above it.
+        DWORD message = 0;
+        for (std::size_t i = 0; i < count && i < 3; ++i) message |= DWORD{bytes[i]} << (8 * i);
+        return winmm_.shortMsg(handle_, message);
     }
     MidiError waitDone(uint32_t timeoutMs) override {
         const ULONGLONG start = GetTickCount64();

@@ -15,13 +15,23 @@ struct SysexSpan {
     uint32_t size = 0;
 };
 
-// The messages of `list`, in order: each runs from an F0 to the next F7.
-// Bytes outside messages and an unterminated tail are not messages.
+// The messages of `list`, in order: each SysEx runs from an F0 to the next
+// F7; the channel messages after the SysEx of a key-based GM2 form (80-EF,
+// each with its data bytes) count one run per channel as one message, sent
+// and judged whole. Bytes outside messages and an unterminated tail are not
+// messages.
 std::vector<SysexSpan> splitSysexList(const uint8_t* list, std::size_t length);
 
+// True for a span of channel messages, which a device takes one by one as
+// short messages.
+inline bool isChannelRun(const uint8_t* message) { return *message >= 0x80 && *message < 0xF0; }
+
 // The tuning dialects a receiver may accept side by side. They all retune the
-// same notes, so a message of one may replace what another set.
-enum class TuningDialect : uint8_t { None, Gs, Xg, Mts };
+// same notes, so a message of one may replace what another set. The MIDI
+// Tuning Standard retunes channels (scale/octave) or the keys of tuning
+// programs that channels select (single-note changes, bulk dumps); a
+// receiver may keep both in one table, so they count as two dialects.
+enum class TuningDialect : uint8_t { None, Gs, Xg, Mts, MtsKeys };
 
 // One setting of a receiver and the value a message gives it. Two writes
 // with equal slots set the same thing; equal values set it alike.
@@ -41,8 +51,14 @@ struct ReceiverWrites {
 //  - XG (Yamaha parameter change): the parameter of its header, part and
 //    address (7 bytes): one note of a part's scale tuning;
 //  - MTS scale/octave tuning, 1-byte form (F0 7E dd 08 08 ff gg hh, twelve
-//    data bytes, F7): the scale tuning of each channel in its map, set to
-//    the device ID and the data;
+//    data bytes, F7) and 2-byte form (08 09, twelve pairs): the scale tuning
+//    of each channel in its map, set to the device ID, the form and the data;
+//  - MTS single-note tuning change (F0 7F dd 08 02 tt ll, ll keys) and bulk
+//    dump (F0 7E dd 08 01 tt, name, 128 keys, checksum): each key of tuning
+//    program tt, set to the device ID and its three bytes (7F 7F 7F changes
+//    nothing), and for the dump the program's name;
+//  - a run of channel messages that selects a tuning program (registered
+//    parameter 3): the selection of its channel, set to the run;
 //  - any other message: a slot of its own, the whole message.
 // A message that names no slot (an empty channel map) is a slot of its own.
 // Every form a sender adds is decoded here, so that the state below knows

@@ -243,6 +243,7 @@ bool SysexSender::adopt(Request request, bool reopen, SendEvent& event) {
 }
 
 SendFailure SysexSender::sendOne(const uint8_t* message, std::size_t size) {
+    if (isChannelRun(message)) return sendChannelRun(message, size);
     MidiError error = device_->sendLong(message, size);
     if (error == 0) {
         error = device_->waitDone(completionTimeoutMs(size));
@@ -251,6 +252,17 @@ SendFailure SysexSender::sendOne(const uint8_t* message, std::size_t size) {
     if (error == 0) error = device_->unprepare();
     if (error == 0) return SendFailure{SendFailure::Step::Send, 0, {}};
     return SendFailure{SendFailure::Step::Send, error, system_.errorText(error)};
+}
+
+SendFailure SysexSender::sendChannelRun(const uint8_t* run, std::size_t size) {
+    for (std::size_t at = 0; at < size;) {
+        // Program change and channel pressure carry one data byte, the others two.
+        const std::size_t count = (run[at] & 0xE0) == 0xC0 ? 2 : 3;
+        if (const MidiError error = device_->sendShort(run + at, count))
+            return SendFailure{SendFailure::Step::Send, error, system_.errorText(error)};
+        at += count;
+    }
+    return SendFailure{SendFailure::Step::Send, 0, {}};
 }
 
 SendFailure SysexSender::letDeviceGo(bool resetFirst) {

@@ -29,8 +29,8 @@ constexpr uint32_t kMaxSysexPauseMs = 500;
 
 // How long a device may take to report one message done before the send is
 // given up: a second, or 3 ms per byte for longer messages (about ten times
-// the 0.32 ms a byte takes at the MIDI rate of 3125 bytes/s). The largest
-// message of a listing (22 bytes) gets the second.
+// the 0.32 ms a byte takes at the MIDI rate of 3125 bytes/s). A GS message
+// (22 bytes) gets the second, a GM2 bulk dump (408 bytes) 1.2 s.
 uint32_t completionTimeoutMs(std::size_t messageSize);
 
 enum class SendMode {
@@ -98,8 +98,9 @@ public:
     SysexSender& operator=(const SysexSender&) = delete;
 
     // Queues a send of `list` (messages back to back, as buildSysexList
-    // makes them; copied) to device number `deviceIndex`, pausing `pauseMs`
-    // between messages. A request that was still waiting is replaced; a send
+    // makes them, and the channel messages buildTuningMessages puts after
+    // them, each channel's run sent as short messages at once; copied) to
+    // device number `deviceIndex`, pausing `pauseMs` between messages. A request that was still waiting is replaced; a send
     // in progress takes the new request over between two messages and sends
     // what the new list needs from then on. Returns the request's id (from
     // 1 up; 0 after shutdown()). Never waits for the device.
@@ -141,6 +142,7 @@ private:
     void runSend(std::unique_lock<std::mutex>& lock);
     bool adopt(Request request, bool reopen, SendEvent& event);
     SendFailure sendOne(const uint8_t* message, std::size_t size);
+    SendFailure sendChannelRun(const uint8_t* run, std::size_t size);
     SendFailure letDeviceGo(bool resetFirst);
     void pauseFor(int64_t ms);
     void report(const SendEvent& event);

@@ -12,3 +12,11 @@
 // memory ran out.
 uint32_t buildSysexSmf(const uint8_t* sysexList, uint32_t sysexLength, int32_t division,
                        int32_t delta, ByteBuffer& out);
+
+// The same with channel messages (status byte first, as ChannelMessageList
+// holds them) after the SysEx: one event per message, a channel's messages
+// at one tick, `delta` ticks after the event before them. Running status
+// shortens repeated status bytes.
+uint32_t buildTuningSmf(const uint8_t* sysexList, uint32_t sysexLength,
+                        const uint8_t* channelMessages, uint32_t channelLength, int32_t division,
+                        int32_t delta, ByteBuffer& out);

@@ -1,6 +1,7 @@
 #include "settings/AppSettings.h"
 
 #include "settings/NumberText.h"
+#include "sysex/MtsForms.h"
 
 namespace {
 
@@ -15,6 +16,7 @@ int32_t clampDivision(int32_t value) { return clampInt(value, kMinDivision, kMax
 int32_t clampDelta(int32_t value) { return clampInt(value, kMinDelta, kMaxDelta); }
 int32_t clampSysexPause(int32_t value) { return clampInt(value, kMinSysexPause, kMaxSysexPause); }
 int32_t clampSongGap(int32_t value) { return clampInt(value, kMinSongGap, kMaxSongGap); }
+int32_t clampMtsForm(int32_t value) { return value < 0 || value >= kMtsFormCount ? 0 : value; }
 
 AppSettings readAppSettings(const IniFile& settingsFile) {
     AppSettings settings;
@@ -27,6 +29,7 @@ AppSettings readAppSettings(const IniFile& settingsFile) {
     settings.sysexPause = clampSysexPause(readNumber(settingsFile, "SysexPause", "20"));
     settings.songResetGap = clampSongGap(readNumber(settingsFile, "SongResetGap", "100"));
     settings.songMessageGap = clampSongGap(readNumber(settingsFile, "SongMessageGap", "0"));
+    settings.mtsForm = clampMtsForm(readNumber(settingsFile, "MtsForm", "0"));
 
     std::string left, top;
     if (settingsFile.getValue(kAppSettingSection, "Left", left) &&
@@ -65,4 +68,5 @@ void writeAppSettings(IniFile& settingsFile, const AppSettings& settings) {
                      settings.songResetGap == kDefaultSongResetGap);
     setUnlessDefault("SongMessageGap", formatIniInt(settings.songMessageGap),
                      settings.songMessageGap == kDefaultSongMessageGap);
+    setUnlessDefault("MtsForm", formatIniInt(settings.mtsForm), settings.mtsForm == 0);
 }

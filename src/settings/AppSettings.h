@@ -43,6 +43,7 @@ struct AppSettings {
     int32_t sysexPause = kDefaultSysexPause;
     int32_t songResetGap = kDefaultSongResetGap;
     int32_t songMessageGap = kDefaultSongMessageGap;
+    int32_t mtsForm = 0;  // the GM2 format's form, as MtsForm numbers it
 };
 
 int32_t clampMidiFormat(int32_t value);  // outside 0..2 becomes 0
@@ -50,8 +51,9 @@ int32_t clampDivision(int32_t value);    // 1..32767
 int32_t clampDelta(int32_t value);       // 0..32767
 int32_t clampSysexPause(int32_t value);  // 0..500
 int32_t clampSongGap(int32_t value);     // 0..1000
+int32_t clampMtsForm(int32_t value);     // outside 0..3 becomes 0
 
-// Reads the ten keys with their defaults and ranges. Top is looked up only
+// Reads the eleven keys with their defaults and ranges. Top is looked up only
 // when Left was found. An empty MidiOutDevice is no device.
 AppSettings readAppSettings(const IniFile& settingsFile);
 
@@ -61,5 +63,5 @@ AppSettings readAppSettings(const IniFile& settingsFile);
 // when its value is not the default or the file has the key already: a file
 // that never had them gets the same bytes as before they existed, and a user
 // who goes back to no device keeps the line, as "MidiOutDevice=". Then
-// SongResetGap and SongMessageGap ("%d") by the same rule.
+// SongResetGap, SongMessageGap and MtsForm ("%d") by the same rule.
 void writeAppSettings(IniFile& settingsFile, const AppSettings& settings);

@@ -18,6 +18,7 @@ std::string midiOutDevice;
 int32_t sysexPause = kDefaultSysexPause;
 int32_t songResetGap = kDefaultSongResetGap;
 int32_t songMessageGap = kDefaultSongMessageGap;
+int32_t mtsForm = 0;
 
 HWND sysexEdit = nullptr;
 std::array<HWND, 3> saveButtons = {};
@@ -27,10 +28,14 @@ HMENU mainMenu = nullptr;
 
 ScaleOffsets scaleOffsets = {};
 
+// The SysEx and the program select after it fit with room to spare.
+static_assert(kLargestSysexList + kLargestChannelList <= kSysexBufferSize, "sysexBuffer holds every tuning");
 uint8_t sysexBuffer[kSysexBufferSize] = {};
 uint32_t sysexLength = 0;
 ScaleDataBytes scaleDataBytes = {};
 std::string sysexText;
+uint32_t channelMessageLength = 0;
+std::string dumpPresetName;
 
 void applyAppSettings(const AppSettings& settings) {
     midiFormat = settings.midiFormat;
@@ -41,6 +46,7 @@ void applyAppSettings(const AppSettings& settings) {
     sysexPause = settings.sysexPause;
     songResetGap = settings.songResetGap;
     songMessageGap = settings.songMessageGap;
+    mtsForm = settings.mtsForm;
 }
 
 AppSettings collectAppSettings() {
@@ -56,6 +62,7 @@ AppSettings collectAppSettings() {
     settings.sysexPause = sysexPause;
     settings.songResetGap = songResetGap;
     settings.songMessageGap = songMessageGap;
+    settings.mtsForm = mtsForm;
     return settings;
 }
 

@@ -10,6 +10,7 @@
 
 #include "settings/AppSettings.h"
 #include "settings/IniFile.h"
+#include "sysex/MtsForms.h"
 #include "sysex/SysexBuilder.h"
 
 extern HINSTANCE appInstance;
@@ -32,6 +33,7 @@ extern std::string midiOutDevice;  // by name, ANSI code page; empty for none
 extern int32_t sysexPause;         // milliseconds between messages sent
 extern int32_t songResetGap;       // milliseconds from a song's reset to its tuning
 extern int32_t songMessageGap;     // milliseconds between the tuning's messages in a song
+extern int32_t mtsForm;            // the GM2 format's form, as MtsForm numbers it
 
 // Puts the settings read at start-up into the values above: the dialect, the
 // parts or channels, the two timing values, the MIDI output choice and the
@@ -59,8 +61,17 @@ extern HMENU mainMenu;
 extern ScaleOffsets scaleOffsets;
 
 // The messages of the last refresh and their hex text, which is what the
-// listing shows (lines out of view may follow a moment later).
+// listing shows (lines out of view may follow a moment later). The buffer
+// holds the SysEx (sysexLength bytes), then in the key-based GM2 forms the
+// program select of the ticked channels (channelMessageLength bytes): all of
+// it is listed, saved in .mid and .txt, written into songs and sent; a .syx
+// holds the SysEx alone.
 extern uint8_t sysexBuffer[kSysexBufferSize];
 extern uint32_t sysexLength;
+extern uint32_t channelMessageLength;
 extern ScaleDataBytes scaleDataBytes;
 extern std::string sysexText;
+inline uint32_t tuningMessagesLength() { return sysexLength + channelMessageLength; }
+// The name a bulk dump carries: the preset last chosen or saved; empty for
+// none, which names it "Velmarin".
+extern std::string dumpPresetName;

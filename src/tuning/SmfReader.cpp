@@ -20,8 +20,8 @@ public:
     TrackReader(const uint8_t* begin, const uint8_t* end, std::size_t fileOffset)
         : position_(begin), end_(end), fileOffset_(fileOffset), begin_(begin) {}
 
-    // Appends the track's SysEx messages; false with `error` set when the
-    // track does not parse.
+    // Appends the track's SysEx messages and control changes; false with
+    // `error` set when the track does not parse.
     bool read(std::vector<TimedMessage>& out, std::string& error, std::size_t& errorOffset) {
         uint64_t time = 0;
         uint8_t runningStatus = 0;
@@ -66,6 +66,8 @@ public:
                                                ? 1 : 2;
                 if (!has(dataBytes))
                     return fail("a channel message is cut short", error, errorOffset);
+                if ((status & 0xF0) == 0xB0)
+                    out.push_back({time, {status, position_[0], position_[1]}});
                 position_ += dataBytes;
             } else {
                 return fail("a status byte that has no place in a MIDI file", error,

@@ -1,4 +1,5 @@
-// The System Exclusive messages of a Standard MIDI File, read from its bytes.
+// The System Exclusive messages and control changes of a Standard MIDI File,
+// read from its bytes.
 #pragma once
 
 #include <cstddef>
@@ -17,8 +18,9 @@ struct SmfSysexResult {
     std::size_t byteOffset = 0;  // where the error was found
     std::string message;         // English
     // Every F0 event as the message it carries (F0, then the event's bytes,
-    // normally ending with F7), ordered by time, then by track, then by
-    // position in the track.
+    // normally ending with F7), and every control change as its three bytes
+    // (Bn, controller, value; running status resolved), ordered by time, then
+    // by track, then by position in the track.
     std::vector<std::vector<uint8_t>> messages;
     bool ok() const { return error == SmfError::None; }
 };

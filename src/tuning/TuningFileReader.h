@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "sysex/MtsForms.h"
 #include "sysex/SysexBuilder.h"
 
 enum class TuningFileKind { Syx, Mid, Txt, Scl, Unknown };
@@ -37,6 +38,9 @@ enum class TuningWarningKind {
     PartOutOfRange,       // XG parts above 16 were skipped
     IncompleteMessage,    // a tuning message cut short was skipped
     OffsetsHeld,          // MTS 2-byte values beyond -64..63 held; pitchClasses
+    OtherOctavesDiffer,   // MTS keys: pitchClasses tuned otherwise outside keys 60-71
+    IncompleteKeys,       // MTS keys: pitchClasses whose key in 60-71 never came, read as 0
+    OtherProgramIgnored,  // MTS keys: messages for another tuning program were skipped
 };
 
 struct TuningReadWarning {
@@ -55,8 +59,13 @@ struct TuningReadResult {
     std::string message;            // English
 
     TuningFormat format = TuningFormat::GS;
+    MtsForm mtsForm = MtsForm::ScaleOctave1Byte;  // GM2: the form of the first message
+    uint8_t program = 0;                          // the tuning program of the key-based forms
     std::array<int32_t, 12> offsets{};  // -64..63, C..B
-    uint16_t parts = 0;                 // bit n = part (GS, XG) or channel (GM2) n + 1
+    // Bit n = part (GS, XG) or channel (GM2) n + 1. For the key-based forms,
+    // the channels that select the tuning program (bank 0) through registered
+    // parameters 3 and 4; none when the file holds no such controllers.
+    uint16_t parts = 0;
     std::vector<TuningReadWarning> warnings;
 
     bool ok() const { return error == TuningReadError::None; }
@@ -75,13 +84,22 @@ struct TuningReadResult {
 //    08 09 ff gg hh + 12 pairs of 14-bit values (0x2000 = 0, 8192 steps per
 //    100 cents, rounded to the nearest cent, halves away from zero; values
 //    beyond -64..63 are held, with a warning).
+//  - MIDI Tuning Standard single-note changes (08 02 tt ll, then ll keys)
+//    and bulk dumps (08 01 tt, name, 128 keys, checksum: a wrong one is
+//    skipped with a warning), for the tuning program of the first of them.
+//    The offsets are those of keys 60-71, rounded to the nearest cent; keys
+//    elsewhere that are tuned otherwise than their pitch class (a key held
+//    at 0 or 127 agrees) bring a warning. 7F 7F 7F changes nothing.
 // A later message for a part replaces what an earlier one set for it. The
 // dialect is that of the first tuning message; messages of other dialects are
-// skipped with a warning. When parts carry different offsets, those of the
+// skipped with a warning, and so are key-based messages after channel-based
+// ones and the other way round. When parts carry different offsets, those of the
 // lowest part are taken, `parts` holds the parts carrying exactly those
 // offsets, and a warning names the others.
 // .syx: raw bytes; bytes outside F0..F7 are skipped, and a message that
 // another status byte or the end interrupts counts as cut short. .txt: hex
 // pairs separated by any white space, any case, after an optional UTF-8 byte
-// order mark. .mid: the F0 events of every track (see readSmfSysex).
+// order mark. .mid: the F0 events of every track (see readSmfSysex). Control
+// changes (complete Bn cc vv in a .syx or .txt, any in a .mid) tell which
+// channels select a tuning program.
 TuningReadResult readTuningFile(TuningFileKind kind, const uint8_t* bytes, std::size_t size);

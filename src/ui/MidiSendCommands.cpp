@@ -82,7 +82,7 @@ bool findChosenDevice(HWND owner, unsigned& index) {
 
 void startSend(SendMode mode, unsigned deviceIndex) {
     sendingDeviceName = midiOutDevice;
-    sender().send(mode, deviceIndex, sysexBuffer, sysexLength, static_cast<uint32_t>(sysexPause));
+    sender().send(mode, deviceIndex, sysexBuffer, tuningMessagesLength(), static_cast<uint32_t>(sysexPause));
 }
 
 void endLiveSending() {

@@ -18,18 +18,22 @@ namespace {
 constexpr uint32_t kPartBits = 0xFFFF;
 
 // Sets what was read as the user would: the format through the notification
-// a choice in the list sends, so the part label follows. Bits 16..31 of
-// midiPartOrChannel are not parts and stay as they are.
+// a choice in the list sends, so the part label follows; for GM2, the form
+// too. Bits 16..31 of midiPartOrChannel are not parts and stay as they are;
+// a key-based file that names no channel (a .syx) leaves the ticks alone.
 void applyTuning(const TuningReadResult& result) {
+    if (result.format == TuningFormat::GM2) mtsForm = static_cast<int32_t>(result.mtsForm);
     HWND formatCombo = GetDlgItem(mainWindow, IDC_FORMAT_COMBO);
     SendMessageA(formatCombo, CB_SETCURSEL, static_cast<WPARAM>(result.format), 0);
     SendMessageA(mainWindow, WM_COMMAND, MAKEWPARAM(IDC_FORMAT_COMBO, CBN_SELCHANGE),
                  reinterpret_cast<LPARAM>(formatCombo));
 
-    midiPartOrChannel =
-        static_cast<int32_t>((static_cast<uint32_t>(midiPartOrChannel) & ~kPartBits) | result.parts);
-    for (int n = 0; n < 16; ++n)
-        SendMessageA(partCheckBoxes[n], BM_SETCHECK, (result.parts >> n) & 1 ? BST_CHECKED : BST_UNCHECKED, 0);
+    if (result.parts != 0) {
+        midiPartOrChannel =
+            static_cast<int32_t>((static_cast<uint32_t>(midiPartOrChannel) & ~kPartBits) | result.parts);
+        for (int n = 0; n < 16; ++n)
+            SendMessageA(partCheckBoxes[n], BM_SETCHECK, (result.parts >> n) & 1 ? BST_CHECKED : BST_UNCHECKED, 0);
+    }
     setOffsetEdits(result.offsets);
 }
 

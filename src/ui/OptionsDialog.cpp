@@ -14,6 +14,7 @@
 #include "shell/Centering.h"
 #include "shell/Resources.h"
 #include "ui/GuardedDialogProc.h"
+#include "ui/SysexView.h"
 
 namespace {
 
@@ -74,6 +75,22 @@ void fillDeviceList(HWND dialog) {
     SendMessageA(combo, CB_SETCURSEL, selected, 0);
 }
 
+void fillMtsFormList(HWND dialog) {
+    HWND combo = GetDlgItem(dialog, IDC_MTS_FORM_COMBO);
+    for (UINT id = IDS_MTS_FORM_FIRST; id <= IDS_MTS_FORM_LAST; ++id)
+        SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(loadResourceString(id).c_str()));
+    SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(mtsForm), 0);
+}
+
+// The listing follows a new form at once; the same form rebuilds nothing.
+void storeMtsForm(HWND dialog) {
+    const LRESULT chosen = SendDlgItemMessageA(dialog, IDC_MTS_FORM_COMBO, CB_GETCURSEL, 0, 0);
+    const int32_t form = clampMtsForm(static_cast<int32_t>(chosen));
+    if (form == mtsForm) return;
+    mtsForm = form;
+    refreshSysexView();
+}
+
 void onInitDialog(HWND dialog) {
     SendDlgItemMessageA(dialog, IDC_DIVISION_SPIN, UDM_SETRANGE, 0, MAKELPARAM(kMaxDivision, kMinDivision));
     SendDlgItemMessageA(dialog, IDC_DELTA_SPIN, UDM_SETRANGE, 0, MAKELPARAM(kMaxDelta, kMinDelta));
@@ -92,6 +109,7 @@ void onInitDialog(HWND dialog) {
     };
     initSongGap(IDC_SONG_RESET_GAP_EDIT, IDC_SONG_RESET_GAP_SPIN, songResetGap);
     initSongGap(IDC_SONG_MESSAGE_GAP_EDIT, IDC_SONG_MESSAGE_GAP_SPIN, songMessageGap);
+    fillMtsFormList(dialog);
     centerWindow(nullptr, dialog);
 }
 
@@ -125,6 +143,7 @@ INT_PTR onCommand(HWND dialog, int id, int notification) {
         midiOutDevice = chosenDevice(dialog);
         songResetGap = clampedEditValue(dialog, IDC_SONG_RESET_GAP_EDIT, kMinSongGap, kMaxSongGap);
         songMessageGap = clampedEditValue(dialog, IDC_SONG_MESSAGE_GAP_EDIT, kMinSongGap, kMaxSongGap);
+        storeMtsForm(dialog);
         EndDialog(dialog, IDOK);
         return TRUE;
     case IDCANCEL:

@@ -46,6 +46,7 @@ void pickPreset(HWND dialog) {
 
     {
         UpdatesScope noUpdates(updatesEnabled);
+        dumpPresetName = name;
         const PresetOffsets offsets = readPresetOffsets(presetFile, name);
         for (int i = 0; i < 12; ++i)
             SetDlgItemInt(dialog, IDC_OFFSET_FIRST + i, static_cast<UINT>(offsets[i]), TRUE);
@@ -70,6 +71,14 @@ void savePreset() {
     writePresetOffsets(presetFile, name, offsets);
     if (!existed)
         SendMessageA(presetCombo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+    // A bulk dump carries the name: its listing follows. Other forms' and
+    // formats' listings come out the same and are left as they are.
+    if (name != dumpPresetName) {
+        dumpPresetName = name;
+        if (midiFormat == static_cast<int32_t>(TuningFormat::GM2) &&
+            static_cast<MtsForm>(mtsForm) == MtsForm::BulkDump)
+            refreshSysexView();
+    }
 }
 
 void deletePreset() {

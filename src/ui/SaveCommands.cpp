@@ -25,10 +25,11 @@ struct SaveCommand {
 bool bytesToSave(SaveKind kind, ByteBuffer& image, const void*& bytes, std::size_t& count) {
     switch (kind) {
     case SaveKind::MidiFile:
-        count = buildSysexSmf(sysexBuffer, sysexLength, sysexEventDivision, sysexEventDelta, image);
+        count = buildTuningSmf(sysexBuffer, sysexLength, sysexBuffer + sysexLength, channelMessageLength,
+                               sysexEventDivision, sysexEventDelta, image);
         bytes = image.data();
         return count != 0;
-    case SaveKind::Binary:
+    case SaveKind::Binary:  // the SysEx alone: a .syx holds no channel messages
         bytes = sysexBuffer;
         count = sysexLength;
         return true;

@@ -105,7 +105,7 @@ void runSongCommandWith(const std::string& path, const std::string& bytes) {
     options.messageGapMs = static_cast<uint32_t>(songMessageGap);
     options.tunedChannels = static_cast<uint16_t>(midiPartOrChannel & 0xFFFF);
     const SongTuningResult result = tuneSong(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(),
-                                             sysexBuffer, sysexLength, options);
+                                             sysexBuffer, tuningMessagesLength(), options);
     if (!result.ok()) {
         showReadError(mainWindow, errorText(result.error, path));
         return;

@@ -1,5 +1,7 @@
 #include "ui/SysexView.h"
 
+#include <cstring>
+
 #include "resource.h"
 #include "shell/AppState.h"
 #include "sysex/HexListing.h"
@@ -26,12 +28,17 @@ void setOffsetEdits(const std::array<int32_t, 12>& offsets) {
 void refreshSysexView() {
     if (updatesEnabled == 0) return;
 
-    if (buildSysexList(static_cast<TuningFormat>(midiFormat), scaleOffsets,
-                       static_cast<uint32_t>(midiPartOrChannel), scaleDataBytes, sysexBuffer,
-                       sysexLength))
-        sysexText = formatHexListing(sysexBuffer, sysexLength);
-    else
+    const MtsOptions mts{static_cast<MtsForm>(mtsForm), 0, dumpPresetName};
+    ChannelMessageList channel;
+    if (buildTuningMessages(static_cast<TuningFormat>(midiFormat), mts, scaleOffsets,
+                            static_cast<uint32_t>(midiPartOrChannel), scaleDataBytes, sysexBuffer,
+                            sysexLength, channel)) {
+        std::memcpy(sysexBuffer + sysexLength, channel.bytes, channel.length);
+        channelMessageLength = channel.length;
+        sysexText = formatHexListing(sysexBuffer, sysexLength, channel.bytes, channel.length);
+    } else {
         sysexText.clear();
+    }
     showInListing(sysexText);
 
     const bool enabled = !sysexText.empty();

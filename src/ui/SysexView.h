@@ -17,9 +17,9 @@ std::optional<int32_t> readScaleOffset(HWND dialog, int id);
 ScaleOffsets readScaleOffsets(HWND dialog);
 
 // Rebuilds the messages from the current inputs (scaleOffsets, midiFormat,
-// midiPartOrChannel), shows their hex text and enables the three save buttons
-// and menu items exactly when there is text, and the send and song commands
-// with them;
+// mtsForm, midiPartOrChannel), shows their hex text and enables the three
+// save buttons and menu items exactly when there is text, and the send and
+// song commands with them;
 // then sends the tuning if live sending is on. The listing edit follows as
 // ui/ListingEdit describes. Does nothing while updatesEnabled is 0.
 void refreshSysexView();

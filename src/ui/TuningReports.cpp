@@ -24,9 +24,13 @@ std::string partList(uint32_t parts) {
     return list;
 }
 
-// The line of IDS_WARNING_LINES that belongs to `kind`.
+// The line that belongs to `kind`: of IDS_WARNING_LINES, or for the kinds
+// of the key-based forms after it, of IDS_MTS_WARNING_LINES.
 std::string warningLine(TuningWarningKind kind) {
-    return resourceLine(IDS_WARNING_LINES, static_cast<std::size_t>(kind));
+    constexpr auto kFirstMtsKind = static_cast<std::size_t>(TuningWarningKind::OtherOctavesDiffer);
+    const auto index = static_cast<std::size_t>(kind);
+    if (index >= kFirstMtsKind) return resourceLine(IDS_MTS_WARNING_LINES, index - kFirstMtsKind);
+    return resourceLine(IDS_WARNING_LINES, index);
 }
 
 }  // namespace

@@ -47,6 +47,7 @@ TEST(CliArguments, RejectedLinesExitWithUsageOrBadValue) {
         {{"build", "--temperament", "equal", "--format", "gs"}, kExitUsage, "needs --parts"},
         {buildWith({"--format", "xg"}), kExitUsage, "twice"},
         {{"build", "--temperament", "equal", "--format", "mts", "--parts", "1"}, kExitUsage, "gs, xg or gm2"},
+        {buildWith({"--program", "1"}), kExitUsage, "goes with --format mts-note or mts-bulk"},
         {buildWith({"-o", "tuning.wav"}), kExitUsage, ".mid, .syx or .txt"},
         {buildWith({"-o", "tuning"}), kExitUsage, ".mid, .syx or .txt"},
         {buildWith({"--port", "0"}), kExitUsage, "does not take --port"},
@@ -80,6 +81,8 @@ TEST(CliArguments, RejectedLinesExitWithUsageOrBadValue) {
         {{"offsets", "--temperament", "equal", "--a4", "4.4e2"}, kExitBadInput, "400 and 480"},
         {{"offsets", "--temperament", "equal", "--a4", "-440"}, kExitBadInput, "400 and 480"},
         {{"offsets", "--temperament", "equal", "--a4", "."}, kExitBadInput, "400 and 480"},
+        {{"build", "--temperament", "equal", "--format", "mts-note", "--parts", "1", "--program", "128"},
+         kExitBadInput, "0 and 127"},
         {buildWith({"--division", "0"}), kExitBadInput, "1 and 32767"},
         {buildWith({"--division", "32768"}), kExitBadInput, "1 and 32767"},
         {buildWith({"--delta", "32768"}), kExitBadInput, "0 and 32767"},
@@ -192,6 +195,15 @@ TEST(CliArguments, AcceptedLinesCarryTheirValues) {
         EXPECT_EQ(TuningFormat::GM2, parse.command.format);
         EXPECT_EQ("Synth 2", parse.command.port);
         EXPECT_EQ(500u, parse.command.pauseMs);
+    }
+    {
+        SCOPED_TRACE("send a bulk dump of program 127");
+        const CliParse parse = parseCliArguments({"send", "--temperament", "equal", "--format", "mts-bulk",
+                                                  "--parts", "1", "--program", "127", "--port", "0"});
+        ASSERT_EQ(kExitSuccess, parse.exitCode) << parse.message;
+        EXPECT_EQ(TuningFormat::GM2, parse.command.format);
+        EXPECT_EQ(MtsForm::BulkDump, parse.command.mts.form);
+        EXPECT_EQ(127, parse.command.mts.program);
     }
     {
         SCOPED_TRACE("send with the default pause");

@@ -45,6 +45,19 @@ TEST(CliSend, TheDeviceGetsEveryMessageOfTheListingInOrder) {
     EXPECT_EQ("", out.str());
 }
 
+TEST(CliSend, AKeyBasedFormSendsItsProgramSelectAfterTheSysEx) {
+    FakeClock clock;
+    FakeMidiOut midi{clock};
+    std::ostringstream out, err;
+    const CliParse parse = parseCliArguments({"send", "--temperament", "equal", "--format", "mts-bulk", "--parts",
+                                              "2", "--program", "9", "--port", "0", "--pause", "0"});
+    ASSERT_EQ(kExitSuccess, runCliCommand(parse.command, out, err, midi)) << err.str();
+    const std::vector<DeliveredMessage> delivered = midi.delivered();
+    ASSERT_EQ(9u, delivered.size());
+    EXPECT_EQ(408u, delivered[0].bytes.size());
+    EXPECT_TRUE(bytesEqual(hexBytes("B1 06 09"), delivered[3].bytes));
+}
+
 TEST(CliSend, FailuresExitWithStatusOneAndSayWhy) {
     FakeClock clock;
     FakeMidiOut midi{clock};

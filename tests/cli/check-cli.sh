@@ -146,6 +146,18 @@ expect 0 "read .mid"
 same_bytes 'format gm2\nparts 1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16\noffsets 63 -64 0 1 -1 2 -2 3 -3 4 -4 5\n' \
   out "read back the .mid"
 
+# A key-based form: the program select follows the SysEx in the .mid and
+# names the channels; a .syx holds the SysEx alone.
+run build --offsets "63,-64,0,1,-1,2,-2,3,-3,4,-4,5" --format mts-note --program 9 --parts 3,5 -o n.mid
+expect 0 "build --format mts-note -o .mid"
+run read n.mid
+expect 0 "read an mts-note .mid"
+same_bytes 'format mts-note\nprogram 9\nparts 3,5\noffsets 63 -64 0 1 -1 2 -2 3 -3 4 -4 5\n' out \
+  "read back the mts-note .mid"
+run build --offsets "0,0,0,0,0,0,0,0,0,0,0,0" --format mts-bulk --parts 1 -o b.syx
+expect 0 "build --format mts-bulk -o .syx"
+[ "$(stat -c %s b.syx)" -eq 408 ] || fail "a bulk dump .syx: $(stat -c %s b.syx) bytes, not 408"
+
 run build --temperament equal --format gs --parts 1 -o tuning.wav
 expect 2 "build -o with an unknown extension"
 [ -e tuning.wav ] && fail "a file was written for an unknown extension"
@@ -170,6 +182,12 @@ has out "song.mid -> song-tuned.mid: format 1, 3 tracks; 1 message in track 2 at
 run read song-tuned.mid
 expect 0 "read back the tuned song"
 has out "offsets 0 -10 -8 -6 -10 -2 -12 -4 -8 -12 -4 -8" "the tuning in the tuned song"
+run apply song.mid --temperament werckmeister3 --format mts-bulk --program 4 --parts 2,5 -o bulk.mid
+expect 0 "apply a bulk dump"
+run read bulk.mid
+expect 0 "read back the song tuned by a bulk dump"
+has out 'program 4' "the tuning program in the tuned song"
+has out 'parts 2,5' "the channels its program select names"
 mkdir tuned
 run apply "$fixtures/song/damaged_chunk.mid" song.mid --temperament equal --format xg --parts all --out-dir tuned
 expect 1 "apply with a damaged song among others"

@@ -47,6 +47,12 @@ public:
         prepared_ = true;
         return 0;
     }
+    MidiError sendShort(const uint8_t* bytes, std::size_t count) override {
+        std::lock_guard<std::mutex> lock(system_.mutex_);
+        const int64_t now = system_.clock_.nowMs();
+        system_.delivered_.push_back({index_, Bytes(bytes, bytes + count), now, now});
+        return 0;
+    }
     MidiError waitDone(uint32_t timeoutMs) override {
         std::unique_lock<std::mutex> lock(system_.mutex_);
         if (number_ == system_.failNumber_ && system_.failInWait_) {

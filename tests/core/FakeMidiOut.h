@@ -31,6 +31,7 @@ private:
     int64_t now_ = 0;
 };
 
+// A long message, or a short one (done as it is handed over).
 struct DeliveredMessage {
     unsigned device = 0;
     Bytes bytes;

@@ -24,6 +24,8 @@ TEST(SysexDeviceState, aListSplitsIntoWholeMessagesOnly) {
         {"bytes between messages are skipped", "00 F0 01 F7 7F 7F F0 02 F7", "1+3 6+3 "},
         {"an unterminated tail is no message", "F0 01 F7 F0 02 03", "0+3 "},
         {"a second start inside a message belongs to it", "F0 F0 01 F7", "0+4 "},
+        {"channel messages: a run per channel, a cut one left out", "B1 65 00 B1 64 03 C2 05 F0 01 F7 B3 65",
+         "0+6 6+2 8+3 "},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -52,6 +54,14 @@ TEST(SysexDeviceState, messagesReplaceEachOtherByTheirAddress) {
          "F0 7E 7F 08 08 00 00 03 40*12 F7", "F0 7E 7F 08 08 00 00 01 40*12 F7", false},
         {"GM2: a wider map reaches a channel never sent",
          "F0 7E 7F 08 08 00 00 01 40*12 F7", "F0 7E 7F 08 08 00 00 03 40*12 F7", true},
+        {"GM2: the 2-byte form over the 1-byte form's values", "F0 7E 7F 08 08 00 00 01 40*12 F7",
+         "F0 7E 7F 08 09 00 00 01 40 00 40 00 40 00 40 00 40 00 40 00 40 00 40 00 40 00 40 00 40 00 40 00 F7", true},
+        {"single note: the same keys", "F0 7F 7F 08 02 00 02 3C 3C 00 00 3D 3D 00 00 F7",
+         "F0 7F 7F 08 02 00 01 3D 3D 00 00 F7", false},
+        {"single note: a key of another program", "F0 7F 7F 08 02 00 01 3C 3C 00 00 F7",
+         "F0 7F 7F 08 02 01 01 3C 3C 00 00 F7", true},
+        {"program select: the same run", "B2 65 00 B2 64 03 B2 06 05", "B2 65 00 B2 64 03 B2 06 05", false},
+        {"program select: another program", "B2 65 00 B2 64 03 B2 06 05", "B2 65 00 B2 64 03 B2 06 06", true},
         {"other: any difference", "F0 7D 01 F7", "F0 7D 02 F7", true},
         {"other: same bytes", "F0 7D 01 F7", "F0 7D 01 F7", false},
     };

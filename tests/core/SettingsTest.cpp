@@ -134,8 +134,12 @@ TEST(AppSettings, midiOutputKeysAreReadWithDefaults) {
         const char* lines;
         const char* device;
         int32_t pause;
+        int32_t mtsForm = 0;
     } rows[] = {
         {"MidiFormat=1", "", 20},
+        {"MtsForm=3", "", 20, 3},
+        {"MtsForm=4", "", 20, 0},
+        {"MtsForm=-1", "", 20, 0},
         {"MidiOutDevice=", "", 20},
         {"MidiOutDevice= SC-8850 Part A ", " SC-8850 Part A ", 20},
         {"midioutdevice=\x83\x66\x83\x6F\x83\x43\x83\x58", "\x83\x66\x83\x6F\x83\x43\x83\x58", 20},
@@ -152,10 +156,11 @@ TEST(AppSettings, midiOutputKeysAreReadWithDefaults) {
             readAppSettings(parsed(std::string("[AppSetting]\r\n") + row.lines + "\r\n"));
         EXPECT_EQ(row.device, settings.midiOutDevice);
         EXPECT_EQ(row.pause, settings.sysexPause);
+        EXPECT_EQ(row.mtsForm, settings.mtsForm);
     }
 }
 
-// The two keys appear only once a value differs from its default, and then
+// The new keys appear only once a value differs from its default, and then
 // stay, even when the value goes back to the default.
 TEST(AppSettings, midiOutputKeysAreWrittenOnlyOnceSet) {
     const std::string sixKeys =
@@ -167,6 +172,7 @@ TEST(AppSettings, midiOutputKeysAreWrittenOnlyOnceSet) {
         const char* device;
         int32_t pause;
         std::string after;
+        int32_t mtsForm = 0;
     } rows[] = {
         {"never set", "", "", 20, sixKeys},
         {"never set, file had the six keys", sixKeys, "", 20, sixKeys},
@@ -178,6 +184,8 @@ TEST(AppSettings, midiOutputKeysAreWrittenOnlyOnceSet) {
         {"keys kept where they are", "[AppSetting]\r\nsysexpause=7\r\nMidiOutDevice=Old\r\n", "New", 7,
          "[AppSetting]\r\nSysexPause=7\r\nMidiOutDevice=New\r\nLeft=0\r\nTop=0\r\nMidiFormat=0\r\n"
          "MidiPartOrChannel=0\r\nSysexEventDivision=120\r\nSysexEventDelta=0\r\n"},
+        {"form chosen", "", "", 20, sixKeys + "MtsForm=3\r\n", 3},
+        {"back to the default form", sixKeys + "MtsForm=2\r\n", "", 20, sixKeys + "MtsForm=0\r\n"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -185,6 +193,7 @@ TEST(AppSettings, midiOutputKeysAreWrittenOnlyOnceSet) {
         AppSettings settings;
         settings.midiOutDevice = row.device;
         settings.sysexPause = row.pause;
+        settings.mtsForm = row.mtsForm;
         writeAppSettings(file, settings);
         EXPECT_EQ(row.after, file.serialize());
     }

@@ -8,6 +8,7 @@
 #include "FakeMidiOut.h"
 #include "TestBytes.h"
 #include "midiout/SysexSender.h"
+#include "sysex/MtsForms.h"
 #include "sysex/SysexBuilder.h"
 
 namespace {
@@ -414,6 +415,48 @@ TEST(SysexSender, liveSendingLeavesChannel1AsTheLastStateHasIt) {
         for (const DeliveredMessage& message : rig.midi.delivered()) receive(channel1, message.bytes);
         EXPECT_EQ(static_cast<char>(0x40 + row.steps.back().offsetOfC) + std::string(11, '\x40'), channel1);
     }
+}
+
+// The key-based GM2 forms: each channel's program select goes as short
+// messages after the SysEx; live, a select goes again only to a channel that
+// is new, the SysEx only when a key changed, and everything after a switch
+// from the channel-based forms.
+TEST(SysexSender, keyBasedFormsSendTheProgramSelectAsShortMessagesAndLiveOnlyWhatChanged) {
+    const struct {
+        const char* name;
+        MtsForm form;
+        uint32_t channels;
+        int32_t offsetOfC;
+        std::size_t longMessages;  // delivered by this step
+        std::size_t shortMessages;
+    } steps[] = {
+        {"single note, channels 1 and 2", MtsForm::SingleNote, 0x3, 0, 2, 16},
+        {"C retuned: keys in both messages, no select", MtsForm::SingleNote, 0x3, 10, 2, 0},
+        {"channel 3 ticked: its select alone", MtsForm::SingleNote, 0x7, 10, 0, 8},
+        {"the same keys as a bulk dump: only its name is new", MtsForm::BulkDump, 0x7, 10, 1, 0},
+        {"the 1-byte scale/octave form", MtsForm::ScaleOctave1Byte, 0x7, 10, 1, 0},
+        {"single note again: everything", MtsForm::SingleNote, 0x7, 10, 2, 24},
+    };
+    Rig rig;
+    std::size_t seen = 0;
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.name);
+        ScaleDataBytes data;
+        Bytes list(kLargestSysexList + kLargestChannelList);
+        uint32_t length = 0;
+        ChannelMessageList channel;
+        ASSERT_TRUE(buildTuningMessages(TuningFormat::GM2, {step.form, 0, ""}, {step.offsetOfC, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
+                                        step.channels, data, list.data(), length, channel));
+        std::copy(channel.bytes, channel.bytes + channel.length, list.begin() + length);
+        list.resize(length + channel.length);
+        rig.sendAndWait(SendMode::Changes, list);
+        const std::vector<DeliveredMessage> delivered = rig.midi.delivered();
+        const auto isShort = [](const DeliveredMessage& message) { return message.bytes.size() == 3; };
+        EXPECT_EQ(step.shortMessages, std::count_if(delivered.begin() + seen, delivered.end(), isShort));
+        EXPECT_EQ(step.longMessages + step.shortMessages, delivered.size() - seen);
+        seen = delivered.size();
+    }
+    EXPECT_TRUE(bytesEqual(hexBytes("B0 65 00"), rig.midi.delivered().at(2).bytes));
 }
 
 TEST(SysexSender, anotherDeviceIsOpenedAfterTheFirstIsClosedAndGetsEverything) {

@@ -140,6 +140,19 @@ TEST(TuningFileReader, readsHandMadeFilesInTheOtherForms) {
     ASSERT_EQ(1u, held.warnings.size());
     EXPECT_EQ(TuningWarningKind::OffsetsHeld, held.warnings[0].kind);
     EXPECT_EQ(1u << 4 | 1u << 5, held.warnings[0].pitchClasses);
+
+    // Keys 60 (+6.25 cents) and 72 (0) of program 2, then a program select
+    // on channel 4 and another program's message.
+    const TuningReadResult keys = read(TuningFileKind::Txt,
+        "F0 7F 7F 08 02 02 02 3C 3C 08 00 48 48 00 00 F7 B3 65 00 B3 64 03 B3 06 02 "
+        "F0 7F 7F 08 02 01 01 3C 3C 00 00 F7");
+    EXPECT_TRUE(readsAs(keys, TuningFormat::GM2, Offsets{6}, part(4)));
+    ASSERT_EQ(3u, keys.warnings.size()) << warningsOf(keys);
+    EXPECT_EQ(TuningWarningKind::OtherProgramIgnored, keys.warnings[0].kind);
+    EXPECT_EQ(TuningWarningKind::IncompleteKeys, keys.warnings[1].kind);
+    EXPECT_EQ(0x0FFE, keys.warnings[1].pitchClasses);
+    EXPECT_EQ(TuningWarningKind::OtherOctavesDiffer, keys.warnings[2].kind);
+    EXPECT_EQ(1u, keys.warnings[2].pitchClasses);
 }
 
 // Hand-made files: a .syx with stray bytes before and between its messages,

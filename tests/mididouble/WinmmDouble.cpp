@@ -6,9 +6,10 @@
 //                          unset: one device "Velmarin Test MIDI"; empty: none
 //   VELMARIN_MIDI_DEVICE_FILE a file holding such a list instead, read at
 //                          every call: devices come and go while a test runs
-//   VELMARIN_MIDI_LOG      file that every long message's bytes are appended to
+//   VELMARIN_MIDI_LOG      file that every long and short message's bytes are
+//                          appended to
 //   VELMARIN_MIDI_TRACE    file that gets a line per call: "open N", "long N"
-//                          (byte count), "reset", "close"
+//                          (byte count), "short", "reset", "close"
 //   VELMARIN_MIDI_DELAY_MS a message is done this long after it was handed over
 //   VELMARIN_MIDI_FAIL     "open": midiOutOpen fails with MMSYSERR_ALLOCATED;
 //                          "send": midiOutLongMsg fails with MMSYSERR_NODRIVER;
@@ -18,6 +19,7 @@
 #include <windows.h>
 #include <mmsystem.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -211,6 +213,17 @@ MMRESULT WINAPI midiOutLongMsg(HMIDIOUT handle, LPMIDIHDR header, UINT size) {
         }
     }
     LeaveCriticalSection(&lock);
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT WINAPI midiOutShortMsg(HMIDIOUT handle, DWORD message) {
+    if (!handle) return MMSYSERR_INVALHANDLE;
+    const uint8_t bytes[3] = {static_cast<uint8_t>(message), static_cast<uint8_t>(message >> 8),
+                              static_cast<uint8_t>(message >> 16)};
+    // Program change and channel pressure carry one data byte.
+    const bool oneDataByte = (bytes[0] & 0xE0) == 0xC0;
+    appendTo("VELMARIN_MIDI_LOG", bytes, oneDataByte ? 2 : 3);
+    trace("short");
     return MMSYSERR_NOERROR;
 }
 

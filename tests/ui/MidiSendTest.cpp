@@ -202,6 +202,22 @@ TEST_F(MidiDevice, theOptionsListTheDevicesAndSendOnceGivesTheListing) {
               app.file("Velmarin.ini"));
 }
 
+TEST_F(MidiDevice, aKeyBasedGm2FormIsSentWithItsProgramSelect) {
+    VelmarinApp app(withDouble(
+        iniLines({"[AppSetting]", "MidiFormat=2", "MidiPartOrChannel=1", "MidiOutDevice=Synth A", "MtsForm=2"}), {}));
+    ASSERT_TRUE(app.started());
+    const std::string expected = listingBytes(app);  // two single-note messages, then channel 1's select
+    ASSERT_EQ(2 * 264u + 24, expected.size());
+    app.command(IDM_SEND_MIDI);
+    EXPECT_TRUE(waitFor([&] { return trace(app).find("close") != std::string::npos; }));
+    const std::string received = log(app);
+    EXPECT_EQ(dumpBytes(Bytes(expected.begin(), expected.end())), dumpBytes(Bytes(received.begin(), received.end())));
+    std::string shortMessages;
+    for (int i = 0; i < 8; ++i) shortMessages += "short\n";
+    EXPECT_EQ("open 0\nlong 264\nlong 264\n" + shortMessages + "close\n", trace(app));
+    EXPECT_EQ(0u, app.close());
+}
+
 TEST_F(MidiDevice, liveSendingWhileTypingFastEndsOnTheStateOnScreen) {
     // XG, parts 1 and 2: twelve messages per part; a slow device, so that
     // later states arrive while a send is in progress.

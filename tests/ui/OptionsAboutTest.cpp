@@ -6,6 +6,7 @@
 
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <functional>
 
 #include "QuestionBox.h"
@@ -108,6 +109,51 @@ TEST(Options, storeOnlyOnOkAndReachTheFileAtClose) {
                                    "\r\nLeft={Left}\r\nTop={Top}\r\nMidiFormat=0\r\nMidiPartOrChannel=0\r\n",
                                window),
                   app.file("Velmarin.ini"));
+    }
+}
+
+// The GM2 form: the listing follows OK at once, and MtsForm reaches the file
+// only once a form other than the default was chosen; going back to the
+// default keeps the line and every other one.
+TEST(Options, gm2FormChangesTheListingAndIsWrittenOnlyOnceChosen) {
+    const std::string start = iniLines({"[AppSetting]", "MidiFormat=2", "MidiPartOrChannel=1", "SysexPause=30"});
+    const std::string added = "Left={Left}\r\nTop={Top}\r\nSysexEventDivision=120\r\nSysexEventDelta=0\r\n";
+    const struct {
+        const char* name;
+        std::string before;
+        std::vector<int> picks;  // one Options visit, closed with OK, per pick
+        const char* firstLine;   // of the listing after the last pick
+        std::size_t lines;
+        std::string after;       // Velmarin.ini at close
+    } rows[] = {
+        {"single note", start, {2}, "F0 7F 7F 08 02 00 40 00 00 00 00 01 01 00 00", 3,
+         start + added + "MtsForm=2\r\n"},
+        {"chosen, then back to the default", start, {3, 0}, "F0 7E 7F 08 08 00 00 01 40", 1, start + added},
+        {"back to the default from the file", start + "MtsForm=1\r\n", {0}, "F0 7E 7F 08 08 00 00 01 40", 1,
+         start + "MtsForm=0\r\n" + added},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        VelmarinApp app(StartFiles{row.before, std::nullopt});
+        ASSERT_TRUE(app.started());
+        for (int pick : row.picks) {
+            const HWND options = openOptions(app);
+            ASSERT_TRUE(options);
+            const HWND combo = GetDlgItem(options, IDC_MTS_FORM_COMBO);
+            EXPECT_EQ(4, app.send(combo, CB_GETCOUNT, 0, 0));
+            app.send(combo, CB_SETCURSEL, pick, 0);
+            app.answer(options, IDOK);
+        }
+        const std::string text = app.text(IDC_SYSEX_EDIT);
+        EXPECT_EQ(0u, text.rfind(row.firstLine, 0)) << text.substr(0, 80);
+        EXPECT_EQ(row.lines, 1 + std::count(text.begin(), text.end(), '\n'));
+        if (row.lines == 3) {
+            EXPECT_EQ("B0 65 00 B0 64 03 B0 06 00 B0 65 00 B0 64 04 B0 06 00 B0 65 7F B0 64 7F",
+                      text.substr(text.rfind('\n') + 1));
+        }
+        const RECT window = app.windowRect();
+        EXPECT_EQ(0u, app.close());
+        EXPECT_EQ(withPosition(row.after, window), app.file("Velmarin.ini"));
     }
 }
 

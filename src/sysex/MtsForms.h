@@ -1,0 +1,75 @@
+// The forms of the MIDI Tuning Standard the GM2 format can take, and the build
+// of every format's messages with the chosen form. Synthesizers differ in the
+// form they accept: some take only the scale/octave messages, some only
+// single-note changes or a bulk dump, which retune keys rather than channels.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "sysex/SysexBuilder.h"
+
+// The value is also the index of the Options list and of the MtsForm key.
+enum class MtsForm : int32_t {
+    ScaleOctave1Byte = 0,  // F0 7E 7F 08 08: a data byte per pitch class (the default)
+    ScaleOctave2Byte = 1,  // F0 7E 7F 08 09: a 14-bit value per pitch class
+    SingleNote = 2,        // F0 7F 7F 08 02: every key of a tuning program, real-time
+    BulkDump = 3,          // F0 7E 7F 08 01: a tuning program's 128 keys, named
+};
+constexpr int32_t kMtsFormCount = 4;
+
+// The single-note and bulk-dump forms retune the keys of a tuning program and
+// name no channel; the channels select that program with controllers.
+bool isKeyBasedForm(MtsForm form);
+
+struct MtsOptions {
+    MtsForm form = MtsForm::ScaleOctave1Byte;
+    uint8_t program = 0;        // tuning program of the key-based forms, 0..127
+    std::string_view dumpName;  // the bulk dump's name; see bulkDumpName
+};
+
+constexpr uint8_t kMaxTuningProgram = 127;
+constexpr std::size_t kSingleNoteKeysPerMessage = 64;
+constexpr std::size_t kSingleNoteMessageSize = 8 + 4 * kSingleNoteKeysPerMessage;  // 264
+constexpr std::size_t kBulkDumpSize = 408;
+constexpr std::size_t kMts2ByteMessageSize = 33;
+
+// Per selected channel, eight controller messages: registered parameter 3
+// (tuning program select) and 4 (tuning bank select) through data entry, then
+// the null parameter, so a later data entry changes nothing by mistake.
+constexpr std::size_t kProgramSelectSize = 24;
+constexpr std::size_t kLargestChannelList = 16 * kProgramSelectSize;
+
+// Channel messages that go with a SysEx list: complete, status byte first,
+// channel by channel in ascending order.
+struct ChannelMessageList {
+    uint8_t bytes[kLargestChannelList] = {};
+    uint32_t length = 0;
+};
+
+// 8192 + round(cents * 81.92): the 14-bit value of an offset in the 2-byte
+// scale/octave form, 8192 being no change. Offsets are clamped to -64..63 first.
+uint16_t mts14BitValue(int32_t cents);
+
+// The key's tuning as the single-note and bulk forms carry it: the semitone
+// at or below the target, then the 14-bit fraction of a semitone above it,
+// rounded up. A target below key 0 or above key 127 gives that semitone.
+std::array<uint8_t, 3> keyTuningBytes(int key, int32_t cents);
+
+// The 16 characters of a bulk dump's name: `name` when it is printable ASCII
+// and not empty (the first 16 characters), else "Velmarin"; padded with spaces.
+std::array<char, 16> bulkDumpName(std::string_view name);
+
+// Builds as buildSysexList does, and for the GM2 format in a form other than
+// the 1-byte one, that form's messages instead: the 2-byte scale/octave
+// message for the selected channels, or the key-based messages for
+// `mts.program` followed in `channelMessages` by the program select of every
+// selected channel. Nothing is built when no channel is selected. The channel
+// list is emptied for every other format and form. `sysex` must hold
+// kLargestSysexList bytes. False for an unknown format, or the GM2 format
+// with an unknown form; then sysex, length and channel list are left alone.
+bool buildTuningMessages(TuningFormat format, const MtsOptions& mts, const ScaleOffsets& offsets,
+                         uint32_t selection, ScaleDataBytes& scaleDataBytes, uint8_t* sysex,
+                         uint32_t& length, ChannelMessageList& channelMessages);

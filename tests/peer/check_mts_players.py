@@ -1,0 +1,152 @@
+#!/usr/bin/env python3
+"""A GM2 tuning in one of its MIDI Tuning Standard forms, played on a real
+synthesizer: velmarin-cli writes the tuning into a .mid (the SysEx, and for
+the key-based forms the program select of the channel after it), the player
+renders C4 to B4 after it, and each note's fundamental must lie within 1 cent
+of the same note moved by its offset.
+
+The same note comes from a second rendering, after the 1-byte scale/octave
+message with every offset 0: it leaves out how far the instrument's samples
+stray from equal temperament, and on FluidSynth it takes the tuned path,
+which computes whole cents exactly where its untuned path may lose one.
+
+The channel is 3 and the key-based forms use tuning program 5, so a player
+that ignored the channel map or the program select would be heard. The
+offsets span the range; FluidSynth 2.3 truncates a note's pitch to whole
+cents, so they are ones whose 2-byte value, 8192 + round(o * 81.92), does not
+lie below the cent (about half of all offsets): the others sound a cent low
+there, which is the player's rounding, not the message's.
+
+usage: check_mts_players.py VELMARIN_CLI timidity|fluidsynth FORMAT
+Exit 77 (skipped) when the player or its instruments are missing.
+"""
+import math
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+
+SKIP = 77
+FREEPATS = "/etc/timidity/freepats.cfg"
+SOUNDFONT = "/usr/share/sounds/sf2/FluidR3_GM.sf2"
+OFFSETS = [30, -47, 13, -8, 55, -20, -62, 63, -10, -33, 25, 1]
+CHANNEL = 3
+PROGRAM = 5
+NOTE_SECONDS = 1.25  # 1 s sounding, 0.25 s silence
+TOLERANCE_CENTS = 1.0
+# The instrument played: freepats' ocarina is close to a sine; FluidR3's
+# ocarina strays on G4 by a cent once retuned by 50 cents or more, its
+# clarinet does not.
+OCARINA = 79
+CLARINET = 71
+
+
+def render_timidity(played, rendered, work):
+    config = os.path.join(work, "timidity.cfg")
+    with open(config, "w") as file:
+        file.write(f"source {FREEPATS}\n")
+    subprocess.run(["timidity", "-c", config, "-Ow", "--output-mono", "-s", "44100",
+                    "-EFreverb=0", "-EFchorus=0", "-o", rendered, played],
+                   check=True, capture_output=True)
+
+
+def render_fluidsynth(played, rendered, work):
+    subprocess.run(["fluidsynth", "-n", "-i", "-q", "-R", "0", "-C", "0", "-g", "1.0",
+                    "-r", "44100", "-O", "s16", "-T", "wav", "-F", rendered, SOUNDFONT, played],
+                   check=True, capture_output=True, cwd=work)
+
+
+PLAYERS = {
+    "timidity": (render_timidity, FREEPATS, OCARINA),
+    "fluidsynth": (render_fluidsynth, SOUNDFONT, CLARINET),
+}
+
+if len(sys.argv) != 4 or sys.argv[2] not in PLAYERS:
+    sys.exit(__doc__)
+CLI, PLAYER, FORM = os.path.abspath(sys.argv[1]), sys.argv[2], sys.argv[3]
+RENDER, SOUNDS, INSTRUMENT = PLAYERS[PLAYER]
+if not shutil.which(PLAYER) or not os.path.exists(SOUNDS):
+    print(f"{PLAYER} or {SOUNDS} is not installed; skipped")
+    sys.exit(SKIP)
+
+try:
+    import mido
+    import numpy as np
+    from pitch import fundamental, load_mono
+except ImportError as error:
+    sys.exit(f"check_mts_players.py: {error} (Debian: apt-get install python3-mido python3-numpy)")
+
+
+def run_cli(*arguments):
+    result = subprocess.run([CLI, *arguments], capture_output=True, text=True)
+    if result.returncode != 0:
+        sys.exit(f"velmarin-cli {' '.join(arguments)}: exit {result.returncode}: {result.stderr}")
+    return result.stdout
+
+
+def add_notes(tuning_file, played_file):
+    """The tuning file's SysEx and controllers, then a program change and
+    C4..B4 on the channel, one at a time."""
+    tuning = mido.MidiFile(tuning_file)
+    setup = [m.copy(time=0) for track in tuning.tracks for m in track
+             if m.type in ("sysex", "control_change")]
+    beat = tuning.ticks_per_beat  # at the default 120 beats per minute, 0.5 s
+    track = mido.MidiTrack(setup)
+    track.append(mido.Message("program_change", channel=CHANNEL - 1, program=INSTRUMENT, time=beat))
+    for note in range(60, 72):
+        track.append(mido.Message("note_on", channel=CHANNEL - 1, note=note, velocity=100, time=beat // 2))
+        track.append(mido.Message("note_off", channel=CHANNEL - 1, note=note, velocity=0, time=2 * beat))
+    played = mido.MidiFile(type=0, ticks_per_beat=beat)
+    played.tracks.append(track)
+    played.save(played_file)
+
+
+def note_segments(samples, rate):
+    """The steady part of each of the twelve notes, after its attack and
+    before its release. Players drop the silence before the first note, so
+    the notes are found from the first sound on."""
+    loud = np.nonzero(np.abs(samples) > 100)[0]
+    if len(loud) == 0:
+        sys.exit(f"{PLAYER} rendered silence")
+    first = loud[0] / rate
+    return [samples[int((first + k * NOTE_SECONDS + 0.3) * rate):int((first + k * NOTE_SECONDS + 0.95) * rate)]
+            for k in range(12)]
+
+
+def main():
+    program = ["--program", str(PROGRAM)] if FORM in ("mts-note", "mts-bulk") else []
+    offsets = ",".join(str(o) for o in OFFSETS)
+    with tempfile.TemporaryDirectory(prefix="velmarin-mts.") as work:
+        tuning = os.path.join(work, "tuning.mid")
+        run_cli("build", "--offsets", offsets, "--format", FORM, "--parts", str(CHANNEL), *program, "-o", tuning)
+        reference = os.path.join(work, "reference.mid")
+        run_cli("build", "--offsets", "0,0,0,0,0,0,0,0,0,0,0,0", "--format", "gm2",
+                "--parts", str(CHANNEL), "-o", reference)
+        segments = {}
+        for name, source in (("tuned", tuning), ("reference", reference)):
+            played = os.path.join(work, name + "-played.mid")
+            add_notes(source, played)
+            rendered = os.path.join(work, name + ".wav")
+            RENDER(played, rendered, work)
+            samples, rate = load_mono(rendered)
+            segments[name] = note_segments(samples, rate)
+
+    failures = 0
+    print(f"{FORM} on {PLAYER}, channel {CHANNEL}")
+    print("note  offset  expected Hz  measured Hz  deviation (cents)")
+    for k, offset in enumerate(OFFSETS):
+        note = 60 + k
+        untuned = fundamental(segments["reference"][k], rate, 440.0 * 2 ** ((note - 69) / 12))
+        expected = untuned * 2 ** (offset / 1200)
+        measured = fundamental(segments["tuned"][k], rate, expected)
+        deviation = 1200 * math.log2(measured / expected)
+        mark = "" if abs(deviation) <= TOLERANCE_CENTS else "  FAIL"
+        failures += bool(mark)
+        print(f"{note:4d}  {offset:6d}  {expected:11.3f}  {measured:11.3f}  {deviation:+8.3f}{mark}")
+    if failures:
+        sys.exit(f"{failures} note(s) more than {TOLERANCE_CENTS} cent from the tuning's pitch")
+    print("every note within 1 cent")
+
+
+main()
