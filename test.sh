@@ -103,7 +103,10 @@ if ! $quick; then
   xvfb-run -a -s "-screen 0 1280x1024x24" scripts/wine-run.sh build/mingw/bench/ui_bench.exe \
     "$root/build/mingw/Velmarin.exe" "$root/build/mingw/bench/trivial_dialog.exe" ||
     echo "(the figures could not be taken)"
-  wineserver -k >/dev/null 2>&1 || true  # its processes belonged to that display
+  # Its processes belonged to that display. The server takes a moment to go,
+  # and a program started meanwhile would lose its connection to it.
+  wineserver -k >/dev/null 2>&1 || true
+  wineserver -w >/dev/null 2>&1 || true
   # Wine's own winmm, then the winmm test double with 2 and 16 devices.
   scripts/wine-run.sh build/mingw/bench/midi_devices_bench.exe || echo "(no figures)"
   for devices in "Synth A|Synth B" "$(printf 'Synth %s|' {A..O})Synth P"; do
