@@ -2,36 +2,11 @@
 
 #include <cstring>
 
+#include "output/ByteCursor.h"
+
 namespace {
 
 bool isChannelStatus(uint8_t status) { return status >= 0x80 && status <= 0xEF; }
-
-// Sequential writer into storage that was sized beforehand.
-class Cursor {
-public:
-    explicit Cursor(uint8_t* at) : at_(at) {}
-    void bytes(const void* data, uint32_t count) {
-        std::memcpy(at_, data, count);
-        at_ += count;
-    }
-    void byte(uint8_t value) { *at_++ = value; }
-    void be16(uint16_t value) {
-        byte(static_cast<uint8_t>(value >> 8));
-        byte(static_cast<uint8_t>(value));
-    }
-    void be32(uint32_t value) {
-        be16(static_cast<uint16_t>(value >> 16));
-        be16(static_cast<uint16_t>(value));
-    }
-    void vlq(uint32_t value) {
-        for (uint32_t shift = 7 * (vlqLength(value) - 1); shift > 0; shift -= 7)
-            byte(static_cast<uint8_t>(0x80 | ((value >> shift) & 0x7F)));
-        byte(static_cast<uint8_t>(value & 0x7F));
-    }
-
-private:
-    uint8_t* at_;
-};
 
 }  // namespace
 
@@ -50,15 +25,9 @@ bool addEvent(MidiTrack& track, uint32_t delta, uint8_t status, const ByteBuffer
     return addEvent(track, delta, status, data.data(), data.size());
 }
 
-uint32_t vlqLength(uint32_t value) {
-    uint32_t length = 1;
-    while (length < 4 && (value >> (7 * length)) != 0) ++length;
-    return length;
-}
-
 bool encodeVlq(uint32_t value, ByteBuffer& out) {
     if (!out.resize(vlqLength(value))) return false;
-    Cursor(out.data()).vlq(value);
+    ByteCursor(out.data()).vlq(value);
     return true;
 }
 
@@ -96,7 +65,7 @@ uint32_t serializeMidiFile(const MidiFile& file, bool runningStatus, ByteBuffer&
 
     out.resize(0);
     if (!out.resize(total)) return 0;
-    Cursor cursor(out.data());
+    ByteCursor cursor(out.data());
     cursor.bytes("MThd", 4);
     cursor.be32(6);
     cursor.be16(file.format);

@@ -35,8 +35,6 @@ bool addEvent(MidiTrack& track, uint32_t delta, uint8_t status, const uint8_t* d
 // Replaces the buffer's content with the variable-length quantity of `value`
 // (values up to 28 bits). False when memory runs out.
 bool encodeVlq(uint32_t value, ByteBuffer& out);
-// Bytes of that quantity: 1 to 4.
-uint32_t vlqLength(uint32_t value);
 
 // Stores `word` when bit 15 is clear (ticks per quarter note) or its high byte
 // is an SMPTE rate (-24, -25, -29, -30); any other word is ignored.

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "output/ByteCursor.h"
 #include "output/MidiFile.h"
 
 namespace {
@@ -10,36 +11,6 @@ constexpr uint8_t kEndOfTrack[] = {0xFF, 0x2F, 0x00};
 // The first pass remembers where this many messages end, more than the
 // largest list holds (192 XG messages), so the second need not search again.
 constexpr std::size_t kRememberedEnds = 256;
-
-class Writer {
-public:
-    explicit Writer(uint8_t* at) : at_(at) {}
-    void bytes(const uint8_t* data, uint32_t count) {
-        std::memcpy(at_, data, count);
-        at_ += count;
-    }
-    void byte(uint8_t value) { *at_++ = value; }
-    void be16(uint16_t value) {
-        byte(static_cast<uint8_t>(value >> 8));
-        byte(static_cast<uint8_t>(value));
-    }
-    void be32(uint32_t value) {
-        be16(static_cast<uint16_t>(value >> 16));
-        be16(static_cast<uint16_t>(value));
-    }
-    void vlq(uint32_t value) {
-        for (uint32_t shift = 7 * (numberLength(value) - 1); shift > 0; shift -= 7)
-            byte(static_cast<uint8_t>(0x80 | ((value >> shift) & 0x7F)));
-        byte(static_cast<uint8_t>(value & 0x7F));
-    }
-    // vlqLength, inlined: this runs for every message.
-    static uint32_t numberLength(uint32_t value) {
-        return value < 0x80 ? 1 : value < 0x4000 ? 2 : value < 0x200000 ? 3 : 4;
-    }
-
-private:
-    uint8_t* at_;
-};
 
 uint32_t dataBytesOf(uint8_t status) {
     const uint8_t kind = status & 0xF0;
@@ -61,24 +32,24 @@ uint32_t buildSysexSmf(const uint8_t* sysexList, uint32_t sysexLength, int32_t d
         return static_cast<const uint8_t*>(std::memchr(from, 0xF7, static_cast<std::size_t>(listEnd - from)));
     };
     uint32_t trackSize = 1 + sizeof kEndOfTrack;
-    const uint32_t laterDeltaLength = Writer::numberLength(laterDelta);
+    const uint32_t laterDeltaLength = vlqLength(laterDelta);
     const uint8_t* ends[kRememberedEnds];
     std::size_t remembered = 0;
     for (const uint8_t *start = sysexList, *end; start < listEnd && (end = nextEnd(start)); start = end + 1) {
         const auto following = static_cast<uint32_t>(end - start);  // bytes after F0, F7 included
-        trackSize += (start == sysexList ? 1 : laterDeltaLength) + 1 + Writer::numberLength(following) + following;
+        trackSize += (start == sysexList ? 1 : laterDeltaLength) + 1 + vlqLength(following) + following;
         if (remembered < kRememberedEnds) ends[remembered++] = end;
     }
 
     out.resize(0);
     if (!out.resize(22 + trackSize)) return 0;
-    Writer writer(out.data());
-    writer.bytes(reinterpret_cast<const uint8_t*>("MThd"), 4);
+    ByteCursor writer(out.data());
+    writer.bytes("MThd", 4);
     writer.be32(6);
     writer.be16(0);
     writer.be16(1);
     writer.be16(header.division);
-    writer.bytes(reinterpret_cast<const uint8_t*>("MTrk"), 4);
+    writer.bytes("MTrk", 4);
     writer.be32(trackSize);
     const uint8_t* start = sysexList;
     const auto writeEvent = [&](const uint8_t* end) {
