@@ -2,8 +2,9 @@
 
 #include <cstring>
 
-std::string systemErrorText(SystemError error) {
-    const char* text = std::strerror(static_cast<int>(error));
-    if (!text || !*text) return "system error " + std::to_string(error);
-    return text;
+bool systemErrorMessage(SystemError error, std::string& text) {
+    const char* message = std::strerror(static_cast<int>(error));
+    if (!message || !*message) return false;
+    text = message;
+    return true;
 }

@@ -18,12 +18,7 @@ bool formatIn(DWORD code, DWORD language, std::string& text) {
 
 }  // namespace
 
-std::string systemErrorText(SystemError error) {
-    std::string text;
+bool systemErrorMessage(SystemError error, std::string& text) {
     // Language 0 lets the system choose among the languages it has.
-    if (!formatIn(error, LANG_SYSTEM_DEFAULT, text) && !formatIn(error, 0, text))
-        return "system error " + std::to_string(error);
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
-        text.pop_back();
-    return text;
+    return formatIn(error, LANG_SYSTEM_DEFAULT, text) || formatIn(error, 0, text);
 }

@@ -2,13 +2,13 @@
 
 #include <shellapi.h>
 
+#include "base/SystemErrorText.h"
 #include "base/SystemLibrary.h"
 #include "resource.h"
 #include "shell/AppState.h"
 #include "shell/Centering.h"
 #include "shell/Resources.h"
 #include "shell/ShellExecuteError.h"
-#include "shell/SystemMessage.h"
 
 int centeredMessageBox(HWND owner, const char* text, const char* caption, UINT style) {
     CenteringScope scope(GetCurrentThreadId());
@@ -17,7 +17,7 @@ int centeredMessageBox(HWND owner, const char* text, const char* caption, UINT s
 
 bool getSystemErrorText(DWORD code, std::string& text) {
     if (code == 0) return false;
-    if (!systemMessageText(code, text)) text = loadResourceString(IDS_UNEXPECTED_ERROR);
+    if (!systemErrorMessage(code, text)) text = loadResourceString(IDS_UNEXPECTED_ERROR);
     return true;
 }
 

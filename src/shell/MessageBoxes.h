@@ -9,7 +9,7 @@
 // MessageBoxA centred over `owner`; returns its result unchanged.
 int centeredMessageBox(HWND owner, const char* text, const char* caption, UINT style);
 
-// The system's text for a Win32 error code (shell/SystemMessage.h), or the
+// The system's text for a Win32 error code (base/SystemErrorText.h), or the
 // "unexpected error" string when the system has none. False, with `text`
 // untouched, for code 0.
 bool getSystemErrorText(DWORD code, std::string& text);

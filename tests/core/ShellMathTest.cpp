@@ -12,7 +12,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include "shell/SystemMessage.h"
+#include "base/SystemErrorText.h"
 #endif
 
 namespace {
@@ -126,10 +126,10 @@ static_assert(shellExecuteError(SE_ERR_OOM) == ERROR_NOT_ENOUGH_MEMORY);
 TEST(SystemMessage, textsWithInsertsAndUnknownCodes) {
     std::string text;
     // "... message number 0x%1 in the message file for %2."
-    ASSERT_TRUE(systemMessageText(ERROR_MR_MID_NOT_FOUND, text));
+    ASSERT_TRUE(systemErrorMessage(ERROR_MR_MID_NOT_FOUND, text));
     EXPECT_NE(std::string::npos, text.find("%1")) << text;
     text = "untouched";
-    EXPECT_FALSE(systemMessageText(0x2000FFFF, text));
+    EXPECT_FALSE(systemErrorMessage(0x2000FFFF, text));
     EXPECT_EQ("untouched", text);
 }
 #endif
