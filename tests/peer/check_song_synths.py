@@ -31,7 +31,6 @@ FREEPATS = "/etc/timidity/freepats.cfg"
 SOUNDFONT = "/usr/share/sounds/sf2/FluidR3_GM.sf2"
 OCARINA = 79
 NOTE_SECONDS = 1.25  # 1 s sounding, 0.25 s silence
-TOLERANCE_CENTS = 1.0
 RESETS = {"timidity": [0x41, 0x10, 0x42, 0x12, 0x40, 0x00, 0x7F, 0x00, 0x41],  # GS Reset
           "fluidsynth": [0x7E, 0x7F, 0x09, 0x01]}                              # GM System On
 FORMATS = {"timidity": "gs", "fluidsynth": "gm2"}
@@ -46,16 +45,10 @@ if not shutil.which(SYNTH) or not os.path.exists(FREEPATS if SYNTH == "timidity"
 try:
     import mido
     import numpy as np
-    from pitch import fundamental, load_mono
+    from pitch import TOLERANCE_CENTS, fundamental, load_mono, run_cli
 except ImportError as error:
     sys.exit(f"check_song_synths.py: {error} (Debian: apt-get install python3-mido python3-numpy)")
 
-
-def run_cli(cli, *arguments):
-    result = subprocess.run([cli, *arguments], capture_output=True, text=True)
-    if result.returncode != 0:
-        sys.exit(f"velmarin-cli {' '.join(arguments)}: exit {result.returncode}: {result.stderr}")
-    return result.stdout
 
 
 def write_song(path, tuning=()):

@@ -1,5 +1,8 @@
-"""What the peer checks measure in rendered audio: 16-bit WAV files read as
-one channel, and a note's fundamental found in a stretch of samples."""
+"""What the peer checks share: running velmarin-cli, 16-bit WAV files read as
+one channel, a note's fundamental found in a stretch of samples, and the
+table of notes measured against their expected pitch."""
+import math
+import subprocess
 import sys
 import wave
 
@@ -25,3 +28,29 @@ def fundamental(segment, rate, expected):
     peak = low + int(np.argmax(spectrum[low:high]))
     a, b, c = np.log(spectrum[peak - 1:peak + 2])
     return (peak + 0.5 * (a - c) / (a - 2 * b + c)) * rate / size
+
+
+TOLERANCE_CENTS = 1.0
+
+
+def run_cli(cli, *arguments):
+    result = subprocess.run([cli, *arguments], capture_output=True, text=True)
+    if result.returncode != 0:
+        sys.exit(f"velmarin-cli {' '.join(arguments)}: exit {result.returncode}: {result.stderr}")
+    return result.stdout
+
+
+def report_notes(rows, what):
+    """Prints (note, offset, expected Hz, measured Hz) rows with their deviation
+    and exits with a failure when any note is more than TOLERANCE_CENTS from
+    `what`, the pitch it should have."""
+    failures = 0
+    print("note  offset  expected Hz  measured Hz  deviation (cents)")
+    for note, offset, expected, measured in rows:
+        deviation = 1200 * math.log2(measured / expected)
+        mark = "" if abs(deviation) <= TOLERANCE_CENTS else "  FAIL"
+        failures += bool(mark)
+        print(f"{note:4d}  {offset:6d}  {expected:11.3f}  {measured:11.3f}  {deviation:+8.3f}{mark}")
+    if failures:
+        sys.exit(f"{failures} note(s) more than {TOLERANCE_CENTS} cent from {what}")
+    print("every note within 1 cent")
