@@ -42,11 +42,9 @@ const PublishedTable kPublished[] = {
     {"just-major",
      {0, 111.731, 203.910, 315.641, 386.314, 498.045, 590.224, 701.955, 813.686, 884.359,
       1017.596, 1088.269}},
-    // meantone-1/3, meantone-2/7, meantone-1/5, lehman, barnes: the Scala
-    // scale archive's meanthird.scl, mean2sev.scl, meanfifth.scl,
-    // lehman-bach.scl and barnes.scl, as reprinted in the tunings of Tune.js
-    // (github.com/abbernie/tune, tunings/*/*.mtx: frequencies to eleven
-    // digits from C4 = 261.6255653006 Hz), typed as cents above C.
+    // meantone-1/3, -2/7, -1/5, lehman, barnes: the Scala scale archive's
+    // meanthird, mean2sev, meanfifth, lehman-bach and barnes.scl as reprinted in
+    // Tune.js (github.com/abbernie/tune, tunings/*/*.mtx, Hz to 11 digits).
     {"meantone-1/3",
      {0, 63.504, 189.572, 315.641, 379.145, 505.214, 568.717, 694.786, 758.290, 884.359,
       1010.428, 1073.931}},
@@ -56,6 +54,12 @@ const PublishedTable kPublished[] = {
     {"meantone-1/5",
      {0, 83.576, 195.307, 307.039, 390.615, 502.346, 585.922, 697.654, 781.230, 892.961,
       1004.693, 1088.269}},
+    {"lehman",
+     {0, 98.045, 196.090, 298.045, 392.180, 501.955, 596.090, 698.045, 798.045, 894.135,
+      998.045, 1094.135}},
+    {"barnes",
+     {0, 94.135, 196.090, 298.045, 392.180, 501.955, 592.180, 698.045, 796.090, 894.135,
+      1000.000, 1094.135}},
     // werckmeister4, werckmeister5, kellner: the Scala scale archive's
     // werck4.scl, werck5.scl and kellner.scl, as reprinted in the Mx44
     // synthesizer's temperament list; that reprint gives D of Werckmeister V
@@ -69,11 +73,9 @@ const PublishedTable kPublished[] = {
     {"kellner",
      {0, 90.225, 194.526, 294.135, 389.052, 498.045, 588.270, 697.263, 792.180, 891.789,
       996.090, 1091.007}},
-    // Kirnberger I: the ratioscore documentation's "Kirnberger I, in cents"
-    // (github.com/craigsapp/ratioscore, doc/kirnberger), printed above D.
-    // It narrows C#-G# by the schisma and so prints C# 92.18 above C; the
-    // construction here narrows F#-C#, as Kirnberger II and III do, and C#
-    // is the 90.225 that the same page prints for those two.
+    // ratioscore's "Kirnberger I, in cents" (github.com/craigsapp/ratioscore,
+    // doc/kirnberger), above D. It narrows C#-G# by the schisma (C# 92.18); the
+    // construction here narrows F#-C#, as its Kirnberger II and III do: C# 90.225.
     {"kirnberger1",
      {0, 90.225, 203.910, 294.135, 386.314, 498.045, 590.224, 701.955, 792.180, 884.359,
       996.090, 1088.269}},
@@ -82,12 +84,6 @@ const PublishedTable kPublished[] = {
     {"kirnberger2",
      {0, 90.224, 203.910, 294.135, 386.314, 498.045, 590.223, 701.955, 792.178, 895.111,
       996.090, 1088.268}},
-    {"lehman",
-     {0, 98.045, 196.090, 298.045, 392.180, 501.955, 596.090, 698.045, 798.045, 894.135,
-      998.045, 1094.135}},
-    {"barnes",
-     {0, 94.135, 196.090, 298.045, 392.180, 501.955, 592.180, 698.045, 796.090, 894.135,
-      1000.000, 1094.135}},
 };
 
 TEST(Temperaments, listsTheBuiltInsInTheirOrderWithIdsAndNames) {
