@@ -9,12 +9,11 @@ namespace {
 
 // Cents above C, C..B, as printed in published tables of each temperament
 // (three decimals unless the row says otherwise), typed here as an
-// independent check of the constructions. A table printed relative to A or
-// to equal temperament is typed as cents above C.
+// independent check of the constructions. A table printed relative to
+// another note or to equal temperament is typed as cents above C.
 struct PublishedTable {
     const char* id;
     double cents[12];
-    double tolerance = 0.01;  // wider only where the table has fewer decimals
 };
 
 const PublishedTable kPublished[] = {
@@ -43,11 +42,24 @@ const PublishedTable kPublished[] = {
     {"just-major",
      {0, 111.731, 203.910, 315.641, 386.314, 498.045, 590.224, 701.955, 813.686, 884.359,
       1017.596, 1088.269}},
-    // meantone-1/3, meantone-2/7 and kirnberger1: their defining pure and
-    // tempered intervals are rows of the analysis table (TuningAnalysisTest).
-    // Fifth-comma meantone: whole cents relative to A in Lehman's chart of
-    // temperaments as printed by Claviers Baroques.
-    {"meantone-1/5", {0, 83, 195, 307, 390, 502, 586, 698, 781, 893, 1005, 1088}, 1.0},
+    // meantone-1/3, -2/7, -1/5, lehman, barnes: the Scala scale archive's
+    // meanthird, mean2sev, meanfifth, lehman-bach and barnes.scl as reprinted in
+    // Tune.js (github.com/abbernie/tune, tunings/*/*.mtx, Hz to 11 digits).
+    {"meantone-1/3",
+     {0, 63.504, 189.572, 315.641, 379.145, 505.214, 568.717, 694.786, 758.290, 884.359,
+      1010.428, 1073.931}},
+    {"meantone-2/7",
+     {0, 70.672, 191.621, 312.569, 383.241, 504.190, 574.862, 695.810, 766.483, 887.431,
+      1008.379, 1079.052}},
+    {"meantone-1/5",
+     {0, 83.576, 195.307, 307.039, 390.615, 502.346, 585.922, 697.654, 781.230, 892.961,
+      1004.693, 1088.269}},
+    {"lehman",
+     {0, 98.045, 196.090, 298.045, 392.180, 501.955, 596.090, 698.045, 798.045, 894.135,
+      998.045, 1094.135}},
+    {"barnes",
+     {0, 94.135, 196.090, 298.045, 392.180, 501.955, 592.180, 698.045, 796.090, 894.135,
+      1000.000, 1094.135}},
     // werckmeister4, werckmeister5, kellner: the Scala scale archive's
     // werck4.scl, werck5.scl and kellner.scl, as reprinted in the Mx44
     // synthesizer's temperament list; that reprint gives D of Werckmeister V
@@ -61,16 +73,17 @@ const PublishedTable kPublished[] = {
     {"kellner",
      {0, 90.225, 194.526, 294.135, 389.052, 498.045, 588.270, 697.263, 792.180, 891.789,
       996.090, 1091.007}},
+    // ratioscore's "Kirnberger I, in cents" (github.com/craigsapp/ratioscore,
+    // doc/kirnberger), above D. It narrows C#-G# by the schisma (C# 92.18); the
+    // construction here narrows F#-C#, as its Kirnberger II and III do: C# 90.225.
+    {"kirnberger1",
+     {0, 90.225, 203.910, 294.135, 386.314, 498.045, 590.224, 701.955, 792.180, 884.359,
+      996.090, 1088.269}},
     // German Wikipedia, "Kirnberger-Stimmung": deviations from equal
     // temperament to three decimals.
     {"kirnberger2",
      {0, 90.224, 203.910, 294.135, 386.314, 498.045, 590.223, 701.955, 792.178, 895.111,
       996.090, 1088.268}},
-    // Lehman's own offsets from A, to one decimal, as he published them.
-    {"lehman",
-     {0, 98.0, 196.1, 298.0, 392.1, 501.9, 596.1, 698.0, 798.0, 894.1, 998.0, 1094.1}, 0.1},
-    // Whole cents relative to A, from the same chart as fifth-comma meantone.
-    {"barnes", {0, 94, 196, 298, 392, 502, 592, 698, 796, 894, 1000, 1094}, 1.0},
 };
 
 TEST(Temperaments, listsTheBuiltInsInTheirOrderWithIdsAndNames) {
@@ -96,7 +109,7 @@ TEST(Temperaments, matchPublishedCentsWithinOneHundredthOfACent) {
         ASSERT_NE(nullptr, temperament) << table.id;
         for (int k = 0; k < 12; ++k) {
             SCOPED_TRACE(std::string(table.id) + " pitch class " + std::to_string(k));
-            EXPECT_NEAR(table.cents[k], temperament->centsAboveC[k], table.tolerance);
+            EXPECT_NEAR(table.cents[k], temperament->centsAboveC[k], 0.01);
         }
     }
 }
