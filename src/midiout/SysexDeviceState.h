@@ -55,8 +55,8 @@ struct ReceiverWrites {
 //    of each channel in its map, set to the device ID, the form and the data;
 //  - MTS single-note tuning change (F0 7F dd 08 02 tt ll, ll keys) and bulk
 //    dump (F0 7E dd 08 01 tt, name, 128 keys, checksum): each key of tuning
-//    program tt, set to the device ID and its three bytes (7F 7F 7F changes
-//    nothing), and for the dump the program's name;
+//    program tt, set to the device ID, the form and its three bytes (7F 7F
+//    7F changes nothing), and for the dump the program's name;
 //  - a run of channel messages that selects a tuning program (registered
 //    parameter 3): the selection of its channel, set to the run;
 //  - any other message: a slot of its own, the whole message.
