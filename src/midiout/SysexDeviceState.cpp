@@ -172,6 +172,15 @@ void SysexDeviceState::record(ReceiverWrites&& writes) {
             it = it->second.dialect == TuningDialect::None ? std::next(it) : held_.erase(it);
         dialect_ = writes.dialect;
     }
+    // A receiver may keep one scale for every channel (FluidSynth does): a
+    // scale/octave message may have retuned the channels outside its map
+    // too, so those that held other values are unknown from here on.
+    if (writes.dialect == TuningDialect::Mts) {
+        const std::string& value = writes.writes.front().value;
+        for (auto it = held_.begin(); it != held_.end();)
+            it = it->second.dialect == TuningDialect::Mts && it->second.value != value ? held_.erase(it)
+                                                                                      : std::next(it);
+    }
     for (SlotWrite& write : writes.writes)
         held_[std::move(write.slot)] = Held{writes.dialect, std::move(write.value)};
 }

@@ -75,7 +75,8 @@ public:
     // The receiver finished `message`: its slots hold the message's values.
     // A message of another tuning dialect than the one held makes the slots
     // of the held dialect unknown: on a receiver that accepts both, the new
-    // dialect may have replaced their tuning.
+    // dialect may have replaced their tuning. An MTS scale/octave message
+    // makes the channels outside its map that held other values unknown.
     void recordSent(const uint8_t* message, std::size_t size);
     // Nothing is known about what the receiver holds.
     void clear() {
