@@ -433,7 +433,7 @@ TEST(SysexSender, keyBasedFormsSendTheProgramSelectAsShortMessagesAndLiveOnlyWha
         {"single note, channels 1 and 2", MtsForm::SingleNote, 0x3, 0, 2, 16},
         {"C retuned: keys in both messages, no select", MtsForm::SingleNote, 0x3, 10, 2, 0},
         {"channel 3 ticked: its select alone", MtsForm::SingleNote, 0x7, 10, 0, 8},
-        {"the same keys as a bulk dump: the dump, no select", MtsForm::BulkDump, 0x7, 10, 1, 0},
+        {"the same keys as a bulk dump: only its name is new", MtsForm::BulkDump, 0x7, 10, 1, 0},
         {"the 1-byte scale/octave form", MtsForm::ScaleOctave1Byte, 0x7, 10, 1, 0},
         {"single note again: everything", MtsForm::SingleNote, 0x7, 10, 2, 24},
     };
