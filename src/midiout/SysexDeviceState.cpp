@@ -59,7 +59,9 @@ void addMtsScaleOctave(const uint8_t* m, std::size_t size, ReceiverWrites& resul
         if (map & (1u << channel)) result.writes.push_back({mtsChannelScaleSlot(channel), value});
 }
 
-// The keys of tuning program tt, whatever message set them.
+// The keys of tuning program tt, whatever message set them. The value holds
+// the form, as the scale/octave value does: a receiver that ignores one form
+// (FluidSynth takes no bulk dump) gets the keys again in the other.
 void addMtsKeys(const uint8_t* m, uint8_t program, const uint8_t* keys, std::size_t count, std::size_t stride,
                 bool keyNumbered, ReceiverWrites& result) {
     result.dialect = TuningDialect::MtsKeys;
@@ -70,7 +72,8 @@ void addMtsKeys(const uint8_t* m, uint8_t program, const uint8_t* keys, std::siz
         if (tuning[0] == 0x7F && tuning[1] == 0x7F && tuning[2] == 0x7F) continue;
         const char slot[] = {'m', 't', 's', ' ', 'k', 'e', 'y', ' ', static_cast<char>(program),
                              static_cast<char>(key)};
-        result.writes.push_back({std::string(slot, sizeof slot), bytesText(m + 2, 1) + bytesText(tuning, 3)});
+        result.writes.push_back(
+            {std::string(slot, sizeof slot), bytesText(m + 2, 1) + bytesText(m + 4, 1) + bytesText(tuning, 3)});
     }
 }
 
@@ -168,6 +171,15 @@ void SysexDeviceState::record(ReceiverWrites&& writes) {
         for (auto it = held_.begin(); it != held_.end();)
             it = it->second.dialect == TuningDialect::None ? std::next(it) : held_.erase(it);
         dialect_ = writes.dialect;
+    }
+    // A receiver may keep one scale for every channel (FluidSynth does): a
+    // scale/octave message may have retuned the channels outside its map
+    // too, so those that held other values are unknown from here on.
+    if (writes.dialect == TuningDialect::Mts) {
+        const std::string& value = writes.writes.front().value;
+        for (auto it = held_.begin(); it != held_.end();)
+            it = it->second.dialect == TuningDialect::Mts && it->second.value != value ? held_.erase(it)
+                                                                                      : std::next(it);
     }
     for (SlotWrite& write : writes.writes)
         held_[std::move(write.slot)] = Held{writes.dialect, std::move(write.value)};

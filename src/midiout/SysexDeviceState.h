@@ -55,8 +55,8 @@ struct ReceiverWrites {
 //    of each channel in its map, set to the device ID, the form and the data;
 //  - MTS single-note tuning change (F0 7F dd 08 02 tt ll, ll keys) and bulk
 //    dump (F0 7E dd 08 01 tt, name, 128 keys, checksum): each key of tuning
-//    program tt, set to the device ID and its three bytes (7F 7F 7F changes
-//    nothing), and for the dump the program's name;
+//    program tt, set to the device ID, the form and its three bytes (7F 7F
+//    7F changes nothing), and for the dump the program's name;
 //  - a run of channel messages that selects a tuning program (registered
 //    parameter 3): the selection of its channel, set to the run;
 //  - any other message: a slot of its own, the whole message.
@@ -75,7 +75,8 @@ public:
     // The receiver finished `message`: its slots hold the message's values.
     // A message of another tuning dialect than the one held makes the slots
     // of the held dialect unknown: on a receiver that accepts both, the new
-    // dialect may have replaced their tuning.
+    // dialect may have replaced their tuning. An MTS scale/octave message
+    // makes the channels outside its map that held other values unknown.
     void recordSent(const uint8_t* message, std::size_t size);
     // Nothing is known about what the receiver holds.
     void clear() {
