@@ -51,7 +51,8 @@ struct SongSummary {
     std::vector<SongReset> resets;  // in the order they sound
     // The set-up point: the last reset at or before the first note (its
     // index in `resets`), or tick 0 after the tick-0 meta events of the first
-    // track when there is none (afterReset false).
+    // track that come before its first note, when there is none (afterReset
+    // false).
     bool afterReset = false;
     std::size_t setUpReset = 0;
     uint32_t tuningTrack = 0;
