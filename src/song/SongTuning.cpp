@@ -271,8 +271,10 @@ void placeTuning(const uint8_t* song, const SongLayout& layout, const SongScan& 
     if (!gaps.empty() && options.tunedChannels != 0) {
         std::vector<uint32_t> notes(gaps.size());
         countGapNotes(song, layout, setUp, options, gaps, notes);
+        // Named by the time the list of resets gives, in the song as read.
         for (std::size_t i = 0; i < gaps.size(); ++i)
-            if (notes[i] != 0) summary.gapWarnings.push_back({written.microsecondsAt(gaps[i].first) / 1000, notes[i]});
+            if (notes[i] != 0)
+                summary.gapWarnings.push_back({summary.resets[laterResets[i] - scan.resets.data()].ms, notes[i]});
     }
     for (TrackEdits& track : edits)
         std::stable_sort(track.insertions.begin(), track.insertions.end(), [](const Insertion& a, const Insertion& b) {

@@ -38,7 +38,7 @@ struct SongReset {
 // Notes on a tuned channel that sound after a reset in the middle of the
 // song and before its tuning has arrived again.
 struct SongGapWarning {
-    double resetMs;  // in the written song
+    double resetMs;  // the reset's time as SongReset::ms gives it
     uint32_t notes;
 };
 

@@ -221,6 +221,9 @@ TEST(SongTuning, theSummaryNamesTheResetsAndWhereTheyStand) {
     EXPECT_TRUE(result.summary.afterReset);
     EXPECT_EQ(0u, result.summary.setUpReset);
     EXPECT_EQ(1000, std::lround(result.summary.gapWarnings.at(0).resetMs));
+    // As the list of resets has it (500 ms), not where the music moved it.
+    const SongTuningResult moved = tune(std::end(kRows)[-1].song, kXgPart1C, channel1Tuned());
+    EXPECT_EQ(500, std::lround(moved.summary.gapWarnings.at(0).resetMs));
 }
 
 TEST(SongTuning, aDamagedSongIsRefusedWithWhereAndWhat) {
