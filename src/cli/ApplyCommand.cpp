@@ -8,6 +8,7 @@
 #include <string>
 
 #include "base/FileReplacement.h"
+#include "base/PathText.h"
 #include "base/SystemErrorText.h"
 #include "song/SongNames.h"
 #include "song/SongTuning.h"
@@ -84,9 +85,12 @@ private:
 
 std::string outputPathOf(const CliCommand& command, const std::string& song, bool wrapped) {
     if (!command.outputPath.empty()) return command.outputPath;
-    if (command.outputFolder.empty()) return tunedSongPath(song, wrapped);
-    const char last = command.outputFolder.back();
-    return command.outputFolder + (last == '/' || last == '\\' ? "" : "/") + fileNameOf(song);
+    const std::string& folder = command.outputFolder;
+    if (folder.empty()) return tunedSongPath(song, wrapped);
+    // Walked by characters: a double-byte character of code page 932 may end
+    // in 5C, the byte of a backslash.
+    const bool endsInSeparator = findLastSeparator(folder, "\\/", isSystemLeadByte) == folder.size() - 1;
+    return folder + (endsInSeparator ? "" : "/") + fileNameOf(song);
 }
 
 // Writes one song's tuned copy; false, with the reason on `err`, when it
