@@ -4,9 +4,11 @@
 #include <cmath>
 #include <cstdio>
 #include <memory>
+#include <set>
 #include <string>
 
 #include "base/FileReplacement.h"
+#include "base/PathText.h"
 #include "base/SystemErrorText.h"
 #include "song/SongNames.h"
 #include "song/SongTuning.h"
@@ -83,15 +85,20 @@ private:
 
 std::string outputPathOf(const CliCommand& command, const std::string& song, bool wrapped) {
     if (!command.outputPath.empty()) return command.outputPath;
-    if (command.outputFolder.empty()) return tunedSongPath(song, wrapped);
-    const char last = command.outputFolder.back();
-    return command.outputFolder + (last == '/' || last == '\\' ? "" : "/") + fileNameOf(song);
+    const std::string& folder = command.outputFolder;
+    if (folder.empty()) return tunedSongPath(song, wrapped);
+    // Walked by characters: a double-byte character of code page 932 may end
+    // in 5C, the byte of a backslash.
+    const bool endsInSeparator = findLastSeparator(folder, "\\/", isSystemLeadByte) == folder.size() - 1;
+    return folder + (endsInSeparator ? "" : "/") + fileNameOf(song);
 }
 
 // Writes one song's tuned copy; false, with the reason on `err`, when it
-// cannot be done.
+// cannot be done. `written` holds the outputs of the songs before: two songs
+// of one name in --out-dir (or "a.mid" and "a.midi" beside each other) would
+// have the second replace the first's copy, --overwrite or not.
 bool applyToSong(const CliCommand& command, const std::string& song, const uint8_t* listing, uint32_t listingLength,
-                 std::ostream& out, std::ostream& err, Progress& progress) {
+                 std::ostream& out, std::ostream& err, Progress& progress, std::set<std::string>& written) {
     const auto fail = [&](const std::string& path, const std::string& what) {
         progress.clear();
         err << kProgram << path << ": " << what << '\n';
@@ -111,10 +118,12 @@ bool applyToSong(const CliCommand& command, const std::string& song, const uint8
     if (!result.ok())
         return fail(song, "byte " + std::to_string(result.error.byteOffset) + ": " + result.error.message);
     const std::string target = outputPathOf(command, song, result.summary.wrapped);
+    if (written.count(target) != 0) return fail(target, "is the output of an earlier song too; not written");
     if (!command.overwrite && fileExists(target))
         return fail(target, "exists already (--overwrite replaces it)");
     if (const SystemError error = writeFileReplacing(target, result.bytes.data(), result.bytes.size()))
         return fail(target, "cannot be written: " + systemErrorText(error));
+    written.insert(target);
     progress.clear();
     out << song << " -> " << target << ": " << summaryLine(result.summary) << '\n';
     return true;
@@ -126,8 +135,10 @@ int applyToSongs(const CliCommand& command, const uint8_t* listing, uint32_t lis
                  std::ostream& err) {
     bool allDone = true;
     Progress progress(command.showProgress, command.songPaths.size(), err);
+    std::set<std::string> written;
     for (std::size_t i = 0; i < command.songPaths.size(); ++i) {
-        allDone = applyToSong(command, command.songPaths[i], listing, listingLength, out, err, progress) && allDone;
+        allDone =
+            applyToSong(command, command.songPaths[i], listing, listingLength, out, err, progress, written) && allDone;
         progress.show(i + 1);
     }
     progress.clear();

@@ -31,7 +31,9 @@ bool soundsBefore(const Marked& a, const Marked& b) {
 struct TrackFacts {
     uint64_t firstNoteTick = kNoNote;
     uint32_t firstNote = kNoEvent;
-    uint32_t lastTickZeroMeta = kNoEvent;  // End of Track aside
+    // Before the track's first note-on: a note ahead of the tuning would
+    // sound untuned and part from the notes of its chord. End of Track aside.
+    uint32_t lastTickZeroMeta = kNoEvent;
 };
 
 struct SongScan {
@@ -62,7 +64,8 @@ SongReadError scanSong(const uint8_t* file, const SongLayout& layout, SongScan& 
                     scan.tempos.push_back({event.tick, track, event.index,
                                            uint32_t{tempo[0]} << 16 | uint32_t{tempo[1]} << 8 | tempo[2]});
                 }
-                if (event.tick == 0 && !event.isEndOfTrack()) facts.lastTickZeroMeta = event.index;
+                if (event.tick == 0 && !event.isEndOfTrack() && facts.firstNote == kNoEvent)
+                    facts.lastTickZeroMeta = event.index;
             } else if (facts.firstNote == kNoEvent && event.isNoteOn(file)) {
                 facts.firstNote = event.index;
                 facts.firstNoteTick = event.tick;
@@ -204,7 +207,7 @@ void countGapNotes(const uint8_t* file, const SongLayout& layout, const SetUp& s
 }
 
 // The set-up point: the last reset at or before the first note, or tick 0
-// after the first track's tick-0 meta events. Every reset is listed in the
+// after the first track's tick-0 meta events ahead of its first note. Every reset is listed in the
 // summary; those after the first note are returned.
 std::vector<const Marked*> findSetUp(const SongScan& scan, uint64_t firstNote, const TempoMap& songMap,
                                      SongSummary& summary, SetUp& setUp) {
@@ -268,8 +271,10 @@ void placeTuning(const uint8_t* song, const SongLayout& layout, const SongScan& 
     if (!gaps.empty() && options.tunedChannels != 0) {
         std::vector<uint32_t> notes(gaps.size());
         countGapNotes(song, layout, setUp, options, gaps, notes);
+        // Named by the time the list of resets gives, in the song as read.
         for (std::size_t i = 0; i < gaps.size(); ++i)
-            if (notes[i] != 0) summary.gapWarnings.push_back({written.microsecondsAt(gaps[i].first) / 1000, notes[i]});
+            if (notes[i] != 0)
+                summary.gapWarnings.push_back({summary.resets[laterResets[i] - scan.resets.data()].ms, notes[i]});
     }
     for (TrackEdits& track : edits)
         std::stable_sort(track.insertions.begin(), track.insertions.end(), [](const Insertion& a, const Insertion& b) {

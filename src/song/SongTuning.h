@@ -38,7 +38,7 @@ struct SongReset {
 // Notes on a tuned channel that sound after a reset in the middle of the
 // song and before its tuning has arrived again.
 struct SongGapWarning {
-    double resetMs;  // in the written song
+    double resetMs;  // the reset's time as SongReset::ms gives it
     uint32_t notes;
 };
 
@@ -51,7 +51,8 @@ struct SongSummary {
     std::vector<SongReset> resets;  // in the order they sound
     // The set-up point: the last reset at or before the first note (its
     // index in `resets`), or tick 0 after the tick-0 meta events of the first
-    // track when there is none (afterReset false).
+    // track that come before its first note, when there is none (afterReset
+    // false).
     bool afterReset = false;
     std::size_t setUpReset = 0;
     uint32_t tuningTrack = 0;

@@ -193,6 +193,16 @@ run apply "$fixtures/song/damaged_chunk.mid" song.mid --temperament equal --form
 expect 1 "apply with a damaged song among others"
 has err "damaged_chunk.mid: byte 14: a chunk's length runs past the end of the file" "the damage named"
 [ -s tuned/song.mid ] || fail "the good song was not written beside the damaged one"
+# Two songs of one name: the second refused, the first's copy kept. The
+# folder's name ends in 5C, the byte of "\", as the trail byte of a
+# double-byte character in code page 932.
+mkdir other 表
+cp "$fixtures/song/no_reset.mid" other/song.mid
+run apply song.mid other/song.mid --temperament equal --format xg --parts all --out-dir 表 --overwrite
+expect 1 "apply --overwrite with two songs of one name into one folder"
+has err "/song.mid: is the output of an earlier song" "the second song of the name refused"
+[ "$(grep -c -- '->' out)" -eq 1 ] || fail "two songs reported written to one file: $(cat out)"
+cmp -s 表/song.mid tuned/song.mid || fail "the tuned copy of the first song is not in 表 as it was written"
 run apply song.mid other.mid --temperament equal --format gs --parts 1 -o one.mid
 expect 2 "apply -o with two songs"
 # Output that does not arrive is a failure of any command, said in one line.

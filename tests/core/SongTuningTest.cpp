@@ -172,6 +172,12 @@ const Row kRows[] = {
               " 4D 54 68 64 00 00 00 06 00 00 00 01 01 E0 4D 54 72 6B 00 00 00 18"
               " 00 FF 03 00 60 F0 08 43 10 4C 08 00 41 46 F7 86 60 90 3C 64 00 FF 2F 00 AA"),
      {0, 0, 100, 0, 0, 0, 0, 0}},
+    {"no reset, a note at tick 0 before a lyric: the tuning goes before the note; a GS Reset after it moves too",
+     smf(0, "01 E0", {join({"00 FF 03 00 00 90 3C 64 00 FF 05 00 00 40 64 83 60", kGsReset, "28 90 3E 64", kEnd})}),
+     kXgPart1C, channel1Tuned(),
+     smf(0, "01 E0", {join({"00 FF 03 00 60", kXgPart1CEvent, "00 90 3C 64 00 FF 05 00 00 40 64 83 60", kGsReset,
+                            "28 90 3E 64 38", kXgPart1CEvent, kEnd})}),
+     {96, 100, 100, 0, 0, 0, 1, 1}},
 };
 
 TEST(SongTuning, placesTheTuningAfterTheSetUpAndMovesTheMusicWhereNeeded) {
@@ -215,6 +221,9 @@ TEST(SongTuning, theSummaryNamesTheResetsAndWhereTheyStand) {
     EXPECT_TRUE(result.summary.afterReset);
     EXPECT_EQ(0u, result.summary.setUpReset);
     EXPECT_EQ(1000, std::lround(result.summary.gapWarnings.at(0).resetMs));
+    // As the list of resets has it (500 ms), not where the music moved it.
+    const SongTuningResult moved = tune(std::end(kRows)[-1].song, kXgPart1C, channel1Tuned());
+    EXPECT_EQ(500, std::lround(moved.summary.gapWarnings.at(0).resetMs));
 }
 
 TEST(SongTuning, aDamagedSongIsRefusedWithWhereAndWhat) {
