@@ -6,6 +6,7 @@
 
 #include "base/FileReplacement.h"
 #include "cli/ApplyCommand.h"
+#include "cli/CliTexts.h"
 #include "base/SystemErrorText.h"
 #include "midiout/MidiDeviceLookup.h"
 #include "midiout/SysexSender.h"
@@ -173,9 +174,9 @@ int readBack(const CliCommand& command, std::ostream& out, std::ostream& err) {
         readTuningFile(tuningFileKindFromName(command.readPath),
                        reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
     for (const TuningReadWarning& warning : result.warnings)
-        err << kProgram << command.readPath << ": warning: " << warning.message << '\n';
+        err << kProgram << command.readPath << ": warning: " << tuningWarningText(result, warning) << '\n';
     if (!result.ok()) {
-        err << kProgram << command.readPath << ": " << result.message << '\n';
+        err << kProgram << command.readPath << ": " << tuningReadErrorText(result) << '\n';
         return kExitBadInput;
     }
     out << "format " << cliFormatWord(result.format, result.mtsForm) << '\n';

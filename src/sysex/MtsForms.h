@@ -32,9 +32,9 @@ struct MtsOptions {
 
 constexpr uint8_t kMaxTuningProgram = 127;
 constexpr std::size_t kSingleNoteKeysPerMessage = 64;
-constexpr std::size_t kSingleNoteMessageSize = 8 + 4 * kSingleNoteKeysPerMessage;  // 264
-constexpr std::size_t kBulkDumpSize = 408;
-constexpr std::size_t kMts2ByteMessageSize = 33;
+constexpr std::size_t kSingleNoteMessageSize = mtsSingleNoteSize(kSingleNoteKeysPerMessage);  // 264
+constexpr std::size_t kBulkDumpSize = kMtsBulkDumpSize;
+constexpr std::size_t kMts2ByteMessageSize = kMtsScaleOctave2ByteSize;
 
 // Per selected channel, eight controller messages: registered parameter 3
 // (tuning program select) and 4 (tuning bank select) through data entry, then

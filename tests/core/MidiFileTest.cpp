@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "TestBytes.h"
-#include "output/ByteCursor.h"
 #include "output/MidiFile.h"
 #include "output/SysexSmf.h"
 #include "sysex/SysexBuilder.h"

@@ -23,7 +23,7 @@ TEST(SysexDeviceState, aListSplitsIntoWholeMessagesOnly) {
         {"two messages", "F0 43 F7 F0 F7", "0+3 3+2 "},
         {"bytes between messages are skipped", "00 F0 01 F7 7F 7F F0 02 F7", "1+3 6+3 "},
         {"an unterminated tail is no message", "F0 01 F7 F0 02 03", "0+3 "},
-        {"a second start inside a message belongs to it", "F0 F0 01 F7", "0+4 "},
+        {"a second start cuts the message before it short", "F0 F0 01 F7", "1+3 "},
         {"channel messages: a run per channel, a cut one left out", "B1 65 00 B1 64 03 C2 05 F0 01 F7 B3 65",
          "0+6 6+2 8+3 "},
     };
