@@ -5,6 +5,7 @@
 
 #include "FakeMidiOut.h"
 #include "cli/CliCommands.h"
+#include "cli/CliTexts.h"
 #include "midiout/SysexDeviceState.h"
 #include "sysex/SysexBuilder.h"
 
@@ -77,6 +78,53 @@ TEST(CliSend, FailuresExitWithStatusOneAndSayWhy) {
         EXPECT_NE(std::string::npos, err.str().find("--port 2")) << err.str();
     }
     EXPECT_TRUE(midi.delivered().empty());
+}
+
+}  // namespace
+
+namespace {
+
+// The command line words each report of the core; one test that no kind
+// is left without words, and the texts that need the result's context.
+TEST(CliTexts, everyReportHasItsWords) {
+    for (int kind = 1; kind < kSmfErrorCount; ++kind) {
+        SCOPED_TRACE(kind);
+        EXPECT_NE("", std::string(smfErrorText(static_cast<SmfError>(kind))));
+    }
+    TuningReadResult result;
+    for (int kind = 0; kind <= static_cast<int>(TuningWarningKind::OtherProgramIgnored); ++kind) {
+        SCOPED_TRACE(kind);
+        EXPECT_NE("", tuningWarningText(result, {static_cast<TuningWarningKind>(kind)}));
+    }
+
+    const struct {
+        const char* name;
+        TuningFormat format;
+        TuningGroup group;
+        uint16_t parts;
+        TuningReadWarning warning;
+        const char* text;
+    } rows[] = {
+        {"parts left out", TuningFormat::GS, TuningGroup::Gs, 0x0042,
+         {TuningWarningKind::OtherPartsDiffer, 0x0810},
+         "Parts 5, 12 carry other offsets than part 2 and were left out."},
+        {"a channel left out", TuningFormat::GM2, TuningGroup::Gm2Channels, 0x0001,
+         {TuningWarningKind::OtherPartsDiffer, 0x8000}, "Channel 16 carry other offsets than channel 1 and were left out."},
+        {"a part without every note", TuningFormat::XG, TuningGroup::Xg, 0x0008,
+         {TuningWarningKind::IncompletePart, 0x0008, 0x0FE0}, "Part 4 has no value for F, F#, G, G#, A, A#, B; read as 0."},
+        {"a bulk dump's checksum", TuningFormat::GM2, TuningGroup::Gm2Keys, 0, {TuningWarningKind::BadChecksum, 0, 0, 3},
+         "Bulk dump 3 has a wrong checksum and was skipped."},
+        {"another group skipped", TuningFormat::GS, TuningGroup::Gs, 1,
+         {TuningWarningKind::OtherFormatIgnored, 0, 0, 2, TuningGroup::Gm2Keys},
+         "GM2 single-note and bulk dump messages were skipped: the file's first tuning message is GS."},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        result.format = row.format;
+        result.group = row.group;
+        result.parts = row.parts;
+        EXPECT_EQ(row.text, tuningWarningText(result, row.warning));
+    }
 }
 
 }  // namespace

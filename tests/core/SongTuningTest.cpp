@@ -10,22 +10,8 @@
 
 namespace {
 
-// A MIDI file: MThd (the header length 6 and the track count filled in), an
-// optional chunk of another kind, then one MTrk per track given as hex.
 Bytes smf(int format, const char* division, const std::vector<std::string>& tracks, const char* other = "") {
-    char counts[16];
-    std::snprintf(counts, sizeof counts, "%02X 00 %02X ", format, static_cast<unsigned>(tracks.size()));
-    Bytes bytes = hexBytes("4D 54 68 64 00 00 00 06 00 " + std::string(counts) + division + " " + other);
-    for (const std::string& track : tracks) {
-        const Bytes body = hexBytes(track);
-        char length[32];
-        std::snprintf(length, sizeof length, "4D 54 72 6B 00 00 %02X %02X", static_cast<unsigned>(body.size() >> 8),
-                      static_cast<unsigned>(body.size() & 0xFF));
-        const Bytes chunk = hexBytes(length);
-        bytes.insert(bytes.end(), chunk.begin(), chunk.end());
-        bytes.insert(bytes.end(), body.begin(), body.end());
-    }
-    return bytes;
+    return testSmf(format, division, tracks, other);
 }
 
 const char* const kGsReset = "F0 0A 41 10 42 12 40 00 7F 00 41 F7";
