@@ -13,7 +13,7 @@
 #include "cli/CliTexts.h"
 #include "song/SongNames.h"
 #include "song/SongTuning.h"
-#include "tuning/LoadFileBytes.h"
+#include "base/LoadFileBytes.h"
 
 namespace {
 
@@ -106,7 +106,7 @@ bool applyToSong(const CliCommand& command, const std::string& song, const uint8
         return false;
     };
     std::string bytes;
-    switch (loadFileBytes(song, kMaxSongFileBytes, bytes)) {
+    switch (loadFileBytes(song, kMaxSongFileBytes, bytes).error) {
     case LoadFileError::None: break;
     case LoadFileError::CannotOpen: return fail(song, "cannot be opened");
     case LoadFileError::TooLarge: return fail(song, "is larger than 64 MiB");

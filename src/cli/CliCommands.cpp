@@ -12,11 +12,12 @@
 #include "midiout/SysexSender.h"
 #include "output/SysexSmf.h"
 #include "sysex/HexListing.h"
-#include "tuning/LoadFileBytes.h"
+#include "base/LoadFileBytes.h"
 #include "tuning/NoteNames.h"
 #include "tuning/ScalaScale.h"
 #include "tuning/TuningAnalysis.h"
 #include "tuning/Temperaments.h"
+#include "tuning/OpenedFiles.h"
 #include "tuning/TuningFileReader.h"
 
 namespace {
@@ -44,9 +45,9 @@ bool fitSource(const CliCommand& command, std::ostream& err, TuningFit& fit) {
         break;
     case CliSourceKind::Scala: {
         std::string bytes;
-        const LoadFileError loaded = loadFileBytes(command.scalaPath, kMaxScalaFileBytes, bytes);
-        if (loaded != LoadFileError::None) {
-            err << kProgram << command.scalaPath << ": " << loadErrorText(loaded) << '\n';
+        const LoadedFile loaded = loadFileBytes(command.scalaPath, kMaxScalaFileBytes, bytes);
+        if (!loaded.ok()) {
+            err << kProgram << command.scalaPath << ": " << loadErrorText(loaded.error) << '\n';
             return false;
         }
         const ScalaReadResult scale = parseScala(bytes);
@@ -164,15 +165,12 @@ int buildOutput(const CliCommand& command, std::ostream& out, std::ostream& err)
 }
 
 int readBack(const CliCommand& command, std::ostream& out, std::ostream& err) {
-    std::string bytes;
-    const LoadFileError loaded = loadFileBytes(command.readPath, kMaxTuningFileBytes, bytes);
-    if (loaded != LoadFileError::None) {
-        err << kProgram << command.readPath << ": " << loadErrorText(loaded) << '\n';
+    const OpenedTuningFile opened = openTuningFile(platformFileSystem(), command.readPath);
+    if (!opened.load.ok()) {
+        err << kProgram << command.readPath << ": " << loadErrorText(opened.load.error) << '\n';
         return kExitBadInput;
     }
-    const TuningReadResult result =
-        readTuningFile(tuningFileKindFromName(command.readPath),
-                       reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+    const TuningReadResult& result = opened.read;
     for (const TuningReadWarning& warning : result.warnings)
         err << kProgram << command.readPath << ": warning: " << tuningWarningText(result, warning) << '\n';
     if (!result.ok()) {

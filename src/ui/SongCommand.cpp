@@ -13,7 +13,7 @@
 #include "shell/Resources.h"
 #include "song/SongNames.h"
 #include "song/SongTuning.h"
-#include "tuning/LoadFileBytes.h"
+#include "base/LoadFileBytes.h"
 #include "ui/FileDialog.h"
 #include "ui/TuningReports.h"
 
@@ -79,7 +79,7 @@ std::string summaryText(const SongSummary& summary, const std::string& path) {
 }  // namespace
 
 bool loadSong(const std::string& path, std::string& bytes) {
-    const LoadFileError error = loadFileBytes(path, kMaxSongFileBytes, bytes);
+    const LoadFileError error = loadFileBytes(path, kMaxSongFileBytes, bytes).error;
     if (error == LoadFileError::TooLarge)
         showReadError(mainWindow, loadResourceString(IDS_SONG_TOO_LARGE) + "\n\n" + path);
     else if (error != LoadFileError::None)

@@ -14,7 +14,7 @@
 #include "shell/AppState.h"
 #include "shell/Centering.h"
 #include "shell/Resources.h"
-#include "tuning/LoadFileBytes.h"
+#include "base/LoadFileBytes.h"
 #include "tuning/NoteNames.h"
 #include "tuning/ScalaScale.h"
 #include "tuning/Temperaments.h"
@@ -72,8 +72,8 @@ bool isBlank(const std::string& text) { return text.find_first_not_of(" \t") == 
 // file opened again replaces its earlier entry.
 int readScalaFile(HWND owner, const std::string& path) {
     std::string bytes;
-    if (const LoadFileError error = loadFileBytes(path, kMaxScalaFileBytes, bytes); error != LoadFileError::None) {
-        showReadError(owner, loadErrorText(error, path));
+    if (const LoadedFile loaded = loadFileBytes(path, kMaxScalaFileBytes, bytes); !loaded.ok()) {
+        showReadError(owner, loadErrorText(loaded.error, path));
         return -1;
     }
     const ScalaReadResult scala = parseScala(bytes);

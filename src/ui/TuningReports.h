@@ -9,7 +9,7 @@
 #include <string>
 
 #include "midi/SmfReader.h"
-#include "tuning/LoadFileBytes.h"
+#include "base/LoadFileBytes.h"
 #include "tuning/ScalaScale.h"
 #include "tuning/TuningFileReader.h"
 

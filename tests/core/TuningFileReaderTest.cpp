@@ -7,7 +7,6 @@
 #include "output/SysexSmf.h"
 #include "sysex/HexListing.h"
 #include "sysex/SysexBuilder.h"
-#include "tuning/LoadFileBytes.h"
 #include "tuning/TuningFileReader.h"
 
 namespace {
@@ -290,17 +289,6 @@ TEST(TuningFileReader, picksTheKindFromTheExtensionInAnyCase) {
         SCOPED_TRACE(row.name);
         EXPECT_EQ(row.kind, tuningFileKindFromName(row.name));
     }
-}
-
-TEST(LoadFileBytes, readsWholeFilesUpToTheLimit) {
-    const std::string path = fixturePath("tuning/mts2_realtime.syx");  // 33 bytes
-    std::string bytes;
-    EXPECT_EQ(LoadFileError::None, loadFileBytes(path, 33, bytes));
-    EXPECT_EQ(readFile(path), bytes);
-    EXPECT_EQ(LoadFileError::TooLarge, loadFileBytes(path, 32, bytes));
-    EXPECT_TRUE(bytes.empty());
-    EXPECT_EQ(LoadFileError::CannotOpen,
-              loadFileBytes(fixturePath("tuning/no-such-file.syx"), 33, bytes));
 }
 
 }  // namespace
