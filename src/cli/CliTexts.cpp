@@ -1,5 +1,7 @@
 #include "cli/CliTexts.h"
 
+#include <cstdio>
+
 #include "tuning/NoteNames.h"
 
 namespace {
@@ -114,4 +116,18 @@ std::string tuningWarningText(const TuningReadResult& result, const TuningReadWa
         return "Messages for other tuning programs than " + std::to_string(result.program) + " were skipped.";
     }
     return "";
+}
+
+std::string formatFitReport(const TuningFit& fit) {
+    std::string text = "Note     Exact  Sent   Error\n";
+    char line[96];
+    for (const FitReportRow& row : fitReportRows(fit)) {
+        std::snprintf(line, sizeof line, "%-4s %9s %5s %7s%s\n", row.note, row.exact.c_str(), row.sent.c_str(),
+                      row.error.c_str(), row.held ? "  held" : "");
+        text += line;
+    }
+    if (!fit.heldNotes.empty()) text += "Held at a limit: " + pitchClassList(fit.heldNotes, ", ") + "\n";
+    if (!fit.unmappedNotes.empty())
+        text += "Not in the scale (sent as 0 before the zero note): " + pitchClassList(fit.unmappedNotes, ", ") + "\n";
+    return text;
 }

@@ -8,6 +8,7 @@
 #include "midi/SmfReader.h"
 #include "midi/SysexMessages.h"
 #include "tuning/TuningFileReader.h"
+#include "tuning/TuningFit.h"
 
 // What is wrong with a MIDI file, without the byte offset.
 const char* smfErrorText(SmfError kind);
@@ -18,3 +19,10 @@ const char* resetName(SysexKind kind);
 
 std::string tuningReadErrorText(const TuningReadResult& result);
 std::string tuningWarningText(const TuningReadResult& result, const TuningReadWarning& warning);
+
+// The fit report as a fixed-width ASCII table: a header, then one row per
+// note C..B with its name, exact cents, the integer sent, the rounding error
+// and "held" for a note held at a limit; then one line naming the held notes
+// and one naming the unmapped ones, each only when there are any. Lines end
+// with '\n'.
+std::string formatFitReport(const TuningFit& fit);

@@ -61,11 +61,6 @@ static_assert(IDS_TEMPERAMENT_LAST - IDS_TEMPERAMENT_FIRST + 1 + IDS_TEMPERAMENT
                   kBuiltInCount,
               "one name in the string table for each built-in temperament");
 
-std::string fileNameOf(const std::string& path) {
-    const std::size_t at = findLastSeparator(path, "\\/", isSystemLeadByte);
-    return at == std::string::npos ? path : path.substr(at + 1);
-}
-
 bool isBlank(const std::string& text) { return text.find_first_not_of(" \t") == std::string::npos; }
 
 // The list index of the scale read from `path`, or -1 after its error box. A
@@ -103,20 +98,6 @@ PitchClassOffsets sourceOffsets(int source) {
     return temperamentOffsets(builtInTemperaments()[source >= 0 && source < kBuiltInCount ? source : 0]);
 }
 
-// Digits with at most one decimal point, white space around them allowed;
-// no sign, exponent or "inf".
-std::optional<double> parseFrequency(const std::string& text) {
-    const std::size_t first = text.find_first_not_of(' ');
-    if (first == std::string::npos) return std::nullopt;
-    const std::size_t last = text.find_last_not_of(' ');
-    const std::string number = text.substr(first, last - first + 1);
-    if (number.find_first_not_of("0123456789.") != std::string::npos ||
-        number.find_first_of("0123456789") == std::string::npos ||
-        number.find('.') != number.rfind('.'))
-        return std::nullopt;
-    return std::strtod(number.c_str(), nullptr);
-}
-
 Choices readChoices(HWND dialog) {
     Choices choices;
     choices.source = static_cast<int>(SendDlgItemMessageA(dialog, IDC_TEMPERAMENT_COMBO, CB_GETCURSEL, 0, 0));
@@ -129,21 +110,17 @@ Choices readChoices(HWND dialog) {
     return choices;
 }
 
-// Two decimals that would print as "-0.00" print as "0.00".
-double tidy(double cents) { return std::fabs(cents) < 0.005 ? 0.0 : cents; }
-
 // The fit report with the string table's Japanese header and marks; the
 // columns line up in the fixed-pitch listing font.
 std::string previewText(const TuningFit& fit) {
     const std::string heldMark = loadResourceString(IDS_FIT_HELD_MARK);
     std::string text = loadResourceString(IDS_FIT_HEADER);
-    for (int p = 0; p < 12; ++p) {
-        const NoteFit& note = fit.notes[p];
-        char row[128];
-        std::snprintf(row, sizeof row, "\r\n%-4s %9.2f %7d %8.2f", pitchClassName(p), tidy(note.exactCents),
-                      static_cast<int>(note.sent), tidy(note.error));
-        text += row;
-        if (note.held) text += "  " + heldMark;
+    for (const FitReportRow& row : fitReportRows(fit)) {
+        char line[128];
+        std::snprintf(line, sizeof line, "\r\n%-4s %9s %7s %8s", row.note, row.exact.c_str(), row.sent.c_str(),
+                      row.error.c_str());
+        text += line;
+        if (row.held) text += "  " + heldMark;
     }
     if (!fit.unmappedNotes.empty()) {
         uint32_t unmapped = 0;

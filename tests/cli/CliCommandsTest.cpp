@@ -127,4 +127,26 @@ TEST(CliTexts, everyReportHasItsWords) {
     }
 }
 
+TEST(CliTexts, theFitReportIsATableWithHeldAndUnmappedNotes) {
+    PitchClassOffsets offsets = offsetsFromCentsAboveC({0, 0, 200, 300, 400, 500, 600, 700, 800, 900, 1000, 1110.126});
+    offsets.unmapped = 1u << 2;
+    const FitResult result = fitOffsets(offsets, {});
+    EXPECT_EQ("Note     Exact  Sent   Error\n"
+              "C         0.00     0    0.00\n"
+              "C#     -100.00   -64   36.00  held\n"
+              "D         0.00     0    0.00\n"
+              "D#        0.00     0    0.00\n"
+              "E         0.00     0    0.00\n"
+              "F         0.00     0    0.00\n"
+              "F#        0.00     0    0.00\n"
+              "G         0.00     0    0.00\n"
+              "G#        0.00     0    0.00\n"
+              "A         0.00     0    0.00\n"
+              "A#        0.00     0    0.00\n"
+              "B        10.13    10   -0.13\n"
+              "Held at a limit: C#\n"
+              "Not in the scale (sent as 0 before the zero note): D\n",
+              formatFitReport(result.fit));
+}
+
 }  // namespace
