@@ -80,28 +80,15 @@ bool fitSource(const CliCommand& command, std::ostream& err, TuningFit& fit) {
     return true;
 }
 
-// The SysEx (`length` bytes), then in the key-based GM2 forms the program
-// select of the channels (`channelLength` bytes): a .syx takes the SysEx
-// alone, everything else all of it.
-struct SysexList {
-    uint8_t bytes[kLargestSysexList + kLargestChannelList] = {};
-    uint32_t length = 0;
-    uint32_t channelLength = 0;
-    const uint8_t* channelMessages() const { return bytes + length; }
-    uint32_t allLength() const { return length + channelLength; }
-};
-
 // With no preset to take it from, a bulk dump is named "Velmarin".
-bool buildList(const CliCommand& command, std::ostream& err, SysexList& list) {
+bool buildList(const CliCommand& command, std::ostream& err, TuningListing& list) {
     TuningFit fit;
     if (!fitSource(command, err, fit)) return false;
     ScaleDataBytes dataBytes;
-    ChannelMessageList channel;
-    if (!buildTuningMessages(command.format, command.mts, fit.sentOffsets(), command.parts, dataBytes,
-                             list.bytes, list.length, channel))
-        return false;
-    std::memcpy(list.bytes + list.length, channel.bytes, channel.length);
-    list.channelLength = channel.length;
+    const std::optional<TuningListing> built =
+        buildTuningListing(command.format, command.mts, fit.sentOffsets(), command.parts, dataBytes);
+    if (!built) return false;
+    list = *built;
     return true;
 }
 
@@ -124,7 +111,7 @@ int printOffsets(const CliCommand& command, std::ostream& out, std::ostream& err
 }
 
 int buildOutput(const CliCommand& command, std::ostream& out, std::ostream& err) {
-    SysexList list;
+    TuningListing list;
     if (!buildList(command, err, list)) return kExitBadInput;
     std::string text;
     ByteBuffer image;
@@ -133,16 +120,16 @@ int buildOutput(const CliCommand& command, std::ostream& out, std::ostream& err)
     switch (command.output) {
     case CliOutputKind::StandardOutput:
     case CliOutputKind::Text:
-        text = formatHexListing(list.bytes, list.length, list.channelMessages(), list.channelLength);
+        text = formatHexListing(list);
         bytes = text.data();
         count = text.size();
         break;
     case CliOutputKind::Binary:
-        bytes = list.bytes;
-        count = list.length;
+        bytes = list.data();
+        count = list.sysexLength;
         break;
     case CliOutputKind::MidiFile:
-        count = buildTuningSmf(list.bytes, list.length, list.channelMessages(), list.channelLength,
+        count = buildTuningSmf(list.data(), list.sysexLength, list.channelMessages(), list.channelLength,
                                command.division, command.delta, image);
         if (count == 0) {
             err << kProgram << "out of memory\n";
@@ -219,7 +206,7 @@ const char* failedStep(SendFailure::Step step) {
 }
 
 int sendToPort(const CliCommand& command, std::ostream& err, MidiOutSystem& midiOut) {
-    SysexList list;
+    TuningListing list;
     if (!buildList(command, err, list)) return kExitBadInput;
     const MidiDeviceList devices = midiOut.listDevices();
     if (!devices.available) {
@@ -234,7 +221,7 @@ int sendToPort(const CliCommand& command, std::ostream& err, MidiOutSystem& midi
     }
 
     SysexSender sender(midiOut, [](const SendEvent&) {});
-    sender.send(SendMode::All, match.index, list.bytes, list.allLength(), command.pauseMs);
+    sender.send(SendMode::All, match.index, list.data(), list.size(), command.pauseMs);
     const SendEvent outcome = sender.waitUntilIdle();
     sender.shutdown();
     if (outcome.kind == SendEvent::Kind::Done) return kExitSuccess;
@@ -276,9 +263,9 @@ int runCliCommand(const CliCommand& command, std::ostream& out, std::ostream& er
     case CliCommandKind::Send: return sendToPort(command, err, midiOut);
     case CliCommandKind::Analyse: return printAnalysis(command, out, err);
     case CliCommandKind::Apply: {
-        SysexList list;
+        TuningListing list;
         if (!buildList(command, err, list)) return kExitBadInput;
-        return applyToSongs(command, list.bytes, list.allLength(), out, err);
+        return applyToSongs(command, list.data(), list.size(), out, err);
     }
     }
     return kExitUsage;

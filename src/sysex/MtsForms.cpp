@@ -74,7 +74,8 @@ uint8_t* appendBulkDump(uint8_t* out, uint8_t program, std::string_view name,
     *out++ = program;
     for (char c : bulkDumpName(name)) *out++ = static_cast<uint8_t>(c);
     for (int key = 0; key < kKeyCount; ++key) out = appendKeyTuning(out, key, data);
-    *out++ = mtsChecksum(message + 1, static_cast<std::size_t>(out - message - 1));
+    const uint8_t checksum = mtsChecksum(message + 1, static_cast<std::size_t>(out - message - 1));
+    *out++ = checksum;
     *out++ = kSysexEnd;
     return out;
 }
@@ -160,4 +161,17 @@ bool buildTuningMessages(TuningFormat format, const MtsOptions& mts, const Scale
     length = static_cast<uint32_t>(out - sysex);
     channelMessages.length = static_cast<uint32_t>(channelOut - channelMessages.bytes);
     return true;
+}
+
+std::optional<TuningListing> buildTuningListing(TuningFormat format, const MtsOptions& mts,
+                                                const ScaleOffsets& offsets, uint32_t selection,
+                                                ScaleDataBytes& scaleDataBytes) {
+    TuningListing listing;
+    ChannelMessageList channel;
+    if (!buildTuningMessages(format, mts, offsets, selection, scaleDataBytes, listing.bytes.data(),
+                             listing.sysexLength, channel))
+        return std::nullopt;
+    std::memcpy(listing.bytes.data() + listing.sysexLength, channel.bytes, channel.length);
+    listing.channelLength = channel.length;
+    return listing;
 }

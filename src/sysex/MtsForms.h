@@ -7,6 +7,8 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <optional>
 #include <string_view>
 
 #include "sysex/SysexBuilder.h"
@@ -49,6 +51,20 @@ struct ChannelMessageList {
     uint32_t length = 0;
 };
 
+// The messages of a tuning as every output takes them: the SysEx, then in
+// the key-based GM2 forms the program select of each selected channel. A
+// .syx holds the SysEx alone; the listing, .mid and .txt, songs and sending
+// take all of it.
+struct TuningListing {
+    std::array<uint8_t, kLargestSysexList + kLargestChannelList> bytes{};
+    uint32_t sysexLength = 0;
+    uint32_t channelLength = 0;
+
+    const uint8_t* data() const { return bytes.data(); }
+    const uint8_t* channelMessages() const { return bytes.data() + sysexLength; }
+    uint32_t size() const { return sysexLength + channelLength; }
+};
+
 // 8192 + round(cents * 81.92): the 14-bit value of an offset in the 2-byte
 // scale/octave form, 8192 being no change. Offsets are clamped to -64..63 first.
 uint16_t mts14BitValue(int32_t cents);
@@ -73,3 +89,9 @@ std::array<char, 16> bulkDumpName(std::string_view name);
 bool buildTuningMessages(TuningFormat format, const MtsOptions& mts, const ScaleOffsets& offsets,
                          uint32_t selection, ScaleDataBytes& scaleDataBytes, uint8_t* sysex,
                          uint32_t& length, ChannelMessageList& channelMessages);
+
+// buildTuningMessages into one value; nothing for an unknown format or form
+// (scaleDataBytes is written all the same).
+std::optional<TuningListing> buildTuningListing(TuningFormat format, const MtsOptions& mts,
+                                                const ScaleOffsets& offsets, uint32_t selection,
+                                                ScaleDataBytes& scaleDataBytes);

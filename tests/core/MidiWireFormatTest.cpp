@@ -63,7 +63,9 @@ TEST(StatusBytes, theReaderFollowsRunningStatusAcrossMetaAndSysex) {
         ASSERT_LT(n, std::size(expected));
         EXPECT_EQ(expected[n].status, event.status);
         EXPECT_EQ(expected[n].running, event.runningStatus);
-        if (event.status != 0xFF) EXPECT_EQ(expected[n].firstData, file[event.dataOffset]);
+        if (event.status != 0xFF) {
+            EXPECT_EQ(expected[n].firstData, file[event.dataOffset]);
+        }
         ++n;
     });
     EXPECT_TRUE(fault.ok());
@@ -248,7 +250,9 @@ TEST(ControlChanges, dataEntryWritesTheRegisteredParameterChosenLast) {
         std::optional<ParameterWrite> last;
         for (const auto& control : row.controls) last = parameters.control(0, control[0], control[1]);
         EXPECT_EQ(row.parameter, last ? last->parameter : -1);
-        if (last) EXPECT_EQ(row.value, last->value);
+        if (last) {
+            EXPECT_EQ(row.value, last->value);
+        }
         EXPECT_FALSE(parameters.control(1, 6, 5));  // another channel chose nothing
     }
     TuningProgramSelects selects;
