@@ -52,12 +52,12 @@ bool fitSource(const CliCommand& command, std::ostream& err, TuningFit& fit) {
         }
         const ScalaReadResult scale = parseScala(bytes);
         if (!scale.ok()) {
-            err << kProgram << command.scalaPath << ": " << scale.message << '\n';
+            err << kProgram << command.scalaPath << ": " << scalaErrorText(scale) << '\n';
             return false;
         }
         const ScaleMapResult mapped = mapScaleToPitchClasses(scale.scale);
         if (!mapped.ok()) {
-            err << kProgram << command.scalaPath << ": " << mapped.message << '\n';
+            err << kProgram << command.scalaPath << ": " << scaleMapErrorText(mapped) << '\n';
             return false;
         }
         offsets = mapped.offsets;
@@ -68,7 +68,7 @@ bool fitSource(const CliCommand& command, std::ostream& err, TuningFit& fit) {
     }
     const FitResult result = fitOffsets(offsets, command.fit);
     if (!result.ok()) {
-        err << kProgram << result.message << '\n';
+        err << kProgram << fitErrorText(result.error) << '\n';
         return false;
     }
     fit = result.fit;

@@ -131,3 +131,59 @@ std::string formatFitReport(const TuningFit& fit) {
         text += "Not in the scale (sent as 0 before the zero note): " + pitchClassList(fit.unmappedNotes, ", ") + "\n";
     return text;
 }
+
+std::string scalaErrorText(const ScalaReadResult& result) {
+    std::string what;
+    switch (result.detail) {
+    case ScalaDetail::None: return "";
+    case ScalaDetail::TooLarge: return "The file is larger than 1 MiB.";
+    case ScalaDetail::NoDescription: what = "the file ends before the description and the number of notes."; break;
+    case ScalaDetail::NoCount: what = "the file ends before the number of notes."; break;
+    case ScalaDetail::NegativeCount: what = "the number of notes is negative."; break;
+    case ScalaDetail::CountNotANumber: what = "the number of notes is missing or not a number."; break;
+    case ScalaDetail::CountTooLarge: what = "more than 1000 notes; such a scale is refused."; break;
+    case ScalaDetail::TooFewPitches:
+        what = "the file ends after " + std::to_string(result.pitchesRead) + " of " + std::to_string(result.count) +
+               " pitches.";
+        break;
+    case ScalaDetail::NumberTooLarge: what = "the number is too large."; break;
+    case ScalaDetail::NoPitchValue: what = "no pitch value (cents with a '.', or a ratio p/q or integer)."; break;
+    case ScalaDetail::NoDenominator: what = "the ratio has no denominator."; break;
+    case ScalaDetail::ZeroDenominator: what = "the ratio has denominator 0."; break;
+    case ScalaDetail::RatioNotPositive: what = "a ratio must be greater than 0."; break;
+    }
+    return numbered("Line ", result.line) + ": " + what;
+}
+
+std::string scaleMapErrorText(const ScaleMapResult& result) {
+    const auto degree = [](int number, std::size_t line) {
+        const std::string text = "degree " + std::to_string(number);
+        return line == 0 ? text + " (the implicit 1/1)" : text + " (line " + std::to_string(line) + ")";
+    };
+    switch (result.error) {
+    case ScaleMapError::None: return "";
+    case ScaleMapError::NoPitches: return "The scale lists no pitches, so it has no period.";
+    case ScaleMapError::PeriodNotOctave:
+        return numbered("The scale repeats at line ", result.periodLine) +
+               ", not at the octave (2/1 or 1200.0 cents); Velmarin tunes twelve pitch classes that repeat every "
+               "octave.";
+    case ScaleMapError::TooManyNotes:
+        return numbered("The scale has ", result.noteCount) +
+               " notes; Velmarin tunes twelve pitch classes that repeat every octave, so at most twelve notes can be "
+               "used.";
+    case ScaleMapError::DegreesCollide:
+        return "Scale " + degree(result.firstDegree, result.firstDegreeLine) + " and " +
+               degree(result.secondDegree, result.secondDegreeLine) + " both fall on " +
+               pitchClassName(result.pitchClass) + ".";
+    }
+    return "";
+}
+
+const char* fitErrorText(FitError error) {
+    switch (error) {
+    case FitError::None: return "";
+    case FitError::TonicOutOfRange: return "The tonic must be a pitch class from C to B.";
+    case FitError::A4OutOfRange: return "The A4 frequency must lie between 400 and 480 Hz.";
+    }
+    return "";
+}

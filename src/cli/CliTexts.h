@@ -7,6 +7,7 @@
 
 #include "midi/SmfReader.h"
 #include "midi/SysexMessages.h"
+#include "tuning/ScalaScale.h"
 #include "tuning/TuningFileReader.h"
 #include "tuning/TuningFit.h"
 
@@ -26,3 +27,8 @@ std::string tuningWarningText(const TuningReadResult& result, const TuningReadWa
 // and one naming the unmapped ones, each only when there are any. Lines end
 // with '\n'.
 std::string formatFitReport(const TuningFit& fit);
+
+// "Line N: what is wrong." (without the line for the whole file).
+std::string scalaErrorText(const ScalaReadResult& result);
+std::string scaleMapErrorText(const ScaleMapResult& result);
+const char* fitErrorText(FitError error);

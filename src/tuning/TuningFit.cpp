@@ -40,13 +40,11 @@ FitResult fitOffsets(const PitchClassOffsets& offsets, const FitOptions& options
     FitResult result;
     if (options.tonic < 0 || options.tonic > 11) {
         result.error = FitError::TonicOutOfRange;
-        result.message = "The tonic must be a pitch class from C to B.";
         return result;
     }
     // Written so that NaN fails too.
     if (!(options.a4Hz >= kMinA4Hz && options.a4Hz <= kMaxA4Hz)) {
         result.error = FitError::A4OutOfRange;
-        result.message = "The A4 frequency must lie between 400 and 480 Hz.";
         return result;
     }
 

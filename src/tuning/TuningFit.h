@@ -68,7 +68,6 @@ enum class FitError { None, TonicOutOfRange, A4OutOfRange };
 
 struct FitResult {
     FitError error = FitError::None;
-    std::string message;  // English, for the command line; empty when fitted
     TuningFit fit;
     bool ok() const { return error == FitError::None; }
 };

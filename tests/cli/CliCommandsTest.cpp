@@ -149,4 +149,23 @@ TEST(CliTexts, theFitReportIsATableWithHeldAndUnmappedNotes) {
               formatFitReport(result.fit));
 }
 
+TEST(CliTexts, scaleFilesAreRefusedNamingTheLine) {
+    const struct {
+        const char* file;
+        const char* text;
+    } rows[] = {
+        {"bad_too_few_pitches.scl", "Line 6: the file ends after 3 of 4 pitches."},
+        {"bad_zero_denominator.scl", "Line 4: the ratio has denominator 0."},
+        {"thirteen_notes.scl",
+         "The scale has 13 notes; Velmarin tunes twelve pitch classes that repeat every octave, so at most twelve "
+         "notes can be used."},
+        {"degrees_collide.scl", "Scale degree 1 (line 4) and degree 2 (line 5) both fall on D."},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.file);
+        const ScalaReadResult read = parseScala(readFile(fixturePath(std::string("scl/") + row.file)));
+        EXPECT_EQ(row.text, read.ok() ? scaleMapErrorText(mapScaleToPitchClasses(read.scale)) : scalaErrorText(read));
+    }
+}
+
 }  // namespace

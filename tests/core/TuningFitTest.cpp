@@ -133,7 +133,6 @@ TEST(TuningFit, refusesATonicOrFrequencyOutOfRange) {
         SCOPED_TRACE(std::to_string(row.options.tonic) + " " + std::to_string(row.options.a4Hz));
         const FitResult result = fitOffsets(offsets, row.options);
         EXPECT_EQ(row.expected, result.error);
-        EXPECT_EQ(row.expected == FitError::None, result.message.empty());
     }
 }
 
