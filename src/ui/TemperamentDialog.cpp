@@ -23,6 +23,7 @@
 #include "ui/FifthsCircleView.h"
 #include "ui/GuardedDialogProc.h"
 #include "ui/FileDialog.h"
+#include "ui/ListingLook.h"
 #include "ui/SysexView.h"
 #include "ui/TuningReports.h"
 
@@ -153,18 +154,6 @@ void addItem(HWND dialog, int comboId, const std::string& text) {
     SendDlgItemMessageA(dialog, comboId, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
-// The preview in the listing's fixed-pitch face at the dialog font's size.
-void setPreviewFont(HWND dialog) {
-    const std::string face = loadResourceString(IDS_LISTING_FONT_FACE);
-    HWND preview = GetDlgItem(dialog, IDC_FIT_PREVIEW);
-    HFONT dialogFont = reinterpret_cast<HFONT>(SendMessageA(preview, WM_GETFONT, 0, 0));
-    LOGFONTA font = {};
-    if (face.empty() || !dialogFont || !GetObjectA(dialogFont, sizeof font, &font)) return;
-    lstrcpynA(font.lfFaceName, face.c_str(), LF_FACESIZE);
-    previewFont.reset(CreateFontIndirectA(&font));
-    if (previewFont) SendMessageA(preview, WM_SETFONT, reinterpret_cast<WPARAM>(previewFont.get()), FALSE);
-}
-
 // `chosen` is the list entry to select, or -1 for that of the last OK.
 void onInitDialog(HWND dialog, int chosen) {
     for (UINT id = IDS_TEMPERAMENT_FIRST; id <= IDS_TEMPERAMENT_LAST; ++id)
@@ -183,7 +172,7 @@ void onInitDialog(HWND dialog, int chosen) {
     SendDlgItemMessageA(dialog, IDC_ZERO_NOTE_COMBO, CB_SETCURSEL, remembered.zeroNote == ZeroNote::A ? 1 : 0, 0);
     SendDlgItemMessageA(dialog, IDC_A4_EDIT, EM_LIMITTEXT, 16, 0);
     SetDlgItemTextA(dialog, IDC_A4_EDIT, remembered.a4Text.c_str());
-    setPreviewFont(dialog);
+    previewFont.reset(makeListingFont(GetDlgItem(dialog, IDC_FIT_PREVIEW)));
     updatePreview(dialog);
     centerWindow(nullptr, dialog);
 }
@@ -241,12 +230,8 @@ INT_PTR handleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
         return onCommand(dialog, LOWORD(wParam), HIWORD(wParam));
     case WM_CTLCOLORSTATIC:
         // The read-only preview would get the grey dialog background.
-        if (reinterpret_cast<HWND>(lParam) == GetDlgItem(dialog, IDC_FIT_PREVIEW)) {
-            HDC context = reinterpret_cast<HDC>(wParam);
-            SetTextColor(context, GetSysColor(COLOR_WINDOWTEXT));
-            SetBkColor(context, GetSysColor(COLOR_WINDOW));
-            return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_WINDOW));
-        }
+        if (reinterpret_cast<HWND>(lParam) == GetDlgItem(dialog, IDC_FIT_PREVIEW))
+            return ListingColours::fetch().paint(reinterpret_cast<HDC>(wParam));
         return FALSE;
     case WM_DRAWITEM: {
         const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
