@@ -4,7 +4,7 @@
 //
 // A sink has byte(uint8_t) and bytes(const uint8_t*, std::size_t). The same
 // code runs over a ByteCounter to size a file and over a ByteCursor to write
-// it into storage of exactly that size.
+// it into storage sized beforehand.
 #pragma once
 
 #include <cstddef>
@@ -26,6 +26,7 @@ public:
         at_ += count;
     }
     void byte(uint8_t value) { *at_++ = value; }
+    uint8_t* position() const { return at_; }
 
 private:
     uint8_t* at_;
@@ -75,9 +76,16 @@ public:
         be32(length);
         previousStatus_ = -1;
     }
+    // Byte by byte: a call to copy one to four bytes would cost more than
+    // the bytes, and the listing's file is written on every save.
     void delta(uint32_t ticks) {
+        if (ticks < 0x80) {
+            sink_.byte(static_cast<uint8_t>(ticks));
+            return;
+        }
         uint8_t quantity[kMaxVariableLengthBytes];
-        sink_.bytes(quantity, encodeVariableLength(ticks, quantity));
+        const uint32_t length = encodeVariableLength(ticks, quantity);
+        for (uint32_t i = 0; i < length; ++i) sink_.byte(quantity[i]);
     }
     // An event after its delta time, as the MIDI file model keeps it: the
     // status byte, then everything that follows it in the file. With

@@ -23,7 +23,8 @@ class Message {
 public:
     Message(const uint8_t* afterF0, std::size_t size) : afterF0_(afterF0), size_(size) {}
     std::size_t size() const { return size_; }
-    uint8_t operator[](std::size_t i) const { return i == 0 ? kSysexStart : afterF0_[i - 1]; }
+    // i >= 1: the F0 itself is never asked for.
+    uint8_t operator[](std::size_t i) const { return afterF0_[i - 1]; }
     const uint8_t* at(std::size_t i) const { return afterF0_ + i - 1; }  // i >= 1
     bool terminated() const { return size_ >= 2 && afterF0_[size_ - 2] == kSysexEnd; }
     // Exactly `pattern` after F0, kAnyDataByte standing for any data byte.
@@ -44,18 +45,31 @@ private:
 
 bool isXgDevice(uint8_t byte) { return (byte & 0xF0) == 0x10; }
 
+// Each reset has one size; the patterns are only compared at that size.
 SysexKind resetKind(const Message& m) {
     constexpr int any = kAnyDataByte;
-    if (m.is({kRoland, any, kGsModel, kGsDataSet, 0x40, 0x00, 0x7F, 0x00, 0x41, kSysexEnd})) return SysexKind::GsReset;
-    if (m.is({kRoland, any, kGsModel, kGsDataSet, 0x00, 0x00, 0x7F, any, any, kSysexEnd}))
-        return SysexKind::GsSystemMode;
-    if (m.size() == 9 && isXgDevice(m[2])) {
+    switch (m[1]) {
+    case kRoland:
+        if (m.size() != 11) break;
+        if (m.is({kRoland, any, kGsModel, kGsDataSet, 0x40, 0x00, 0x7F, 0x00, 0x41, kSysexEnd})) return SysexKind::GsReset;
+        if (m.is({kRoland, any, kGsModel, kGsDataSet, 0x00, 0x00, 0x7F, any, any, kSysexEnd}))
+            return SysexKind::GsSystemMode;
+        break;
+    case kYamaha:
+        // Every XG parameter change of one value is 9 bytes: the resets'
+        // address 00 00 tells them apart before any pattern is compared.
+        if (m.size() != 9 || !isXgDevice(m[2]) || m[4] != 0x00 || m[5] != 0x00) break;
         if (m.is({kYamaha, any, kXgModel, 0x00, 0x00, 0x7E, 0x00, kSysexEnd})) return SysexKind::XgSystemOn;
         if (m.is({kYamaha, any, kXgModel, 0x00, 0x00, 0x7F, 0x00, kSysexEnd})) return SysexKind::XgAllParameterReset;
+        break;
+    case kNonRealTime:
+        if (m.size() != 6) break;
+        if (m.is({kNonRealTime, any, kGeneralMidiSubId, 0x01, kSysexEnd})) return SysexKind::GmSystemOn;
+        if (m.is({kNonRealTime, any, kGeneralMidiSubId, 0x02, kSysexEnd})) return SysexKind::GmSystemOff;
+        if (m.is({kNonRealTime, any, kGeneralMidiSubId, 0x03, kSysexEnd})) return SysexKind::Gm2SystemOn;
+        break;
+    default: break;
     }
-    if (m.is({kNonRealTime, any, kGeneralMidiSubId, 0x01, kSysexEnd})) return SysexKind::GmSystemOn;
-    if (m.is({kNonRealTime, any, kGeneralMidiSubId, 0x02, kSysexEnd})) return SysexKind::GmSystemOff;
-    if (m.is({kNonRealTime, any, kGeneralMidiSubId, 0x03, kSysexEnd})) return SysexKind::Gm2SystemOn;
     return SysexKind::Other;
 }
 
@@ -108,10 +122,21 @@ bool hasWholeSize(SysexKind kind, const Message& m) {
     }
 }
 
+// Only messages of the three IDs can be anything but Other.
+bool mayBeKnown(const Message& m) {
+    if (m.size() < 5) return false;
+    const uint8_t id = m[1];
+    return id == kRoland || id == kYamaha || id == kNonRealTime || id == kRealTime;
+}
+
 SysexFacts recognise(const Message& m) {
     SysexFacts facts;
     facts.terminated = m.terminated();
     facts.deviceId = m.size() > 2 ? m[2] : 0;
+    if (!mayBeKnown(m)) {
+        facts.wholeSize = true;
+        return facts;
+    }
     facts.kind = resetKind(m);
     if (facts.kind != SysexKind::Other) {
         facts.wholeSize = true;

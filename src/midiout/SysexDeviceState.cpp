@@ -1,5 +1,7 @@
 #include "midiout/SysexDeviceState.h"
 
+#include <initializer_list>
+
 #include "midi/ControlChanges.h"
 #include "midi/MessageSplit.h"
 #include "midi/StatusBytes.h"
@@ -7,7 +9,11 @@
 
 namespace {
 
-SlotValue valueOf(const uint8_t* bytes, std::size_t count) { return SlotValue(bytes, bytes + count); }
+SlotValue valueOf(const uint8_t* bytes, std::size_t count) {
+    return SlotValue(reinterpret_cast<const char*>(bytes), count);
+}
+
+SlotValue valueOf(std::initializer_list<uint8_t> bytes) { return valueOf(bytes.begin(), bytes.size()); }
 
 uint32_t addressOf(const uint8_t* threeBytes) {
     return uint32_t{threeBytes[0]} << 16 | uint32_t{threeBytes[1]} << 8 | threeBytes[2];
@@ -16,8 +22,7 @@ uint32_t addressOf(const uint8_t* threeBytes) {
 void addMtsScaleOctave(const uint8_t* m, std::size_t size, ReceiverWrites& result) {
     // The value holds the device ID and the form (1-byte or 2-byte) with the
     // data: the same tuning in the other form is sent again.
-    SlotValue value{m[2], m[4]};
-    value.insert(value.end(), m + 8, m + size - 1);
+    SlotValue value = valueOf({m[2], m[4]}) + valueOf(m + 8, size - 9);
     result.dialect = TuningDialect::Mts;
     const uint16_t map = mtsChannelMap(m + 5);
     for (uint8_t channel = 0; channel < 16; ++channel)
@@ -37,7 +42,7 @@ void addMtsKeys(const uint8_t* m, const uint8_t* keys, std::size_t count, std::s
         const uint8_t* tuning = keyNumbered ? entry + 1 : entry;
         if (isNoChange(tuning)) continue;
         result.writes.push_back(
-            {{SlotKind::MtsKey, 0, uint32_t{program} << 7 | key}, {m[2], m[4], tuning[0], tuning[1], tuning[2]}});
+            {{SlotKind::MtsKey, 0, uint32_t{program} << 7 | key}, valueOf({m[2], m[4], tuning[0], tuning[1], tuning[2]})});
     }
 }
 

@@ -5,8 +5,9 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <map>
 #include <set>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 // One message of a SysEx list: bytes [offset, offset + size) of the list.
@@ -47,14 +48,21 @@ struct Slot {
     SlotKind kind;
     uint8_t device = 0;
     uint32_t number = 0;  // the address, the channel, or program << 7 | key
-    bool operator<(const Slot& other) const {
-        if (kind != other.kind) return kind < other.kind;
-        if (device != other.device) return device < other.device;
-        return number < other.number;
+    bool operator==(const Slot& other) const {
+        return kind == other.kind && device == other.device && number == other.number;
     }
 };
 
-using SlotValue = std::vector<uint8_t>;
+struct SlotHash {
+    std::size_t operator()(const Slot& slot) const {
+        return std::hash<uint64_t>()(uint64_t{static_cast<uint8_t>(slot.kind)} << 40 | uint64_t{slot.device} << 32 |
+                                     slot.number);
+    }
+};
+
+// The bytes a slot is set to, kept in a string: most are short enough to
+// need no allocation of their own, and live sending plans on every keystroke.
+using SlotValue = std::string;
 
 struct SlotWrite {
     Slot slot;
@@ -114,7 +122,7 @@ private:
     bool wouldChange(const ReceiverWrites& writes, const uint8_t* message, std::size_t size) const;
     void record(ReceiverWrites&& writes, const uint8_t* message, std::size_t size);
 
-    std::map<Slot, SlotValue> held_;  // every slot of dialect_ whose value is known
+    std::unordered_map<Slot, SlotValue, SlotHash> held_;  // every slot of dialect_ whose value is known
     std::set<SlotValue> ownSettings_;  // the messages sent that set a setting of their own
     TuningDialect dialect_ = TuningDialect::None;  // the tuning dialect held_ holds
 };

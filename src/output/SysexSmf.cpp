@@ -11,10 +11,13 @@ namespace {
 // event, `delta` ticks after the one before (the first at 0); then each
 // channel message an event, a channel's messages at one tick, `delta` ticks
 // after the event before them, with running status; End of Track.
-template <class Sink>
-void writeTuningTrack(Sink& sink, const uint8_t* sysex, uint32_t sysexLength, const uint8_t* channel,
+// The one track of a listing's file, after its chunk header: each SysEx an
+// event, `delta` ticks after the one before (the first at 0); then each
+// channel message an event, a channel's messages at one tick, `delta` ticks
+// after the event before them, with running status; End of Track.
+void writeTuningTrack(ByteCursor& cursor, const uint8_t* sysex, uint32_t sysexLength, const uint8_t* channel,
                       uint32_t channelLength, uint32_t delta) {
-    SmfWriter<Sink> writer(sink);
+    SmfWriter<ByteCursor> writer(cursor);
     bool first = true;
     forEachListedMessage(sysex, sysexLength, CutMessages::Drop, [&](const ListedMessage& message) {
         if (!message.isSysex(sysex)) return;
@@ -38,26 +41,27 @@ void writeTuningTrack(Sink& sink, const uint8_t* sysex, uint32_t sysexLength, co
 
 }  // namespace
 
-// The image is sized in a first pass over the list and written in a second
-// by the same code, straight into one allocation: no event objects between.
+// Written in one pass into storage that the largest image of the lists
+// fits (a message of n >= 2 bytes becomes at most n + 8: a delta and a
+// length of four bytes each), then cut to the bytes written: no event
+// objects and one allocation, for a save that follows every change.
 uint32_t buildTuningSmf(const uint8_t* sysexList, uint32_t sysexLength,
                         const uint8_t* channelMessages, uint32_t channelLength, int32_t division,
                         int32_t delta, ByteBuffer& out) {
     MidiFile header;
     setDivision(header, static_cast<uint16_t>(division));
-    const auto laterDelta = static_cast<uint32_t>(delta);
-    ByteCounter counter;
-    writeTuningTrack(counter, sysexList, sysexLength, channelMessages, channelLength, laterDelta);
-    const auto trackSize = static_cast<uint32_t>(counter.size());
-
+    const uint64_t largest = uint64_t{kHeaderChunkSize} + kChunkHeaderSize + 8 + 5 * (uint64_t{sysexLength} + channelLength);
     out.resize(0);
-    if (!out.resize(kHeaderChunkSize + kChunkHeaderSize + trackSize)) return 0;
+    if (largest > UINT32_MAX || !out.resize(static_cast<uint32_t>(largest))) return 0;
     ByteCursor cursor(out.data());
     SmfWriter<ByteCursor> writer(cursor);
     writer.header(0, 1, header.division);
-    writer.trackHeader(trackSize);
-    writeTuningTrack(cursor, sysexList, sysexLength, channelMessages, channelLength, laterDelta);
-    return out.size();
+    writer.trackHeader(0);  // its length once the events are written
+    writeTuningTrack(cursor, sysexList, sysexLength, channelMessages, channelLength, static_cast<uint32_t>(delta));
+    const auto written = static_cast<uint32_t>(cursor.position() - out.data());
+    writeBigEndian32(out.data() + kHeaderChunkSize + 4, written - kHeaderChunkSize - kChunkHeaderSize);
+    out.resize(written);
+    return written;
 }
 
 uint32_t buildSysexSmf(const uint8_t* sysexList, uint32_t sysexLength, int32_t division,
