@@ -5,19 +5,19 @@
 #include <string>
 
 #include "base/FileReplacement.h"
+#include "base/LoadFileBytes.h"
+#include "base/SystemErrorText.h"
 #include "cli/ApplyCommand.h"
 #include "cli/CliTexts.h"
-#include "base/SystemErrorText.h"
 #include "midiout/MidiDeviceLookup.h"
 #include "midiout/SysexSender.h"
 #include "output/SysexSmf.h"
 #include "sysex/HexListing.h"
-#include "base/LoadFileBytes.h"
 #include "tuning/NoteNames.h"
-#include "tuning/ScalaScale.h"
-#include "tuning/TuningAnalysis.h"
-#include "tuning/Temperaments.h"
 #include "tuning/OpenedFiles.h"
+#include "tuning/ScalaScale.h"
+#include "tuning/Temperaments.h"
+#include "tuning/TuningAnalysis.h"
 #include "tuning/TuningFileReader.h"
 
 namespace {

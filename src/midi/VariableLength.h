@@ -36,8 +36,22 @@ struct VariableLengthRead {
 
 // Reads the quantity that begins at `at`, not past `end`. A form longer than
 // it need be (80 00) reads as its value. CutShort when `end` comes before its
-// last byte; TooLong when a fourth byte still has bit 7 set.
-VariableLengthRead decodeVariableLength(const uint8_t* at, const uint8_t* end);
+// last byte; TooLong when a fourth byte still has bit 7 set. Inline: the
+// reader calls it for every event of a song.
+inline VariableLengthRead decodeVariableLength(const uint8_t* at, const uint8_t* end) {
+    VariableLengthRead read;
+    for (std::size_t i = 0; i < kMaxVariableLengthBytes; ++i) {
+        if (at + i >= end) return read;
+        read.value = read.value << 7 | (at[i] & 0x7F);
+        if (!(at[i] & 0x80)) {
+            read.status = VariableLengthStatus::Read;
+            read.length = i + 1;
+            return read;
+        }
+    }
+    read.status = VariableLengthStatus::TooLong;
+    return read;
+}
 
 inline uint16_t readBigEndian16(const uint8_t* at) { return static_cast<uint16_t>(at[0] << 8 | at[1]); }
 inline uint32_t readBigEndian32(const uint8_t* at) {
