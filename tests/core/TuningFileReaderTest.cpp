@@ -7,6 +7,7 @@
 #include "output/SysexSmf.h"
 #include "sysex/HexListing.h"
 #include "sysex/SysexBuilder.h"
+#include "tuning/OpenedFiles.h"
 #include "tuning/TuningFileReader.h"
 
 namespace {
@@ -288,6 +289,31 @@ TEST(TuningFileReader, picksTheKindFromTheExtensionInAnyCase) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         EXPECT_EQ(row.kind, tuningFileKindFromName(row.name));
+    }
+}
+
+// A file handed to the window is what its name and, for a MIDI file, its
+// notes say.
+TEST(OpenedFiles, aHandedFileIsForWhatItsNameAndNotesSay) {
+    const Bytes tuningOnly = testSmf(0, "01 E0", {"00 F0 05 7E 7F 09 01 F7 00 90 3C 00 00 FF 2F 00"});  // velocity 0
+    const struct {
+        const char* name;
+        std::string bytes;
+        FileRole role;
+    } rows[] = {
+        {"scale.SCL", "", FileRole::ScalaScale},
+        {"tuning.syx", "", FileRole::TuningFile},
+        {"tuning.txt", "", FileRole::TuningFile},
+        {"song.mid", readFile(fixturePath("song/gs_reset_notes_at_0.mid")), FileRole::Song},
+        {"song.rmi", readFile(fixturePath("song/wrapped.rmi")), FileRole::Song},
+        {"tuning.midi", std::string(tuningOnly.begin(), tuningOnly.end()), FileRole::TuningFile},
+        {"damaged.mid", readFile(fixturePath("song/damaged_chunk.mid")), FileRole::TuningFile},  // its reader says why
+        {"readme.doc", "", FileRole::Unsupported},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(!row.bytes.empty(), roleNeedsBytes(row.name));
+        EXPECT_EQ(row.role, fileRoleOf(row.name, reinterpret_cast<const uint8_t*>(row.bytes.data()), row.bytes.size()));
     }
 }
 

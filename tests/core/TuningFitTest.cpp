@@ -143,6 +143,25 @@ TEST(TuningFit, namesUnmappedPitchClassesAfterTheMoveToTheTonic) {
     EXPECT_EQ((std::vector<int>{1, 3}), result.fit.unmappedNotes);  // C# and D# on D
 }
 
+TEST(TuningFit, theA4FrequencyIsReadAsTyped) {
+    const struct {
+        const char* text;
+        double hz;  // 0: refused
+    } rows[] = {
+        {"440", 440},   {" 415.3 ", 415.3}, {".5", 0.5},    {"442.", 442},   {"4.4e2", 0},
+        {"-440", 0},    {"+440", 0},        {"1.2.3", 0},   {"", 0},         {" ", 0},
+        {".", 0},       {"4\t40", 0},       {"1000001", 0}, {"1000000", 1e6},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.text);
+        const std::optional<double> hz = parseFrequency(row.text);
+        EXPECT_EQ(row.hz != 0, hz.has_value());
+        if (hz) {
+            EXPECT_DOUBLE_EQ(row.hz, *hz);
+        }
+    }
+}
+
 TEST(NoteNames, parsesTheSeventeenSpellingsExactly) {
     const struct {
         const char* text;
