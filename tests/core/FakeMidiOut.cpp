@@ -103,7 +103,7 @@ private:
     bool prepared_ = false;
 };
 
-MidiDeviceList FakeMidiOut::listDevices() { return {true, {"Fake Synth A", "Fake Synth B"}}; }
+MidiDeviceList FakeMidiOut::listDevices() { return {true, {"Fake Synth A", "Fake Synth B"}, {}}; }
 
 std::unique_ptr<MidiOutDevice> FakeMidiOut::open(unsigned index, MidiError& error) {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -168,4 +168,42 @@ std::vector<std::string> FakeMidiOut::calls() const {
 int FakeMidiOut::openDevices() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return openDevices_;
+}
+
+namespace {
+
+class FakeBackendPort final : public MidiBackendPort {
+public:
+    FakeBackendPort(FakeMidiBackend& system, unsigned port, FakeClock& clock)
+        : system_(system), port_(port), clock_(clock) {}
+    bool send(const uint8_t* bytes, std::size_t count, std::string& error) override {
+        if (system_.received.size() == system_.refuseMessage) {
+            error = system_.sendRefusal;
+            return false;
+        }
+        const int64_t now = clock_.nowMs();
+        system_.received.push_back({port_, Bytes(bytes, bytes + count), now, now});
+        return true;
+    }
+    bool close(std::string&) override { return true; }
+
+private:
+    FakeMidiBackend& system_;
+    unsigned port_;
+    FakeClock& clock_;
+};
+
+}  // namespace
+
+bool FakeMidiBackend::listPorts(std::vector<std::string>& names, std::string& error) {
+    error = unreachable;
+    if (!unreachable.empty()) return false;
+    names = ports;
+    return true;
+}
+
+std::unique_ptr<MidiBackendPort> FakeMidiBackend::open(unsigned port, std::string& error) {
+    error = openRefusal;
+    if (!openRefusal.empty() || port >= ports.size()) return nullptr;
+    return std::make_unique<FakeBackendPort>(*this, port, clock_);
 }
