@@ -72,7 +72,6 @@ MidiDeviceList MidiBackendOut::listDevices() {
         std::vector<std::string> ports;
         state.reached = backends_[b]->listPorts(ports, state.error);
         if (!state.reached) ports.clear();
-        state.ports = ports.size();
         offering += ports.empty() ? 0 : 1;
         for (unsigned p = 0; p < ports.size(); ++p) listed.push_back({b, p, ports[p]});
         list.systems.push_back(std::move(state));

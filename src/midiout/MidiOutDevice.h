@@ -30,8 +30,7 @@ constexpr MidiError kMidiStillPlaying = 65;  // MIDIERR_STILLPLAYING
 struct MidiSystemState {
     std::string name;   // the system's own name, as RtMidi gives it ("ALSA", "Jack")
     bool reached = false;
-    std::size_t ports = 0;  // output ports it offers
-    std::string error;      // the system's text for why it could not be reached
+    std::string error;  // the system's text for why it could not be reached
 };
 
 struct MidiDeviceList {
@@ -61,7 +60,9 @@ public:
     // wait for. The long message, if any, must be done first.
     virtual MidiError sendShort(const uint8_t* bytes, std::size_t count) = 0;
     // Waits until the device reports the message done, at most `timeoutMs`;
-    // kMidiTimedOut when it did not. The header stays prepared.
+    // kMidiTimedOut when it did not. The header stays prepared. Through
+    // RtMidi, which reports nothing, done is the message's time on a MIDI
+    // cable after it was handed over (MidiBackendOut).
     virtual MidiError waitDone(uint32_t timeoutMs) = 0;
     // Unprepares the header of the last message; 0 when none is prepared.
     virtual MidiError unprepare() = 0;

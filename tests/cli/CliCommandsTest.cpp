@@ -79,18 +79,4 @@ TEST(CliSend, FailuresExitWithStatusOneAndSayWhy) {
     EXPECT_TRUE(midi.delivered().empty());
 }
 
-TEST(CliPorts, NoSystemReachedListsNothingAndSaysWhyOnOneLine) {
-    FakeClock clock;
-    std::vector<std::unique_ptr<MidiBackend>> backends;
-    backends.push_back(std::make_unique<FakeMidiBackend>("ALSA", std::vector<std::string>{}, clock));
-    backends.push_back(std::make_unique<FakeMidiBackend>("Jack", std::vector<std::string>{"a:in"}, clock));
-    static_cast<FakeMidiBackend&>(*backends[1]).unreachable = "JACK server not running?";
-    MidiBackendOut midi(std::move(backends), clock);
-    std::ostringstream out, err;
-    EXPECT_EQ(kExitSuccess, runCliCommand(parseCliArguments({"ports"}).command, out, err, midi));
-    EXPECT_EQ("", out.str());
-    EXPECT_EQ("velmarin-cli: no MIDI output ports: ALSA: no output ports; Jack: JACK server not running?\n",
-              err.str());
-}
-
 }  // namespace

@@ -172,38 +172,30 @@ int FakeMidiOut::openDevices() const {
 
 namespace {
 
-class FakeBackendPort final : public MidiBackendPort {
-public:
-    FakeBackendPort(FakeMidiBackend& system, unsigned port, FakeClock& clock)
-        : system_(system), port_(port), clock_(clock) {}
+struct FakeBackendPort final : MidiBackendPort {
+    FakeBackendPort(FakeMidiBackend& system, unsigned port) : system(system), port(port) {}
     bool send(const uint8_t* bytes, std::size_t count, std::string& error) override {
-        if (system_.received.size() == system_.refuseMessage) {
-            error = system_.sendRefusal;
-            return false;
-        }
-        const int64_t now = clock_.nowMs();
-        system_.received.push_back({port_, Bytes(bytes, bytes + count), now, now});
+        error = system.sendRefusal;
+        if (system.received.size() == system.refuseMessage) return false;
+        const int64_t now = system.clock.nowMs();
+        system.received.push_back({port, Bytes(bytes, bytes + count), now, now});
         return true;
     }
     bool close(std::string&) override { return true; }
-
-private:
-    FakeMidiBackend& system_;
-    unsigned port_;
-    FakeClock& clock_;
+    FakeMidiBackend& system;
+    unsigned port;
 };
 
 }  // namespace
 
 bool FakeMidiBackend::listPorts(std::vector<std::string>& names, std::string& error) {
     error = unreachable;
-    if (!unreachable.empty()) return false;
     names = ports;
-    return true;
+    return unreachable.empty();
 }
 
 std::unique_ptr<MidiBackendPort> FakeMidiBackend::open(unsigned port, std::string& error) {
     error = openRefusal;
     if (!openRefusal.empty() || port >= ports.size()) return nullptr;
-    return std::make_unique<FakeBackendPort>(*this, port, clock_);
+    return std::make_unique<FakeBackendPort>(*this, port);
 }

@@ -92,26 +92,20 @@ private:
     int openDevices_ = 0;
 };
 
-// A MIDI system under MidiBackendOut, as RtMidi shows one: ports by name,
-// failures with the system's text. Set before the send they are meant for.
-class FakeMidiBackend final : public MidiBackend {
-public:
+// A MIDI system under MidiBackendOut as RtMidi shows one: ports by name and
+// failures with the system's text, set before the send they are meant for.
+// `received` holds what its ports took, `device` being the port's number.
+struct FakeMidiBackend final : MidiBackend {
     FakeMidiBackend(std::string name, std::vector<std::string> ports, FakeClock& clock)
-        : ports(std::move(ports)), name_(std::move(name)), clock_(clock) {}
-
-    std::string name() const override { return name_; }
+        : system(std::move(name)), ports(std::move(ports)), clock(clock) {}
+    std::string name() const override { return system; }
     bool listPorts(std::vector<std::string>& names, std::string& error) override;
     std::unique_ptr<MidiBackendPort> open(unsigned port, std::string& error) override;
 
+    std::string system;
     std::vector<std::string> ports;  // may change between a listing and an open
-    std::string unreachable;         // listing fails with this text
-    std::string openRefusal;
+    FakeClock& clock;
+    std::string unreachable, openRefusal, sendRefusal;
     std::size_t refuseMessage = SIZE_MAX;  // 0-based over the system's life
-    std::string sendRefusal;
-    // Every message a port took, `device` being the port's number.
     std::vector<DeliveredMessage> received;
-
-private:
-    std::string name_;
-    FakeClock& clock_;
 };
