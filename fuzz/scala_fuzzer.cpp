@@ -22,6 +22,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!fit.ok()) std::abort();
     for (const NoteFit& note : fit.fit.notes)
         if (note.sent < kLowestSentOffset || note.sent > kHighestSentOffset) std::abort();
-    formatFitReport(fit.fit);
+    fitReportRows(fit.fit);
     return 0;
 }

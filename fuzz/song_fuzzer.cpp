@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     keep.keepOldTuning = true;
     const SongTuningResult same = tuneSong(data, size, nullptr, 0, keep);
     if (!same.ok()) {
-        if (same.error.message.empty() || !same.bytes.empty() || same.error.byteOffset > size) std::abort();
+        if (same.error.kind == SmfError::None || !same.bytes.empty() || same.error.byteOffset > size) std::abort();
         return 0;
     }
     if (!sameBytes(same.bytes, data, size)) std::abort();
@@ -36,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     options.tunedChannels = 0xFFFF;
     const SongTuningResult tuned = tuneSong(data, size, kListing, sizeof kListing, options);
     if (!tuned.ok()) {
-        if (tuned.error.kind != SongError::TimeTooLarge) std::abort();
+        if (tuned.error.kind != SmfError::TimeTooLarge) std::abort();
         return 0;
     }
     const SongTuningResult again = tuneSong(tuned.bytes.data(), tuned.bytes.size(), nullptr, 0, keep);

@@ -51,7 +51,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (TuningFileKind kind : {TuningFileKind::Syx, TuningFileKind::Txt, TuningFileKind::Mid}) {
         const TuningReadResult result = readTuningFile(kind, data, size);
         if (result.ok() && result.parts == 0) std::abort();
-        if (!result.ok() && result.message.empty()) std::abort();
+        if (result.error == TuningReadError::DamagedMidiFile &&
+            (result.midiFault.ok() || result.midiFault.byteOffset > size))
+            std::abort();
     }
     return 0;
 }

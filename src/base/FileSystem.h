@@ -22,10 +22,14 @@ public:
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
-    // Replaces `bytes` with the whole file at `path`, read without keeping
-    // others from reading or writing it. On an error `bytes` holds what was
-    // read before it (nothing when the file could not be opened).
-    virtual SystemError readWhole(const std::string& path, std::string& bytes) = 0;
+    // Replaces `bytes` with the file at `path`, at most its first `most`
+    // bytes, read without keeping others from reading or writing it. On an
+    // error `bytes` holds what was read before it (nothing when the file
+    // could not be opened).
+    virtual SystemError readUpTo(const std::string& path, std::size_t most, std::string& bytes) = 0;
+    SystemError readWhole(const std::string& path, std::string& bytes) {
+        return readUpTo(path, static_cast<std::size_t>(-1), bytes);
+    }
     // 0 when `path` does not exist or could be opened for writing (nothing
     // is changed); otherwise the error that creating it directly would meet.
     virtual SystemError checkReplaceable(const std::string& path) = 0;

@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <vector>
@@ -52,7 +53,7 @@ mode_t creationMode() {
 
 class PosixFileSystem final : public FileSystem {
 public:
-    SystemError readWhole(const std::string& path, std::string& bytes) override {
+    SystemError readUpTo(const std::string& path, std::size_t most, std::string& bytes) override {
         bytes.clear();
         const int fd = ::open(path.c_str(), O_RDONLY);
         if (fd < 0) return lastError();
@@ -66,7 +67,8 @@ public:
                 break;
             }
             if (got == 0) break;
-            bytes.append(chunk, static_cast<std::size_t>(got));
+            bytes.append(chunk, std::min(static_cast<std::size_t>(got), most - bytes.size()));
+            if (bytes.size() == most) break;
         }
         ::close(fd);
         return error;

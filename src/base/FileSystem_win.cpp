@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <algorithm>
+
 #include "base/FileSystem.h"
 #include "base/PathText.h"
 
@@ -49,7 +51,7 @@ std::unique_ptr<FileSink> openForWriting(const std::string& path, DWORD disposit
 
 class WinFileSystem final : public FileSystem {
 public:
-    SystemError readWhole(const std::string& path, std::string& bytes) override {
+    SystemError readUpTo(const std::string& path, std::size_t most, std::string& bytes) override {
         bytes.clear();
         HANDLE file = CreateFileA(path.c_str(), GENERIC_READ,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
@@ -64,7 +66,8 @@ public:
                 break;
             }
             if (got == 0) break;
-            bytes.append(chunk, got);
+            bytes.append(chunk, std::min(static_cast<std::size_t>(got), most - bytes.size()));
+            if (bytes.size() == most) break;
         }
         CloseHandle(file);
         return error;

@@ -41,3 +41,13 @@ std::string folderOf(const std::string& path, LeadBytePredicate isLeadByte) {
     if (cut == 0 || (cut == 2 && path[1] == ':')) return path.substr(0, cut + 1);
     return path.substr(0, cut);
 }
+
+std::size_t fileNameStart(const std::string& path, LeadBytePredicate isLeadByte) {
+    const std::size_t separator = findLastSeparator(path, "\\/", isLeadByte);
+    if (separator != std::string::npos) return separator + 1;
+    return path.size() >= 2 && path[1] == ':' ? 2 : 0;
+}
+
+std::string fileNameOf(const std::string& path, LeadBytePredicate isLeadByte) {
+    return path.substr(fileNameStart(path, isLeadByte));
+}

@@ -27,6 +27,11 @@ std::size_t findLastSeparator(std::string_view path, std::string_view separators
 // none; a root keeps its separator ("/", "\\", "C:\\"), and "C:name" gives "C:".
 std::string folderOf(const std::string& path, LeadBytePredicate isLeadByte);
 
+// The part of `path` after its last "\\" or "/" (or after "C:"); the whole
+// path when it has neither.
+std::size_t fileNameStart(const std::string& path, LeadBytePredicate isLeadByte);
+std::string fileNameOf(const std::string& path, LeadBytePredicate isLeadByte = isSystemLeadByte);
+
 // The longest path that fits a MAX_PATH buffer with its terminating NUL.
 constexpr std::size_t kMaxPathLength = 259;
 

@@ -10,9 +10,10 @@
 #include "base/FileReplacement.h"
 #include "base/PathText.h"
 #include "base/SystemErrorText.h"
+#include "cli/CliTexts.h"
 #include "song/SongNames.h"
 #include "song/SongTuning.h"
-#include "tuning/LoadFileBytes.h"
+#include "base/LoadFileBytes.h"
 
 namespace {
 
@@ -105,7 +106,7 @@ bool applyToSong(const CliCommand& command, const std::string& song, const uint8
         return false;
     };
     std::string bytes;
-    switch (loadFileBytes(song, kMaxSongFileBytes, bytes)) {
+    switch (loadFileBytes(song, kMaxSongFileBytes, bytes).error) {
     case LoadFileError::None: break;
     case LoadFileError::CannotOpen: return fail(song, "cannot be opened");
     case LoadFileError::TooLarge: return fail(song, "is larger than 64 MiB");
@@ -116,7 +117,7 @@ bool applyToSong(const CliCommand& command, const std::string& song, const uint8
     const SongTuningResult result = tuneSong(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), listing,
                                              listingLength, options);
     if (!result.ok())
-        return fail(song, "byte " + std::to_string(result.error.byteOffset) + ": " + result.error.message);
+        return fail(song, smfFaultText(result.error));
     const std::string target = outputPathOf(command, song, result.summary.wrapped);
     if (written.count(target) != 0) return fail(target, "is the output of an earlier song too; not written");
     if (!command.overwrite && fileExists(target))

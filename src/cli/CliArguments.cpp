@@ -146,33 +146,6 @@ std::optional<int32_t> parseCount(std::string_view text, int32_t highest) {
     return value;
 }
 
-// Digits with an optional fraction ("442", "415.3", ".5"): no sign, no
-// exponent, no locale.
-std::optional<double> parseDecimal(std::string_view text) {
-    double value = 0;
-    double scale = 1;
-    bool digits = false;
-    bool fraction = false;
-    for (char c : text) {
-        if (c == '.' && !fraction) {
-            fraction = true;
-        } else if (c >= '0' && c <= '9') {
-            digits = true;
-            if (fraction) {
-                scale /= 10;
-                value += (c - '0') * scale;
-            } else {
-                value = value * 10 + (c - '0');
-            }
-        } else {
-            return std::nullopt;
-        }
-        if (value > 1e6) return std::nullopt;
-    }
-    if (!digits) return std::nullopt;
-    return value;
-}
-
 // "all", or numbers 1..16 and ranges a-b (a <= b) separated by commas.
 std::optional<uint32_t> parsePartList(std::string_view text) {
     if (text == "all") return 0xFFFFu;
@@ -226,7 +199,7 @@ std::optional<CliParse> applyOption(std::string_view name, const std::string& va
             return failure(kExitUsage, "--zero takes tonic or a");
         }
     } else if (name == "--a4") {
-        const auto hz = parseDecimal(value);
+        const auto hz = parseFrequency(value);
         if (!hz || *hz < kMinA4Hz || *hz > kMaxA4Hz) return bad("the frequency must lie between 400 and 480 Hz");
         command.fit.a4Hz = *hz;
     } else if (name == "--format") {

@@ -5,17 +5,19 @@
 #include <string>
 
 #include "base/FileReplacement.h"
-#include "cli/ApplyCommand.h"
+#include "base/LoadFileBytes.h"
 #include "base/SystemErrorText.h"
+#include "cli/ApplyCommand.h"
+#include "cli/CliTexts.h"
 #include "midiout/MidiDeviceLookup.h"
 #include "midiout/SysexSender.h"
 #include "output/SysexSmf.h"
 #include "sysex/HexListing.h"
-#include "tuning/LoadFileBytes.h"
 #include "tuning/NoteNames.h"
+#include "tuning/OpenedFiles.h"
 #include "tuning/ScalaScale.h"
-#include "tuning/TuningAnalysis.h"
 #include "tuning/Temperaments.h"
+#include "tuning/TuningAnalysis.h"
 #include "tuning/TuningFileReader.h"
 
 namespace {
@@ -43,19 +45,19 @@ bool fitSource(const CliCommand& command, std::ostream& err, TuningFit& fit) {
         break;
     case CliSourceKind::Scala: {
         std::string bytes;
-        const LoadFileError loaded = loadFileBytes(command.scalaPath, kMaxScalaFileBytes, bytes);
-        if (loaded != LoadFileError::None) {
-            err << kProgram << command.scalaPath << ": " << loadErrorText(loaded) << '\n';
+        const LoadedFile loaded = loadFileBytes(command.scalaPath, kMaxScalaFileBytes, bytes);
+        if (!loaded.ok()) {
+            err << kProgram << command.scalaPath << ": " << loadErrorText(loaded.error) << '\n';
             return false;
         }
         const ScalaReadResult scale = parseScala(bytes);
         if (!scale.ok()) {
-            err << kProgram << command.scalaPath << ": " << scale.message << '\n';
+            err << kProgram << command.scalaPath << ": " << scalaErrorText(scale) << '\n';
             return false;
         }
         const ScaleMapResult mapped = mapScaleToPitchClasses(scale.scale);
         if (!mapped.ok()) {
-            err << kProgram << command.scalaPath << ": " << mapped.message << '\n';
+            err << kProgram << command.scalaPath << ": " << scaleMapErrorText(mapped) << '\n';
             return false;
         }
         offsets = mapped.offsets;
@@ -66,7 +68,7 @@ bool fitSource(const CliCommand& command, std::ostream& err, TuningFit& fit) {
     }
     const FitResult result = fitOffsets(offsets, command.fit);
     if (!result.ok()) {
-        err << kProgram << result.message << '\n';
+        err << kProgram << fitErrorText(result.error) << '\n';
         return false;
     }
     fit = result.fit;
@@ -78,28 +80,15 @@ bool fitSource(const CliCommand& command, std::ostream& err, TuningFit& fit) {
     return true;
 }
 
-// The SysEx (`length` bytes), then in the key-based GM2 forms the program
-// select of the channels (`channelLength` bytes): a .syx takes the SysEx
-// alone, everything else all of it.
-struct SysexList {
-    uint8_t bytes[kLargestSysexList + kLargestChannelList] = {};
-    uint32_t length = 0;
-    uint32_t channelLength = 0;
-    const uint8_t* channelMessages() const { return bytes + length; }
-    uint32_t allLength() const { return length + channelLength; }
-};
-
 // With no preset to take it from, a bulk dump is named "Velmarin".
-bool buildList(const CliCommand& command, std::ostream& err, SysexList& list) {
+bool buildList(const CliCommand& command, std::ostream& err, TuningListing& list) {
     TuningFit fit;
     if (!fitSource(command, err, fit)) return false;
     ScaleDataBytes dataBytes;
-    ChannelMessageList channel;
-    if (!buildTuningMessages(command.format, command.mts, fit.sentOffsets(), command.parts, dataBytes,
-                             list.bytes, list.length, channel))
-        return false;
-    std::memcpy(list.bytes + list.length, channel.bytes, channel.length);
-    list.channelLength = channel.length;
+    const std::optional<TuningListing> built =
+        buildTuningListing(command.format, command.mts, fit.sentOffsets(), command.parts, dataBytes);
+    if (!built) return false;
+    list = *built;
     return true;
 }
 
@@ -122,7 +111,7 @@ int printOffsets(const CliCommand& command, std::ostream& out, std::ostream& err
 }
 
 int buildOutput(const CliCommand& command, std::ostream& out, std::ostream& err) {
-    SysexList list;
+    TuningListing list;
     if (!buildList(command, err, list)) return kExitBadInput;
     std::string text;
     ByteBuffer image;
@@ -131,16 +120,16 @@ int buildOutput(const CliCommand& command, std::ostream& out, std::ostream& err)
     switch (command.output) {
     case CliOutputKind::StandardOutput:
     case CliOutputKind::Text:
-        text = formatHexListing(list.bytes, list.length, list.channelMessages(), list.channelLength);
+        text = formatHexListing(list);
         bytes = text.data();
         count = text.size();
         break;
     case CliOutputKind::Binary:
-        bytes = list.bytes;
-        count = list.length;
+        bytes = list.data();
+        count = list.sysexLength;
         break;
     case CliOutputKind::MidiFile:
-        count = buildTuningSmf(list.bytes, list.length, list.channelMessages(), list.channelLength,
+        count = buildTuningSmf(list.data(), list.sysexLength, list.channelMessages(), list.channelLength,
                                command.division, command.delta, image);
         if (count == 0) {
             err << kProgram << "out of memory\n";
@@ -163,19 +152,16 @@ int buildOutput(const CliCommand& command, std::ostream& out, std::ostream& err)
 }
 
 int readBack(const CliCommand& command, std::ostream& out, std::ostream& err) {
-    std::string bytes;
-    const LoadFileError loaded = loadFileBytes(command.readPath, kMaxTuningFileBytes, bytes);
-    if (loaded != LoadFileError::None) {
-        err << kProgram << command.readPath << ": " << loadErrorText(loaded) << '\n';
+    const OpenedTuningFile opened = openTuningFile(platformFileSystem(), command.readPath);
+    if (!opened.load.ok()) {
+        err << kProgram << command.readPath << ": " << loadErrorText(opened.load.error) << '\n';
         return kExitBadInput;
     }
-    const TuningReadResult result =
-        readTuningFile(tuningFileKindFromName(command.readPath),
-                       reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+    const TuningReadResult& result = opened.read;
     for (const TuningReadWarning& warning : result.warnings)
-        err << kProgram << command.readPath << ": warning: " << warning.message << '\n';
+        err << kProgram << command.readPath << ": warning: " << tuningWarningText(result, warning) << '\n';
     if (!result.ok()) {
-        err << kProgram << command.readPath << ": " << result.message << '\n';
+        err << kProgram << command.readPath << ": " << tuningReadErrorText(result) << '\n';
         return kExitBadInput;
     }
     out << "format " << cliFormatWord(result.format, result.mtsForm) << '\n';
@@ -238,7 +224,7 @@ const char* failedStep(SendFailure::Step step) {
 }
 
 int sendToPort(const CliCommand& command, std::ostream& err, MidiOutSystem& midiOut) {
-    SysexList list;
+    TuningListing list;
     if (!buildList(command, err, list)) return kExitBadInput;
     const MidiDeviceList devices = midiOut.listDevices();
     if (!devices.available) {
@@ -254,7 +240,7 @@ int sendToPort(const CliCommand& command, std::ostream& err, MidiOutSystem& midi
     }
 
     SysexSender sender(midiOut, [](const SendEvent&) {});
-    sender.send(SendMode::All, match.index, list.bytes, list.allLength(), command.pauseMs);
+    sender.send(SendMode::All, match.index, list.data(), list.size(), command.pauseMs);
     const SendEvent outcome = sender.waitUntilIdle();
     sender.shutdown();
     if (outcome.kind == SendEvent::Kind::Done) return kExitSuccess;
@@ -298,9 +284,9 @@ int runCliCommand(const CliCommand& command, std::ostream& out, std::ostream& er
     case CliCommandKind::Send: return sendToPort(command, err, midiOut);
     case CliCommandKind::Analyse: return printAnalysis(command, out, err);
     case CliCommandKind::Apply: {
-        SysexList list;
+        TuningListing list;
         if (!buildList(command, err, list)) return kExitBadInput;
-        return applyToSongs(command, list.bytes, list.allLength(), out, err);
+        return applyToSongs(command, list.data(), list.size(), out, err);
     }
     }
     return kExitUsage;

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <set>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -15,16 +16,15 @@ struct SysexSpan {
     uint32_t size = 0;
 };
 
-// The messages of `list`, in order: each SysEx runs from an F0 to the next
-// F7; the channel messages after the SysEx of a key-based GM2 form (80-EF,
-// each with its data bytes) count one run per channel as one message, sent
-// and judged whole. Bytes outside messages and an unterminated tail are not
-// messages.
+// The whole messages of `list` as the listing's grammar cuts them
+// (midi/MessageSplit.h), in order, with the channel messages after the SysEx
+// of a key-based GM2 form grouped: the run of channel messages of one channel
+// that follow each other counts as one message, sent and judged whole.
 std::vector<SysexSpan> splitSysexList(const uint8_t* list, std::size_t length);
 
 // True for a span of channel messages, which a device takes one by one as
 // short messages.
-inline bool isChannelRun(const uint8_t* message) { return *message >= 0x80 && *message < 0xF0; }
+bool isChannelRun(const uint8_t* message);
 
 // The tuning dialects a receiver may accept side by side. They all retune the
 // same notes, so a message of one may replace what another set. The MIDI
@@ -33,16 +33,49 @@ inline bool isChannelRun(const uint8_t* message) { return *message >= 0x80 && *m
 // receiver may keep both in one table, so they count as two dialects.
 enum class TuningDialect : uint8_t { None, Gs, Xg, Mts, MtsKeys };
 
-// One setting of a receiver and the value a message gives it. Two writes
-// with equal slots set the same thing; equal values set it alike.
-struct SlotWrite {
-    std::string slot;
-    std::string value;
+// One setting of a receiver. Two writes with equal slots set the same
+// thing; equal values set it alike.
+enum class SlotKind : uint8_t {
+    GsAddress,         // device, address of a GS data set
+    XgAddress,         // device, address of an XG parameter change
+    MtsChannelScale,   // channel: its scale/octave tuning, whatever form set it
+    MtsKey,            // tuning program and key
+    MtsDumpName,       // tuning program
+    MtsProgramSelect,  // channel
 };
 
+struct Slot {
+    SlotKind kind;
+    uint8_t device = 0;
+    uint32_t number = 0;  // the address, the channel, or program << 7 | key
+    bool operator==(const Slot& other) const {
+        return kind == other.kind && device == other.device && number == other.number;
+    }
+};
+
+struct SlotHash {
+    std::size_t operator()(const Slot& slot) const {
+        return std::hash<uint64_t>()(uint64_t{static_cast<uint8_t>(slot.kind)} << 40 | uint64_t{slot.device} << 32 |
+                                     slot.number);
+    }
+};
+
+// The bytes a slot is set to, kept in a string: most are short enough to
+// need no allocation of their own, and live sending plans on every keystroke.
+using SlotValue = std::string;
+
+struct SlotWrite {
+    Slot slot;
+    SlotValue value;
+};
+
+// What one message writes. A message that names no slot (an empty channel
+// map, a message of no known kind) is a setting of its own: it changes the
+// receiver unless that very message was sent.
 struct ReceiverWrites {
     TuningDialect dialect = TuningDialect::None;
     std::vector<SlotWrite> writes;
+    bool ownSetting() const { return writes.empty(); }
 };
 
 // The settings `message` (one whole SysEx message) writes in a receiver:
@@ -59,9 +92,9 @@ struct ReceiverWrites {
 //    7F changes nothing), and for the dump the program's name;
 //  - a run of channel messages that selects a tuning program (registered
 //    parameter 3): the selection of its channel, set to the run;
-//  - any other message: a slot of its own, the whole message.
-// A message that names no slot (an empty channel map) is a slot of its own.
-// Every form a sender adds is decoded here, so that the state below knows
+//  - any other message: a setting of its own.
+// What a message is comes from the one recogniser (midi/SysexMessages.h);
+// every form a sender adds is decoded here, so that the state below knows
 // what each message replaces.
 ReceiverWrites receiverWrites(const uint8_t* message, std::size_t size);
 
@@ -81,18 +114,15 @@ public:
     // Nothing is known about what the receiver holds.
     void clear() {
         held_.clear();
+        ownSettings_.clear();
         dialect_ = TuningDialect::None;
     }
-    bool empty() const { return held_.empty(); }
 
 private:
-    struct Held {
-        TuningDialect dialect = TuningDialect::None;
-        std::string value;
-    };
-    bool wouldChange(const ReceiverWrites& writes) const;
-    void record(ReceiverWrites&& writes);
+    bool wouldChange(const ReceiverWrites& writes, const uint8_t* message, std::size_t size) const;
+    void record(ReceiverWrites&& writes, const uint8_t* message, std::size_t size);
 
-    std::unordered_map<std::string, Held> held_;
+    std::unordered_map<Slot, SlotValue, SlotHash> held_;  // every slot of dialect_ whose value is known
+    std::set<SlotValue> ownSettings_;  // the messages sent that set a setting of their own
     TuningDialect dialect_ = TuningDialect::None;  // the tuning dialect held_ holds
 };

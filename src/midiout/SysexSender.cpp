@@ -3,6 +3,8 @@
 #include <limits>
 #include <utility>
 
+#include "midi/StatusBytes.h"
+
 namespace {
 
 constexpr int kReleaseAttempts = 3;
@@ -257,7 +259,7 @@ SendFailure SysexSender::sendOne(const uint8_t* message, std::size_t size) {
 SendFailure SysexSender::sendChannelRun(const uint8_t* run, std::size_t size) {
     for (std::size_t at = 0; at < size;) {
         // Program change and channel pressure carry one data byte, the others two.
-        const std::size_t count = (run[at] & 0xE0) == 0xC0 ? 2 : 3;
+        const std::size_t count = 1 + channelDataBytes(run[at]);
         if (const MidiError error = device_->sendShort(run + at, count))
             return SendFailure{SendFailure::Step::Send, error, system_.errorText(error)};
         at += count;

@@ -2,11 +2,23 @@
 
 #include <cstring>
 
-#include "output/ByteCursor.h"
+#include "midi/SmfReader.h"
+#include "midi/SmfWriter.h"
 
 namespace {
 
-bool isChannelStatus(uint8_t status) { return status >= 0x80 && status <= 0xEF; }
+// The events of a track as a track chunk's body, through `sink`.
+template <class Sink>
+void writeTrackEvents(const MidiTrack& track, bool runningStatus, Sink& sink) {
+    SmfWriter<Sink> writer(sink);
+    uint32_t previousTime = 0;
+    for (const MidiEvent& event : track) {
+        if (event.bytes.size() == 0) continue;  // nothing to write
+        writer.delta(event.time - previousTime);
+        writer.event(event.bytes.data(), event.bytes.size(), runningStatus);
+        previousTime = event.time;
+    }
+}
 
 }  // namespace
 
@@ -27,35 +39,22 @@ bool addEvent(MidiTrack& track, uint32_t delta, uint8_t status, const ByteBuffer
 
 bool encodeVlq(uint32_t value, ByteBuffer& out) {
     if (!out.resize(vlqLength(value))) return false;
-    ByteCursor(out.data()).vlq(value);
+    encodeVariableLength(value, out.data());
     return true;
 }
 
 void setDivision(MidiFile& file, uint16_t word) {
-    const int8_t smpteRate = static_cast<int8_t>(word >> 8);
-    const bool ticksPerQuarter = (word & 0x8000) == 0;
-    const bool smpte = smpteRate == -24 || smpteRate == -25 || smpteRate == -29 ||
-                       smpteRate == -30;
-    if (ticksPerQuarter || smpte) file.division = word;
+    if (!isSmpteDivision(word) || smpteFramesPerSecond(word) != 0) file.division = word;
 }
 
 uint32_t trackChunkSize(const MidiTrack& track, bool runningStatus) {
-    uint32_t size = 8;
-    uint32_t previousTime = 0;
-    int previousStatus = -1;
-    for (const MidiEvent& event : track) {
-        if (event.bytes.size() == 0) continue;  // nothing to write, as below
-        const uint8_t status = event.bytes[0];
-        size += vlqLength(event.time - previousTime) + event.bytes.size();
-        if (runningStatus && status == previousStatus && isChannelStatus(status)) --size;
-        previousTime = event.time;
-        previousStatus = status;
-    }
-    return size;
+    ByteCounter counter;
+    writeTrackEvents(track, runningStatus, counter);
+    return kChunkHeaderSize + static_cast<uint32_t>(counter.size());
 }
 
 uint32_t serializeMidiFile(const MidiFile& file, bool runningStatus, ByteBuffer& out) {
-    uint32_t total = 14;
+    uint32_t total = kHeaderChunkSize;
     std::vector<uint32_t> chunkSizes;
     chunkSizes.reserve(file.tracks.size());
     for (const MidiTrack& track : file.tracks) {
@@ -66,28 +65,11 @@ uint32_t serializeMidiFile(const MidiFile& file, bool runningStatus, ByteBuffer&
     out.resize(0);
     if (!out.resize(total)) return 0;
     ByteCursor cursor(out.data());
-    cursor.bytes("MThd", 4);
-    cursor.be32(6);
-    cursor.be16(file.format);
-    cursor.be16(static_cast<uint16_t>(file.tracks.size()));
-    cursor.be16(file.division);
-
+    SmfWriter<ByteCursor> writer(cursor);
+    writer.header(file.format, static_cast<uint16_t>(file.tracks.size()), file.division);
     for (std::size_t t = 0; t < file.tracks.size(); ++t) {
-        cursor.bytes("MTrk", 4);
-        cursor.be32(chunkSizes[t] - 8);
-        uint32_t previousTime = 0;
-        int previousStatus = -1;
-        for (const MidiEvent& event : file.tracks[t]) {
-            if (event.bytes.size() == 0) continue;
-            const uint8_t status = event.bytes[0];
-            cursor.vlq(event.time - previousTime);
-            const bool omitStatus =
-                runningStatus && status == previousStatus && isChannelStatus(status);
-            const uint32_t skip = omitStatus ? 1 : 0;
-            cursor.bytes(event.bytes.data() + skip, event.bytes.size() - skip);
-            previousTime = event.time;
-            previousStatus = status;
-        }
+        writer.trackHeader(chunkSizes[t] - kChunkHeaderSize);
+        writeTrackEvents(file.tracks[t], runningStatus, cursor);
     }
     return total;
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "midi/VariableLength.h"
 #include "output/ByteBuffer.h"
 
 struct MidiEvent {

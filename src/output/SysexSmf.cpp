@@ -1,105 +1,70 @@
 #include "output/SysexSmf.h"
 
-#include <cstring>
-
-#include "output/ByteCursor.h"
+#include "midi/MessageSplit.h"
+#include "midi/SmfChunks.h"
+#include "midi/SmfWriter.h"
 #include "output/MidiFile.h"
 
 namespace {
 
-constexpr uint8_t kEndOfTrack[] = {0xFF, 0x2F, 0x00};
-// The first pass remembers where this many messages end, more than the
-// largest list holds (192 XG messages), so the second need not search again.
-constexpr std::size_t kRememberedEnds = 256;
-
-uint32_t dataBytesOf(uint8_t status) {
-    const uint8_t kind = status & 0xF0;
-    return kind == 0xC0 || kind == 0xD0 ? 1 : 2;
+// The one track of a listing's file, after its chunk header: each SysEx an
+// event, `delta` ticks after the one before (the first at 0); then each
+// channel message an event, a channel's messages at one tick, `delta` ticks
+// after the event before them, with running status; End of Track.
+// The one track of a listing's file, after its chunk header: each SysEx an
+// event, `delta` ticks after the one before (the first at 0); then each
+// channel message an event, a channel's messages at one tick, `delta` ticks
+// after the event before them, with running status; End of Track.
+void writeTuningTrack(ByteCursor& cursor, const uint8_t* sysex, uint32_t sysexLength, const uint8_t* channel,
+                      uint32_t channelLength, uint32_t delta) {
+    SmfWriter<ByteCursor> writer(cursor);
+    bool first = true;
+    forEachListedMessage(sysex, sysexLength, CutMessages::Drop, [&](const ListedMessage& message) {
+        if (!message.isSysex(sysex)) return;
+        writer.delta(first ? 0 : delta);
+        writer.listedMessage(sysex + message.offset, message.size);
+        first = false;
+    });
+    int channelNumber = -1;
+    forEachListedMessage(channel, channelLength, CutMessages::Drop, [&](const ListedMessage& message) {
+        const uint8_t* bytes = channel + message.offset;
+        if (!isChannelStatus(bytes[0])) return;
+        const bool nextChannel = (bytes[0] & 0x0F) != channelNumber;
+        channelNumber = bytes[0] & 0x0F;
+        writer.delta(nextChannel && !first ? delta : 0);
+        writer.event(bytes, message.size, true);
+        first = false;
+    });
+    writer.delta(0);
+    writer.endOfTrack();
 }
 
 }  // namespace
 
-// The image is sized in a first pass over the list and written in a second,
-// straight into one allocation: no event objects in between.
-uint32_t buildSysexSmf(const uint8_t* sysexList, uint32_t sysexLength, int32_t division,
-                       int32_t delta, ByteBuffer& out) {
-    MidiFile header;
-    setDivision(header, static_cast<uint16_t>(division));
-    const auto laterDelta = static_cast<uint32_t>(delta);
-
-    const uint8_t* const listEnd = sysexList + sysexLength;
-    const auto nextEnd = [listEnd](const uint8_t* from) {
-        return static_cast<const uint8_t*>(std::memchr(from, 0xF7, static_cast<std::size_t>(listEnd - from)));
-    };
-    uint32_t trackSize = 1 + sizeof kEndOfTrack;
-    const uint32_t laterDeltaLength = vlqLength(laterDelta);
-    const uint8_t* ends[kRememberedEnds];
-    std::size_t remembered = 0;
-    for (const uint8_t *start = sysexList, *end; start < listEnd && (end = nextEnd(start)); start = end + 1) {
-        const auto following = static_cast<uint32_t>(end - start);  // bytes after F0, F7 included
-        trackSize += (start == sysexList ? 1 : laterDeltaLength) + 1 + vlqLength(following) + following;
-        if (remembered < kRememberedEnds) ends[remembered++] = end;
-    }
-
-    out.resize(0);
-    if (!out.resize(22 + trackSize)) return 0;
-    ByteCursor writer(out.data());
-    writer.bytes("MThd", 4);
-    writer.be32(6);
-    writer.be16(0);
-    writer.be16(1);
-    writer.be16(header.division);
-    writer.bytes("MTrk", 4);
-    writer.be32(trackSize);
-    const uint8_t* start = sysexList;
-    const auto writeEvent = [&](const uint8_t* end) {
-        const auto following = static_cast<uint32_t>(end - start);
-        writer.vlq(start == sysexList ? 0 : laterDelta);
-        writer.byte(*start);
-        writer.vlq(following);
-        writer.bytes(start + 1, following);
-        start = end + 1;
-    };
-    for (std::size_t i = 0; i < remembered; ++i) writeEvent(ends[i]);
-    for (const uint8_t* end; start < listEnd && (end = nextEnd(start));) writeEvent(end);
-    writer.byte(0);
-    writer.bytes(kEndOfTrack, sizeof kEndOfTrack);
-    return out.size();
-}
-
-// Rare enough (the key-based GM2 forms) to go through the MIDI file model.
+// Written in one pass into storage that the largest image of the lists
+// fits (a message of n >= 2 bytes becomes at most n + 8: a delta and a
+// length of four bytes each), then cut to the bytes written: no event
+// objects and one allocation, for a save that follows every change.
 uint32_t buildTuningSmf(const uint8_t* sysexList, uint32_t sysexLength,
                         const uint8_t* channelMessages, uint32_t channelLength, int32_t division,
                         int32_t delta, ByteBuffer& out) {
-    if (channelLength == 0) return buildSysexSmf(sysexList, sysexLength, division, delta, out);
-    MidiFile file;
-    setDivision(file, static_cast<uint16_t>(division));
-    file.tracks.emplace_back();
-    MidiTrack& track = file.tracks.back();
-    ByteBuffer length;
-    ByteBuffer data;
-    uint32_t start = 0;
-    for (uint32_t end = 0; end < sysexLength; ++end) {
-        if (sysexList[end] != 0xF7) continue;
-        const uint32_t following = end - start;  // bytes after F0, F7 included
-        if (!encodeVlq(following, length) || !data.resize(length.size() + following)) return 0;
-        std::memcpy(data.data(), length.data(), length.size());
-        std::memcpy(data.data() + length.size(), sysexList + start + 1, following);
-        if (!addEvent(track, start == 0 ? 0 : static_cast<uint32_t>(delta), sysexList[start], data))
-            return 0;
-        start = end + 1;
-    }
-    int channel = -1;
-    for (uint32_t i = 0; i < channelLength;) {
-        const uint8_t status = channelMessages[i];
-        const uint32_t count = dataBytesOf(status);
-        if (!(status & 0x80) || channelLength - i - 1 < count) break;
-        const bool nextChannel = (status & 0x0F) != channel;
-        channel = status & 0x0F;
-        const uint32_t eventDelta = nextChannel && !track.empty() ? static_cast<uint32_t>(delta) : 0;
-        if (!addEvent(track, eventDelta, status, channelMessages + i + 1, count)) return 0;
-        i += 1 + count;
-    }
-    if (!addEvent(track, 0, kEndOfTrack[0], kEndOfTrack + 1, sizeof kEndOfTrack - 1)) return 0;
-    return serializeMidiFile(file, true, out);
+    MidiFile header;
+    setDivision(header, static_cast<uint16_t>(division));
+    const uint64_t largest = uint64_t{kHeaderChunkSize} + kChunkHeaderSize + 8 + 5 * (uint64_t{sysexLength} + channelLength);
+    out.resize(0);
+    if (largest > UINT32_MAX || !out.resize(static_cast<uint32_t>(largest))) return 0;
+    ByteCursor cursor(out.data());
+    SmfWriter<ByteCursor> writer(cursor);
+    writer.header(0, 1, header.division);
+    writer.trackHeader(0);  // its length once the events are written
+    writeTuningTrack(cursor, sysexList, sysexLength, channelMessages, channelLength, static_cast<uint32_t>(delta));
+    const auto written = static_cast<uint32_t>(cursor.position() - out.data());
+    writeBigEndian32(out.data() + kHeaderChunkSize + 4, written - kHeaderChunkSize - kChunkHeaderSize);
+    out.resize(written);
+    return written;
+}
+
+uint32_t buildSysexSmf(const uint8_t* sysexList, uint32_t sysexLength, int32_t division,
+                       int32_t delta, ByteBuffer& out) {
+    return buildTuningSmf(sysexList, sysexLength, nullptr, 0, division, delta, out);
 }

@@ -7,9 +7,9 @@
 #include "output/ByteBuffer.h"
 
 // `division`: ticks per quarter note (its low 16 bits are used); `delta`:
-// ticks between consecutive messages. Messages are cut after each F7; bytes
-// after the last F7 are ignored. Returns the byte count of `out`, or 0 when
-// memory ran out.
+// ticks between consecutive messages. The list is cut into its whole SysEx
+// messages as midi/MessageSplit.h cuts a listing; a message cut short at the
+// end is left out. Returns the byte count of `out`, or 0 when memory ran out.
 uint32_t buildSysexSmf(const uint8_t* sysexList, uint32_t sysexLength, int32_t division,
                        int32_t delta, ByteBuffer& out);
 

@@ -3,8 +3,7 @@
 
 #include <string>
 
-// The part of `path` after its last "\" or "/" (or after "C:").
-std::string fileNameOf(const std::string& path);
+#include "base/PathText.h"  // fileNameOf
 
 // "<name>-tuned.mid" in the song's folder, ".rmi" for a RIFF RMID song; the
 // name is the song's file name without its extension.

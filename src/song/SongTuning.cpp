@@ -2,9 +2,8 @@
 
 #include <algorithm>
 #include <limits>
-#include <new>
 
-#include "output/MidiFile.h"
+#include "midi/MessageSplit.h"
 #include "song/SongWriter.h"
 #include "song/TempoMap.h"
 
@@ -43,36 +42,32 @@ struct SongScan {
     std::vector<Marked> tempos;
 };
 
-SongReadError scanSong(const uint8_t* file, const SongLayout& layout, SongScan& scan) {
+SmfFault scanSong(const uint8_t* file, const SmfLayout& layout, SongScan& scan) {
     scan.tracks.resize(layout.tracks.size());
-    for (std::size_t t = 0; t < layout.tracks.size(); ++t) {
-        const auto track = static_cast<uint32_t>(t);
-        TrackFacts& facts = scan.tracks[t];
-        TrackScanner scanner(file, layout.tracks[t]);
-        TrackEvent event;
-        SongReadError error;
-        while (scanner.next(event, error)) {
-            if (event.status == 0xF0) {
-                const uint8_t* body = file + event.dataOffset;
-                if (const auto reset = recogniseReset(body, event.dataLength))
-                    scan.resets.push_back({event.tick, track, event.index, static_cast<uint32_t>(*reset)});
-                else if (recogniseOldTuning(body, event.dataLength))
-                    scan.tunings.push_back({event.tick, track, event.index, 0});
-            } else if (event.status == 0xFF) {
-                if (event.metaType == 0x51 && event.dataLength == 3) {
-                    const uint8_t* tempo = file + event.dataOffset;
-                    scan.tempos.push_back({event.tick, track, event.index,
-                                           uint32_t{tempo[0]} << 16 | uint32_t{tempo[1]} << 8 | tempo[2]});
-                }
-                if (event.tick == 0 && !event.isEndOfTrack() && facts.firstNote == kNoEvent)
-                    facts.lastTickZeroMeta = event.index;
-            } else if (facts.firstNote == kNoEvent && event.isNoteOn(file)) {
-                facts.firstNote = event.index;
-                facts.firstNoteTick = event.tick;
+    const SmfFault fault = forEachTrackEvent(file, layout, [&](uint32_t track, const TrackEvent& event) {
+        TrackFacts& facts = scan.tracks[track];
+        if (event.isSysex()) {
+            // The song's own tuning only counts when whole: a synthesizer
+            // ignores a message without its F7.
+            const SysexFacts sysex = recogniseSysexEvent(file + event.dataOffset, event.dataLength);
+            if (isReset(sysex.kind))
+                scan.resets.push_back({event.tick, track, event.index, static_cast<uint32_t>(sysex.kind)});
+            else if (isScaleTuning(sysex.kind) && sysex.terminated)
+                scan.tunings.push_back({event.tick, track, event.index, 0});
+        } else if (event.status == kMetaEvent) {
+            if (event.metaType == kMetaTempo && event.dataLength == 3) {
+                const uint8_t* tempo = file + event.dataOffset;
+                scan.tempos.push_back({event.tick, track, event.index,
+                                       uint32_t{tempo[0]} << 16 | uint32_t{tempo[1]} << 8 | tempo[2]});
             }
+            if (event.tick == 0 && !event.isEndOfTrack() && facts.firstNote == kNoEvent)
+                facts.lastTickZeroMeta = event.index;
+        } else if (facts.firstNote == kNoEvent && event.isNoteOn(file)) {
+            facts.firstNote = event.index;
+            facts.firstNoteTick = event.tick;
         }
-        if (!error.ok()) return error;
-    }
+    });
+    if (!fault.ok()) return fault;
     for (auto* list : {&scan.resets, &scan.tunings, &scan.tempos}) std::sort(list->begin(), list->end(), soundsBefore);
     return {};
 }
@@ -115,7 +110,7 @@ std::vector<uint64_t> messageTicks(const TempoMap& map, uint64_t anchorTick, con
 }
 
 // The first note-on of track `t` that moves with the music.
-uint64_t firstMovedNote(const uint8_t* file, const SongLayout& layout, const SongScan& scan, const SetUp& setUp,
+uint64_t firstMovedNote(const uint8_t* file, const SmfLayout& layout, const SongScan& scan, const SetUp& setUp,
                         uint32_t t) {
     const TrackFacts& facts = scan.tracks[t];
     if (t != setUp.track || facts.firstNote == kNoEvent || facts.firstNote >= setUp.firstFree)
@@ -123,7 +118,7 @@ uint64_t firstMovedNote(const uint8_t* file, const SongLayout& layout, const Son
     // A note at the anchor's tick before the anchor: look past it.
     TrackScanner scanner(file, layout.tracks[t]);
     TrackEvent event;
-    SongReadError error;
+    SmfFault error;
     while (scanner.next(event, error))
         if (event.index >= setUp.firstFree && event.isNoteOn(file)) return event.tick;
     return kNoNote;
@@ -135,7 +130,7 @@ uint64_t firstMovedNote(const uint8_t* file, const SongLayout& layout, const Son
 // decides the messages' ticks, so the shift is found by repeating; where
 // that does not settle, a shift past the whole tuning at the set-up tempo
 // always holds.
-void findShift(const uint8_t* file, const SongLayout& layout, const SongScan& scan, const SongTuningOptions& options,
+void findShift(const uint8_t* file, const SmfLayout& layout, const SongScan& scan, const SongTuningOptions& options,
                std::size_t messages, SetUp& setUp) {
     std::vector<uint64_t> firstNotes(scan.tracks.size());
     for (std::size_t t = 0; t < scan.tracks.size(); ++t)
@@ -163,47 +158,35 @@ void findShift(const uint8_t* file, const SongLayout& layout, const SongScan& sc
     setUp.shift = std::max(setUp.shift, last - setUp.tick + 1);
 }
 
-std::vector<std::vector<uint8_t>> messageEvents(const uint8_t* listing, std::size_t size) {
-    std::vector<std::vector<uint8_t>> events;
-    for (const MessageSpan& span : splitMessages(listing, size)) {
-        const uint8_t* message = listing + span.offset;
-        std::vector<uint8_t> event{message[0]};
-        if (message[0] == 0xF0) {
-            // A SysEx event: the length, then everything after F0, F7 included.
-            ByteBuffer length;
-            if (!encodeVlq(static_cast<uint32_t>(span.size - 1), length)) throw std::bad_alloc();
-            event.insert(event.end(), length.data(), length.data() + length.size());
-        }
-        event.insert(event.end(), message + 1, message + span.size);
-        events.push_back(std::move(event));
-    }
-    return events;
-}
+// The listing's messages, each to be written as an event of its own.
+struct ListingEvents {
+    const uint8_t* listing;
+    std::vector<ListedMessage> messages;
+    std::size_t size() const { return messages.size(); }
+    bool empty() const { return messages.empty(); }
+};
 
 void addInsertions(TrackEdits& edits, const std::vector<uint64_t>& ticks, uint32_t firstFree,
-                   const std::vector<std::vector<uint8_t>>& events) {
-    for (std::size_t k = 0; k < ticks.size(); ++k) edits.insertions.push_back({ticks[k], firstFree, &events[k]});
+                   const ListingEvents& events) {
+    for (std::size_t k = 0; k < ticks.size(); ++k) {
+        const ListedMessage& message = events.messages[k];
+        edits.insertions.push_back({ticks[k], firstFree, events.listing + message.offset, message.size});
+    }
 }
 
 // Notes on a tuned channel that sound between a mid-song reset and the last
 // message written after it: only the latest reset before a note matters.
-void countGapNotes(const uint8_t* file, const SongLayout& layout, const SetUp& setUp, const SongTuningOptions& options,
+void countGapNotes(const uint8_t* file, const SmfLayout& layout, const SetUp& setUp, const SongTuningOptions& options,
                    const std::vector<std::pair<uint64_t, uint64_t>>& gaps, std::vector<uint32_t>& notes) {
-    for (std::size_t t = 0; t < layout.tracks.size(); ++t) {
-        TrackScanner scanner(file, layout.tracks[t]);
-        TrackEvent event;
-        SongReadError error;
-        while (scanner.next(event, error)) {
-            if (!event.isNoteOn(file) || !(options.tunedChannels & (1u << (event.status & 0x0F)))) continue;
-            const uint64_t tick =
-                event.tick + (setUp.moves(static_cast<uint32_t>(t), event.index, event.tick) ? setUp.shift : 0);
-            const auto after = std::upper_bound(gaps.begin(), gaps.end(), tick,
-                                                [](uint64_t at, const auto& gap) { return at < gap.first; });
-            if (after == gaps.begin()) continue;
-            const auto gap = after - 1;
-            if (tick < gap->second) ++notes[static_cast<std::size_t>(gap - gaps.begin())];
-        }
-    }
+    forEachTrackEvent(file, layout, [&](uint32_t track, const TrackEvent& event) {
+        if (!event.isNoteOn(file) || !(options.tunedChannels & (1u << event.channel()))) return;
+        const uint64_t tick = event.tick + (setUp.moves(track, event.index, event.tick) ? setUp.shift : 0);
+        const auto after = std::upper_bound(gaps.begin(), gaps.end(), tick,
+                                            [](uint64_t at, const auto& gap) { return at < gap.first; });
+        if (after == gaps.begin()) return;
+        const auto gap = after - 1;
+        if (tick < gap->second) ++notes[static_cast<std::size_t>(gap - gaps.begin())];
+    });
 }
 
 // The set-up point: the last reset at or before the first note, or tick 0
@@ -216,7 +199,7 @@ std::vector<const Marked*> findSetUp(const SongScan& scan, uint64_t firstNote, c
     std::vector<const Marked*> laterResets;
     for (const Marked& reset : scan.resets) {
         const bool setsUp = reset.tick <= firstNote;
-        summary.resets.push_back({static_cast<ResetKind>(reset.value), reset.track, reset.tick,
+        summary.resets.push_back({static_cast<SysexKind>(reset.value), reset.track, reset.tick,
                                   songMap.microsecondsAt(reset.tick) / 1000, setsUp});
         if (setsUp) {
             summary.afterReset = true;
@@ -249,8 +232,8 @@ void sortOutOldTuning(const SongScan& scan, uint64_t firstNote, const SongTuning
 
 // The tuning after the set-up point and again after every later reset, with
 // a warning where tuned notes sound before it has arrived again.
-void placeTuning(const uint8_t* song, const SongLayout& layout, const SongScan& scan, const SetUp& setUp,
-                 const std::vector<const Marked*>& laterResets, const std::vector<std::vector<uint8_t>>& events,
+void placeTuning(const uint8_t* song, const SmfLayout& layout, const SongScan& scan, const SetUp& setUp,
+                 const std::vector<const Marked*>& laterResets, const ListingEvents& events,
                  const SongTuningOptions& options, SongSummary& summary, std::vector<TrackEdits>& edits) {
     const TempoMap written = writtenTempoMap(layout.division, scan, setUp);
     const std::vector<uint64_t> ticks = messageTicks(written, setUp.tick, options, events.size());
@@ -287,9 +270,9 @@ void placeTuning(const uint8_t* song, const SongLayout& layout, const SongScan& 
 SongTuningResult tuneSong(const uint8_t* song, std::size_t size, const uint8_t* listing, std::size_t listingSize,
                           const SongTuningOptions& options) {
     SongTuningResult result;
-    SongLayout layout;
+    SmfLayout layout;
     SongScan scan;
-    result.error = readSongLayout(song, size, layout);
+    result.error = readSmfLayout(song, size, layout);
     if (result.ok()) result.error = scanSong(song, layout, scan);
     if (!result.ok()) return result;
     result.smfBegin = layout.smfBegin;
@@ -309,7 +292,7 @@ SongTuningResult tuneSong(const uint8_t* song, std::size_t size, const uint8_t* 
     SetUp setUp;
     const std::vector<const Marked*> laterResets =
         findSetUp(scan, firstNote, TempoMap(layout.division, songTempos), summary, setUp);
-    const std::vector<std::vector<uint8_t>> events = messageEvents(listing, listingSize);
+    const ListingEvents events{listing, splitListing(listing, listingSize, CutMessages::Drop)};
     summary.messages = static_cast<uint32_t>(events.size());
     if (!events.empty()) findShift(song, layout, scan, options, events.size(), setUp);
 

@@ -9,8 +9,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "song/SongFile.h"
-#include "song/SongMessages.h"
+#include "midi/SmfReader.h"
+#include "midi/SysexMessages.h"
 
 constexpr uint32_t kDefaultResetGapMs = 100;  // Roland asks for 50 ms after a GS Reset at least
 constexpr uint32_t kDefaultMessageGapMs = 0;
@@ -28,7 +28,7 @@ struct SongTuningOptions {
 };
 
 struct SongReset {
-    ResetKind kind;
+    SysexKind kind;  // one of the resets
     uint32_t track;  // 0-based MTrk chunk
     uint64_t tick;
     double ms;       // in the song as it was read
@@ -69,7 +69,7 @@ struct SongSummary {
 };
 
 struct SongTuningResult {
-    SongReadError error;
+    SmfFault error;
     SongSummary summary;
     std::size_t smfBegin = 0;  // where the MIDI file itself lies in the song read
     std::size_t smfSize = 0;
@@ -77,8 +77,8 @@ struct SongTuningResult {
     bool ok() const { return error.ok(); }
 };
 
-// Reads `song` and writes `listing` into it (its messages as splitMessages
-// cuts them, each its own event: SysEx or channel messages). A damaged song
+// Reads `song` and writes `listing` into it (its whole messages, each its
+// own event: SysEx or channel messages). A damaged song
 // is refused with the byte offset and what is wrong, and nothing is written.
 // An empty listing inserts nothing and moves nothing; with keepOldTuning the
 // bytes then come back unchanged.

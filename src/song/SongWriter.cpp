@@ -1,20 +1,9 @@
 #include "song/SongWriter.h"
 
+#include "midi/SmfWriter.h"
+#include "midi/VariableLength.h"
+
 namespace {
-
-constexpr uint64_t kLargestDelta = 0x0FFFFFFF;
-
-uint32_t littleEndian32(const uint8_t* bytes) {
-    return uint32_t{bytes[3]} << 24 | uint32_t{bytes[2]} << 16 | uint32_t{bytes[1]} << 8 | bytes[0];
-}
-
-void putLittleEndian32(uint8_t* at, uint32_t value) {
-    for (int i = 0; i < 4; ++i) at[i] = static_cast<uint8_t>(value >> (8 * i));
-}
-
-void putBigEndian32(uint8_t* at, uint32_t value) {
-    for (int i = 0; i < 4; ++i) at[i] = static_cast<uint8_t>(value >> (24 - 8 * i));
-}
 
 // The written bytes. Ranges of the file read that follow each other are
 // gathered and copied in one go, so an unchanged stretch of a track costs
@@ -29,23 +18,14 @@ public:
         }
         keptEnd_ = end;
     }
-    void copy(const std::vector<uint8_t>& from) {
+    void bytes(const void* data, std::size_t count) {
         flush();
-        bytes_.insert(bytes_.end(), from.begin(), from.end());
+        const auto* from = static_cast<const uint8_t*>(data);
+        bytes_.insert(bytes_.end(), from, from + count);
     }
     void byte(uint8_t value) {
         flush();
         bytes_.push_back(value);
-    }
-    void number(uint32_t value) {
-        uint8_t groups[4];
-        int count = 0;
-        do {
-            groups[count++] = static_cast<uint8_t>(value & 0x7F);
-            value >>= 7;
-        } while (value != 0);
-        while (count > 1) byte(static_cast<uint8_t>(groups[--count] | 0x80));
-        byte(groups[0]);
     }
     std::size_t size() {
         flush();
@@ -69,49 +49,46 @@ private:
     std::size_t keptEnd_ = 0;
 };
 
-bool isChannelStatus(uint8_t status) { return status >= 0x80 && status <= 0xEF; }
-
 bool hasEdits(const TrackEdits& edits) {
     return !edits.insertions.empty() || !edits.removed.empty() || edits.shift != 0;
 }
 
 // The track chunk again, "MTrk" to its last byte.
-SongReadError writeTrack(const uint8_t* file, const TrackChunk& chunk, const TrackEdits& edits, Output& out) {
+SmfFault writeTrack(const uint8_t* file, const TrackChunk& chunk, const TrackEdits& edits, Output& out) {
     out.keep(chunk.headerOffset, chunk.headerOffset + 4);
     const std::size_t lengthAt = out.size();
     out.keep(chunk.headerOffset + 4, chunk.bodyBegin);  // replaced below
+    SmfWriter<Output> writer(out);
 
     uint64_t previous = 0;
     // An event that relied on running status gets its status byte back when
     // an event was inserted or removed just before it, or when an inserted
-    // channel message changed the running status it relied on (which lenient
-    // readers carry across SysEx and meta events).
+    // channel message changed the running status it relied on (which the
+    // reader carries across SysEx and meta events).
     bool statusLost = false;
-    uint8_t runningStatus = 0;  // as a reader of the written track has it
+    RunningStatus runningStatus;  // as a reader of the written track has it
     std::size_t nextInsertion = 0;
     std::size_t nextRemoved = 0;
     // False when the time from the event before is beyond four bytes.
     const auto putDelta = [&](uint64_t tick) {
-        if (tick - previous > kLargestDelta) return false;
-        out.number(static_cast<uint32_t>(tick - previous));
+        if (tick - previous > kLargestVariableLength) return false;
+        writer.delta(static_cast<uint32_t>(tick - previous));
         previous = tick;
         return true;
     };
     const auto insert = [&](const Insertion& insertion) {
         if (!putDelta(insertion.tick)) return false;
-        out.copy(*insertion.event);
+        writer.listedMessage(insertion.message, insertion.size);
         statusLost = true;
-        if (isChannelStatus((*insertion.event)[0])) runningStatus = (*insertion.event)[0];
+        runningStatus.follow(insertion.message[0]);
         return true;
     };
-    const auto tooLarge = [](std::size_t offset) {
-        return SongReadError{SongError::TimeTooLarge, offset, songErrorText(SongError::TimeTooLarge)};
-    };
+    const auto tooLarge = [](std::size_t offset) { return SmfFault{SmfError::TimeTooLarge, offset}; };
 
     TrackScanner scanner(file, chunk);
     TrackEvent event;
-    SongReadError error;
-    while (scanner.next(event, error)) {
+    SmfFault fault;
+    while (scanner.next(event, fault)) {
         uint64_t tick = event.tick + (edits.moves(event) ? edits.shift : 0);
         const auto due = [&](const Insertion& insertion) {
             return event.isEndOfTrack() || (event.index >= insertion.firstFree && tick >= insertion.tick);
@@ -130,28 +107,28 @@ SongReadError writeTrack(const uint8_t* file, const TrackChunk& chunk, const Tra
         } else if (!putDelta(tick)) {
             return tooLarge(event.deltaOffset);
         }
-        if (event.runningStatus && (statusLost || runningStatus != event.status)) out.byte(event.status);
+        if (event.runningStatus && (statusLost || runningStatus.current() != event.status)) out.byte(event.status);
         out.keep(event.offset, event.end);
         statusLost = false;
-        if (isChannelStatus(event.status)) runningStatus = event.status;
+        runningStatus.follow(event.status);
     }
     while (nextInsertion < edits.insertions.size())
         if (!insert(edits.insertions[nextInsertion++])) return tooLarge(chunk.bodyEnd);
     out.keep(scanner.tailOffset(), chunk.bodyEnd);
-    putBigEndian32(out.at(lengthAt), static_cast<uint32_t>(out.size() - lengthAt - 4));
+    writeBigEndian32(out.at(lengthAt), static_cast<uint32_t>(out.size() - lengthAt - 4));
     return {};
 }
 
 }  // namespace
 
-SongReadError writeEditedSong(const uint8_t* file, std::size_t size, const SongLayout& layout,
-                              const std::vector<TrackEdits>& edits, std::vector<uint8_t>& out) {
+SmfFault writeEditedSong(const uint8_t* file, std::size_t size, const SmfLayout& layout,
+                         const std::vector<TrackEdits>& edits, std::vector<uint8_t>& out) {
     out.clear();
     bool changed = false;
     std::size_t inserted = 0;
     for (const TrackEdits& track : edits) {
         changed = changed || hasEdits(track);
-        for (const Insertion& insertion : track.insertions) inserted += insertion.event->size() + 4;
+        for (const Insertion& insertion : track.insertions) inserted += insertion.size + 4;
     }
     if (!changed) {
         out.assign(file, file + size);
@@ -164,9 +141,9 @@ SongReadError writeEditedSong(const uint8_t* file, std::size_t size, const SongL
     for (std::size_t t = 0; t < layout.tracks.size(); ++t) {
         if (!hasEdits(edits[t])) continue;
         output.keep(cursor, layout.tracks[t].headerOffset);
-        if (SongReadError error = writeTrack(file, layout.tracks[t], edits[t], output); !error.ok()) {
+        if (SmfFault fault = writeTrack(file, layout.tracks[t], edits[t], output); !fault.ok()) {
             out.clear();
-            return error;
+            return fault;
         }
         cursor = layout.tracks[t].bodyEnd;
     }
@@ -174,20 +151,12 @@ SongReadError writeEditedSong(const uint8_t* file, std::size_t size, const SongL
     output.flush();
     if (!layout.wrapped) return {};
 
-    // RIFF chunks are padded to an even length; the sizes are little-endian.
-    // The pad byte lies inside the RIFF chunk: what follows the RIFF chunk is
-    // not part of it. A file whose odd data chunk has no pad keeps it so.
-    const std::size_t riffEnd = 8 + static_cast<std::size_t>(littleEndian32(file + 4));
-    const std::size_t oldData = layout.smfEnd - layout.smfBegin;
-    const bool oldPad = (oldData & 1) && layout.smfEnd < riffEnd;
-    const bool pads = !(oldData & 1) || oldPad;
-    const std::size_t oldPadded = oldData + (oldPad ? 1 : 0);
-    const std::size_t newData = output.size() - layout.smfBegin;
-    if ((newData & 1) && pads) output.byte(0);
-    const std::size_t newPadded = output.size() - layout.smfBegin;
-    output.keep(layout.smfBegin + oldPadded, size);
+    const RiffRewrap riff = rewrapRiff(readLittleEndian32(file + 4), layout.smfEnd - layout.smfBegin, layout.smfEnd,
+                                       output.size() - layout.smfBegin);
+    if (riff.pad) output.byte(0);
+    output.keep(layout.smfBegin + riff.oldPadded, size);
     output.flush();
-    putLittleEndian32(output.at(layout.riffDataHeader + 4), static_cast<uint32_t>(newData));
-    putLittleEndian32(output.at(4), static_cast<uint32_t>(littleEndian32(file + 4) + newPadded - oldPadded));
+    writeLittleEndian32(output.at(layout.riffDataHeader + 4), riff.dataSize);
+    writeLittleEndian32(output.at(4), riff.riffSize);
     return {};
 }

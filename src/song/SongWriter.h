@@ -7,16 +7,17 @@
 #include <cstdint>
 #include <vector>
 
-#include "song/SongFile.h"
+#include "midi/SmfReader.h"
 
 constexpr uint32_t kNoEvent = UINT32_MAX;
 
-// One message to insert, as event bytes after the delta time (a SysEx as F0,
-// its length and the rest; a channel message as it is).
+// One message of a listing to insert (a whole SysEx, F0 to F7, or a channel
+// message), written as its own event.
 struct Insertion {
     uint64_t tick;       // in the written song
     uint32_t firstFree;  // it goes after event firstFree - 1 (its anchor), never before
-    const std::vector<uint8_t>* event;
+    const uint8_t* message;
+    std::size_t size;
 };
 
 struct TrackEdits {
@@ -38,5 +39,5 @@ struct TrackEdits {
 // edit is copied) into `out`. A RIFF wrapper gets its sizes and padding
 // made right. Fails only when a moved event's delta time would pass four
 // bytes (TimeTooLarge); the track scan found every other trouble before.
-SongReadError writeEditedSong(const uint8_t* file, std::size_t size, const SongLayout& layout,
+SmfFault writeEditedSong(const uint8_t* file, std::size_t size, const SmfLayout& layout,
                               const std::vector<TrackEdits>& edits, std::vector<uint8_t>& out);

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "midi/SmfReader.h"
+
 namespace {
 
 constexpr uint32_t kDefaultMicrosecondsPerQuarter = 500000;  // 120 beats a minute
@@ -11,28 +13,10 @@ constexpr uint32_t kDefaultMicrosecondsPerQuarter = 500000;  // 120 beats a minu
 // ticks per quarter note is 96 ticks) are not pushed one tick on by rounding.
 constexpr double kTickTolerance = 1e-6;
 
-bool isSmpte(uint16_t division) { return (division & 0x8000) != 0; }
-
-// Frames a second of an SMPTE division's high byte, 0 for another byte.
-double smpteFramesPerSecond(uint16_t division) {
-    switch (static_cast<int8_t>(division >> 8)) {
-    case -24: return 24;
-    case -25: return 25;
-    case -29: return 30000.0 / 1001;
-    case -30: return 30;
-    default: return 0;
-    }
-}
-
 }  // namespace
 
-bool isUsableDivision(uint16_t division) {
-    if (!isSmpte(division)) return division != 0;
-    return smpteFramesPerSecond(division) != 0 && (division & 0xFF) != 0;
-}
-
 TempoMap::TempoMap(uint16_t division, const std::vector<TempoChange>& changes) {
-    if (isSmpte(division)) {
+    if (isSmpteDivision(division)) {
         const double ticksPerSecond = smpteFramesPerSecond(division) * (division & 0xFF);
         segments_.push_back({0, 0, 1e6 / ticksPerSecond});
         return;

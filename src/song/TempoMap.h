@@ -10,14 +10,9 @@ struct TempoChange {
     uint32_t microsecondsPerQuarter;  // 0 is no tempo and is ignored
 };
 
-// True for a division word a song can be timed with: ticks per quarter note
-// 1 to 32767, or an SMPTE rate of -24, -25, -29 (29.97 frames a second) or
-// -30 with at least one tick per frame.
-bool isUsableDivision(uint16_t division);
-
 class TempoMap {
 public:
-    // `division` must be usable. With ticks per quarter note the tempo is
+    // `division` must be usable (isUsableDivision). With ticks per quarter note the tempo is
     // 120 beats a minute until the first change; changes at one tick take
     // effect in the order given, so the last one holds. `changes` must be in
     // order of ticks. An SMPTE division ignores them.

@@ -1,5 +1,7 @@
 #include "sysex/HexListing.h"
 
+#include "midi/StatusBytes.h"
+
 namespace {
 
 const char kDigits[] = "0123456789ABCDEF";
@@ -17,7 +19,7 @@ std::string formatHexListing(const uint8_t* bytes, std::size_t count) {
     for (std::size_t i = 0; i < count; ++i) {
         const uint8_t byte = bytes[i];
         appendByte(text, byte);
-        if (byte != 0xF7)
+        if (byte != kSysexEnd)
             text += ' ';
         else if (i + 1 < count)
             text += "\r\n";
@@ -32,7 +34,7 @@ std::string formatHexListing(const uint8_t* sysex, std::size_t sysexCount,
     int lineChannel = -1;
     for (std::size_t i = 0; i < channelCount; ++i) {
         const uint8_t byte = channelMessages[i];
-        const bool newLine = (byte & 0x80) && (byte & 0x0F) != lineChannel;
+        const bool newLine = isChannelStatus(byte) && (byte & 0x0F) != lineChannel;
         if (newLine) {
             lineChannel = byte & 0x0F;
             if (!text.empty()) text += "\r\n";

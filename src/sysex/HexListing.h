@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "sysex/MtsForms.h"
+
 // Every byte as "%02X"; a space after each byte but F7; CR LF after every F7
 // except the last byte of the list. No trailing space, no final line end.
 std::string formatHexListing(const uint8_t* bytes, std::size_t count);
@@ -15,3 +17,6 @@ std::string formatHexListing(const uint8_t* bytes, std::size_t count);
 // Without channel messages, exactly the listing above.
 std::string formatHexListing(const uint8_t* sysex, std::size_t sysexCount,
                              const uint8_t* channelMessages, std::size_t channelCount);
+inline std::string formatHexListing(const TuningListing& listing) {
+    return formatHexListing(listing.data(), listing.sysexLength, listing.channelMessages(), listing.channelLength);
+}

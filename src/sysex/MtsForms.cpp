@@ -2,12 +2,13 @@
 
 #include <algorithm>
 
+#include "midi/ControlChanges.h"
+#include "midi/StatusBytes.h"
+
 namespace {
 
-constexpr uint8_t kSysexStart = 0xF0;
-constexpr uint8_t kSysexEnd = 0xF7;
-constexpr int32_t kStepsPerSemitone = 16384;
-constexpr int kKeyCount = 128;
+constexpr int32_t kStepsPerSemitone = kMtsStepsPerSemitone;
+constexpr int kKeyCount = static_cast<int>(kMtsKeyCount);
 
 // Integer division rounded to the nearest, halves away from zero.
 int32_t roundedDivision(int32_t numerator, int32_t denominator) {
@@ -27,9 +28,8 @@ uint8_t* appendMts2ByteMessage(uint8_t* out, uint32_t selection, const ScaleData
     *out++ = 0x7F;  // all call
     *out++ = 0x08;  // MIDI Tuning Standard
     *out++ = 0x09;  // scale/octave tuning, 2-byte form
-    *out++ = static_cast<uint8_t>((selection >> 14) & 0x03);
-    *out++ = static_cast<uint8_t>((selection >> 7) & 0x7F);
-    *out++ = static_cast<uint8_t>(selection & 0x7F);
+    const std::array<uint8_t, 3> channels = mtsChannelMapBytes(static_cast<uint16_t>(selection));
+    out = std::copy(channels.begin(), channels.end(), out);
     for (uint8_t byte : data) {
         const uint16_t value = mts14BitValue(centsOf(byte));
         *out++ = static_cast<uint8_t>(value >> 7);
@@ -74,20 +74,18 @@ uint8_t* appendBulkDump(uint8_t* out, uint8_t program, std::string_view name,
     *out++ = program;
     for (char c : bulkDumpName(name)) *out++ = static_cast<uint8_t>(c);
     for (int key = 0; key < kKeyCount; ++key) out = appendKeyTuning(out, key, data);
-    // XOR of every byte from 7E to the last data byte.
-    uint8_t checksum = 0;
-    for (const uint8_t* byte = message + 1; byte < out; ++byte) checksum ^= *byte;
-    *out++ = checksum & 0x7F;
+    const uint8_t checksum = mtsChecksum(message + 1, static_cast<std::size_t>(out - message - 1));
+    *out++ = checksum;
     *out++ = kSysexEnd;
     return out;
 }
 
 uint8_t* appendProgramSelect(uint8_t* out, int channel, uint8_t program) {
-    const uint8_t status = static_cast<uint8_t>(0xB0 | channel);
+    const uint8_t status = static_cast<uint8_t>(kControlChange | channel);
     const uint8_t controllers[8][2] = {
-        {101, 0},   {100, 3}, {6, program},  // tuning program select
-        {101, 0},   {100, 4}, {6, 0},        // tuning bank select: bank 0
-        {101, 127}, {100, 127},              // no parameter selected
+        {kControllerRpnMsb, 0}, {kControllerRpnLsb, kRpnTuningProgram}, {kControllerDataEntry, program},
+        {kControllerRpnMsb, 0}, {kControllerRpnLsb, kRpnTuningBank}, {kControllerDataEntry, 0},  // bank 0
+        {kControllerRpnMsb, kNullParameter}, {kControllerRpnLsb, kNullParameter},  // no parameter selected
     };
     for (const auto& controller : controllers) {
         *out++ = status;
@@ -163,4 +161,17 @@ bool buildTuningMessages(TuningFormat format, const MtsOptions& mts, const Scale
     length = static_cast<uint32_t>(out - sysex);
     channelMessages.length = static_cast<uint32_t>(channelOut - channelMessages.bytes);
     return true;
+}
+
+std::optional<TuningListing> buildTuningListing(TuningFormat format, const MtsOptions& mts,
+                                                const ScaleOffsets& offsets, uint32_t selection,
+                                                ScaleDataBytes& scaleDataBytes) {
+    TuningListing listing;
+    ChannelMessageList channel;
+    if (!buildTuningMessages(format, mts, offsets, selection, scaleDataBytes, listing.bytes.data(),
+                             listing.sysexLength, channel))
+        return std::nullopt;
+    std::memcpy(listing.bytes.data() + listing.sysexLength, channel.bytes, channel.length);
+    listing.channelLength = channel.length;
+    return listing;
 }

@@ -7,6 +7,8 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <optional>
 #include <string_view>
 
 #include "sysex/SysexBuilder.h"
@@ -32,9 +34,9 @@ struct MtsOptions {
 
 constexpr uint8_t kMaxTuningProgram = 127;
 constexpr std::size_t kSingleNoteKeysPerMessage = 64;
-constexpr std::size_t kSingleNoteMessageSize = 8 + 4 * kSingleNoteKeysPerMessage;  // 264
-constexpr std::size_t kBulkDumpSize = 408;
-constexpr std::size_t kMts2ByteMessageSize = 33;
+constexpr std::size_t kSingleNoteMessageSize = mtsSingleNoteSize(kSingleNoteKeysPerMessage);  // 264
+constexpr std::size_t kBulkDumpSize = kMtsBulkDumpSize;
+constexpr std::size_t kMts2ByteMessageSize = kMtsScaleOctave2ByteSize;
 
 // Per selected channel, eight controller messages: registered parameter 3
 // (tuning program select) and 4 (tuning bank select) through data entry, then
@@ -47,6 +49,20 @@ constexpr std::size_t kLargestChannelList = 16 * kProgramSelectSize;
 struct ChannelMessageList {
     uint8_t bytes[kLargestChannelList] = {};
     uint32_t length = 0;
+};
+
+// The messages of a tuning as every output takes them: the SysEx, then in
+// the key-based GM2 forms the program select of each selected channel. A
+// .syx holds the SysEx alone; the listing, .mid and .txt, songs and sending
+// take all of it.
+struct TuningListing {
+    std::array<uint8_t, kLargestSysexList + kLargestChannelList> bytes{};
+    uint32_t sysexLength = 0;
+    uint32_t channelLength = 0;
+
+    const uint8_t* data() const { return bytes.data(); }
+    const uint8_t* channelMessages() const { return bytes.data() + sysexLength; }
+    uint32_t size() const { return sysexLength + channelLength; }
 };
 
 // 8192 + round(cents * 81.92): the 14-bit value of an offset in the 2-byte
@@ -73,3 +89,9 @@ std::array<char, 16> bulkDumpName(std::string_view name);
 bool buildTuningMessages(TuningFormat format, const MtsOptions& mts, const ScaleOffsets& offsets,
                          uint32_t selection, ScaleDataBytes& scaleDataBytes, uint8_t* sysex,
                          uint32_t& length, ChannelMessageList& channelMessages);
+
+// buildTuningMessages into one value; nothing for an unknown format or form
+// (scaleDataBytes is written all the same).
+std::optional<TuningListing> buildTuningListing(TuningFormat format, const MtsOptions& mts,
+                                                const ScaleOffsets& offsets, uint32_t selection,
+                                                ScaleDataBytes& scaleDataBytes);

@@ -1,11 +1,12 @@
 #include "sysex/SysexBuilder.h"
 
+#include <algorithm>
 #include <cstring>
+
+#include "midi/StatusBytes.h"
 
 namespace {
 
-constexpr uint8_t kSysexStart = 0xF0;
-constexpr uint8_t kSysexEnd = 0xF7;
 constexpr uint32_t kSixteenBits = 0xFFFF;
 
 uint8_t* appendGsMessage(uint8_t* out, int part, const ScaleDataBytes& data) {
@@ -41,19 +42,13 @@ uint8_t* appendXgMessages(uint8_t* out, int partIndex, const ScaleDataBytes& dat
 }
 
 uint8_t* appendGm2Message(uint8_t* out, uint32_t selection, const ScaleDataBytes& data) {
-    // The bit map runs from the highest channels in the first byte to
-    // channels 1-7 in the last, seven channels per data byte.
-    const uint8_t channels15to16 = static_cast<uint8_t>((selection >> 14) & 0x03);
-    const uint8_t channels8to14 = static_cast<uint8_t>((selection >> 7) & 0x7F);
-    const uint8_t channels1to7 = static_cast<uint8_t>(selection & 0x7F);
+    const std::array<uint8_t, 3> channels = mtsChannelMapBytes(static_cast<uint16_t>(selection));
     *out++ = kSysexStart;
     *out++ = 0x7E;  // universal non-real-time
     *out++ = 0x7F;  // all call
     *out++ = 0x08;  // MIDI Tuning Standard
     *out++ = 0x08;  // scale/octave tuning, 1-byte form
-    *out++ = channels15to16;
-    *out++ = channels8to14;
-    *out++ = channels1to7;
+    out = std::copy(channels.begin(), channels.end(), out);
     std::memcpy(out, data.data(), data.size());
     out += data.size();
     *out++ = kSysexEnd;
@@ -68,18 +63,6 @@ uint8_t offsetToDataByte(std::optional<int32_t> offset) {
     if (value < 0) return 0x00;
     if (value > 127) return 0x7F;
     return static_cast<uint8_t>(value);
-}
-
-uint8_t rolandChecksum(const uint8_t* bytes, std::size_t count) {
-    unsigned sum = 0;
-    for (std::size_t i = 0; i < count; ++i) sum += bytes[i];
-    return static_cast<uint8_t>((128 - sum % 128) % 128);
-}
-
-uint8_t gsPartBlock(int part) {
-    if (part == 10) return 0x10;
-    if (part < 10) return static_cast<uint8_t>(0x10 + part);
-    return static_cast<uint8_t>(0x10 + part - 1);
 }
 
 bool buildSysexList(TuningFormat format, const ScaleOffsets& offsets,

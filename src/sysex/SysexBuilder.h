@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <optional>
 
+#include "midi/SysexMessages.h"  // rolandChecksum, gsPartBlock
+
 // The value is also the index of the dialect list and of the MidiFormat key.
 // Any other value of the underlying type is representable and yields nothing.
 enum class TuningFormat : int32_t { GS = 0, XG = 1, GM2 = 2 };
@@ -19,21 +21,14 @@ using ScaleOffsets = std::array<std::optional<int32_t>, 12>;
 using ScaleDataBytes = std::array<uint8_t, 12>;
 
 constexpr std::size_t kSysexBufferSize = 10240;
-constexpr std::size_t kGsMessageSize = 22;
-constexpr std::size_t kXgMessageSize = 9;
-constexpr std::size_t kGm2MessageSize = 21;
+constexpr std::size_t kGsMessageSize = kGsScaleTuningSize;
+constexpr std::size_t kXgMessageSize = kXgScaleTuningSize;
+constexpr std::size_t kGm2MessageSize = kMtsScaleOctave1ByteSize;
 // XG with all sixteen parts: 16 * 12 * 9 bytes.
 constexpr std::size_t kLargestSysexList = 1728;
 
 // offset + 64 clamped to 00..7F; no number gives 40.
 uint8_t offsetToDataByte(std::optional<int32_t> offset);
-
-// (128 - (sum mod 128)) mod 128 over the given bytes.
-uint8_t rolandChecksum(const uint8_t* bytes, std::size_t count);
-
-// GS address block of part 1..16: parts 1-9 are 11-19, part 10 is 10,
-// parts 11-16 are 1A-1F.
-uint8_t gsPartBlock(int part);
 
 // Writes the data bytes of `offsets` into `scaleDataBytes` (always, even for an
 // unknown format), then the messages of `format` for every selected part or

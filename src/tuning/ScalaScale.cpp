@@ -3,7 +3,6 @@
 #include <cmath>
 #include <limits>
 
-#include "tuning/NoteNames.h"
 
 namespace {
 
@@ -66,18 +65,16 @@ std::string_view skipBlanks(std::string_view text) {
     return text;
 }
 
-std::string lineText(std::size_t line) { return "Line " + std::to_string(line) + ": "; }
-
-ScalaReadResult failure(ScalaError error, std::size_t line, const std::string& what) {
+ScalaReadResult failure(ScalaError error, ScalaDetail detail, std::size_t line) {
     ScalaReadResult result;
     result.error = error;
+    result.detail = detail;
     result.line = line;
-    result.message = (line != 0 ? lineText(line) : std::string()) + what;
     return result;
 }
 
 // A pitch value at the front of `text`; the caller ignores what follows.
-ScalaError parsePitch(std::string_view text, ScalaPitch& pitch, std::string& what) {
+ScalaError parsePitch(std::string_view text, ScalaPitch& pitch, ScalaDetail& what) {
     text = skipBlanks(text);
     bool negative = false;
     if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
@@ -88,11 +85,11 @@ ScalaError parsePitch(std::string_view text, ScalaPitch& pitch, std::string& wha
     const bool startsWithPoint = !text.empty() && text.front() == '.';
     NumberParse parse = startsWithPoint ? NumberParse::Ok : parseDigits(text, whole);
     if (parse == NumberParse::TooLarge) {
-        what = "the number is too large.";
+        what = ScalaDetail::NumberTooLarge;
         return ScalaError::NumberTooLarge;
     }
     if (parse == NumberParse::NotANumber) {
-        what = "no pitch value (cents with a '.', or a ratio p/q or integer).";
+        what = ScalaDetail::NoPitchValue;
         return ScalaError::NotANumber;
     }
 
@@ -110,7 +107,7 @@ ScalaError parsePitch(std::string_view text, ScalaPitch& pitch, std::string& wha
             text.remove_prefix(1);
         }
         if (startsWithPoint && digits == 0) {
-            what = "no pitch value (cents with a '.', or a ratio p/q or integer).";
+            what = ScalaDetail::NoPitchValue;
             return ScalaError::NotANumber;
         }
         const double cents = static_cast<double>(whole) + fraction / scale;
@@ -124,22 +121,21 @@ ScalaError parsePitch(std::string_view text, ScalaPitch& pitch, std::string& wha
         text.remove_prefix(1);
         parse = parseDigits(text, denominator);
         if (parse == NumberParse::TooLarge) {
-            what = "the number is too large.";
+            what = ScalaDetail::NumberTooLarge;
             return ScalaError::NumberTooLarge;
         }
         if (parse == NumberParse::NotANumber) {
-            what = "the ratio has no denominator.";
+            what = ScalaDetail::NoDenominator;
             return ScalaError::NotANumber;
         }
     }
     constexpr uint64_t kInt64Max = static_cast<uint64_t>(std::numeric_limits<int64_t>::max());
     if (whole > kInt64Max || denominator > kInt64Max) {
-        what = "the number is too large.";
+        what = ScalaDetail::NumberTooLarge;
         return ScalaError::NumberTooLarge;
     }
     if (negative || whole == 0 || denominator == 0) {
-        what = denominator == 0 ? "the ratio has denominator 0."
-                                : "a ratio must be greater than 0.";
+        what = denominator == 0 ? ScalaDetail::ZeroDenominator : ScalaDetail::RatioNotPositive;
         return ScalaError::NonPositiveRatio;
     }
     pitch.isRatio = true;
@@ -156,17 +152,15 @@ bool isOctave(const ScalaPitch& pitch) {
     return std::fabs(pitch.cents - 1200.0) < 1e-6;
 }
 
-std::string degreeText(const ScalaScale& scale, int degree) {
-    std::string text = "degree " + std::to_string(degree);
-    if (degree == 0) return text + " (the implicit 1/1)";
-    return text + " (line " + std::to_string(scale.pitches[degree - 1].line) + ")";
+std::size_t degreeLine(const ScalaScale& scale, int degree) {
+    return degree == 0 ? 0 : scale.pitches[degree - 1].line;
 }
 
 }  // namespace
 
 ScalaReadResult parseScala(std::string_view bytes) {
     if (bytes.size() > kMaxScalaFileBytes)
-        return failure(ScalaError::FileTooLarge, 0, "The file is larger than 1 MiB.");
+        return failure(ScalaError::FileTooLarge, ScalaDetail::TooLarge, 0);
 
     // Editors on Windows may put a UTF-8 byte-order mark before the first line.
     constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
@@ -175,40 +169,37 @@ ScalaReadResult parseScala(std::string_view bytes) {
     LineReader lines(bytes);
     std::string_view line;
     if (!lines.nextNonComment(line))
-        return failure(ScalaError::MissingCount, lines.lineNumber() + 1,
-                       "the file ends before the description and the number of notes.");
+        return failure(ScalaError::MissingCount, ScalaDetail::NoDescription, lines.lineNumber() + 1);
     ScalaReadResult result;
     result.scale.description.assign(line.data(), line.size());
 
     if (!lines.nextNonComment(line))
-        return failure(ScalaError::MissingCount, lines.lineNumber() + 1,
-                       "the file ends before the number of notes.");
+        return failure(ScalaError::MissingCount, ScalaDetail::NoCount, lines.lineNumber() + 1);
     std::string_view countText = skipBlanks(line);
     const std::size_t countLine = lines.lineNumber();
     if (!countText.empty() && countText.front() == '-' && countText.size() > 1 &&
         isDigit(countText[1]))
-        return failure(ScalaError::BadCount, countLine, "the number of notes is negative.");
+        return failure(ScalaError::BadCount, ScalaDetail::NegativeCount, countLine);
     uint64_t count = 0;
     const NumberParse countParse = parseDigits(countText, count);
     if (countParse == NumberParse::NotANumber)
-        return failure(ScalaError::BadCount, countLine,
-                       "the number of notes is missing or not a number.");
+        return failure(ScalaError::BadCount, ScalaDetail::CountNotANumber, countLine);
     if (countParse == NumberParse::TooLarge || count > kMaxScalaNoteCount)
-        return failure(ScalaError::CountTooLarge, countLine,
-                       "more than 1000 notes; such a scale is refused.");
+        return failure(ScalaError::CountTooLarge, ScalaDetail::CountTooLarge, countLine);
 
     result.scale.pitches.reserve(count);
     while (result.scale.pitches.size() < count) {
-        if (!lines.nextNonComment(line))
-            return failure(ScalaError::MissingPitches, lines.lineNumber(),
-                           "the file ends after " +
-                               std::to_string(result.scale.pitches.size()) + " of " +
-                               std::to_string(count) + " pitches.");
+        if (!lines.nextNonComment(line)) {
+            ScalaReadResult missing = failure(ScalaError::MissingPitches, ScalaDetail::TooFewPitches, lines.lineNumber());
+            missing.pitchesRead = result.scale.pitches.size();
+            missing.count = count;
+            return missing;
+        }
         ScalaPitch pitch;
         pitch.line = lines.lineNumber();
-        std::string what;
+        ScalaDetail what = ScalaDetail::None;
         const ScalaError error = parsePitch(line, pitch, what);
-        if (error != ScalaError::None) return failure(error, pitch.line, what);
+        if (error != ScalaError::None) return failure(error, what, pitch.line);
         result.scale.pitches.push_back(pitch);
     }
     return result;
@@ -219,21 +210,16 @@ ScaleMapResult mapScaleToPitchClasses(const ScalaScale& scale) {
     const std::size_t count = scale.pitches.size();
     if (count == 0) {
         result.error = ScaleMapError::NoPitches;
-        result.message = "The scale lists no pitches, so it has no period.";
         return result;
     }
     if (!isOctave(scale.pitches.back())) {
         result.error = ScaleMapError::PeriodNotOctave;
-        result.message = "The scale repeats at line " + std::to_string(scale.pitches.back().line) +
-                         ", not at the octave (2/1 or 1200.0 cents); Velmarin tunes twelve "
-                         "pitch classes that repeat every octave.";
+        result.periodLine = scale.pitches.back().line;
         return result;
     }
     if (count > 12) {
         result.error = ScaleMapError::TooManyNotes;
-        result.message = "The scale has " + std::to_string(count) +
-                         " notes; Velmarin tunes twelve pitch classes that repeat every "
-                         "octave, so at most twelve notes can be used.";
+        result.noteCount = count;
         return result;
     }
 
@@ -255,9 +241,8 @@ ScaleMapResult mapScaleToPitchClasses(const ScalaScale& scale) {
             result.firstDegree = degreeOf[pitchClass];
             result.secondDegree = degree;
             result.pitchClass = pitchClass;
-            result.message = "Scale " + degreeText(scale, degreeOf[pitchClass]) + " and " +
-                             degreeText(scale, degree) + " both fall on " +
-                             pitchClassName(pitchClass) + ".";
+            result.firstDegreeLine = degreeLine(scale, degreeOf[pitchClass]);
+            result.secondDegreeLine = degreeLine(scale, degree);
             return result;
         }
         degreeOf[pitchClass] = degree;

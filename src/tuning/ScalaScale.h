@@ -40,10 +40,29 @@ enum class ScalaError {
     NumberTooLarge,     // digits beyond 64-bit arithmetic
 };
 
+// What is wrong, more closely than ScalaError: each front end words it.
+enum class ScalaDetail {
+    None,
+    TooLarge,                // FileTooLarge
+    NoDescription,           // MissingCount: the file ends before the description
+    NoCount,                 // MissingCount: ... before the number of notes
+    NegativeCount,           // BadCount
+    CountNotANumber,         // BadCount
+    CountTooLarge,           // CountTooLarge
+    TooFewPitches,           // MissingPitches: pitchesRead of count
+    NumberTooLarge,          // NumberTooLarge
+    NoPitchValue,            // NotANumber
+    NoDenominator,           // NotANumber
+    ZeroDenominator,         // NonPositiveRatio
+    RatioNotPositive,        // NonPositiveRatio
+};
+
 struct ScalaReadResult {
     ScalaError error = ScalaError::None;
+    ScalaDetail detail = ScalaDetail::None;
     std::size_t line = 0;  // 1-based line of the error; 0 for the whole file
-    std::string message;   // English, naming the line
+    std::size_t pitchesRead = 0;  // TooFewPitches: of `count`
+    std::size_t count = 0;
     ScalaScale scale;
     bool ok() const { return error == ScalaError::None; }
 };
@@ -68,11 +87,14 @@ enum class ScaleMapError {
 
 struct ScaleMapResult {
     ScaleMapError error = ScaleMapError::None;
-    std::string message;  // English
-    // For DegreesCollide: the two degrees (0 is the implicit 1/1) and their
-    // pitch class.
+    std::size_t periodLine = 0;  // PeriodNotOctave: the line of the last pitch
+    std::size_t noteCount = 0;   // TooManyNotes
+    // For DegreesCollide: the two degrees (0 is the implicit 1/1), their
+    // lines (0 for the implicit 1/1) and their pitch class.
     int firstDegree = 0;
     int secondDegree = 0;
+    std::size_t firstDegreeLine = 0;
+    std::size_t secondDegreeLine = 0;
     int pitchClass = 0;
     PitchClassOffsets offsets;
     bool ok() const { return error == ScaleMapError::None; }

@@ -3,15 +3,15 @@
 #include <cmath>
 #include <initializer_list>
 
-namespace {
+#include "tuning/Intervals.h"
 
-double ratioCents(double ratio) { return 1200.0 * std::log2(ratio); }
+namespace {
 
 // Functions rather than constants, so that a temperament asked for during
 // another file's static initialisation never sees them unset.
 double pureFifth() { return ratioCents(3.0 / 2.0); }
-double syntonicComma() { return ratioCents(81.0 / 80.0); }
-double pythagoreanComma() { return ratioCents(531441.0 / 524288.0); }
+double syntonicComma() { return syntonicCommaCents(); }
+double pythagoreanComma() { return pythagoreanCommaCents(); }
 double schisma() { return ratioCents(32805.0 / 32768.0); }
 
 // The chain of fifths that the eleven-fifth temperaments are built on, from

@@ -10,7 +10,6 @@ namespace {
 constexpr double kFractionTolerance = 0.05;
 constexpr int kDenominators[] = {1, 2, 3, 4, 5, 6, 8, 12};
 
-double ratioCents(double ratio) { return 1200.0 * std::log2(ratio); }
 
 double frequency(int midiNote, double centsFromEqual) {
     return 440.0 * std::pow(2.0, (midiNote - 69) / 12.0 + centsFromEqual / 1200.0);
@@ -42,7 +41,6 @@ std::string signedTwoDecimals(double value) {
 
 }  // namespace
 
-double pythagoreanCommaCents() { return ratioCents(531441.0 / 524288.0); }
 
 std::optional<CommaFraction> pythagoreanCommaFraction(double cents) {
     const double comma = pythagoreanCommaCents();

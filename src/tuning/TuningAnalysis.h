@@ -8,8 +8,7 @@
 #include <optional>
 #include <string>
 
-// The Pythagorean comma, 531441/524288, in cents (about 23.46).
-double pythagoreanCommaCents();
+#include "tuning/Intervals.h"
 
 // n/d of the Pythagorean comma, d one of 1 2 3 4 5 6 8 12 and the fraction
 // in lowest terms; 0 is 0/1.

@@ -4,261 +4,108 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "tuning/NoteNames.h"
-#include "tuning/SmfReader.h"
+#include "midi/ControlChanges.h"
+#include "midi/MessageSplit.h"
+#include "midi/SysexMessages.h"
 
 namespace {
 
-constexpr uint8_t kSysexStart = 0xF0;
-constexpr uint8_t kSysexEnd = 0xF7;
 constexpr uint16_t kAllPitchClasses = 0x0FFF;
 
-struct MessageSpan {
-    const uint8_t* bytes;
-    std::size_t size;  // up to and including F7 when complete
+// A SysEx message of the file, numbered as the warnings name it.
+struct FileMessage {
+    const uint8_t* bytes;  // from F0
+    std::size_t size;
     bool complete;
 };
 
-// Cuts raw bytes into SysEx messages, skipping anything outside F0 .. F7.
-void splitMessages(const uint8_t* bytes, std::size_t size, std::vector<MessageSpan>& out) {
-    std::size_t i = 0;
-    while (i < size) {
-        if (bytes[i] != kSysexStart) {
-            ++i;
-            continue;
-        }
-        std::size_t end = i + 1;
-        while (end < size && bytes[end] < 0x80) ++end;
-        const bool complete = end < size && bytes[end] == kSysexEnd;
-        out.push_back({bytes + i, (complete ? end + 1 : end) - i, complete});
-        i = complete ? end + 1 : end;
-    }
-}
-
-enum class Kind { Unknown, Gs, Xg, Mts1, Mts2, MtsNote, MtsBulk };
-
-// The dialect of a message from the bytes that tell them apart, whatever its
-// length: GS F0 41 dev 42 12 40 1x 40, XG F0 43 1n 4C 08 pp 41..4C,
-// MTS F0 7E|7F dev 08 08|09|02|01.
-Kind recognise(const MessageSpan& m) {
-    const uint8_t* b = m.bytes;
-    if (m.size >= 8 && b[1] == 0x41 && b[3] == 0x42 && b[4] == 0x12 && b[5] == 0x40 &&
-        (b[6] & 0xF0) == 0x10 && b[7] == 0x40)
-        return Kind::Gs;
-    if (m.size >= 7 && b[1] == 0x43 && (b[2] & 0xF0) == 0x10 && b[3] == 0x4C && b[4] == 0x08 &&
-        b[6] >= 0x41 && b[6] <= 0x4C)
-        return Kind::Xg;
-    if (m.size < 5 || (b[1] != 0x7E && b[1] != 0x7F) || b[3] != 0x08) return Kind::Unknown;
-    switch (b[4]) {
-    case 0x08: return Kind::Mts1;
-    case 0x09: return Kind::Mts2;
-    case 0x02: return Kind::MtsNote;
-    case 0x01: return Kind::MtsBulk;
-    default: return Kind::Unknown;
-    }
-}
-
-std::size_t expectedSize(Kind kind, const MessageSpan& m) {
+TuningGroup groupOf(SysexKind kind) {
     switch (kind) {
-    case Kind::Gs: return kGsMessageSize;
-    case Kind::Xg: return kXgMessageSize;
-    case Kind::Mts1: return kGm2MessageSize;
-    case Kind::Mts2: return kMts2ByteMessageSize;
-    case Kind::MtsNote: return m.size >= 7 ? 8 + 4 * std::size_t{m.bytes[6]} : 8;
-    case Kind::MtsBulk: return kBulkDumpSize;
-    default: return 0;
+    case SysexKind::GsScaleTuning: return TuningGroup::Gs;
+    case SysexKind::XgScaleTuning: return TuningGroup::Xg;
+    case SysexKind::MtsSingleNote:
+    case SysexKind::MtsBulkDump: return TuningGroup::Gm2Keys;
+    default: return TuningGroup::Gm2Channels;
     }
 }
 
-// Messages of one group can be read together; the first message's group is
-// the file's.
-enum class Group { Gs, Xg, Gm2Channels, Gm2Keys };
-
-Group groupOf(Kind kind) {
+MtsForm formOf(SysexKind kind) {
     switch (kind) {
-    case Kind::Gs: return Group::Gs;
-    case Kind::Xg: return Group::Xg;
-    case Kind::MtsNote:
-    case Kind::MtsBulk: return Group::Gm2Keys;
-    default: return Group::Gm2Channels;
-    }
-}
-
-const char* groupName(Group group) {
-    switch (group) {
-    case Group::Gs: return "GS";
-    case Group::Xg: return "XG";
-    case Group::Gm2Channels: return "GM2";
-    default: return "GM2 single-note and bulk dump";
-    }
-}
-
-MtsForm formOf(Kind kind) {
-    switch (kind) {
-    case Kind::Mts2: return MtsForm::ScaleOctave2Byte;
-    case Kind::MtsNote: return MtsForm::SingleNote;
-    case Kind::MtsBulk: return MtsForm::BulkDump;
+    case SysexKind::MtsScaleOctave2Byte: return MtsForm::ScaleOctave2Byte;
+    case SysexKind::MtsSingleNote: return MtsForm::SingleNote;
+    case SysexKind::MtsBulkDump: return MtsForm::BulkDump;
     default: return MtsForm::ScaleOctave1Byte;
     }
 }
 
-int gsPartOfBlock(uint8_t block) {
-    const int low = block & 0x0F;
-    if (low == 0) return 10;
-    return low < 10 ? low : low + 1;
-}
-
-uint16_t mtsChannels(const uint8_t* b) {
-    return static_cast<uint16_t>((b[5] & 0x03) << 14 | (b[6] & 0x7F) << 7 | (b[7] & 0x7F));
+// The forms this reads; the other MTS messages (dumps with banks, the
+// scale/octave dumps) carry nothing it could show.
+bool isReadKind(SysexKind kind) {
+    switch (kind) {
+    case SysexKind::GsScaleTuning:
+    case SysexKind::XgScaleTuning:
+    case SysexKind::MtsScaleOctave1Byte:
+    case SysexKind::MtsScaleOctave2Byte:
+    case SysexKind::MtsSingleNote:
+    case SysexKind::MtsBulkDump: return true;
+    default: return false;
+    }
 }
 
 int32_t mts2Cents(uint8_t msb, uint8_t lsb) {
-    const int value = (msb << 7 | lsb) - 0x2000;
+    const int value = fourteenBits(msb, lsb) - 0x2000;
     return static_cast<int32_t>(std::round(value * 100.0 / 8192.0));
 }
 
-std::string listOf(uint16_t mask, int firstNumber, bool names) {
-    std::string text;
-    for (int i = 0; i < 16; ++i) {
-        if (!(mask & (1u << i))) continue;
-        if (!text.empty()) text += ", ";
-        text += names ? pitchClassName(i) : std::to_string(i + firstNumber);
-    }
-    return text;
-}
-
-constexpr int kKeyCount = 128;
-constexpr int32_t kStepsPerSemitone = 16384;
+constexpr int kKeyCount = static_cast<int>(kMtsKeyCount);
 constexpr int kMiddleC = 60;
 
 // The cents of a key's tuning (semitone and 14-bit fraction) above the key
 // itself, to the nearest; halves away from zero.
 int32_t keyCents(int key, int32_t tuning) {
-    return static_cast<int32_t>(std::lround((tuning - key * kStepsPerSemitone) * 100.0 / kStepsPerSemitone));
+    return static_cast<int32_t>(
+        std::lround((tuning - key * kMtsStepsPerSemitone) * 100.0 / kMtsStepsPerSemitone));
 }
-
-// Tuning program select per channel, followed through registered parameters
-// 3 and 4 as a synthesizer would.
-class ProgramSelects {
-public:
-    void control(uint8_t status, uint8_t controller, uint8_t value) {
-        Channel& channel = channels_[status & 0x0F];
-        if (controller == 101) channel.parameterMsb = value;
-        if (controller == 100) channel.parameterLsb = value;
-        if (controller != 6 || channel.parameterMsb != 0) return;
-        if (channel.parameterLsb == 3) {
-            channel.selected = true;
-            channel.program = value;
-        } else if (channel.parameterLsb == 4) {
-            channel.bank = value;
-        }
-    }
-    uint16_t channelsSelecting(uint8_t program) const {
-        uint16_t channels = 0;
-        for (int n = 0; n < 16; ++n)
-            if (channels_[n].selected && channels_[n].program == program && channels_[n].bank == 0)
-                channels |= static_cast<uint16_t>(1u << n);
-        return channels;
-    }
-
-private:
-    struct Channel {
-        uint8_t parameterMsb = 127;
-        uint8_t parameterLsb = 127;
-        bool selected = false;
-        uint8_t program = 0;
-        uint8_t bank = 0;
-    };
-    Channel channels_[16];
-};
 
 class TuningCollector {
 public:
-    void add(const MessageSpan& message, std::size_t number) {
-        const Kind kind = recognise(message);
-        if (kind == Kind::Unknown) return;
-        if (!message.complete || message.size != expectedSize(kind, message)) {
+    void add(const FileMessage& message, std::size_t number) {
+        const SysexFacts facts = recogniseSysex(message.bytes, message.size);
+        if (!isReadKind(facts.kind)) return;
+        if (!message.complete || !facts.wholeSize) {
             if (firstTruncated_ == 0) firstTruncated_ = number;
-            warn(TuningWarningKind::IncompleteMessage, 0, 0, number,
-                 "Tuning message " + std::to_string(number) + " is cut short and was skipped.");
+            warn(TuningWarningKind::IncompleteMessage, number);
             return;
         }
-        const Group group = groupOf(kind);
-        if (!haveGroup_) {
-            haveGroup_ = true;
-            group_ = group;
-            form_ = formOf(kind);
-        } else if (group != group_) {
-            if (!(ignoredGroups_ & (1u << static_cast<int>(group)))) {
-                ignoredGroups_ |= 1u << static_cast<int>(group);
-                warn(TuningWarningKind::OtherFormatIgnored, 0, 0, number,
-                     std::string(groupName(group)) + " messages were skipped: the file's first "
-                     "tuning message is " + groupName(group_) + ".");
-            }
-            return;
-        }
+        if (!acceptGroup(facts.kind, number)) return;
         const uint8_t* b = message.bytes;
-        switch (kind) {
-        case Kind::Gs:
-            if (rolandChecksum(b + 5, 15) != b[20]) {
-                warn(TuningWarningKind::BadChecksum, 0, 0, number,
-                     "GS message " + std::to_string(number) +
-                         " has a wrong checksum and was skipped.");
-                return;
-            }
-            setAll(gsPartOfBlock(b[6]) - 1, b + 8);
-            break;
-        case Kind::Xg:
-            if (b[5] > 15) {
-                if (!xgPartOutOfRangeWarned_) {
-                    xgPartOutOfRangeWarned_ = true;
-                    warn(TuningWarningKind::PartOutOfRange, 0, 0, number,
-                         "Messages for XG parts above 16 were skipped.");
-                }
-                return;
-            }
-            set(b[5], b[6] - 0x41, b[7] - 64);
-            break;
-        case Kind::Mts1:
-        case Kind::Mts2: {
-            const uint16_t channels = mtsChannels(b);
-            for (int part = 0; part < 16; ++part) {
-                if (!(channels & (1u << part))) continue;
-                if (kind == Kind::Mts1) {
-                    setAll(part, b + 8);
-                    continue;
-                }
-                for (int k = 0; k < 12; ++k)
-                    set(part, k, mts2Cents(b[8 + 2 * k], b[9 + 2 * k]));
-            }
-            break;
-        }
-        case Kind::MtsNote:
+        switch (facts.kind) {
+        case SysexKind::GsScaleTuning: addGs(facts, b, message.size, number); break;
+        case SysexKind::XgScaleTuning: addXg(b, number); break;
+        case SysexKind::MtsScaleOctave1Byte:
+        case SysexKind::MtsScaleOctave2Byte: addScaleOctave(facts.kind, b); break;
+        case SysexKind::MtsSingleNote:
             if (!acceptProgram(b[5], number)) return;
             for (std::size_t i = 0; i < b[6]; ++i) setKey(b[7 + 4 * i], b + 8 + 4 * i);
             break;
-        case Kind::MtsBulk: {
-            uint8_t checksum = 0;
-            for (std::size_t i = 1; i < kBulkDumpSize - 2; ++i) checksum ^= b[i];
-            if ((checksum & 0x7F) != b[kBulkDumpSize - 2]) {
-                warn(TuningWarningKind::BadChecksum, 0, 0, number,
-                     "Bulk dump " + std::to_string(number) + " has a wrong checksum and was skipped.");
+        case SysexKind::MtsBulkDump:
+            if (!facts.checksumOk) {
+                warn(TuningWarningKind::BadChecksum, number);
                 return;
             }
             if (!acceptProgram(b[5], number)) return;
-            for (int key = 0; key < kKeyCount; ++key) setKey(key, b + 22 + 3 * key);
+            for (int key = 0; key < kKeyCount; ++key) setKey(static_cast<uint8_t>(key), b + 22 + 3 * key);
             break;
-        }
-        default:
-            break;
+        default: break;
         }
     }
 
     void control(uint8_t status, uint8_t controller, uint8_t value) {
-        programSelects_.control(status, controller, value);
+        programSelects_.control(status & 0x0F, controller, value);
     }
 
     void finish(TuningReadResult& result) {
+        result.group = group_;
         uint16_t present = 0;
         for (int part = 0; part < 16; ++part)
             if (parts_[part].received) present |= static_cast<uint16_t>(1u << part);
@@ -266,32 +113,26 @@ public:
             if (firstTruncated_ != 0) {
                 result.error = TuningReadError::Truncated;
                 result.messageNumber = firstTruncated_;
-                result.message = "Tuning message " + std::to_string(firstTruncated_) +
-                                 " is cut short, and the file holds no complete one.";
             } else {
                 result.error = TuningReadError::NoTuningMessage;
-                result.message = "The file holds no scale-tuning message.";
             }
             result.warnings = std::move(warnings_);
             return;
         }
 
-        result.format = group_ == Group::Gs   ? TuningFormat::GS
-                        : group_ == Group::Xg ? TuningFormat::XG
-                                              : TuningFormat::GM2;
+        result.format = group_ == TuningGroup::Gs   ? TuningFormat::GS
+                        : group_ == TuningGroup::Xg ? TuningFormat::XG
+                                                    : TuningFormat::GM2;
         if (result.format == TuningFormat::GM2) result.mtsForm = form_;
-        if (group_ == Group::Gm2Keys) {
+        if (group_ == TuningGroup::Gm2Keys) {
             finishKeys(result);
             return;
         }
-        const char* partWord = result.format == TuningFormat::GM2 ? "Channel" : "Part";
         for (int part = 0; part < 16; ++part) {
             const PartState& state = parts_[part];
             if (!state.received || state.received == kAllPitchClasses) continue;
-            const uint16_t missing = static_cast<uint16_t>(~state.received & kAllPitchClasses);
-            warn(TuningWarningKind::IncompletePart, static_cast<uint16_t>(1u << part), missing, 0,
-                 std::string(partWord) + " " + std::to_string(part + 1) +
-                     " has no value for " + listOf(missing, 0, true) + "; read as 0.");
+            warn(TuningWarningKind::IncompletePart, 0, static_cast<uint16_t>(1u << part),
+                 static_cast<uint16_t>(~state.received & kAllPitchClasses));
         }
 
         int lowest = 0;
@@ -306,12 +147,7 @@ public:
                 others |= static_cast<uint16_t>(1u << part);
         }
         holdOffsets(chosen.offsets, result);
-        if (others)
-            warn(TuningWarningKind::OtherPartsDiffer, others, 0, 0,
-                 std::string(partWord) + (others & (others - 1) ? "s " : " ") +
-                     listOf(others, 1, false) + " carry other offsets than " +
-                     (result.format == TuningFormat::GM2 ? "channel " : "part ") +
-                     std::to_string(lowest + 1) + " and were left out.");
+        if (others) warn(TuningWarningKind::OtherPartsDiffer, 0, others);
         result.warnings = std::move(warnings_);
     }
 
@@ -321,12 +157,59 @@ private:
         uint16_t received = 0;
     };
 
+    // Key-based messages after channel-based ones, and the other way round,
+    // are another group too.
+    bool acceptGroup(SysexKind kind, std::size_t number) {
+        const TuningGroup group = groupOf(kind);
+        if (!haveGroup_) {
+            haveGroup_ = true;
+            group_ = group;
+            form_ = formOf(kind);
+            return true;
+        }
+        if (group == group_) return true;
+        if (!(ignoredGroups_ & (1u << static_cast<int>(group)))) {
+            ignoredGroups_ |= 1u << static_cast<int>(group);
+            TuningReadWarning warning{TuningWarningKind::OtherFormatIgnored, 0, 0, number};
+            warning.skippedGroup = group;
+            warnings_.push_back(warning);
+        }
+        return false;
+    }
+
+    void addGs(const SysexFacts& facts, const uint8_t* b, std::size_t size, std::size_t number) {
+        if (!facts.checksumOk) {
+            warn(TuningWarningKind::BadChecksum, number);
+            return;
+        }
+        const GsScaleTuningRange range = gsScaleTuningRange(b, size);
+        for (int i = 0; i < range.count; ++i) set(range.part - 1, range.firstPitchClass + i, b[8 + i] - 64);
+    }
+
+    void addXg(const uint8_t* b, std::size_t number) {
+        if (b[5] > 15) {
+            if (!xgPartOutOfRangeWarned_) {
+                xgPartOutOfRangeWarned_ = true;
+                warn(TuningWarningKind::PartOutOfRange, number);
+            }
+            return;
+        }
+        set(b[5], b[6] - 0x41, b[7] - 64);
+    }
+
+    void addScaleOctave(SysexKind kind, const uint8_t* b) {
+        const uint16_t channels = mtsChannelMap(b + 5);
+        for (int part = 0; part < 16; ++part) {
+            if (!(channels & (1u << part))) continue;
+            for (int k = 0; k < 12; ++k)
+                set(part, k,
+                    kind == SysexKind::MtsScaleOctave1Byte ? b[8 + k] - 64 : mts2Cents(b[8 + 2 * k], b[9 + 2 * k]));
+        }
+    }
+
     void set(int part, int pitchClass, int32_t offset) {
         parts_[part].offsets[pitchClass] = offset;
         parts_[part].received |= static_cast<uint16_t>(1u << pitchClass);
-    }
-    void setAll(int part, const uint8_t* data) {
-        for (int k = 0; k < 12; ++k) set(part, k, data[k] - 64);
     }
 
     // The key-based messages of the first tuning program are read; the others
@@ -339,15 +222,13 @@ private:
         if (program == program_) return true;
         if (!otherProgramWarned_) {
             otherProgramWarned_ = true;
-            warn(TuningWarningKind::OtherProgramIgnored, 0, 0, number,
-                 "Messages for other tuning programs than " + std::to_string(program_) +
-                     " were skipped.");
+            warn(TuningWarningKind::OtherProgramIgnored, number);
         }
         return false;
     }
     void setKey(uint8_t key, const uint8_t* tuning) {
-        if (key >= kKeyCount || (tuning[0] == 0x7F && tuning[1] == 0x7F && tuning[2] == 0x7F)) return;
-        keys_[key] = tuning[0] << 14 | tuning[1] << 7 | tuning[2];
+        if (key >= kKeyCount || isNoChange(tuning)) return;
+        keys_[key] = keyTuningSteps(tuning);
         keyReceived_[key] = true;
         anyKey_ = true;
     }
@@ -363,9 +244,7 @@ private:
             else
                 missing |= static_cast<uint16_t>(1u << k);
         }
-        if (missing)
-            warn(TuningWarningKind::IncompleteKeys, 0, missing, 0,
-                 "Keys 60-71 have no value for " + listOf(missing, 0, true) + "; read as 0.");
+        if (missing) warn(TuningWarningKind::IncompleteKeys, 0, 0, missing);
         holdOffsets(offsets, result);
 
         // A key beyond 0..127 is sent as the nearest semitone; within half a
@@ -373,17 +252,14 @@ private:
         uint16_t differ = 0;
         for (int key = 0; key < kKeyCount; ++key) {
             if (!keyReceived_[key] || (key >= kMiddleC && key < kMiddleC + 12)) continue;
-            const int32_t target = key * kStepsPerSemitone +
-                static_cast<int32_t>(std::lround(offsets[key % 12] * kStepsPerSemitone / 100.0));
-            const int32_t expected = std::clamp(target, 0, (kKeyCount - 1) * kStepsPerSemitone);
-            if (std::abs(keys_[key] - expected) * 200 > kStepsPerSemitone)
+            const int32_t target = key * kMtsStepsPerSemitone +
+                static_cast<int32_t>(std::lround(offsets[key % 12] * kMtsStepsPerSemitone / 100.0));
+            const int32_t expected = std::clamp(target, 0, (kKeyCount - 1) * kMtsStepsPerSemitone);
+            if (std::abs(keys_[key] - expected) * 200 > kMtsStepsPerSemitone)
                 differ |= static_cast<uint16_t>(1u << (key % 12));
         }
-        if (differ)
-            warn(TuningWarningKind::OtherOctavesDiffer, 0, differ, 0,
-                 "Keys outside 60-71 are tuned otherwise for " + listOf(differ, 0, true) +
-                     "; keys 60-71 were read.");
-        result.parts = programSelects_.channelsSelecting(program_);
+        if (differ) warn(TuningWarningKind::OtherOctavesDiffer, 0, 0, differ);
+        result.parts = programSelects_.channelsSelecting(program_, 0);
         result.warnings = std::move(warnings_);
     }
 
@@ -395,14 +271,11 @@ private:
             result.offsets[k] = std::clamp(offsets[k], int32_t{-64}, int32_t{63});
             if (result.offsets[k] != offsets[k]) held |= static_cast<uint16_t>(1u << k);
         }
-        if (held)
-            warn(TuningWarningKind::OffsetsHeld, 0, held, 0,
-                 "Offsets beyond -64..63 were held at the limit: " + listOf(held, 0, true) + ".");
+        if (held) warn(TuningWarningKind::OffsetsHeld, 0, 0, held);
     }
 
-    void warn(TuningWarningKind kind, uint16_t parts, uint16_t pitchClasses, std::size_t number,
-              std::string text) {
-        warnings_.push_back({kind, parts, pitchClasses, number, std::move(text)});
+    void warn(TuningWarningKind kind, std::size_t number, uint16_t parts = 0, uint16_t pitchClasses = 0) {
+        warnings_.push_back({kind, parts, pitchClasses, number});
     }
 
     PartState parts_[16];
@@ -412,9 +285,9 @@ private:
     uint8_t program_ = 0;
     bool haveProgram_ = false;
     bool otherProgramWarned_ = false;
-    ProgramSelects programSelects_;
+    TuningProgramSelects programSelects_;
     std::vector<TuningReadWarning> warnings_;
-    Group group_ = Group::Gs;
+    TuningGroup group_ = TuningGroup::Gs;
     MtsForm form_ = MtsForm::ScaleOctave1Byte;
     bool haveGroup_ = false;
     unsigned ignoredGroups_ = 0;
@@ -422,11 +295,15 @@ private:
     std::size_t firstTruncated_ = 0;
 };
 
-// Complete control changes (Bn cc vv) in raw bytes, for the collector.
-void scanControlChanges(const uint8_t* bytes, std::size_t size, TuningCollector& collector) {
-    for (std::size_t i = 0; i + 2 < size; ++i)
-        if ((bytes[i] & 0xF0) == 0xB0 && bytes[i + 1] < 0x80 && bytes[i + 2] < 0x80)
-            collector.control(bytes[i], bytes[i + 1], bytes[i + 2]);
+// A listing's SysEx messages, cut ones included, and its control changes.
+void collectListing(const uint8_t* bytes, std::size_t size, TuningCollector& collector, std::size_t& number) {
+    forEachListedMessage(bytes, size, CutMessages::Keep, [&](const ListedMessage& message) {
+        const uint8_t* at = bytes + message.offset;
+        if (message.isSysex(bytes))
+            collector.add({at, message.size, message.complete}, ++number);
+        else if (message.complete && isControlChange(at[0]))
+            collector.control(at[0], at[1], at[2]);
+    });
 }
 
 bool isWhiteSpace(uint8_t c) {
@@ -459,8 +336,6 @@ bool decodeHexText(const uint8_t* text, std::size_t size, std::vector<uint8_t>& 
         if (high < 0 || low < 0) {
             result.error = TuningReadError::BadHexText;
             result.line = line;
-            result.message = "Line " + std::to_string(line) +
-                             ": the text holds something other than pairs of hex digits.";
             return false;
         }
         out.push_back(static_cast<uint8_t>(high << 4 | low));
@@ -479,11 +354,46 @@ bool endsWithNoCase(std::string_view text, std::string_view suffix) {
     return true;
 }
 
+// The SysEx and control-change events of a MIDI file in the order they
+// sound, read into the collector; false when the reader refuses the file.
+bool collectMidiFile(const uint8_t* bytes, std::size_t size, TuningCollector& collector, TuningReadResult& result) {
+    SmfLayout layout;
+    struct Timed {
+        uint64_t tick;
+        std::vector<uint8_t> message;  // a SysEx from F0, or a control change's three bytes
+    };
+    std::vector<Timed> timed;
+    SmfFault fault = readSmfLayout(bytes, size, layout);
+    if (fault.ok())
+        fault = forEachTrackEvent(bytes, layout, [&](uint32_t, const TrackEvent& event) {
+            const uint8_t* data = bytes + event.dataOffset;
+            if (event.isSysex()) {
+                Timed sysex{event.tick, {kSysexStart}};
+                sysex.message.insert(sysex.message.end(), data, data + event.dataLength);
+                timed.push_back(std::move(sysex));
+            } else if (isControlChange(event.status)) {
+                timed.push_back({event.tick, {event.status, data[0], data[1]}});
+            }
+        });
+    if (!fault.ok()) {
+        result.error = TuningReadError::DamagedMidiFile;
+        result.midiFault = fault;
+        return false;
+    }
+    std::stable_sort(timed.begin(), timed.end(), [](const Timed& a, const Timed& b) { return a.tick < b.tick; });
+    // An event's bytes are cut as a listing's, so an event without its F7
+    // counts as cut short.
+    std::size_t number = 0;
+    for (const Timed& event : timed) collectListing(event.message.data(), event.message.size(), collector, number);
+    return true;
+}
+
 }  // namespace
 
 TuningFileKind tuningFileKindFromName(std::string_view fileName) {
     if (endsWithNoCase(fileName, ".syx")) return TuningFileKind::Syx;
-    if (endsWithNoCase(fileName, ".mid")) return TuningFileKind::Mid;
+    if (endsWithNoCase(fileName, ".mid") || endsWithNoCase(fileName, ".midi") || endsWithNoCase(fileName, ".rmi"))
+        return TuningFileKind::Mid;
     if (endsWithNoCase(fileName, ".txt")) return TuningFileKind::Txt;
     if (endsWithNoCase(fileName, ".scl")) return TuningFileKind::Scl;
     return TuningFileKind::Unknown;
@@ -499,49 +409,24 @@ TuningReadResult readTuningFile(TuningFileKind kind, const uint8_t* bytes, std::
     TuningReadResult result;
     if (size > kMaxTuningFileBytes) {
         result.error = TuningReadError::FileTooLarge;
-        result.message = "The file is larger than 1 MiB.";
         return result;
     }
-
-    std::vector<MessageSpan> messages;
     std::vector<uint8_t> decoded;
-    SmfSysexResult smf;
     TuningCollector collector;
+    std::size_t number = 0;
     switch (kind) {
-    case TuningFileKind::Syx:
-        splitMessages(bytes, size, messages);
-        scanControlChanges(bytes, size, collector);
-        break;
+    case TuningFileKind::Syx: collectListing(bytes, size, collector, number); break;
     case TuningFileKind::Txt:
         if (!decodeHexText(bytes, size, decoded, result)) return result;
-        splitMessages(decoded.data(), decoded.size(), messages);
-        scanControlChanges(decoded.data(), decoded.size(), collector);
+        collectListing(decoded.data(), decoded.size(), collector, number);
         break;
     case TuningFileKind::Mid:
-        smf = readSmfSysex(bytes, size);
-        if (!smf.ok()) {
-            result.error = smf.error == SmfError::NotMidiFile ? TuningReadError::NotMidiFile
-                                                               : TuningReadError::MalformedMidiFile;
-            result.byteOffset = smf.byteOffset;
-            result.message = smf.message;
-            return result;
-        }
-        // An event's bytes go through the same cutting as a .syx, so an event
-        // without its F7 counts as cut short.
-        for (const std::vector<uint8_t>& event : smf.messages) {
-            if (event[0] == kSysexStart)
-                splitMessages(event.data(), event.size(), messages);
-            else
-                collector.control(event[0], event[1], event[2]);
-        }
+        if (!collectMidiFile(bytes, size, collector, result)) return result;
         break;
     default:
         result.error = TuningReadError::UnsupportedKind;
-        result.message = "Only .syx, .mid and .txt files hold tuning messages.";
         return result;
     }
-
-    for (std::size_t i = 0; i < messages.size(); ++i) collector.add(messages[i], i + 1);
     collector.finish(result);
     return result;
 }

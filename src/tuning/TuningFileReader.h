@@ -9,12 +9,14 @@
 #include <string_view>
 #include <vector>
 
+#include "midi/SmfReader.h"
 #include "sysex/MtsForms.h"
 #include "sysex/SysexBuilder.h"
 
 enum class TuningFileKind { Syx, Mid, Txt, Scl, Unknown };
 
-// From the file name's extension, any case: .syx, .mid, .txt, .scl.
+// From the file name's extension, any case: .syx, .txt, .scl, and .mid,
+// .midi or .rmi for a MIDI file (a RIFF RMID wrapper is read through).
 TuningFileKind tuningFileKindFromName(std::string_view fileName);
 
 constexpr std::size_t kMaxTuningFileBytes = 1024 * 1024;
@@ -23,24 +25,27 @@ enum class TuningReadError {
     None,
     FileTooLarge,       // more than kMaxTuningFileBytes
     UnsupportedKind,    // not Syx, Mid or Txt
-    NotMidiFile,        // a .mid that does not start with MThd
-    MalformedMidiFile,  // a track that does not parse (byteOffset)
+    DamagedMidiFile,    // the MIDI file reader refused it (midiFault)
     BadHexText,         // a .txt token that is not two hex digits (line)
     Truncated,          // the only tuning messages are cut short (messageNumber)
     NoTuningMessage,    // empty, or no scale-tuning message in any dialect
 };
 
+// Messages of one group can be read together; the first tuning message's
+// group is the file's.
+enum class TuningGroup { Gs, Xg, Gm2Channels, Gm2Keys };
+
 enum class TuningWarningKind {
     OtherPartsDiffer,     // parts: those whose offsets differ from the lowest part's
     IncompletePart,       // XG: parts; pitchClasses: the ones never sent, read as 0
     BadChecksum,          // GS: a message with a wrong checksum was skipped
-    OtherFormatIgnored,   // messages of another dialect than the first were skipped
+    OtherFormatIgnored,   // messages of another group than the first were skipped; skippedGroup
     PartOutOfRange,       // XG parts above 16 were skipped
     IncompleteMessage,    // a tuning message cut short was skipped
     OffsetsHeld,          // MTS 2-byte values beyond -64..63 held; pitchClasses
     OtherOctavesDiffer,   // MTS keys: pitchClasses tuned otherwise outside keys 60-71
     IncompleteKeys,       // MTS keys: pitchClasses whose key in 60-71 never came, read as 0
-    OtherProgramIgnored,  // MTS keys: messages for another tuning program were skipped
+    OtherProgramIgnored,  // MTS keys: messages for another tuning program than `program` were skipped
 };
 
 struct TuningReadWarning {
@@ -48,17 +53,17 @@ struct TuningReadWarning {
     uint16_t parts = 0;         // bit n = part or channel n + 1
     uint16_t pitchClasses = 0;  // bit k = pitch class k
     std::size_t messageNumber = 0;  // 1-based SysEx message of the file, when it names one
-    std::string message;        // English
+    TuningGroup skippedGroup = TuningGroup::Gs;
 };
 
 struct TuningReadResult {
     TuningReadError error = TuningReadError::None;
     std::size_t line = 0;           // BadHexText
-    std::size_t byteOffset = 0;     // MalformedMidiFile
+    SmfFault midiFault;             // DamagedMidiFile
     std::size_t messageNumber = 0;  // Truncated
-    std::string message;            // English
 
     TuningFormat format = TuningFormat::GS;
+    TuningGroup group = TuningGroup::Gs;
     MtsForm mtsForm = MtsForm::ScaleOctave1Byte;  // GM2: the form of the first message
     uint8_t program = 0;                          // the tuning program of the key-based forms
     std::array<int32_t, 12> offsets{};  // -64..63, C..B
@@ -73,9 +78,11 @@ struct TuningReadResult {
 };
 
 // Recognises, in any number and order:
-//  - GS scale tuning: F0 41 dev 42 12 40 1x 40, twelve data bytes, checksum,
-//    F7, any device; block 1x is a part as gsPartBlock numbers it. A message
-//    with a wrong checksum is skipped, as a synthesizer would, with a warning.
+//  - GS scale tuning: F0 41 dev 42 12 40 1x 4k, data bytes from pitch class
+//    k on (twelve from 40), checksum, F7, any device; block 1x is a part as
+//    gsPartBlock numbers it. A message with a wrong checksum is skipped, as
+//    a synthesizer would, with a warning. A part for which some pitch
+//    classes never arrive reads them as 0, with an IncompletePart warning.
 //  - XG scale tuning: F0 43 1n 4C 08 pp 41..4C vv F7, part pp + 1 (1..16).
 //    A part for which some pitch classes never arrive reads them as 0, with
 //    an IncompletePart warning.
@@ -99,7 +106,8 @@ struct TuningReadResult {
 // .syx: raw bytes; bytes outside F0..F7 are skipped, and a message that
 // another status byte or the end interrupts counts as cut short. .txt: hex
 // pairs separated by any white space, any case, after an optional UTF-8 byte
-// order mark. .mid: the F0 events of every track (see readSmfSysex). Control
-// changes (complete Bn cc vv in a .syx or .txt, any in a .mid) tell which
-// channels select a tuning program.
+// order mark. Both are listings (midi/MessageSplit.h). .mid: the F0 events
+// of every track, in the order they sound (by time, then track), through the
+// one MIDI file reader, which refuses a damaged file as the song command
+// does. Control changes tell which channels select a tuning program.
 TuningReadResult readTuningFile(TuningFileKind kind, const uint8_t* bytes, std::size_t size);

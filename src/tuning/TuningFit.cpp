@@ -40,13 +40,11 @@ FitResult fitOffsets(const PitchClassOffsets& offsets, const FitOptions& options
     FitResult result;
     if (options.tonic < 0 || options.tonic > 11) {
         result.error = FitError::TonicOutOfRange;
-        result.message = "The tonic must be a pitch class from C to B.";
         return result;
     }
     // Written so that NaN fails too.
     if (!(options.a4Hz >= kMinA4Hz && options.a4Hz <= kMaxA4Hz)) {
         result.error = FitError::A4OutOfRange;
-        result.message = "The A4 frequency must lie between 400 and 480 Hz.";
         return result;
     }
 
@@ -75,19 +73,45 @@ FitResult fitOffsets(const PitchClassOffsets& offsets, const FitOptions& options
     return result;
 }
 
-std::string formatFitReport(const TuningFit& fit) {
-    std::string text = "Note     Exact  Sent   Error\n";
-    char row[64];
+std::array<FitReportRow, 12> fitReportRows(const TuningFit& fit) {
+    const auto twoDecimals = [](double value) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%.2f", forPrinting(value));
+        return std::string(text);
+    };
+    std::array<FitReportRow, 12> rows;
     for (int p = 0; p < 12; ++p) {
         const NoteFit& note = fit.notes[p];
-        std::snprintf(row, sizeof row, "%-4s %9.2f %5d %7.2f%s\n", pitchClassName(p),
-                      forPrinting(note.exactCents), static_cast<int>(note.sent),
-                      forPrinting(note.error), note.held ? "  held" : "");
-        text += row;
+        rows[p] = {pitchClassName(p), twoDecimals(note.exactCents), std::to_string(note.sent),
+                   twoDecimals(note.error), note.held};
     }
-    if (!fit.heldNotes.empty()) text += "Held at a limit: " + pitchClassList(fit.heldNotes, ", ") + "\n";
-    if (!fit.unmappedNotes.empty())
-        text += "Not in the scale (sent as 0 before the zero note): " +
-                pitchClassList(fit.unmappedNotes, ", ") + "\n";
-    return text;
+    return rows;
+}
+
+std::optional<double> parseFrequency(std::string_view text) {
+    const std::size_t first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos) return std::nullopt;
+    text = text.substr(first, text.find_last_not_of(' ') - first + 1);
+    double value = 0;
+    double scale = 1;
+    bool digits = false;
+    bool fraction = false;
+    for (char c : text) {
+        if (c == '.' && !fraction) {
+            fraction = true;
+        } else if (c >= '0' && c <= '9') {
+            digits = true;
+            if (fraction) {
+                scale /= 10;
+                value += (c - '0') * scale;
+            } else {
+                value = value * 10 + (c - '0');
+            }
+        } else {
+            return std::nullopt;
+        }
+        if (value > 1e6) return std::nullopt;
+    }
+    if (!digits) return std::nullopt;
+    return value;
 }

@@ -4,7 +4,9 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "sysex/SysexBuilder.h"
@@ -33,6 +35,12 @@ constexpr double kMaxA4Hz = 480.0;
 constexpr int32_t kLowestSentOffset = -64;
 constexpr int32_t kHighestSentOffset = 63;
 
+// The frequency of A4 as the user types it: digits with at most one decimal
+// point ("442", "415.3", ".5"), spaces around them allowed; no sign,
+// exponent or locale. Nothing for other text or a value beyond 1e6. Whether
+// it lies in kMinA4Hz..kMaxA4Hz is the fit's to tell.
+std::optional<double> parseFrequency(std::string_view text);
+
 struct FitOptions {
     int tonic = 0;  // pitch class 0..11 that the temperament's C is moved to
     ZeroNote zeroNote = ZeroNote::Tonic;
@@ -60,7 +68,6 @@ enum class FitError { None, TonicOutOfRange, A4OutOfRange };
 
 struct FitResult {
     FitError error = FitError::None;
-    std::string message;  // English, for the command line; empty when fitted
     TuningFit fit;
     bool ok() const { return error == FitError::None; }
 };
@@ -74,9 +81,15 @@ struct FitResult {
 // outside 400..480 Hz (or not a number) is an error and yields no fit.
 FitResult fitOffsets(const PitchClassOffsets& offsets, const FitOptions& options);
 
-// The fit report as a fixed-width ASCII table: a header, then one row per
-// note C..B with its name, exact cents (two decimals), the integer sent, the
-// rounding error (two decimals) and "held" for a note held at a limit; then
-// one line naming the held notes and one naming the unmapped ones, each only
-// when there are any. Lines end with '\n'.
-std::string formatFitReport(const TuningFit& fit);
+// The cells of the fit report's row of each note, C..B: its name, the exact
+// cents and the rounding error with two decimals ("-0.00" as "0.00"), the
+// integer sent, and whether it was held at a limit. Each front end lays
+// them out under its own header.
+struct FitReportRow {
+    const char* note;
+    std::string exact;
+    std::string sent;
+    std::string error;
+    bool held;
+};
+std::array<FitReportRow, 12> fitReportRows(const TuningFit& fit);

@@ -6,9 +6,7 @@
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
 constexpr double kPureTolerance = 0.05;
-constexpr double kQuarterComma = 23.46 / 4;
 constexpr double kEqualThird = 13.686;
 constexpr double kPythagoreanThird = 21.506;
 // The thirds' scale: from this much narrow to this much wide fills the
@@ -63,7 +61,7 @@ double thirdMarkRadius(const FifthsCircleLayout& layout, double deviationCents) 
 
 Rgb fifthColour(double deviationCents) {
     if (std::fabs(deviationCents) <= kPureTolerance) return kPureGreen;
-    const double share = std::fabs(deviationCents) / kQuarterComma;
+    const double share = std::fabs(deviationCents) / (pythagoreanCommaCents() / 4);
     return deviationCents < 0 ? mix({120, 170, 235}, {20, 50, 190}, share) : mix({240, 160, 90}, {200, 20, 20}, share);
 }
 

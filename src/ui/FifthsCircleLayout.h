@@ -8,6 +8,8 @@
 
 #include "tuning/TuningAnalysis.h"
 
+constexpr double kPi = 3.14159265358979323846;
+
 struct CirclePoint {
     double x = 0;
     double y = 0;

@@ -180,7 +180,7 @@ void drawAll(HDC context, HWND control, int width, int height, const TuningAnaly
     }
 
     // The fifths along the ring, each labelled outside it.
-    const double gap = 0.8 * fonts.textHeight / std::max(layout.noteRadius, 1.0) * 6 / 3.14159265358979323846;
+    const double gap = 0.8 * fonts.textHeight / std::max(layout.noteRadius, 1.0) * 6 / kPi;
     {
         Selection font(context, fonts.normal);
         for (int k = 0; k < 12; ++k) {

@@ -9,8 +9,7 @@
 #include "shell/AppState.h"
 #include "shell/MessageBoxes.h"
 #include "shell/Resources.h"
-#include "song/SongTuning.h"
-#include "tuning/TuningFileReader.h"
+#include "tuning/OpenedFiles.h"
 #include "ui/OpenCommand.h"
 #include "ui/SongCommand.h"
 #include "ui/TuningReports.h"
@@ -30,41 +29,27 @@ struct DropFunctions {
     }
 };
 
-bool isSongName(const std::string& path) {
-    const std::size_t dot = path.rfind('.');
-    if (dot == std::string::npos) return false;
-    const std::string extension = path.substr(dot);
-    return lstrcmpiA(extension.c_str(), ".mid") == 0 || lstrcmpiA(extension.c_str(), ".midi") == 0 ||
-           lstrcmpiA(extension.c_str(), ".rmi") == 0;
-}
-
-// A MIDI file without notes holds a tuning, as the program saves it; one
-// with notes is a song to write the tuning into.
+// A MIDI file is read once, as large as a song may be, to tell a song from
+// a tuning file.
 void openMidiFile(const std::string& path) {
     std::string bytes;
     if (!loadSong(path, bytes)) return;
     const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
-    SongTuningOptions readOnly;
-    readOnly.keepOldTuning = true;
-    const SongTuningResult read = tuneSong(data, bytes.size(), nullptr, 0, readOnly);
-    if (read.ok() && read.summary.hasNotes)
+    if (fileRoleOf(path, data, bytes.size()) == FileRole::Song)
         runSongCommandWith(path, bytes);
-    else if (read.ok())
-        openTuningBytes(TuningFileKind::Mid, data + read.smfBegin, read.smfSize, path);
     else
-        openTuningBytes(TuningFileKind::Mid, data, bytes.size(), path);  // the reader names what is wrong
+        openTuningBytes(TuningFileKind::Mid, data, bytes.size(), path);
 }
 
 }  // namespace
 
 void openHandedFile(const std::string& path) {
-    if (isSongName(path)) {
+    if (roleNeedsBytes(path))
         openMidiFile(path);
-    } else if (tuningFileKindFromName(path) != TuningFileKind::Unknown) {
+    else if (fileRoleOf(path, nullptr, 0) != FileRole::Unsupported)
         openTuningFileAt(path);
-    } else {
+    else
         showReadError(mainWindow, loadResourceString(IDS_UNSUPPORTED_KIND) + "\n\n" + path);
-    }
 }
 
 void openDroppedFile(HDROP drop) {

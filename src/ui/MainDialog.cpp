@@ -17,6 +17,7 @@
 #include "ui/GuardedDialogProc.h"
 #include "ui/HandedFiles.h"
 #include "ui/ListingEdit.h"
+#include "ui/ListingLook.h"
 #include "ui/MidiSendCommands.h"
 #include "ui/OpenCommand.h"
 #include "ui/OptionsDialog.h"
@@ -32,9 +33,7 @@ constexpr int kOffsetCount = 12;
 constexpr int32_t kAllParts = 0xFFFF;
 
 HFONT sysexFont = nullptr;
-HBRUSH listingBrush = nullptr;
-COLORREF listingTextColour = 0;
-COLORREF listingBackColour = 0;
+ListingColours listingColours;
 WNDPROC sysexEditProc = nullptr;
 std::array<WNDPROC, kOffsetCount> offsetEditProcs = {};
 std::string partLabelText;  // the current text of label 1048
@@ -61,31 +60,14 @@ WNDPROC subclass(HWND control) {
         SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(editKeyProc)));
 }
 
-void fetchListingColours() {
-    listingBrush = GetSysColorBrush(COLOR_WINDOW);
-    listingTextColour = GetSysColor(COLOR_WINDOWTEXT);
-    listingBackColour = GetSysColor(COLOR_WINDOW);
-}
-
-// The listing uses the fixed-pitch face of the string table at the dialog
-// font's size, so the hex columns line up.
-void makeListingFont() {
-    const std::string face = loadResourceString(IDS_LISTING_FONT_FACE);
-    HFONT dialogFont = reinterpret_cast<HFONT>(SendMessageA(sysexEdit, WM_GETFONT, 0, 0));
-    LOGFONTA font = {};
-    if (face.empty() || !dialogFont || !GetObjectA(dialogFont, sizeof font, &font)) return;
-    lstrcpynA(font.lfFaceName, face.c_str(), LF_FACESIZE);
-    sysexFont = CreateFontIndirectA(&font);
-    if (sysexFont) SendMessageA(sysexEdit, WM_SETFONT, reinterpret_cast<WPARAM>(sysexFont), FALSE);
-}
 
 void onInitDialog(HWND dialog) {
     sysexEdit = GetDlgItem(dialog, IDC_SYSEX_EDIT);
     saveButtons = {GetDlgItem(dialog, IDC_SAVE_SMF), GetDlgItem(dialog, IDC_SAVE_BINARY),
                    GetDlgItem(dialog, IDC_SAVE_TEXT)};
     presetCombo = GetDlgItem(dialog, IDC_PRESET_COMBO);
-    makeListingFont();
-    fetchListingColours();
+    sysexFont = makeListingFont(sysexEdit);
+    listingColours = ListingColours::fetch();
     mainMenu = GetMenu(dialog);
     // What DragAcceptFiles does, without loading shell32 at every start.
     SetWindowLongPtrA(dialog, GWL_EXSTYLE, GetWindowLongPtrA(dialog, GWL_EXSTYLE) | WS_EX_ACCEPTFILES);
@@ -258,15 +240,11 @@ INT_PTR handleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
         return FALSE;
     case WM_CTLCOLORSTATIC:
         // The read-only listing would get the grey dialog background.
-        if (reinterpret_cast<HWND>(lParam) == sysexEdit && listingBrush) {
-            HDC context = reinterpret_cast<HDC>(wParam);
-            SetTextColor(context, listingTextColour);
-            SetBkColor(context, listingBackColour);
-            return reinterpret_cast<INT_PTR>(listingBrush);
-        }
+        if (reinterpret_cast<HWND>(lParam) == sysexEdit && listingColours.brush)
+            return listingColours.paint(reinterpret_cast<HDC>(wParam));
         return FALSE;
     case WM_SYSCOLORCHANGE:
-        fetchListingColours();
+        listingColours = ListingColours::fetch();
         return FALSE;
     case WM_EXITSIZEMOVE:
         GetWindowRect(dialog, &windowRect);

@@ -6,7 +6,7 @@
 
 #include "resource.h"
 #include "shell/AppState.h"
-#include "tuning/LoadFileBytes.h"
+#include "tuning/OpenedFiles.h"
 #include "tuning/TuningFileReader.h"
 #include "ui/FileDialog.h"
 #include "ui/SysexView.h"
@@ -45,22 +45,22 @@ void openTuningFile() {
 }
 
 void openTuningFileAt(const std::string& path) {
-    const TuningFileKind kind = tuningFileKindFromName(path);
-    if (kind == TuningFileKind::Scl) {
+    if (tuningFileKindFromName(path) == TuningFileKind::Scl) {
         openScalaFile(mainWindow, path);
         return;
     }
-
-    std::string bytes;
-    if (const LoadFileError error = loadFileBytes(path, kMaxTuningFileBytes, bytes); error != LoadFileError::None) {
-        showReadError(mainWindow, loadErrorText(error, path));
-        return;
-    }
-    openTuningBytes(kind, reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), path);
+    const OpenedTuningFile opened = openTuningFile(platformFileSystem(), path);
+    if (!opened.load.ok())
+        showReadError(mainWindow, loadErrorText(opened.load.error, path));
+    else
+        showTuningRead(opened.read, path);
 }
 
 void openTuningBytes(TuningFileKind kind, const uint8_t* bytes, std::size_t size, const std::string& path) {
-    const TuningReadResult result = readTuningFile(kind, bytes, size);
+    showTuningRead(readTuningFile(kind, bytes, size), path);
+}
+
+void showTuningRead(const TuningReadResult& result, const std::string& path) {
     if (!result.ok()) {
         showReadError(mainWindow, tuningErrorText(result, path));
         return;

@@ -15,3 +15,5 @@ void openTuningFile();
 void openTuningFileAt(const std::string& path);
 // The same with the file's bytes already read: `kind` is Syx, Mid or Txt.
 void openTuningBytes(TuningFileKind kind, const uint8_t* bytes, std::size_t size, const std::string& path);
+// Sets what was read, or shows why nothing was; then the reader's warnings.
+void showTuningRead(const TuningReadResult& result, const std::string& path);

@@ -75,6 +75,8 @@ void fillDeviceList(HWND dialog) {
     SendMessageA(combo, CB_SETCURSEL, selected, 0);
 }
 
+static_assert(IDS_MTS_FORM_LAST - IDS_MTS_FORM_FIRST + 1 == kMtsFormCount, "a list entry for every form, in its order");
+
 void fillMtsFormList(HWND dialog) {
     HWND combo = GetDlgItem(dialog, IDC_MTS_FORM_COMBO);
     for (UINT id = IDS_MTS_FORM_FIRST; id <= IDS_MTS_FORM_LAST; ++id)

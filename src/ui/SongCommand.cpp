@@ -13,7 +13,7 @@
 #include "shell/Resources.h"
 #include "song/SongNames.h"
 #include "song/SongTuning.h"
-#include "tuning/LoadFileBytes.h"
+#include "base/LoadFileBytes.h"
 #include "ui/FileDialog.h"
 #include "ui/TuningReports.h"
 
@@ -23,14 +23,17 @@ constexpr std::size_t kListedResets = 8;  // more are counted, not listed
 
 std::string milliseconds(double ms) { return std::to_string(std::llround(ms)); }
 
-std::string japaneseResetName(ResetKind kind) {
-    return resourceLine(IDS_SONG_RESET_NAMES, static_cast<std::size_t>(kind));
-}
+constexpr KindLine<SysexKind> kResetNames[] = {
+    {SysexKind::GsReset, IDS_SONG_RESET_NAMES, 0},      {SysexKind::GsSystemMode, IDS_SONG_RESET_NAMES, 1},
+    {SysexKind::XgSystemOn, IDS_SONG_RESET_NAMES, 2},   {SysexKind::XgAllParameterReset, IDS_SONG_RESET_NAMES, 3},
+    {SysexKind::GmSystemOn, IDS_SONG_RESET_NAMES, 4},   {SysexKind::GmSystemOff, IDS_SONG_RESET_NAMES, 5},
+    {SysexKind::Gm2SystemOn, IDS_SONG_RESET_NAMES, 6},
+};
+static_assert(wordsEveryKindOnce(kResetNames, static_cast<int>(SysexKind::GsReset),
+                                 static_cast<int>(SysexKind::Gm2SystemOn)),
+              "a name for every reset");
 
-std::string errorText(const SongReadError& error, const std::string& path) {
-    const std::string sentence = resourceLine(IDS_SONG_ERROR_LINES, static_cast<std::size_t>(error.kind) - 1);
-    return fillIn(loadResourceString(IDS_SONG_AT_BYTE), {sentence, std::to_string(error.byteOffset)}) + "\n\n" + path;
-}
+std::string japaneseResetName(SysexKind kind) { return kindLine(kResetNames, kind); }
 
 std::string resetsLine(const SongSummary& summary) {
     if (summary.resets.empty()) return loadResourceString(IDS_SONG_NO_RESET);
@@ -76,7 +79,7 @@ std::string summaryText(const SongSummary& summary, const std::string& path) {
 }  // namespace
 
 bool loadSong(const std::string& path, std::string& bytes) {
-    const LoadFileError error = loadFileBytes(path, kMaxSongFileBytes, bytes);
+    const LoadFileError error = loadFileBytes(path, kMaxSongFileBytes, bytes).error;
     if (error == LoadFileError::TooLarge)
         showReadError(mainWindow, loadResourceString(IDS_SONG_TOO_LARGE) + "\n\n" + path);
     else if (error != LoadFileError::None)
@@ -107,7 +110,7 @@ void runSongCommandWith(const std::string& path, const std::string& bytes) {
     const SongTuningResult result = tuneSong(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(),
                                              sysexBuffer, tuningMessagesLength(), options);
     if (!result.ok()) {
-        showReadError(mainWindow, errorText(result.error, path));
+        showReadError(mainWindow, midiFaultText(result.error, path));
         return;
     }
     const std::string text = summaryText(result.summary, path);

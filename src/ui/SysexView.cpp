@@ -29,13 +29,13 @@ void refreshSysexView() {
     if (updatesEnabled == 0) return;
 
     const MtsOptions mts{static_cast<MtsForm>(mtsForm), 0, dumpPresetName};
-    ChannelMessageList channel;
-    if (buildTuningMessages(static_cast<TuningFormat>(midiFormat), mts, scaleOffsets,
-                            static_cast<uint32_t>(midiPartOrChannel), scaleDataBytes, sysexBuffer,
-                            sysexLength, channel)) {
-        std::memcpy(sysexBuffer + sysexLength, channel.bytes, channel.length);
-        channelMessageLength = channel.length;
-        sysexText = formatHexListing(sysexBuffer, sysexLength, channel.bytes, channel.length);
+    if (const std::optional<TuningListing> listing = buildTuningListing(
+            static_cast<TuningFormat>(midiFormat), mts, scaleOffsets, static_cast<uint32_t>(midiPartOrChannel),
+            scaleDataBytes)) {
+        std::memcpy(sysexBuffer, listing->data(), listing->size());
+        sysexLength = listing->sysexLength;
+        channelMessageLength = listing->channelLength;
+        sysexText = formatHexListing(*listing);
     } else {
         sysexText.clear();
     }

@@ -14,7 +14,7 @@
 #include "shell/AppState.h"
 #include "shell/Centering.h"
 #include "shell/Resources.h"
-#include "tuning/LoadFileBytes.h"
+#include "base/LoadFileBytes.h"
 #include "tuning/NoteNames.h"
 #include "tuning/ScalaScale.h"
 #include "tuning/Temperaments.h"
@@ -23,6 +23,7 @@
 #include "ui/FifthsCircleView.h"
 #include "ui/GuardedDialogProc.h"
 #include "ui/FileDialog.h"
+#include "ui/ListingLook.h"
 #include "ui/SysexView.h"
 #include "ui/TuningReports.h"
 
@@ -61,19 +62,14 @@ static_assert(IDS_TEMPERAMENT_LAST - IDS_TEMPERAMENT_FIRST + 1 + IDS_TEMPERAMENT
                   kBuiltInCount,
               "one name in the string table for each built-in temperament");
 
-std::string fileNameOf(const std::string& path) {
-    const std::size_t at = findLastSeparator(path, "\\/", isSystemLeadByte);
-    return at == std::string::npos ? path : path.substr(at + 1);
-}
-
 bool isBlank(const std::string& text) { return text.find_first_not_of(" \t") == std::string::npos; }
 
 // The list index of the scale read from `path`, or -1 after its error box. A
 // file opened again replaces its earlier entry.
 int readScalaFile(HWND owner, const std::string& path) {
     std::string bytes;
-    if (const LoadFileError error = loadFileBytes(path, kMaxScalaFileBytes, bytes); error != LoadFileError::None) {
-        showReadError(owner, loadErrorText(error, path));
+    if (const LoadedFile loaded = loadFileBytes(path, kMaxScalaFileBytes, bytes); !loaded.ok()) {
+        showReadError(owner, loadErrorText(loaded.error, path));
         return -1;
     }
     const ScalaReadResult scala = parseScala(bytes);
@@ -103,20 +99,6 @@ PitchClassOffsets sourceOffsets(int source) {
     return temperamentOffsets(builtInTemperaments()[source >= 0 && source < kBuiltInCount ? source : 0]);
 }
 
-// Digits with at most one decimal point, white space around them allowed;
-// no sign, exponent or "inf".
-std::optional<double> parseFrequency(const std::string& text) {
-    const std::size_t first = text.find_first_not_of(' ');
-    if (first == std::string::npos) return std::nullopt;
-    const std::size_t last = text.find_last_not_of(' ');
-    const std::string number = text.substr(first, last - first + 1);
-    if (number.find_first_not_of("0123456789.") != std::string::npos ||
-        number.find_first_of("0123456789") == std::string::npos ||
-        number.find('.') != number.rfind('.'))
-        return std::nullopt;
-    return std::strtod(number.c_str(), nullptr);
-}
-
 Choices readChoices(HWND dialog) {
     Choices choices;
     choices.source = static_cast<int>(SendDlgItemMessageA(dialog, IDC_TEMPERAMENT_COMBO, CB_GETCURSEL, 0, 0));
@@ -129,21 +111,17 @@ Choices readChoices(HWND dialog) {
     return choices;
 }
 
-// Two decimals that would print as "-0.00" print as "0.00".
-double tidy(double cents) { return std::fabs(cents) < 0.005 ? 0.0 : cents; }
-
 // The fit report with the string table's Japanese header and marks; the
 // columns line up in the fixed-pitch listing font.
 std::string previewText(const TuningFit& fit) {
     const std::string heldMark = loadResourceString(IDS_FIT_HELD_MARK);
     std::string text = loadResourceString(IDS_FIT_HEADER);
-    for (int p = 0; p < 12; ++p) {
-        const NoteFit& note = fit.notes[p];
-        char row[128];
-        std::snprintf(row, sizeof row, "\r\n%-4s %9.2f %7d %8.2f", pitchClassName(p), tidy(note.exactCents),
-                      static_cast<int>(note.sent), tidy(note.error));
-        text += row;
-        if (note.held) text += "  " + heldMark;
+    for (const FitReportRow& row : fitReportRows(fit)) {
+        char line[128];
+        std::snprintf(line, sizeof line, "\r\n%-4s %9s %7s %8s", row.note, row.exact.c_str(), row.sent.c_str(),
+                      row.error.c_str());
+        text += line;
+        if (row.held) text += "  " + heldMark;
     }
     if (!fit.unmappedNotes.empty()) {
         uint32_t unmapped = 0;
@@ -176,18 +154,6 @@ void addItem(HWND dialog, int comboId, const std::string& text) {
     SendDlgItemMessageA(dialog, comboId, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
-// The preview in the listing's fixed-pitch face at the dialog font's size.
-void setPreviewFont(HWND dialog) {
-    const std::string face = loadResourceString(IDS_LISTING_FONT_FACE);
-    HWND preview = GetDlgItem(dialog, IDC_FIT_PREVIEW);
-    HFONT dialogFont = reinterpret_cast<HFONT>(SendMessageA(preview, WM_GETFONT, 0, 0));
-    LOGFONTA font = {};
-    if (face.empty() || !dialogFont || !GetObjectA(dialogFont, sizeof font, &font)) return;
-    lstrcpynA(font.lfFaceName, face.c_str(), LF_FACESIZE);
-    previewFont.reset(CreateFontIndirectA(&font));
-    if (previewFont) SendMessageA(preview, WM_SETFONT, reinterpret_cast<WPARAM>(previewFont.get()), FALSE);
-}
-
 // `chosen` is the list entry to select, or -1 for that of the last OK.
 void onInitDialog(HWND dialog, int chosen) {
     for (UINT id = IDS_TEMPERAMENT_FIRST; id <= IDS_TEMPERAMENT_LAST; ++id)
@@ -206,7 +172,7 @@ void onInitDialog(HWND dialog, int chosen) {
     SendDlgItemMessageA(dialog, IDC_ZERO_NOTE_COMBO, CB_SETCURSEL, remembered.zeroNote == ZeroNote::A ? 1 : 0, 0);
     SendDlgItemMessageA(dialog, IDC_A4_EDIT, EM_LIMITTEXT, 16, 0);
     SetDlgItemTextA(dialog, IDC_A4_EDIT, remembered.a4Text.c_str());
-    setPreviewFont(dialog);
+    previewFont.reset(makeListingFont(GetDlgItem(dialog, IDC_FIT_PREVIEW)));
     updatePreview(dialog);
     centerWindow(nullptr, dialog);
 }
@@ -264,12 +230,8 @@ INT_PTR handleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
         return onCommand(dialog, LOWORD(wParam), HIWORD(wParam));
     case WM_CTLCOLORSTATIC:
         // The read-only preview would get the grey dialog background.
-        if (reinterpret_cast<HWND>(lParam) == GetDlgItem(dialog, IDC_FIT_PREVIEW)) {
-            HDC context = reinterpret_cast<HDC>(wParam);
-            SetTextColor(context, GetSysColor(COLOR_WINDOWTEXT));
-            SetBkColor(context, GetSysColor(COLOR_WINDOW));
-            return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_WINDOW));
-        }
+        if (reinterpret_cast<HWND>(lParam) == GetDlgItem(dialog, IDC_FIT_PREVIEW))
+            return ListingColours::fetch().paint(reinterpret_cast<HDC>(wParam));
         return FALSE;
     case WM_DRAWITEM: {
         const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);

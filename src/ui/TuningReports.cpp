@@ -24,14 +24,30 @@ std::string partList(uint32_t parts) {
     return list;
 }
 
-// The line that belongs to `kind`: of IDS_WARNING_LINES, or for the kinds
-// of the key-based forms after it, of IDS_MTS_WARNING_LINES.
-std::string warningLine(TuningWarningKind kind) {
-    constexpr auto kFirstMtsKind = static_cast<std::size_t>(TuningWarningKind::OtherOctavesDiffer);
-    const auto index = static_cast<std::size_t>(kind);
-    if (index >= kFirstMtsKind) return resourceLine(IDS_MTS_WARNING_LINES, index - kFirstMtsKind);
-    return resourceLine(IDS_WARNING_LINES, index);
-}
+// The key-based forms' warnings came later and have an entry of their own.
+constexpr KindLine<TuningWarningKind> kWarningLines[] = {
+    {TuningWarningKind::OtherPartsDiffer, IDS_WARNING_LINES, 0},
+    {TuningWarningKind::IncompletePart, IDS_WARNING_LINES, 1},
+    {TuningWarningKind::BadChecksum, IDS_WARNING_LINES, 2},
+    {TuningWarningKind::OtherFormatIgnored, IDS_WARNING_LINES, 3},
+    {TuningWarningKind::PartOutOfRange, IDS_WARNING_LINES, 4},
+    {TuningWarningKind::IncompleteMessage, IDS_WARNING_LINES, 5},
+    {TuningWarningKind::OffsetsHeld, IDS_WARNING_LINES, 6},
+    {TuningWarningKind::OtherOctavesDiffer, IDS_MTS_WARNING_LINES, 0},
+    {TuningWarningKind::IncompleteKeys, IDS_MTS_WARNING_LINES, 1},
+    {TuningWarningKind::OtherProgramIgnored, IDS_MTS_WARNING_LINES, 2},
+};
+static_assert(wordsEveryKindOnce(kWarningLines, 0, static_cast<int>(TuningWarningKind::OtherProgramIgnored)),
+              "a line for every kind of warning");
+
+constexpr KindLine<SmfError> kMidiFaultLines[] = {
+    {SmfError::NotMidiFile, IDS_SONG_ERROR_LINES, 0},     {SmfError::Format2, IDS_SONG_ERROR_LINES, 1},
+    {SmfError::BadDivision, IDS_SONG_ERROR_LINES, 2},     {SmfError::NoTrack, IDS_SONG_ERROR_LINES, 3},
+    {SmfError::ChunkPastEnd, IDS_SONG_ERROR_LINES, 4},    {SmfError::NumberTooLong, IDS_SONG_ERROR_LINES, 5},
+    {SmfError::EventPastTrack, IDS_SONG_ERROR_LINES, 6},  {SmfError::NoRunningStatus, IDS_SONG_ERROR_LINES, 7},
+    {SmfError::StrayStatus, IDS_SONG_ERROR_LINES, 8},     {SmfError::TimeTooLarge, IDS_SONG_ERROR_LINES, 9},
+};
+static_assert(wordsEveryKindOnce(kMidiFaultLines, 1, kSmfErrorCount - 1), "a line for every kind of damage");
 
 }  // namespace
 
@@ -110,10 +126,7 @@ std::string tuningErrorText(const TuningReadResult& result, const std::string& p
     case TuningReadError::None: return {};
     case TuningReadError::FileTooLarge: return withFile(loadResourceString(IDS_FILE_TOO_LARGE), path);
     case TuningReadError::UnsupportedKind: return withFile(loadResourceString(IDS_UNSUPPORTED_KIND), path);
-    case TuningReadError::NotMidiFile: return withFile(loadResourceString(IDS_NOT_MIDI_FILE), path);
-    case TuningReadError::MalformedMidiFile:
-        return withFile(fillIn(loadResourceString(IDS_MALFORMED_MIDI_FILE), {std::to_string(result.byteOffset)}),
-                        path);
+    case TuningReadError::DamagedMidiFile: return midiFaultText(result.midiFault, path);
     case TuningReadError::BadHexText: return withFile(loadResourceString(IDS_BAD_HEX_TEXT), path, result.line);
     case TuningReadError::Truncated:
         return withFile(fillIn(loadResourceString(IDS_TRUNCATED), {std::to_string(result.messageNumber)}), path);
@@ -129,11 +142,17 @@ std::string tuningWarningsText(const TuningReadResult& result, const std::string
     std::string text = loadResourceString(IDS_WARNINGS_HEADER) + "\n" + path + "\n";
     for (std::size_t i = 0; i < result.warnings.size() && i < kMostListed; ++i) {
         const TuningReadWarning& warning = result.warnings[i];
-        text += "\n" + fillIn(warningLine(warning.kind), {partList(warning.parts), noteNameList(warning.pitchClasses),
+        text += "\n" + fillIn(kindLine(kWarningLines, warning.kind), {partList(warning.parts), noteNameList(warning.pitchClasses),
                                                           std::to_string(warning.messageNumber)});
     }
     if (result.warnings.size() > kMostListed) text += "\n...";
     return text;
+}
+
+std::string midiFaultText(const SmfFault& fault, const std::string& path) {
+    return fillIn(loadResourceString(IDS_SONG_AT_BYTE),
+                  {kindLine(kMidiFaultLines, fault.kind), std::to_string(fault.byteOffset)}) +
+           "\n\n" + path;
 }
 
 void showReadError(HWND owner, const std::string& text) {

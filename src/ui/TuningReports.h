@@ -8,7 +8,8 @@
 #include <initializer_list>
 #include <string>
 
-#include "tuning/LoadFileBytes.h"
+#include "midi/SmfReader.h"
+#include "base/LoadFileBytes.h"
 #include "tuning/ScalaScale.h"
 #include "tuning/TuningFileReader.h"
 
@@ -18,10 +19,41 @@ std::string fillIn(const std::string& text, std::initializer_list<std::string> a
 // Line `index` (0 for the first) of string-table entry `id`; "" past its end.
 std::string resourceLine(UINT id, std::size_t index);
 
+// One kind of what the core reports and the string-table line that words
+// it. Each table names its kinds explicitly, so a kind added to the core
+// shifts no other kind's text; wordsEveryKindOnce checks a table at compile
+// time.
+template <class Kind>
+struct KindLine {
+    Kind kind;
+    UINT id;
+    std::size_t line;
+};
+
+template <class Kind, std::size_t N>
+constexpr bool wordsEveryKindOnce(const KindLine<Kind> (&table)[N], int firstKind, int lastKind) {
+    for (int kind = firstKind; kind <= lastKind; ++kind) {
+        int found = 0;
+        for (const KindLine<Kind>& entry : table) found += static_cast<int>(entry.kind) == kind ? 1 : 0;
+        if (found != 1) return false;
+    }
+    return N == static_cast<std::size_t>(lastKind - firstKind + 1);
+}
+
+template <class Kind, std::size_t N>
+std::string kindLine(const KindLine<Kind> (&table)[N], Kind kind) {
+    for (const KindLine<Kind>& entry : table)
+        if (entry.kind == kind) return resourceLine(entry.id, entry.line);
+    return {};
+}
+
 std::string loadErrorText(LoadFileError error, const std::string& path);
 std::string scalaErrorText(const ScalaReadResult& result, const std::string& path);
 std::string scaleMapErrorText(const ScaleMapResult& result, const std::string& path);
 std::string tuningErrorText(const TuningReadResult& result, const std::string& path);
+// What is wrong with a refused MIDI file, at which byte, then the file: the
+// same text for the song command and for a MIDI file opened for its tuning.
+std::string midiFaultText(const SmfFault& fault, const std::string& path);
 // The file, then every warning on a line of its own; "" when there are none.
 std::string tuningWarningsText(const TuningReadResult& result, const std::string& path);
 

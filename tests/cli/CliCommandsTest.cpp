@@ -5,6 +5,7 @@
 
 #include "FakeMidiOut.h"
 #include "cli/CliCommands.h"
+#include "cli/CliTexts.h"
 #include "midiout/SysexDeviceState.h"
 #include "sysex/SysexBuilder.h"
 
@@ -77,6 +78,94 @@ TEST(CliSend, FailuresExitWithStatusOneAndSayWhy) {
         EXPECT_NE(std::string::npos, err.str().find("--port 2")) << err.str();
     }
     EXPECT_TRUE(midi.delivered().empty());
+}
+
+}  // namespace
+
+namespace {
+
+// The command line words each report of the core; one test that no kind
+// is left without words, and the texts that need the result's context.
+TEST(CliTexts, everyReportHasItsWords) {
+    for (int kind = 1; kind < kSmfErrorCount; ++kind) {
+        SCOPED_TRACE(kind);
+        EXPECT_NE("", std::string(smfErrorText(static_cast<SmfError>(kind))));
+    }
+    TuningReadResult result;
+    for (int kind = 0; kind <= static_cast<int>(TuningWarningKind::OtherProgramIgnored); ++kind) {
+        SCOPED_TRACE(kind);
+        EXPECT_NE("", tuningWarningText(result, {static_cast<TuningWarningKind>(kind)}));
+    }
+
+    const struct {
+        const char* name;
+        TuningFormat format;
+        TuningGroup group;
+        uint16_t parts;
+        TuningReadWarning warning;
+        const char* text;
+    } rows[] = {
+        {"parts left out", TuningFormat::GS, TuningGroup::Gs, 0x0042,
+         {TuningWarningKind::OtherPartsDiffer, 0x0810},
+         "Parts 5, 12 carry other offsets than part 2 and were left out."},
+        {"a channel left out", TuningFormat::GM2, TuningGroup::Gm2Channels, 0x0001,
+         {TuningWarningKind::OtherPartsDiffer, 0x8000}, "Channel 16 carry other offsets than channel 1 and were left out."},
+        {"a part without every note", TuningFormat::XG, TuningGroup::Xg, 0x0008,
+         {TuningWarningKind::IncompletePart, 0x0008, 0x0FE0}, "Part 4 has no value for F, F#, G, G#, A, A#, B; read as 0."},
+        {"a bulk dump's checksum", TuningFormat::GM2, TuningGroup::Gm2Keys, 0, {TuningWarningKind::BadChecksum, 0, 0, 3},
+         "Bulk dump 3 has a wrong checksum and was skipped."},
+        {"another group skipped", TuningFormat::GS, TuningGroup::Gs, 1,
+         {TuningWarningKind::OtherFormatIgnored, 0, 0, 2, TuningGroup::Gm2Keys},
+         "GM2 single-note and bulk dump messages were skipped: the file's first tuning message is GS."},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        result.format = row.format;
+        result.group = row.group;
+        result.parts = row.parts;
+        EXPECT_EQ(row.text, tuningWarningText(result, row.warning));
+    }
+}
+
+TEST(CliTexts, theFitReportIsATableWithHeldAndUnmappedNotes) {
+    PitchClassOffsets offsets = offsetsFromCentsAboveC({0, 0, 200, 300, 400, 500, 600, 700, 800, 900, 1000, 1110.126});
+    offsets.unmapped = 1u << 2;
+    const FitResult result = fitOffsets(offsets, {});
+    EXPECT_EQ("Note     Exact  Sent   Error\n"
+              "C         0.00     0    0.00\n"
+              "C#     -100.00   -64   36.00  held\n"
+              "D         0.00     0    0.00\n"
+              "D#        0.00     0    0.00\n"
+              "E         0.00     0    0.00\n"
+              "F         0.00     0    0.00\n"
+              "F#        0.00     0    0.00\n"
+              "G         0.00     0    0.00\n"
+              "G#        0.00     0    0.00\n"
+              "A         0.00     0    0.00\n"
+              "A#        0.00     0    0.00\n"
+              "B        10.13    10   -0.13\n"
+              "Held at a limit: C#\n"
+              "Not in the scale (sent as 0 before the zero note): D\n",
+              formatFitReport(result.fit));
+}
+
+TEST(CliTexts, scaleFilesAreRefusedNamingTheLine) {
+    const struct {
+        const char* file;
+        const char* text;
+    } rows[] = {
+        {"bad_too_few_pitches.scl", "Line 6: the file ends after 3 of 4 pitches."},
+        {"bad_zero_denominator.scl", "Line 4: the ratio has denominator 0."},
+        {"thirteen_notes.scl",
+         "The scale has 13 notes; Velmarin tunes twelve pitch classes that repeat every octave, so at most twelve "
+         "notes can be used."},
+        {"degrees_collide.scl", "Scale degree 1 (line 4) and degree 2 (line 5) both fall on D."},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.file);
+        const ScalaReadResult read = parseScala(readFile(fixturePath(std::string("scl/") + row.file)));
+        EXPECT_EQ(row.text, read.ok() ? scaleMapErrorText(mapScaleToPitchClasses(read.scale)) : scalaErrorText(read));
+    }
 }
 
 }  // namespace

@@ -192,6 +192,12 @@ run apply "$fixtures/song/damaged_chunk.mid" song.mid --temperament equal --form
 expect 1 "apply with a damaged song among others"
 has err "damaged_chunk.mid: byte 14: a chunk's length runs past the end of the file" "the damage named"
 [ -s tuned/song.mid ] || fail "the good song was not written beside the damaged one"
+run read "$fixtures/song/damaged_chunk.mid"
+expect 1 "read a damaged MIDI file"
+has err "damaged_chunk.mid: byte 14: a chunk's length runs past the end of the file" "read names the damage as apply does"
+run read "$fixtures/song/wrapped.rmi"
+expect 1 "read a wrapped song without a tuning"
+has err "holds no scale-tuning message" "read takes a .rmi as a MIDI file"
 # Two songs of one name: the second refused, the first's copy kept. The
 # folder's name ends in 5C, the byte of "\", as the trail byte of a
 # double-byte character in code page 932.

@@ -2,6 +2,7 @@
 
 #include "TestBytes.h"
 #include "base/FileReplacement.h"
+#include "base/LoadFileBytes.h"
 #include "base/PathText.h"
 #include "settings/IniFile.h"
 
@@ -30,12 +31,12 @@ public:
     int directWrites = 0;
     bool writableInPlace = false;  // what canWriteInPlace says after an injected replace failure
 
-    SystemError readWhole(const std::string& path, std::string& bytes) override {
+    SystemError readUpTo(const std::string& path, std::size_t most, std::string& bytes) override {
         if (fault == Fault::Open) {
             bytes.clear();
             return injected;
         }
-        const SystemError error = real().readWhole(path, bytes);
+        const SystemError error = real().readUpTo(path, most, bytes);
         if (fault != Fault::ReadAfterBytes || error != 0) return error;
         bytes.resize(std::min(bytes.size(), bytesBeforeFault));
         return injected;
@@ -91,6 +92,35 @@ private:
 };
 
 const std::string kOldPresets = "[Old]\r\n0=5\r\n1=-3\r\n";
+
+TEST(LoadFileBytes, readsWholeFilesUpToTheLimitThroughTheSeam) {
+    const std::string path = fixturePath("tuning/mts2_realtime.syx");  // 33 bytes
+    const struct {
+        const char* name;
+        FailingFileSystem::Fault fault;
+        std::size_t limit;
+        LoadFileError error;
+        bool systemError;
+    } rows[] = {
+        {"exactly the limit", FailingFileSystem::Fault::None, 33, LoadFileError::None, false},
+        {"one byte past it", FailingFileSystem::Fault::None, 32, LoadFileError::TooLarge, false},
+        {"not opened", FailingFileSystem::Fault::Open, 33, LoadFileError::CannotOpen, true},
+        {"failing after some bytes", FailingFileSystem::Fault::ReadAfterBytes, 33, LoadFileError::ReadFailed, true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        FailingFileSystem fileSystem;
+        fileSystem.fault = row.fault;
+        fileSystem.bytesBeforeFault = 10;
+        std::string bytes = "old";
+        const LoadedFile loaded = loadFileBytes(fileSystem, path, row.limit, bytes);
+        EXPECT_EQ(row.error, loaded.error);
+        EXPECT_EQ(row.systemError, loaded.systemError != 0);
+        EXPECT_EQ(row.error == LoadFileError::None ? readFile(path) : "", bytes);
+    }
+    std::string bytes;
+    EXPECT_EQ(LoadFileError::CannotOpen, loadFileBytes(fixturePath("tuning/no-such-file.syx"), 33, bytes).error);
+}
 
 TEST(FileReplacement, aFailedWriteKeepsTheOldFileAndLeavesNoTemporaryFile) {
     const struct {

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "TestBytes.h"
-#include "output/ByteCursor.h"
 #include "output/MidiFile.h"
 #include "output/SysexSmf.h"
 #include "sysex/SysexBuilder.h"
@@ -105,8 +104,10 @@ TEST(MidiFile, runningStatusLeavesOutRepeatedChannelStatusOnly) {
     EXPECT_EQ(201u, track.back().time);
 
     ByteBuffer with, without;
-    EXPECT_EQ(14u + trackChunkSize(track, true), serializeMidiFile(file, true, with));
-    EXPECT_EQ(14u + trackChunkSize(track, false), serializeMidiFile(file, false, without));
+    EXPECT_EQ(8u + 0x14, trackChunkSize(track, true));
+    EXPECT_EQ(8u + 0x15, trackChunkSize(track, false));
+    EXPECT_EQ(14u + 8 + 0x14, serializeMidiFile(file, true, with));
+    EXPECT_EQ(14u + 8 + 0x15, serializeMidiFile(file, false, without));
     const char* header = "4D 54 68 64 00 00 00 06 00 01 00 01 00 60 4D 54 72 6B";
     EXPECT_TRUE(bytesEqual(hexBytes(std::string(header) +
                                     " 00 00 00 14 00 90 3C 64 81 48 3C 64 00 F0 01 F7"

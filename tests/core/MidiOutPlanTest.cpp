@@ -23,7 +23,7 @@ TEST(SysexDeviceState, aListSplitsIntoWholeMessagesOnly) {
         {"two messages", "F0 43 F7 F0 F7", "0+3 3+2 "},
         {"bytes between messages are skipped", "00 F0 01 F7 7F 7F F0 02 F7", "1+3 6+3 "},
         {"an unterminated tail is no message", "F0 01 F7 F0 02 03", "0+3 "},
-        {"a second start inside a message belongs to it", "F0 F0 01 F7", "0+4 "},
+        {"a second start cuts the message before it short", "F0 F0 01 F7", "1+3 "},
         {"channel messages: a run per channel, a cut one left out", "B1 65 00 B1 64 03 C2 05 F0 01 F7 B3 65",
          "0+6 6+2 8+3 "},
     };
@@ -67,6 +67,21 @@ TEST(SysexDeviceState, messagesReplaceEachOtherByTheirAddress) {
         {"single note over a bulk dump's key", "F0 7E 7F 08 01 00 20*16 00*384 00 F7", "F0 7F 7F 08 02 00 01 00 00 00 00 F7", true},
         {"program select: the same run", "B2 65 00 B2 64 03 B2 06 05", "B2 65 00 B2 64 03 B2 06 05", false},
         {"program select: another program", "B2 65 00 B2 64 03 B2 06 05", "B2 65 00 B2 64 03 B2 06 06", true},
+        {"GM2: channel 16 alone, the same map", "F0 7E 7F 08 08 02 00 00 40*12 F7", "F0 7E 7F 08 08 02 00 00 40*12 F7",
+         false},
+        {"GM2: channel 15 besides 16", "F0 7E 7F 08 08 02 00 00 40*12 F7", "F0 7E 7F 08 08 03 00 00 40*12 F7", true},
+        {"GM2 real-time (7F): the same values", "F0 7F 7F 08 08 00 00 01 40*12 F7", "F0 7E 7F 08 08 00 00 01 40*12 F7",
+         false},
+        // A message one byte off its form's size retunes nothing: it is a
+        // setting of its own, not the channel's or key's that the whole one set.
+        {"1-byte form one byte short", "F0 7E 7F 08 08 00 00 01 40*11 F7 F0 7E 7F 08 08 00 00 01 40*12 F7",
+         "F0 7E 7F 08 08 00 00 01 40*11 F7", false},
+        {"2-byte form one byte short", "F0 7E 7F 08 09 00 00 01 40 00*22 F7 F0 7E 7F 08 09 00 00 01 40 00*23 F7",
+         "F0 7E 7F 08 09 00 00 01 40 00*22 F7", false},
+        {"single note with a key too few", "F0 7F 7F 08 02 00 02 3C 3C 00 00 F7 F0 7F 7F 08 02 00 01 3C 3C 00 00 F7",
+         "F0 7F 7F 08 02 00 02 3C 3C 00 00 F7", false},
+        {"bulk dump one byte short", "F0 7E 7F 08 01 00 20*16 00*383 00 F7 F0 7E 7F 08 01 00 20*16 01*384 00 F7",
+         "F0 7E 7F 08 01 00 20*16 00*383 00 F7", false},
         {"other: any difference", "F0 7D 01 F7", "F0 7D 02 F7", true},
         {"other: same bytes", "F0 7D 01 F7", "F0 7D 01 F7", false},
     };

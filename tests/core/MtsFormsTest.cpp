@@ -98,13 +98,13 @@ TEST(MtsForms, buildEveryFormAndReadItBack) {
         for (const auto& file : files) {
             SCOPED_TRACE("kind " + std::to_string(static_cast<int>(file.kind)));
             const TuningReadResult read = readTuningFile(file.kind, file.bytes, file.size);
-            ASSERT_TRUE(read.ok()) << read.message;
+            ASSERT_TRUE(read.ok()) << "error " << static_cast<int>(read.error);
             EXPECT_EQ(TuningFormat::GM2, read.format);
             EXPECT_EQ(row.form, read.mtsForm);
             EXPECT_EQ(row.offsets, read.offsets);
             EXPECT_EQ(file.channels, read.parts);
             EXPECT_EQ(row.program, read.program);
-            EXPECT_TRUE(read.warnings.empty()) << read.warnings.front().message;
+            EXPECT_TRUE(read.warnings.empty()) << "warning " << static_cast<int>(read.warnings.front().kind);
         }
     }
 

@@ -10,22 +10,8 @@
 
 namespace {
 
-// A MIDI file: MThd (the header length 6 and the track count filled in), an
-// optional chunk of another kind, then one MTrk per track given as hex.
 Bytes smf(int format, const char* division, const std::vector<std::string>& tracks, const char* other = "") {
-    char counts[16];
-    std::snprintf(counts, sizeof counts, "%02X 00 %02X ", format, static_cast<unsigned>(tracks.size()));
-    Bytes bytes = hexBytes("4D 54 68 64 00 00 00 06 00 " + std::string(counts) + division + " " + other);
-    for (const std::string& track : tracks) {
-        const Bytes body = hexBytes(track);
-        char length[32];
-        std::snprintf(length, sizeof length, "4D 54 72 6B 00 00 %02X %02X", static_cast<unsigned>(body.size() >> 8),
-                      static_cast<unsigned>(body.size() & 0xFF));
-        const Bytes chunk = hexBytes(length);
-        bytes.insert(bytes.end(), chunk.begin(), chunk.end());
-        bytes.insert(bytes.end(), body.begin(), body.end());
-    }
-    return bytes;
+    return testSmf(format, division, tracks, other);
 }
 
 const char* const kGsReset = "F0 0A 41 10 42 12 40 00 7F 00 41 F7";
@@ -172,6 +158,18 @@ const Row kRows[] = {
               " 4D 54 68 64 00 00 00 06 00 00 00 01 01 E0 4D 54 72 6B 00 00 00 18"
               " 00 FF 03 00 60 F0 08 43 10 4C 08 00 41 46 F7 86 60 90 3C 64 00 FF 2F 00 AA"),
      {0, 0, 100, 0, 0, 0, 0, 0}},
+    {"an inserted SysEx before an event under running status: its status byte is written again",
+     smf(0, "01 E0", {join({"00", kGsReset, "00 B0 07 64 83 60 07 50 00 90 3C 64", kEnd})}), kXgPart1C, {},
+     smf(0, "01 E0", {join({"00", kGsReset, "00 B0 07 64 60", kXgPart1CEvent, "83 00 B0 07 50 00 90 3C 64", kEnd})}),
+     {0, 0, 100, 0, 0, 0, 0, 0}},
+    {"SMPTE 29.97 frames of 40 ticks: 100 ms is 119.88 ticks, so the tuning goes at tick 120, not 119",
+     smf(0, "E3 28", {join({"00 F0 05 7E 7F 09 01 F7 83 00 90 3C 64", kEnd})}), kXgPart1C, {},
+     smf(0, "E3 28", {join({"00 F0 05 7E 7F 09 01 F7 78", kXgPart1CEvent, "82 08 90 3C 64", kEnd})}),
+     {0, 0, 100, 0, 0, 0, 0, 0}},
+    {"the song's tuning at the very tick of the first note is set-up tuning and goes",
+     smf(0, "01 E0", {join({"00", kGsReset, "83 60 90 3C 64 00", kOldGs, "60 80 3C 00", kEnd})}), kXgPart1C, {},
+     smf(0, "01 E0", {join({"00", kGsReset, "60", kXgPart1CEvent, "83 00 90 3C 64 60 80 3C 00", kEnd})}),
+     {0, 0, 100, 0, 1, 0, 0, 0}},
     {"no reset, a note at tick 0 before a lyric: the tuning goes before the note; a GS Reset after it moves too",
      smf(0, "01 E0", {join({"00 FF 03 00 00 90 3C 64 00 FF 05 00 00 40 64 83 60", kGsReset, "28 90 3E 64", kEnd})}),
      kXgPart1C, channel1Tuned(),
@@ -184,7 +182,7 @@ TEST(SongTuning, placesTheTuningAfterTheSetUpAndMovesTheMusicWhereNeeded) {
     for (const Row& row : kRows) {
         SCOPED_TRACE(row.name);
         const SongTuningResult result = tune(row.song, row.listing, row.options);
-        ASSERT_TRUE(result.ok()) << result.error.message << " at " << result.error.byteOffset;
+        ASSERT_TRUE(result.ok()) << "error " << static_cast<int>(result.error.kind) << " at " << result.error.byteOffset;
         EXPECT_TRUE(bytesEqual(row.expected, result.bytes));
         const SongSummary& summary = result.summary;
         EXPECT_EQ(row.summary.shiftTicks, summary.shiftTicks);
@@ -213,7 +211,7 @@ TEST(SongTuning, nothingToInsertGivesTheSameBytes) {
 TEST(SongTuning, theSummaryNamesTheResetsAndWhereTheyStand) {
     const SongTuningResult result = tune(kRows[9].song, kXgPart1C, channel1Tuned());
     ASSERT_EQ(2u, result.summary.resets.size());
-    EXPECT_EQ(ResetKind::GsReset, result.summary.resets[1].kind);
+    EXPECT_EQ(SysexKind::GsReset, result.summary.resets[1].kind);
     EXPECT_EQ(960u, result.summary.resets[1].tick);
     EXPECT_EQ(1000, std::lround(result.summary.resets[1].ms));
     EXPECT_TRUE(result.summary.resets[0].setUp);
@@ -224,76 +222,6 @@ TEST(SongTuning, theSummaryNamesTheResetsAndWhereTheyStand) {
     // As the list of resets has it (500 ms), not where the music moved it.
     const SongTuningResult moved = tune(std::end(kRows)[-1].song, kXgPart1C, channel1Tuned());
     EXPECT_EQ(500, std::lround(moved.summary.gapWarnings.at(0).resetMs));
-}
-
-TEST(SongTuning, aDamagedSongIsRefusedWithWhereAndWhat) {
-    const struct {
-        const char* name;
-        Bytes song;
-        SongError error;
-        std::size_t offset;
-    } rows[] = {
-        {"no MThd", hexBytes("4D 54 72 6B 00 00 00 04 00 FF 2F 00 00 00"), SongError::NotMidiFile, 0},
-        {"RIFF RMID without data", hexBytes("52 49 46 46 04 00 00 00 52 4D 49 44"), SongError::NotMidiFile, 0},
-        {"format 2", smf(2, "01 E0", {kEnd}), SongError::Format2, 8},
-        {"0 ticks per quarter note", smf(0, "00 00", {kEnd}), SongError::BadDivision, 12},
-        {"SMPTE -26", smf(0, "E6 28", {kEnd}), SongError::BadDivision, 12},
-        {"a chunk past the end", hexBytes("4D 54 68 64 00 00 00 06 00 00 00 01 01 E0 4D 54 72 6B 00 00 00 10 00 FF 2F 00"),
-         SongError::ChunkPastEnd, 14},
-        {"a delta time of five bytes", smf(0, "01 E0", {"81 81 81 81 00 90 3C 64"}), SongError::NumberTooLong, 22},
-        {"a SysEx longer than its track", smf(0, "01 E0", {"00 F0 05 7E 7F F7"}), SongError::EventPastTrack, 23},
-        {"data without running status", smf(0, "01 E0", {"00 3C 64 00 FF 2F 00"}), SongError::NoRunningStatus, 23},
-        {"a real-time status in a track", smf(0, "01 E0", {"00 F8 00 FF 2F 00"}), SongError::StrayStatus, 23},
-        {"no track", smf(0, "01 E0", {}, "58 46 49 48 00 00 00 00"), SongError::NoTrack, 22},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        const SongTuningResult result = tune(row.song, kXgPart1C, {});
-        EXPECT_EQ(row.error, result.error.kind);
-        EXPECT_EQ(row.offset, result.error.byteOffset);
-        EXPECT_FALSE(result.error.message.empty());
-        EXPECT_TRUE(result.bytes.empty());
-    }
-}
-
-TEST(SongMessages, resetsAndOldTuningAreRecognisedOnAnyDevice) {
-    const struct {
-        const char* body;  // after F0
-        int reset;         // ResetKind, or -1
-        int tuning;        // OldTuningKind, or -1
-    } rows[] = {
-        {"41 10 42 12 40 00 7F 00 41 F7", static_cast<int>(ResetKind::GsReset), -1},
-        {"41 7F 42 12 40 00 7F 00 41 F7", static_cast<int>(ResetKind::GsReset), -1},
-        {"41 10 42 12 00 00 7F 01 00 F7", static_cast<int>(ResetKind::GsSystemMode), -1},
-        {"43 1F 4C 00 00 7E 00 F7", static_cast<int>(ResetKind::XgSystemOn), -1},
-        {"43 10 4C 00 00 7F 00 F7", static_cast<int>(ResetKind::XgAllParameterReset), -1},
-        {"43 20 4C 00 00 7E 00 F7", -1, -1},  // a dump request, not a parameter change
-        {"7E 7F 09 01 F7", static_cast<int>(ResetKind::GmSystemOn), -1},
-        {"7E 10 09 02 F7", static_cast<int>(ResetKind::GmSystemOff), -1},
-        {"7E 7F 09 03 F7", static_cast<int>(ResetKind::Gm2SystemOn), -1},
-        {"7F 7F 09 01 F7", -1, -1},
-        {"41 10 42 12 40 00 7F 00 41", -1, -1},  // no F7
-        {"41 10 42 12 40 11 40 40 40 40 40 40 40 40 40 40 40 40 40 6F F7", -1, static_cast<int>(OldTuningKind::Gs)},
-        {"41 10 42 12 40 1A 4B 40 2B F7", -1, static_cast<int>(OldTuningKind::Gs)},
-        {"41 10 42 12 40 11 4C 40 23 F7", -1, -1},  // past B
-        {"43 10 4C 08 0F 4C 40 F7", -1, static_cast<int>(OldTuningKind::Xg)},
-        {"43 10 4C 08 00 4D 40 F7", -1, -1},
-        {"7E 7F 08 08 03 7F 7F 40 40 40 40 40 40 40 40 40 40 40 40 F7", -1,
-         static_cast<int>(OldTuningKind::MtsScaleOctave1)},
-        {"7F 00 08 09 00 00 01 40 00 F7", -1, static_cast<int>(OldTuningKind::MtsScaleOctave2)},
-        {"7F 7F 08 02 00 01 3C 3C 00 00 F7", -1, static_cast<int>(OldTuningKind::MtsSingleNote)},
-        {"7E 7F 08 07 00 00 01 3C 3C 00 00 F7", -1, static_cast<int>(OldTuningKind::MtsSingleNote)},
-        {"7E 7F 08 01 00 41 F7", -1, static_cast<int>(OldTuningKind::MtsBulkDump)},
-        {"7E 7F 08 00 00 F7", -1, -1},  // a dump request
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.body);
-        const Bytes body = hexBytes(row.body);
-        const auto reset = recogniseReset(body.data(), body.size());
-        const auto tuning = recogniseOldTuning(body.data(), body.size());
-        EXPECT_EQ(row.reset, reset ? static_cast<int>(*reset) : -1);
-        EXPECT_EQ(row.tuning, tuning ? static_cast<int>(*tuning) : -1);
-    }
 }
 
 TEST(SongNames, theTunedSongIsProposedBesideTheSong) {

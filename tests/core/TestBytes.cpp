@@ -1,6 +1,7 @@
 #include "TestBytes.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <random>
 
@@ -78,3 +79,19 @@ std::vector<std::string> ScratchFolder::fileNames() const {
 std::string readFile(const std::string& path) { return readWholeFile(path).value_or(""); }
 
 void writeFile(const std::string& path, const std::string& bytes) { writeWholeFile(path, bytes); }
+
+Bytes testSmf(int format, const char* division, const std::vector<std::string>& tracks, const char* other) {
+    char counts[16];
+    std::snprintf(counts, sizeof counts, "%02X 00 %02X ", format, static_cast<unsigned>(tracks.size()));
+    Bytes bytes = hexBytes("4D 54 68 64 00 00 00 06 00 " + std::string(counts) + division + " " + other);
+    for (const std::string& track : tracks) {
+        const Bytes body = hexBytes(track);
+        char length[32];
+        std::snprintf(length, sizeof length, "4D 54 72 6B 00 00 %02X %02X", static_cast<unsigned>(body.size() >> 8),
+                      static_cast<unsigned>(body.size() & 0xFF));
+        const Bytes chunk = hexBytes(length);
+        bytes.insert(bytes.end(), chunk.begin(), chunk.end());
+        bytes.insert(bytes.end(), body.begin(), body.end());
+    }
+    return bytes;
+}

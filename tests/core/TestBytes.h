@@ -18,6 +18,11 @@ inline ::testing::AssertionResult bytesEqual(const Bytes& expected, const std::s
     return bytesEqual(expected, reinterpret_cast<const uint8_t*>(actual.data()), actual.size());
 }
 
+// A MIDI file made in the test, not by the writers under test: MThd (the
+// header length 6 and the track count filled in), `other` (chunks of another
+// kind, as hex), then one MTrk per track given as hex.
+Bytes testSmf(int format, const char* division, const std::vector<std::string>& tracks, const char* other = "");
+
 // Path of a fixture file (tests/fixtures/<name>): the fixtures folder beside
 // the test program when there is one (a Windows build copies it there), else
 // the source folder the build names, through drive Z: under Wine.

@@ -133,7 +133,6 @@ TEST(TuningFit, refusesATonicOrFrequencyOutOfRange) {
         SCOPED_TRACE(std::to_string(row.options.tonic) + " " + std::to_string(row.options.a4Hz));
         const FitResult result = fitOffsets(offsets, row.options);
         EXPECT_EQ(row.expected, result.error);
-        EXPECT_EQ(row.expected == FitError::None, result.message.empty());
     }
 }
 
@@ -142,28 +141,6 @@ TEST(TuningFit, namesUnmappedPitchClassesAfterTheMoveToTheTonic) {
     offsets.unmapped = 1u << 1 | 1u << 11;  // C# and B of the scale on C
     const FitResult result = fitOffsets(offsets, {2, ZeroNote::Tonic, 440});
     EXPECT_EQ((std::vector<int>{1, 3}), result.fit.unmappedNotes);  // C# and D# on D
-}
-
-TEST(TuningFit, reportIsATableWithHeldAndUnmappedNotes) {
-    PitchClassOffsets offsets = exactOffsets({0, -100, 0, 0, 0, 0, 0, 0, 0, 0, 0, 10.126});
-    offsets.unmapped = 1u << 2;
-    const FitResult result = fitOffsets(offsets, {});
-    EXPECT_EQ("Note     Exact  Sent   Error\n"
-              "C         0.00     0    0.00\n"
-              "C#     -100.00   -64   36.00  held\n"
-              "D         0.00     0    0.00\n"
-              "D#        0.00     0    0.00\n"
-              "E         0.00     0    0.00\n"
-              "F         0.00     0    0.00\n"
-              "F#        0.00     0    0.00\n"
-              "G         0.00     0    0.00\n"
-              "G#        0.00     0    0.00\n"
-              "A         0.00     0    0.00\n"
-              "A#        0.00     0    0.00\n"
-              "B        10.13    10   -0.13\n"
-              "Held at a limit: C#\n"
-              "Not in the scale (sent as 0 before the zero note): D\n",
-              formatFitReport(result.fit));
 }
 
 TEST(NoteNames, parsesTheSeventeenSpellingsExactly) {

@@ -1,10 +1,15 @@
 #!/usr/bin/env bash
 # The layer rule of the source tree, checked on the include lines:
 #   src/base      includes nothing of the project but src/base;
-#   the core      (src/base, src/sysex, src/output, src/settings, src/tuning,
-#                 src/midiout, src/song) has no Windows header in any header file and
-#                 includes nothing of the front ends (src/shell, src/ui,
-#                 src/cli) in any file; Win32 calls sit in *_win.cpp files;
+#   src/midi      the MIDI wire format, includes nothing but src/base and
+#                 itself; and no byte rule of the wire format (chunk names,
+#                 the status and data bits, a channel message's kind, byte
+#                 order, the framing of a SysEx) is written outside it;
+#   the core      (src/base, src/midi, src/sysex, src/output, src/settings,
+#                 src/tuning, src/midiout, src/song) has no Windows header in
+#                 any header file and includes nothing of the front ends
+#                 (src/shell, src/ui, src/cli) in any file; Win32 calls sit in
+#                 *_win.cpp files;
 #   the window    (src/shell, src/ui) and the command line (src/cli) are two
 #                 front ends on the core and never include each other;
 #                 inside the window, src/shell is below src/ui and never
@@ -13,7 +18,7 @@
 set -uo pipefail
 src=${1:?usage: check-layers.sh <src folder>}
 cd "$src" || exit 2
-core_folders=(base sysex output settings tuning midiout song)
+core_folders=(base midi sysex output settings tuning midiout song)
 windows_headers='windows\.h|windef\.h|winbase\.h|winuser\.h|mmsystem\.h|commctrl\.h|commdlg\.h|shellapi\.h'
 breaches=0
 
@@ -39,6 +44,20 @@ while IFS= read -r line; do
   breach "${line%%:*}" "src/base includes another part of the project: ${line#*:*:}"
 done < <(includes base/*.h base/*.cpp | grep -E '#[[:space:]]*include[[:space:]]*"' |
          grep -vE '"base/' || true)
+
+if [ -d midi ]; then
+  while IFS= read -r line; do
+    breach "${line%%:*}" "src/midi includes more than src/base: ${line#*:*:}"
+  done < <(includes midi/*.h midi/*.cpp | grep -E '#[[:space:]]*include[[:space:]]*"' |
+           grep -vE '"(base|midi)/' || true)
+fi
+
+# A wire-format rule outside src/midi, on code lines (comments stripped).
+wire_rules='"(MThd|MTrk|RIFF|RMID)"|& 0x80\b|[<>]=? 0x80\b|0x80 \||& 0xF0\) [!=]= 0x[89A-Ea-e]0|& 0xE0\)|<< 24 \||memchr\(.*(0xF7|kSysexEnd)|[!=]= 0xF[07]\b'
+while IFS= read -r line; do
+  breach "${line%%:*}" "a MIDI wire-format rule outside src/midi: ${line#*:*:}"
+done < <(grep -HnE '' $(ls ./*/*.h ./*/*.cpp | grep -v '^\./midi/') 2>/dev/null |
+         sed -E 's@//.*$@@' | grep -E "$wire_rules" || true)
 
 if [ -d cli ]; then
   while IFS= read -r line; do

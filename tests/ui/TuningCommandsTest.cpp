@@ -230,7 +230,8 @@ TEST(OpenFile, aFileThatCannotBeReadIsNamedInTheErrorBox) {
         std::string sentence;
         const char* line;  // after the path, when the error names one
     } rows[] = {
-        {"not-midi.mid", "RIFF....", "標準MIDIファイルではありません。", ""},
+        // As the song command names a file it cannot read.
+        {"not-midi.mid", "RIFF....", "標準MIDIファイルではありません。 (0 バイト目)", ""},
         {"bad-pitch.scl", "! bad\nA pitch that is not a number\n3\n9/8\nfive fourths\n2/1\n",
          "音程が数値ではありません。", " (5 行目)"},
     };

@@ -1,0 +1,189 @@
+#include "cli/CliTexts.h"
+
+#include <cstdio>
+
+#include "tuning/NoteNames.h"
+
+namespace {
+
+std::string numbered(const char* text, std::size_t number) { return text + std::to_string(number); }
+
+// "C#, F" for bits k = pitch class k; "5, 12" for bits n = part n + 1.
+std::string listOf(uint16_t mask, bool names) {
+    std::string text;
+    for (int i = 0; i < 16; ++i) {
+        if (!(mask & (1u << i))) continue;
+        if (!text.empty()) text += ", ";
+        text += names ? pitchClassName(i) : std::to_string(i + 1);
+    }
+    return text;
+}
+
+const char* groupName(TuningGroup group) {
+    switch (group) {
+    case TuningGroup::Gs: return "GS";
+    case TuningGroup::Xg: return "XG";
+    case TuningGroup::Gm2Channels: return "GM2";
+    case TuningGroup::Gm2Keys: return "GM2 single-note and bulk dump";
+    }
+    return "";
+}
+
+int lowestPart(uint16_t parts) {
+    int lowest = 0;
+    while (lowest < 15 && !(parts & (1u << lowest))) ++lowest;
+    return lowest + 1;
+}
+
+}  // namespace
+
+const char* smfErrorText(SmfError kind) {
+    switch (kind) {
+    case SmfError::None: return "";
+    case SmfError::NotMidiFile: return "not a MIDI file: no MThd header of six bytes or more";
+    case SmfError::Format2: return "format 2 (independent patterns) is not a song this can tune";
+    case SmfError::BadDivision: return "the division is neither ticks per quarter note nor an SMPTE rate";
+    case SmfError::NoTrack: return "the file holds no track (MTrk)";
+    case SmfError::ChunkPastEnd: return "a chunk's length runs past the end of the file";
+    case SmfError::NumberTooLong: return "a variable-length number is longer than four bytes";
+    case SmfError::EventPastTrack: return "an event runs past the end of its track";
+    case SmfError::NoRunningStatus: return "a data byte where a status byte is due";
+    case SmfError::StrayStatus: return "a status byte that has no place in a MIDI file";
+    case SmfError::TimeTooLarge: return "a moved event's delta time would not fit in four bytes";
+    }
+    return "";
+}
+
+std::string smfFaultText(const SmfFault& fault) {
+    return "byte " + std::to_string(fault.byteOffset) + ": " + smfErrorText(fault.kind);
+}
+
+const char* resetName(SysexKind kind) {
+    switch (kind) {
+    case SysexKind::GsReset: return "GS Reset";
+    case SysexKind::GsSystemMode: return "GS system mode set";
+    case SysexKind::XgSystemOn: return "XG System On";
+    case SysexKind::XgAllParameterReset: return "XG All Parameter Reset";
+    case SysexKind::GmSystemOn: return "GM System On";
+    case SysexKind::GmSystemOff: return "GM System Off";
+    case SysexKind::Gm2SystemOn: return "GM2 System On";
+    default: return "reset";
+    }
+}
+
+std::string tuningReadErrorText(const TuningReadResult& result) {
+    switch (result.error) {
+    case TuningReadError::None: return "";
+    case TuningReadError::FileTooLarge: return "The file is larger than 1 MiB.";
+    case TuningReadError::UnsupportedKind: return "Only .syx, .mid and .txt files hold tuning messages.";
+    case TuningReadError::DamagedMidiFile: return smfFaultText(result.midiFault);
+    case TuningReadError::BadHexText:
+        return numbered("Line ", result.line) + ": the text holds something other than pairs of hex digits.";
+    case TuningReadError::Truncated:
+        return numbered("Tuning message ", result.messageNumber) + " is cut short, and the file holds no complete one.";
+    case TuningReadError::NoTuningMessage: return "The file holds no scale-tuning message.";
+    }
+    return "";
+}
+
+std::string tuningWarningText(const TuningReadResult& result, const TuningReadWarning& warning) {
+    const bool channels = result.format == TuningFormat::GM2;
+    const std::string pitchClasses = listOf(warning.pitchClasses, true);
+    switch (warning.kind) {
+    case TuningWarningKind::OtherPartsDiffer: {
+        const bool several = (warning.parts & (warning.parts - 1)) != 0;
+        return std::string(channels ? "Channel" : "Part") + (several ? "s " : " ") + listOf(warning.parts, false) +
+               " carry other offsets than " + (channels ? "channel " : "part ") +
+               std::to_string(lowestPart(result.parts)) + " and were left out.";
+    }
+    case TuningWarningKind::IncompletePart:
+        return std::string(channels ? "Channel" : "Part") + " " + listOf(warning.parts, false) + " has no value for " +
+               pitchClasses + "; read as 0.";
+    case TuningWarningKind::BadChecksum:
+        return numbered(result.group == TuningGroup::Gs ? "GS message " : "Bulk dump ", warning.messageNumber) +
+               " has a wrong checksum and was skipped.";
+    case TuningWarningKind::OtherFormatIgnored:
+        return std::string(groupName(warning.skippedGroup)) + " messages were skipped: the file's first tuning message is " +
+               groupName(result.group) + ".";
+    case TuningWarningKind::PartOutOfRange: return "Messages for XG parts above 16 were skipped.";
+    case TuningWarningKind::IncompleteMessage:
+        return numbered("Tuning message ", warning.messageNumber) + " is cut short and was skipped.";
+    case TuningWarningKind::OffsetsHeld: return "Offsets beyond -64..63 were held at the limit: " + pitchClasses + ".";
+    case TuningWarningKind::OtherOctavesDiffer:
+        return "Keys outside 60-71 are tuned otherwise for " + pitchClasses + "; keys 60-71 were read.";
+    case TuningWarningKind::IncompleteKeys: return "Keys 60-71 have no value for " + pitchClasses + "; read as 0.";
+    case TuningWarningKind::OtherProgramIgnored:
+        return "Messages for other tuning programs than " + std::to_string(result.program) + " were skipped.";
+    }
+    return "";
+}
+
+std::string formatFitReport(const TuningFit& fit) {
+    std::string text = "Note     Exact  Sent   Error\n";
+    char line[96];
+    for (const FitReportRow& row : fitReportRows(fit)) {
+        std::snprintf(line, sizeof line, "%-4s %9s %5s %7s%s\n", row.note, row.exact.c_str(), row.sent.c_str(),
+                      row.error.c_str(), row.held ? "  held" : "");
+        text += line;
+    }
+    if (!fit.heldNotes.empty()) text += "Held at a limit: " + pitchClassList(fit.heldNotes, ", ") + "\n";
+    if (!fit.unmappedNotes.empty())
+        text += "Not in the scale (sent as 0 before the zero note): " + pitchClassList(fit.unmappedNotes, ", ") + "\n";
+    return text;
+}
+
+std::string scalaErrorText(const ScalaReadResult& result) {
+    std::string what;
+    switch (result.detail) {
+    case ScalaDetail::None: return "";
+    case ScalaDetail::TooLarge: return "The file is larger than 1 MiB.";
+    case ScalaDetail::NoDescription: what = "the file ends before the description and the number of notes."; break;
+    case ScalaDetail::NoCount: what = "the file ends before the number of notes."; break;
+    case ScalaDetail::NegativeCount: what = "the number of notes is negative."; break;
+    case ScalaDetail::CountNotANumber: what = "the number of notes is missing or not a number."; break;
+    case ScalaDetail::CountTooLarge: what = "more than 1000 notes; such a scale is refused."; break;
+    case ScalaDetail::TooFewPitches:
+        what = "the file ends after " + std::to_string(result.pitchesRead) + " of " + std::to_string(result.count) +
+               " pitches.";
+        break;
+    case ScalaDetail::NumberTooLarge: what = "the number is too large."; break;
+    case ScalaDetail::NoPitchValue: what = "no pitch value (cents with a '.', or a ratio p/q or integer)."; break;
+    case ScalaDetail::NoDenominator: what = "the ratio has no denominator."; break;
+    case ScalaDetail::ZeroDenominator: what = "the ratio has denominator 0."; break;
+    case ScalaDetail::RatioNotPositive: what = "a ratio must be greater than 0."; break;
+    }
+    return numbered("Line ", result.line) + ": " + what;
+}
+
+std::string scaleMapErrorText(const ScaleMapResult& result) {
+    const auto degree = [](int number, std::size_t line) {
+        const std::string text = "degree " + std::to_string(number);
+        return line == 0 ? text + " (the implicit 1/1)" : text + " (line " + std::to_string(line) + ")";
+    };
+    switch (result.error) {
+    case ScaleMapError::None: return "";
+    case ScaleMapError::NoPitches: return "The scale lists no pitches, so it has no period.";
+    case ScaleMapError::PeriodNotOctave:
+        return numbered("The scale repeats at line ", result.periodLine) +
+               ", not at the octave (2/1 or 1200.0 cents); Velmarin tunes twelve pitch classes that repeat every "
+               "octave.";
+    case ScaleMapError::TooManyNotes:
+        return numbered("The scale has ", result.noteCount) +
+               " notes; Velmarin tunes twelve pitch classes that repeat every octave, so at most twelve notes can be "
+               "used.";
+    case ScaleMapError::DegreesCollide:
+        return "Scale " + degree(result.firstDegree, result.firstDegreeLine) + " and " +
+               degree(result.secondDegree, result.secondDegreeLine) + " both fall on " +
+               pitchClassName(result.pitchClass) + ".";
+    }
+    return "";
+}
+
+const char* fitErrorText(FitError error) {
+    switch (error) {
+    case FitError::None: return "";
+    case FitError::TonicOutOfRange: return "The tonic must be a pitch class from C to B.";
+    case FitError::A4OutOfRange: return "The A4 frequency must lie between 400 and 480 Hz.";
+    }
+    return "";
+}

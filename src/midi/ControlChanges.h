@@ -1,0 +1,61 @@
+// Controllers as a receiver follows them: registered parameters chosen by
+// controllers 101 and 100 and set through data entry (6), among them the
+// tuning program (3) and tuning bank (4) that the key-based forms of the
+// MIDI Tuning Standard retune.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+
+constexpr uint8_t kControlChange = 0xB0;
+constexpr bool isControlChange(uint8_t status) { return (status & 0xF0) == kControlChange; }
+constexpr uint8_t kControllerDataEntry = 6;
+constexpr uint8_t kControllerNrpnLsb = 98;
+constexpr uint8_t kControllerNrpnMsb = 99;
+constexpr uint8_t kControllerRpnLsb = 100;
+constexpr uint8_t kControllerRpnMsb = 101;
+constexpr uint8_t kNullParameter = 0x7F;  // 7F 7F: no parameter chosen
+
+constexpr uint16_t kRpnTuningProgram = 3;
+constexpr uint16_t kRpnTuningBank = 4;
+
+struct ParameterWrite {
+    uint16_t parameter;  // the registered parameter: MSB << 7 | LSB
+    uint8_t value;       // data entry MSB
+};
+
+class RegisteredParameters {
+public:
+    // Follows one control change on `channel` (0-15). A data entry writes the
+    // registered parameter chosen last, and is returned; none when the null
+    // parameter is chosen, or a non-registered one (controllers 99 and 98)
+    // was chosen after it.
+    std::optional<ParameterWrite> control(int channel, uint8_t controller, uint8_t value);
+
+private:
+    struct Choice {
+        uint8_t msb = kNullParameter;
+        uint8_t lsb = kNullParameter;
+        bool registered = true;
+    };
+    std::array<Choice, 16> channels_{};
+};
+
+// The tuning program and bank each channel selects through registered
+// parameters 3 and 4, as the MIDI Tuning Standard's receiver keeps them.
+class TuningProgramSelects {
+public:
+    void control(int channel, uint8_t controller, uint8_t value);
+    // Bit n: channel n + 1 selected `program` in bank `bank`.
+    uint16_t channelsSelecting(uint8_t program, uint8_t bank) const;
+
+private:
+    struct Selection {
+        bool selected = false;
+        uint8_t program = 0;
+        uint8_t bank = 0;
+    };
+    RegisteredParameters parameters_;
+    std::array<Selection, 16> channels_{};
+};
