@@ -11,7 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const ScalaReadResult read =
         parseScala(std::string_view(reinterpret_cast<const char*>(data), size));
     if (!read.ok()) {
-        if (read.message.empty()) std::abort();
+        if (read.detail == ScalaDetail::None) std::abort();  // a refusal names what is wrong
         return 0;
     }
     const ScaleMapResult mapped = mapScaleToPitchClasses(read.scale);
