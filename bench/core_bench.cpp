@@ -166,7 +166,7 @@ BENCHMARK(BM_LivePlanXgAllPartsOneChange);
 // message of a send arrives.
 class InstantMidiOut final : public MidiOutSystem {
 public:
-    MidiDeviceList listDevices() override { return {true, {"bench"}}; }
+    MidiDeviceList listDevices() override { return {true, {"bench"}, {}}; }
     std::unique_ptr<MidiOutDevice> open(unsigned, MidiError& error) override {
         error = 0;
         return std::make_unique<Device>(*this);

@@ -10,6 +10,7 @@ packages=(
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools
   wine wine64 xvfb xauth x11-utils locales imagemagick zip fonts-ipafont-gothic
   chromium python3-mido python3-numpy timidity freepats fluidsynth fluid-soundfont-gm
+  pkg-config librtmidi-dev jackd2 jack-tools
 )
 
 as_root() {
@@ -24,6 +25,8 @@ done
 if [ ${#missing[@]} -gt 0 ]; then
   echo "Installing: ${missing[*]}"
   as_root apt-get update -qq
+  # jackd2 asks whether to allow realtime priority; the tests run it without.
+  echo 'jackd2 jackd/tweak_rt_limits boolean false' | as_root debconf-set-selections
   as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
     "${missing[@]}" >/dev/null
 fi

@@ -184,6 +184,23 @@ int readBack(const CliCommand& command, std::ostream& out, std::ostream& err) {
 
 const char kNoMidiOut[] = "this system has no MIDI output implementation\n";
 
+// An empty list from several systems (RtMidi's) is no failure; one line says
+// what each system answered.
+void sayWhyNoPorts(const MidiDeviceList& devices, std::ostream& err) {
+    if (!devices.names.empty() || devices.systems.empty()) return;
+    err << kProgram << "no MIDI output ports";
+    const char* separator = ": ";
+    for (const MidiSystemState& system : devices.systems) {
+        err << separator << system.name << ": ";
+        if (system.reached || system.error.empty())
+            err << (system.reached ? "no output ports" : "not reached");
+        else
+            err << system.error;
+        separator = "; ";
+    }
+    err << '\n';
+}
+
 int listPorts(std::ostream& out, std::ostream& err, MidiOutSystem& midiOut) {
     const MidiDeviceList devices = midiOut.listDevices();
     if (!devices.available) {
@@ -192,6 +209,7 @@ int listPorts(std::ostream& out, std::ostream& err, MidiOutSystem& midiOut) {
     }
     for (std::size_t i = 0; i < devices.names.size(); ++i)
         out << i << '\t' << devices.names[i] << '\n';
+    sayWhyNoPorts(devices, err);
     return kExitSuccess;
 }
 
@@ -217,6 +235,7 @@ int sendToPort(const CliCommand& command, std::ostream& err, MidiOutSystem& midi
     if (match.status != MidiDeviceMatch::Status::Found) {
         err << kProgram << "--port " << command.port
             << ": no such MIDI output device (velmarin-cli ports lists them)\n";
+        sayWhyNoPorts(devices, err);
         return kExitBadInput;
     }
 
@@ -229,10 +248,12 @@ int sendToPort(const CliCommand& command, std::ostream& err, MidiOutSystem& midi
         << ") " << failedStep(outcome.failure.step);
     if (outcome.failure.step != SendFailure::Step::Timeout) {
         err << ": ";
-        if (outcome.failure.text.empty())
-            err << "error " << outcome.failure.code;
-        else
+        if (!outcome.failure.text.empty())
             err << outcome.failure.text;
+        else if (outcome.failure.code == kMidiBadDeviceId)
+            err << "the port is no longer offered";
+        else
+            err << "error " << outcome.failure.code;
     }
     if (outcome.failure.step != SendFailure::Step::Open)
         err << " (" << outcome.sent << " of " << outcome.total << " messages sent)";

@@ -1,6 +1,7 @@
-// The MIDI output devices of the system: a seam over winmm on Windows, and a
-// platform without MIDI output elsewhere. The sending engine reaches devices
-// only through these interfaces, so tests put a fake device behind them.
+// The MIDI output devices of the system: a seam over winmm on Windows, and
+// over RtMidi elsewhere (the ALSA sequencer and JACK on Linux, CoreMIDI on
+// macOS). The sending engine reaches devices only through these interfaces,
+// so tests put a fake device behind them.
 #pragma once
 
 #include <cstddef>
@@ -24,6 +25,14 @@ constexpr MidiError kMidiAllocated = 4;
 constexpr MidiError kMidiNoDriver = 6;
 constexpr MidiError kMidiStillPlaying = 65;  // MIDIERR_STILLPLAYING
 
+// One of the MIDI systems a device list draws on where there are several
+// (through RtMidi: the ALSA sequencer and JACK).
+struct MidiSystemState {
+    std::string name;   // the system's own name, as RtMidi gives it ("ALSA", "Jack")
+    bool reached = false;
+    std::string error;  // the system's text for why it could not be reached
+};
+
 struct MidiDeviceList {
     // False where the platform has no MIDI output (or winmm cannot be
     // loaded): the front ends say so instead of showing an empty list.
@@ -31,6 +40,9 @@ struct MidiDeviceList {
     // Device names in device order, the index being the device number.
     // On Windows the bytes are in the ANSI code page.
     std::vector<std::string> names;
+    // The systems behind the list, in the order their ports are numbered;
+    // empty where there is one system of its own (winmm).
+    std::vector<MidiSystemState> systems;
 };
 
 // One open output device. Holds at most one long message at a time.
@@ -48,7 +60,9 @@ public:
     // wait for. The long message, if any, must be done first.
     virtual MidiError sendShort(const uint8_t* bytes, std::size_t count) = 0;
     // Waits until the device reports the message done, at most `timeoutMs`;
-    // kMidiTimedOut when it did not. The header stays prepared.
+    // kMidiTimedOut when it did not. The header stays prepared. Through
+    // RtMidi, which reports nothing, done is the message's time on a MIDI
+    // cable after it was handed over (MidiBackendOut).
     virtual MidiError waitDone(uint32_t timeoutMs) = 0;
     // Unprepares the header of the last message; 0 when none is prepared.
     virtual MidiError unprepare() = 0;
@@ -70,5 +84,5 @@ public:
     virtual std::string errorText(MidiError error) = 0;
 };
 
-// winmm on Windows (loaded at run time from System32), none elsewhere.
+// winmm on Windows (loaded at run time from System32), RtMidi elsewhere.
 MidiOutSystem& platformMidiOut();

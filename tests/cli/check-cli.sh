@@ -4,8 +4,7 @@
 # file, files read back). The rules behind the numbers are the core tests'.
 # Usage: check-cli.sh CLI FIXTURES [RUNNER...]
 #   RUNNER runs a Windows build (scripts/wine-run.sh); without it CLI is a
-#   native program, which also shows that ports and send say this platform
-#   has no MIDI output.
+#   native program (its ports and send are check-cli-jack.sh's).
 set -uo pipefail
 cli=$1 fixtures=$2
 shift 2
@@ -225,15 +224,6 @@ run build --temperament equal --format gs --parts 1 -o no-such-folder/w.syx
 expect 1 "build -o into a missing folder"
 has err "velmarin-cli: no-such-folder/w.syx: cannot be written: " "the file named"
 grep -q "system error" err && fail "a bare error number instead of the system's text: $(cat err)"
-
-if [ ${#runner[@]} -eq 0 ]; then
-  run ports
-  expect 1 "ports without a MIDI output implementation"
-  has err "no MIDI output" "ports says so"
-  run send --temperament equal --format gs --parts 1 --port 0
-  expect 1 "send without a MIDI output implementation"
-  has err "no MIDI output" "send says so"
-fi
 
 if [ "$failures" -ne 0 ]; then
   echo "$failures check(s) failed"

@@ -103,7 +103,7 @@ private:
     bool prepared_ = false;
 };
 
-MidiDeviceList FakeMidiOut::listDevices() { return {true, {"Fake Synth A", "Fake Synth B"}}; }
+MidiDeviceList FakeMidiOut::listDevices() { return {true, {"Fake Synth A", "Fake Synth B"}, {}}; }
 
 std::unique_ptr<MidiOutDevice> FakeMidiOut::open(unsigned index, MidiError& error) {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -168,4 +168,34 @@ std::vector<std::string> FakeMidiOut::calls() const {
 int FakeMidiOut::openDevices() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return openDevices_;
+}
+
+namespace {
+
+struct FakeBackendPort final : MidiBackendPort {
+    FakeBackendPort(FakeMidiBackend& system, unsigned port) : system(system), port(port) {}
+    bool send(const uint8_t* bytes, std::size_t count, std::string& error) override {
+        error = system.sendRefusal;
+        if (system.received.size() == system.refuseMessage) return false;
+        const int64_t now = system.clock.nowMs();
+        system.received.push_back({port, Bytes(bytes, bytes + count), now, now});
+        return true;
+    }
+    bool close(std::string&) override { return true; }
+    FakeMidiBackend& system;
+    unsigned port;
+};
+
+}  // namespace
+
+bool FakeMidiBackend::listPorts(std::vector<std::string>& names, std::string& error) {
+    error = unreachable;
+    names = ports;
+    return unreachable.empty();
+}
+
+std::unique_ptr<MidiBackendPort> FakeMidiBackend::open(unsigned port, std::string& error) {
+    error = openRefusal;
+    if (!openRefusal.empty() || port >= ports.size()) return nullptr;
+    return std::make_unique<FakeBackendPort>(*this, port);
 }

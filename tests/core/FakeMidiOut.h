@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "TestBytes.h"
+#include "midiout/MidiBackendOut.h"
 #include "midiout/MidiOutDevice.h"
 #include "midiout/SendClock.h"
 
@@ -89,4 +90,22 @@ private:
     std::vector<DeliveredMessage> delivered_;
     std::vector<std::string> calls_;
     int openDevices_ = 0;
+};
+
+// A MIDI system under MidiBackendOut as RtMidi shows one: ports by name and
+// failures with the system's text, set before the send they are meant for.
+// `received` holds what its ports took, `device` being the port's number.
+struct FakeMidiBackend final : MidiBackend {
+    FakeMidiBackend(std::string name, std::vector<std::string> ports, FakeClock& clock)
+        : system(std::move(name)), ports(std::move(ports)), clock(clock) {}
+    std::string name() const override { return system; }
+    bool listPorts(std::vector<std::string>& names, std::string& error) override;
+    std::unique_ptr<MidiBackendPort> open(unsigned port, std::string& error) override;
+
+    std::string system;
+    std::vector<std::string> ports;  // may change between a listing and an open
+    FakeClock& clock;
+    std::string unreachable, openRefusal, sendRefusal;
+    std::size_t refuseMessage = SIZE_MAX;  // 0-based over the system's life
+    std::vector<DeliveredMessage> received;
 };
