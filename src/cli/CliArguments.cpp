@@ -227,7 +227,7 @@ std::optional<CliParse> applyOption(std::string_view name, const std::string& va
     } else if (name == "-o" && command.kind == CliCommandKind::Apply) {
         command.outputPath = value;
     } else if (name == "-o") {
-        switch (tuningFileKindFromName(value)) {
+        switch (savedFileKindFromName(value)) {
         case TuningFileKind::Mid: command.output = CliOutputKind::MidiFile; break;
         case TuningFileKind::Syx: command.output = CliOutputKind::Binary; break;
         case TuningFileKind::Txt: command.output = CliOutputKind::Text; break;

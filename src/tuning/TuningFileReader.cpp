@@ -399,6 +399,12 @@ TuningFileKind tuningFileKindFromName(std::string_view fileName) {
     return TuningFileKind::Unknown;
 }
 
+TuningFileKind savedFileKindFromName(std::string_view fileName) {
+    const TuningFileKind kind = tuningFileKindFromName(fileName);
+    if (kind == TuningFileKind::Syx || kind == TuningFileKind::Txt) return kind;
+    return endsWithNoCase(fileName, ".mid") ? TuningFileKind::Mid : TuningFileKind::Unknown;
+}
+
 ScaleOffsets TuningReadResult::scaleOffsets() const {
     ScaleOffsets result;
     for (int k = 0; k < 12; ++k) result[k] = offsets[k];

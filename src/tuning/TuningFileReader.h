@@ -18,6 +18,9 @@ enum class TuningFileKind { Syx, Mid, Txt, Scl, Unknown };
 // From the file name's extension, any case: .syx, .txt, .scl, and .mid,
 // .midi or .rmi for a MIDI file (a RIFF RMID wrapper is read through).
 TuningFileKind tuningFileKindFromName(std::string_view fileName);
+// The kinds the program saves a listing as: .mid, .syx and .txt only (a
+// .midi or .rmi is read, never written as a listing); Unknown otherwise.
+TuningFileKind savedFileKindFromName(std::string_view fileName);
 
 constexpr std::size_t kMaxTuningFileBytes = 1024 * 1024;
 

@@ -279,16 +279,22 @@ TEST(TuningFileReader, picksTheKindFromTheExtensionInAnyCase) {
     const struct {
         const char* name;
         TuningFileKind kind;
+        TuningFileKind saved;  // a listing is saved as .mid, .syx or .txt only
     } rows[] = {
-        {"a.syx", TuningFileKind::Syx},     {"B.SYX", TuningFileKind::Syx},
-        {"dir.x/c.Mid", TuningFileKind::Mid}, {"tune.TXT", TuningFileKind::Txt},
-        {"w.scl", TuningFileKind::Scl},     {"mid", TuningFileKind::Unknown},
-        {"a.midi", TuningFileKind::Mid},    {"song.RMI", TuningFileKind::Mid},
-        {"", TuningFileKind::Unknown},
+        {"a.syx", TuningFileKind::Syx, TuningFileKind::Syx},
+        {"B.SYX", TuningFileKind::Syx, TuningFileKind::Syx},
+        {"dir.x/c.Mid", TuningFileKind::Mid, TuningFileKind::Mid},
+        {"tune.TXT", TuningFileKind::Txt, TuningFileKind::Txt},
+        {"w.scl", TuningFileKind::Scl, TuningFileKind::Unknown},
+        {"mid", TuningFileKind::Unknown, TuningFileKind::Unknown},
+        {"a.midi", TuningFileKind::Mid, TuningFileKind::Unknown},
+        {"song.RMI", TuningFileKind::Mid, TuningFileKind::Unknown},
+        {"", TuningFileKind::Unknown, TuningFileKind::Unknown},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         EXPECT_EQ(row.kind, tuningFileKindFromName(row.name));
+        EXPECT_EQ(row.saved, savedFileKindFromName(row.name));
     }
 }
 
