@@ -133,6 +133,14 @@
 #define IDS_MTS_FORM_LAST 353
 #define IDS_MTS_WARNING_LINES 354  // the reader warnings after IDS_WARNING_LINES' own
 
+// Strings of the interface's language and of texts the files cannot hold, 380-399
+#define IDS_LANGUAGE_LABEL 380
+#define IDS_LANGUAGE_AS_WINDOWS 381  // the Options list entry of the choices, in order
+#define IDS_LANGUAGE_JAPANESE 382
+#define IDS_LANGUAGE_ENGLISH 383
+#define IDS_PRESET_NAME_NOT_CP932 384
+#define IDS_LIST_SEPARATOR 385  // between the items of a list in a sentence
+
 // Main dialog controls
 #define IDC_PRESET_COMBO 1037
 #define IDC_PRESET_SAVE 1038
@@ -165,6 +173,7 @@
 #define IDC_SONG_RESET_GAP_SPIN 1091
 #define IDC_SONG_MESSAGE_GAP_EDIT 1092
 #define IDC_SONG_MESSAGE_GAP_SPIN 1093
+#define IDC_LANGUAGE_COMBO 1094  // made at run time, below the template's controls
 
 // Temperament dialog controls
 #define IDC_TEMPERAMENT_COMBO 1080

@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <ostream>
 #include <streambuf>
+#include <string>
+#include <vector>
 
 #include "base/SystemError.h"
 
@@ -46,3 +48,8 @@ SystemError writeStandardOutput(const char* bytes, std::size_t count);
 // True when standard error goes to a terminal (a console on Windows), where
 // a long batch may show its progress.
 bool standardErrorIsTerminal();
+
+// The program's arguments after its name, in UTF-8: on Windows read again
+// from the wide command line, so that a name outside the code page arrives
+// whole; elsewhere `argv` as it is.
+std::vector<std::string> programArguments(int argc, char** argv);

@@ -19,3 +19,5 @@ SystemError writeStandardOutput(const char* bytes, std::size_t count) {
 }
 
 bool standardErrorIsTerminal() { return isatty(STDERR_FILENO) != 0; }
+
+std::vector<std::string> programArguments(int argc, char** argv) { return {argv + 1, argv + argc}; }

@@ -30,6 +30,8 @@ AppSettings readAppSettings(const IniFile& settingsFile) {
     settings.songResetGap = clampSongGap(readNumber(settingsFile, "SongResetGap", "100"));
     settings.songMessageGap = clampSongGap(readNumber(settingsFile, "SongMessageGap", "0"));
     settings.mtsForm = clampMtsForm(readNumber(settingsFile, "MtsForm", "0"));
+    settings.language = settingsFile.getValueOr(kAppSettingSection, "Language", "");
+    if (settings.language != "ja" && settings.language != "en") settings.language.clear();
 
     std::string left, top;
     if (settingsFile.getValue(kAppSettingSection, "Left", left) &&
@@ -69,4 +71,11 @@ void writeAppSettings(IniFile& settingsFile, const AppSettings& settings) {
     setUnlessDefault("SongMessageGap", formatIniInt(settings.songMessageGap),
                      settings.songMessageGap == kDefaultSongMessageGap);
     setUnlessDefault("MtsForm", formatIniInt(settings.mtsForm), settings.mtsForm == 0);
+    setUnlessDefault("Language", settings.language, settings.language.empty());
+}
+
+bool chooseEnglishInterface(const std::string& languageSetting, bool windowsIsJapanese) {
+    if (languageSetting == "ja") return false;
+    if (languageSetting == "en") return true;
+    return !windowsIsJapanese;
 }

@@ -40,12 +40,12 @@ std::string resetsLine(const SongSummary& summary) {
     std::string items;
     for (std::size_t i = 0; i < summary.resets.size() && i < kListedResets; ++i) {
         const SongReset& reset = summary.resets[i];
-        items += (i == 0 ? "" : "、") + fillIn(loadResourceString(IDS_SONG_RESET_ITEM),
+        items += (i == 0 ? "" : loadResourceString(IDS_LIST_SEPARATOR)) + fillIn(loadResourceString(IDS_SONG_RESET_ITEM),
                                               {japaneseResetName(reset.kind), milliseconds(reset.ms),
                                                std::to_string(reset.track + 1)});
     }
     if (summary.resets.size() > kListedResets)
-        items += "、" + fillIn(loadResourceString(IDS_SONG_MORE_RESETS),
+        items += loadResourceString(IDS_LIST_SEPARATOR) + fillIn(loadResourceString(IDS_SONG_MORE_RESETS),
                               {std::to_string(summary.resets.size() - kListedResets)});
     return fillIn(loadResourceString(IDS_SONG_RESETS), {items});
 }

@@ -154,6 +154,22 @@ MMRESULT WINAPI midiOutGetDevCapsA(UINT_PTR id, LPMIDIOUTCAPSA caps, UINT size) 
     return MMSYSERR_NOERROR;
 }
 
+// The names as the wide call gives them: the variable's ANSI text widened.
+MMRESULT WINAPI midiOutGetDevCapsW(UINT_PTR id, LPMIDIOUTCAPSW caps, UINT size) {
+    MIDIOUTCAPSA narrow;
+    if (!caps || size < sizeof(MIDIOUTCAPSW)) return MMSYSERR_INVALPARAM;
+    const MMRESULT result = midiOutGetDevCapsA(id, &narrow, sizeof narrow);
+    if (result != MMSYSERR_NOERROR) return result;
+    std::memset(caps, 0, sizeof(MIDIOUTCAPSW));
+    caps->wMid = narrow.wMid;
+    caps->vDriverVersion = narrow.vDriverVersion;
+    MultiByteToWideChar(CP_ACP, 0, narrow.szPname, -1, caps->szPname, MAXPNAMELEN);
+    caps->szPname[MAXPNAMELEN - 1] = L'\0';
+    caps->wTechnology = narrow.wTechnology;
+    caps->wChannelMask = narrow.wChannelMask;
+    return MMSYSERR_NOERROR;
+}
+
 MMRESULT WINAPI midiOutOpen(LPHMIDIOUT handle, UINT id, DWORD_PTR callback, DWORD_PTR instance,
                             DWORD flags) {
     if (!handle) return MMSYSERR_INVALPARAM;
@@ -263,6 +279,15 @@ MMRESULT WINAPI midiOutGetErrorTextA(MMRESULT error, LPSTR text, UINT size) {
     }
     std::strncpy(text, message, size - 1);
     text[size - 1] = '\0';
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT WINAPI midiOutGetErrorTextW(MMRESULT error, LPWSTR text, UINT size) {
+    if (!text || size == 0) return MMSYSERR_INVALPARAM;
+    char narrow[MAXERRORLENGTH];
+    midiOutGetErrorTextA(error, narrow, sizeof narrow);
+    MultiByteToWideChar(CP_ACP, 0, narrow, -1, text, static_cast<int>(size));
+    text[size - 1] = L'\0';
     return MMSYSERR_NOERROR;
 }
 
