@@ -79,9 +79,26 @@ void expectInterface(VelmarinApp& app, const Interface& expected, int languageCh
 }
 
 TEST(CodePage1252, anEnglishWindowsGetsTheEnglishInterface) {
-    VelmarinApp app;
+    // The Japanese manual alone beside the program: F1 looks for the English one.
+    StartFiles files;
+    files.beforeStart = [](const std::wstring& folder) {
+        ASSERT_TRUE(writeFile(folder + L"\\Velmarin.html", "<!DOCTYPE html>"));
+    };
+    VelmarinApp app(files);
     ASSERT_TRUE(app.started());
     expectInterface(app, kEnglish, 0);
+    app.postCommand(IDM_ABOUT);
+    const HWND about = app.waitForWindow("About Velmarin");
+    ASSERT_TRUE(about);
+    EXPECT_EQ("Makes SysEx messages that tune each of a synthesizer's twelve note names in cents, and saves them in "
+              "MIDI files and other files.",
+              app.text(GetDlgItem(about, IDC_ABOUT_COMMENTS)));
+    app.answer(about, IDCANCEL);
+    app.postCommand(IDM_MANUAL);
+    const HWND box = app.waitForWindow("Error");
+    ASSERT_TRUE(box);
+    EXPECT_EQ(systemText(ERROR_FILE_NOT_FOUND), app.boxText(box));
+    app.answer(box, IDOK);
     EXPECT_EQ(0u, app.close());
     // The refused name was not saved, and the language was never chosen.
     EXPECT_EQ(std::string(), app.file("Preset.ini"));
