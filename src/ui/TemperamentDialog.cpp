@@ -179,7 +179,7 @@ void onInitDialog(HWND dialog, int chosen) {
     SendDlgItemMessageA(dialog, IDC_TONIC_COMBO, CB_SETCURSEL, static_cast<WPARAM>(remembered.tonic), 0);
     SendDlgItemMessageA(dialog, IDC_ZERO_NOTE_COMBO, CB_SETCURSEL, remembered.zeroNote == ZeroNote::A ? 1 : 0, 0);
     SendDlgItemMessageA(dialog, IDC_A4_EDIT, EM_LIMITTEXT, 16, 0);
-    SetDlgItemTextA(dialog, IDC_A4_EDIT, remembered.a4Text.c_str());
+    setItemText(dialog, IDC_A4_EDIT, remembered.a4Text);
     previewFont.reset(makeListingFont(GetDlgItem(dialog, IDC_FIT_PREVIEW)));
     updatePreview(dialog);
     centerWindow(nullptr, dialog);
