@@ -28,6 +28,7 @@ int runCommand(int argc, char** argv, std::ostream& out) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    const ConsoleUtf8Scope consoleText;
     StandardOutput output;
     int status = kExitBadInput;
     try {

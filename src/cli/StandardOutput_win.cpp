@@ -23,6 +23,19 @@ SystemError writeStandardOutput(const char* bytes, std::size_t count) {
 
 bool standardErrorIsTerminal() { return _isatty(_fileno(stderr)) != 0; }
 
+ConsoleUtf8Scope::ConsoleUtf8Scope() {
+    DWORD mode = 0;
+    const bool console = GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) ||
+                         GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode);
+    if (!console) return;
+    const UINT previous = GetConsoleOutputCP();
+    if (previous != CP_UTF8 && SetConsoleOutputCP(CP_UTF8)) previousCodePage_ = previous;
+}
+
+ConsoleUtf8Scope::~ConsoleUtf8Scope() {
+    if (previousCodePage_ != 0) SetConsoleOutputCP(previousCodePage_);
+}
+
 std::vector<std::string> programArguments(int, char**) {
     std::vector<std::string> arguments;
     int count = 0;

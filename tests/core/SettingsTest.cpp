@@ -173,6 +173,7 @@ TEST(AppSettings, midiOutputKeysAreWrittenOnlyOnceSet) {
         int32_t pause;
         std::string after;
         int32_t mtsForm = 0;
+        const char* language = "";
     } rows[] = {
         {"never set", "", "", 20, sixKeys},
         {"never set, file had the six keys", sixKeys, "", 20, sixKeys},
@@ -186,6 +187,8 @@ TEST(AppSettings, midiOutputKeysAreWrittenOnlyOnceSet) {
          "MidiPartOrChannel=0\r\nSysexEventDivision=120\r\nSysexEventDelta=0\r\n"},
         {"form chosen", "", "", 20, sixKeys + "MtsForm=3\r\n", 3},
         {"back to the default form", sixKeys + "MtsForm=2\r\n", "", 20, sixKeys + "MtsForm=0\r\n"},
+        {"language chosen", "", "", 20, sixKeys + "Language=en\r\n", 0, "en"},
+        {"back to as Windows", sixKeys + "Language=ja\r\n", "", 20, sixKeys + "Language=\r\n"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -194,6 +197,7 @@ TEST(AppSettings, midiOutputKeysAreWrittenOnlyOnceSet) {
         settings.midiOutDevice = row.device;
         settings.sysexPause = row.pause;
         settings.mtsForm = row.mtsForm;
+        settings.language = row.language;
         writeAppSettings(file, settings);
         EXPECT_EQ(row.after, file.serialize());
     }

@@ -158,15 +158,10 @@ MMRESULT WINAPI midiOutGetDevCapsA(UINT_PTR id, LPMIDIOUTCAPSA caps, UINT size) 
 MMRESULT WINAPI midiOutGetDevCapsW(UINT_PTR id, LPMIDIOUTCAPSW caps, UINT size) {
     MIDIOUTCAPSA narrow;
     if (!caps || size < sizeof(MIDIOUTCAPSW)) return MMSYSERR_INVALPARAM;
-    const MMRESULT result = midiOutGetDevCapsA(id, &narrow, sizeof narrow);
-    if (result != MMSYSERR_NOERROR) return result;
-    std::memset(caps, 0, sizeof(MIDIOUTCAPSW));
-    caps->wMid = narrow.wMid;
-    caps->vDriverVersion = narrow.vDriverVersion;
-    MultiByteToWideChar(CP_ACP, 0, narrow.szPname, -1, caps->szPname, MAXPNAMELEN);
-    caps->szPname[MAXPNAMELEN - 1] = L'\0';
-    caps->wTechnology = narrow.wTechnology;
-    caps->wChannelMask = narrow.wChannelMask;
+    if (const MMRESULT result = midiOutGetDevCapsA(id, &narrow, sizeof narrow)) return result;
+    *caps = {narrow.wMid, narrow.wPid, narrow.vDriverVersion, {}, narrow.wTechnology, narrow.wVoices,
+             narrow.wNotes, narrow.wChannelMask, narrow.dwSupport};
+    MultiByteToWideChar(CP_ACP, 0, narrow.szPname, -1, caps->szPname, MAXPNAMELEN - 1);
     return MMSYSERR_NOERROR;
 }
 
@@ -283,12 +278,11 @@ MMRESULT WINAPI midiOutGetErrorTextA(MMRESULT error, LPSTR text, UINT size) {
 }
 
 MMRESULT WINAPI midiOutGetErrorTextW(MMRESULT error, LPWSTR text, UINT size) {
-    if (!text || size == 0) return MMSYSERR_INVALPARAM;
     char narrow[MAXERRORLENGTH];
-    midiOutGetErrorTextA(error, narrow, sizeof narrow);
-    MultiByteToWideChar(CP_ACP, 0, narrow, -1, text, static_cast<int>(size));
-    text[size - 1] = L'\0';
-    return MMSYSERR_NOERROR;
+    const MMRESULT result = midiOutGetErrorTextA(error, narrow, sizeof narrow);
+    if (result == MMSYSERR_NOERROR && MultiByteToWideChar(CP_ACP, 0, narrow, -1, text, static_cast<int>(size)) == 0)
+        return MMSYSERR_INVALPARAM;
+    return result;
 }
 
 }  // extern "C"
