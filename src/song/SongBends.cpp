@@ -19,39 +19,59 @@ constexpr double kSongDefaultRangeCents = 200;  // General MIDI's, and every res
 constexpr double kSameBendCents = 1e-6;
 
 // The song's events one by one in the order a player sounds them: by tick,
-// then by track.
+// then by track. The tracks' next events wait in a heap, soonest first.
 class SongOrder {
 public:
     SongOrder(const uint8_t* file, const SmfLayout& layout) {
         scanners_.reserve(layout.tracks.size());
         heads_.resize(layout.tracks.size());
-        live_.resize(layout.tracks.size());
         for (std::size_t t = 0; t < layout.tracks.size(); ++t) {
             scanners_.emplace_back(file, layout.tracks[t]);
-            advance(t);
+            advance(static_cast<uint32_t>(t));
         }
     }
     bool next(uint32_t& track, TrackEvent& event) {
-        std::size_t best = heads_.size();
-        for (std::size_t t = 0; t < heads_.size(); ++t)
-            if (live_[t] && (best == heads_.size() || heads_[t].tick < heads_[best].tick)) best = t;
-        if (best == heads_.size()) return false;
-        track = static_cast<uint32_t>(best);
-        event = heads_[best];
-        advance(best);
+        // The track just read stays out of the heap while it is still the soonest.
+        if (hasCurrent_ && (heap_.empty() || !later(current_, heap_.front()))) {
+            track = current_.track;
+        } else {
+            if (hasCurrent_) push(current_);
+            if (heap_.empty()) return false;
+            std::pop_heap(heap_.begin(), heap_.end(), later);
+            track = heap_.back().track;
+            heap_.pop_back();
+        }
+        event = heads_[track];
+        hasCurrent_ = false;
+        advance(track);
         return true;
     }
     const SmfFault& fault() const { return fault_; }
 
 private:
-    void advance(std::size_t t) {
+    struct Head {
+        uint64_t tick;
+        uint32_t track;
+    };
+    static bool later(const Head& a, const Head& b) { return a.tick != b.tick ? a.tick > b.tick : a.track > b.track; }
+    void push(const Head& head) {
+        heap_.push_back(head);
+        std::push_heap(heap_.begin(), heap_.end(), later);
+    }
+    void advance(uint32_t t) {
         SmfFault fault;
-        live_[t] = scanners_[t].next(heads_[t], fault);
+        if (scanners_[t].next(heads_[t], fault)) {
+            if (hasCurrent_) push(current_);
+            current_ = {heads_[t].tick, t};
+            hasCurrent_ = true;
+        }
         if (!fault.ok() && fault_.ok()) fault_ = fault;
     }
     std::vector<TrackScanner> scanners_;
     std::vector<TrackEvent> heads_;
-    std::vector<bool> live_;
+    std::vector<Head> heap_;
+    Head current_{};
+    bool hasCurrent_ = false;
     SmfFault fault_;
 };
 
@@ -97,17 +117,28 @@ struct SongFacts {
     std::vector<Marked> tunings;
     std::vector<TempoChange> tempos;
     double widestSongRangeCents = kSongDefaultRangeCents;
+    std::size_t channelEvents = 0;  // on retuned channels
     std::array<bool, 128> keysPlayed{};  // on retuned channels
 };
 
+bool soundsBefore(const Marked& a, const Marked& b) {
+    if (a.tick != b.tick) return a.tick < b.tick;
+    return a.track != b.track ? a.track < b.track : a.index < b.index;
+}
+
+// Track by track: the order of the tracks matters only to the lists, which
+// are sorted after. A range is followed within a track, where a song sets it.
 SmfFault readFacts(const uint8_t* file, const SmfLayout& layout, uint16_t retuned, SongFacts& facts) {
-    SongOrder order(file, layout);
     std::array<ParameterChoice, kChannels> choices{};
-    std::array<double, kChannels> range;
-    range.fill(kSongDefaultRangeCents);
-    uint32_t track;
-    TrackEvent event;
-    while (order.next(track, event)) {
+    std::array<double, kChannels> range{};
+    std::vector<std::pair<Marked, uint32_t>> tempos;  // where, and the tempo
+    uint32_t lastTrack = UINT32_MAX;
+    const SmfFault fault = forEachTrackEvent(file, layout, [&](uint32_t track, const TrackEvent& event) {
+        if (track != lastTrack) {
+            lastTrack = track;
+            choices.fill(ParameterChoice{});
+            range.fill(kSongDefaultRangeCents);
+        }
         if (event.isSysex()) {
             const SysexFacts sysex = recogniseSysexEvent(file + event.dataOffset, event.dataLength);
             if (isReset(sysex.kind)) facts.resets.push_back({event.tick, track, event.index});
@@ -115,12 +146,14 @@ SmfFault readFacts(const uint8_t* file, const SmfLayout& layout, uint16_t retune
         } else if (event.status == kMetaEvent) {
             if (event.metaType == kMetaTempo && event.dataLength == 3) {
                 const uint8_t* tempo = file + event.dataOffset;
-                facts.tempos.push_back({event.tick, uint32_t{tempo[0]} << 16 | uint32_t{tempo[1]} << 8 | tempo[2]});
+                tempos.push_back({{event.tick, track, event.index},
+                                  uint32_t{tempo[0]} << 16 | uint32_t{tempo[1]} << 8 | tempo[2]});
             }
         } else if (event.isChannelMessage()) {
             const int c = event.channel();
             facts.usedChannels |= static_cast<uint16_t>(1u << c);
-            if (!(retuned & (1u << c))) continue;
+            if (!(retuned & (1u << c))) return;
+            ++facts.channelEvents;
             const uint8_t* data = file + event.dataOffset;
             if (event.isNoteOn(file)) {
                 facts.firstNote = std::min(facts.firstNote, event.tick);
@@ -134,8 +167,11 @@ SmfFault readFacts(const uint8_t* file, const SmfLayout& layout, uint16_t retune
                 facts.widestSongRangeCents = std::max(facts.widestSongRangeCents, range[c]);
             }
         }
-    }
-    return order.fault();
+    });
+    std::sort(tempos.begin(), tempos.end(), [](const auto& a, const auto& b) { return soundsBefore(a.first, b.first); });
+    for (const auto& [at, tempo] : tempos) facts.tempos.push_back({at.tick, tempo});
+    std::sort(facts.resets.begin(), facts.resets.end(), soundsBefore);
+    return fault;
 }
 
 // A retuned channel of the song as the song has set it.
@@ -210,6 +246,8 @@ public:
            int range, const TempoMap& map, SongBendSummary& summary)
         : file_(file), options_(options), facts_(facts), range_(range), map_(map), summary_(summary),
           removed_(tracks) {
+        pending_.reserve(facts.channelEvents);
+        messages_.reserve(3 * facts.channelEvents);
         for (int c = 0; c < kChannels; ++c) {
             const bool used = facts.usedChannels & (1u << c);
             if (used && (options.channels & (1u << c)) && c != 9) targets_[c].owner = c;
@@ -626,12 +664,18 @@ SongBendResult bendSong(const uint8_t* song, std::size_t size, const SongBendOpt
         removed.insert(removed.end(), bender.removed()[t].begin(), bender.removed()[t].end());
         std::sort(removed.begin(), removed.end());
     }
+    std::vector<std::size_t> counts(edits.size());
+    for (const Pending& p : bender.pending()) ++counts[p.track];
+    for (std::size_t t = 0; t < edits.size(); ++t) edits[t].insertions.reserve(counts[t]);
     for (const Pending& p : bender.pending())
         edits[p.track].insertions.push_back({p.tick, p.firstFree, bender.messages().data() + p.offset, p.size});
+    // Made in the order they sound, so in order already; the sort is a guard.
+    const auto before = [](const Insertion& a, const Insertion& b) {
+        return a.tick != b.tick ? a.tick < b.tick : a.firstFree < b.firstFree;
+    };
     for (TrackEdits& track : edits)
-        std::stable_sort(track.insertions.begin(), track.insertions.end(), [](const Insertion& a, const Insertion& b) {
-            return a.tick != b.tick ? a.tick < b.tick : a.firstFree < b.firstFree;
-        });
+        if (!std::is_sorted(track.insertions.begin(), track.insertions.end(), before))
+            std::stable_sort(track.insertions.begin(), track.insertions.end(), before);
     result.error = writeEditedSong(song, size, layout, edits, result.bytes);
     return result;
 }
