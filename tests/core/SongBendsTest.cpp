@@ -172,4 +172,33 @@ TEST(SongBends, theSetUpTuningGoesAndNothingElseChangesWithoutRetunedChannels) {
     EXPECT_TRUE(bytesEqual(in, kept.bytes));
 }
 
+TEST(SongBends, aBorrowedChannelTakesTheSongChannelsStateAndItsLaterChanges) {
+    const Bytes in = song("00 B0 00 01 00 C0 05 00 B0 07 50 00 B0 63 01 00 B0 62 08 00 B0 06 40 00 D0 30 "
+                          "00 90 3C 64 00 90 40 64 00 B0 0B 60 00 C0 07");
+    const SongBendResult result = bendSong(in.data(), in.size(), options());
+    // Bank, program, volume, the non-registered parameter, pressure, the
+    // range with the song's choice of parameter again, then the bend.
+    EXPECT_TRUE(bytesEqual(
+        song(range4("B0") + " 00 B0 00 01 00 C0 05 00 B0 07 50 00 B0 63 01 00 B0 62 08 00 B0 06 40 00 D0 30 "
+             "00 E0 00 44 00 90 3C 64 00 B1 00 01 00 C1 05 00 B1 07 50 00 B1 63 01 00 B1 62 08 00 B1 06 40 "
+             "00 D1 30 00 B1 65 00 00 B1 64 00 00 B1 06 04 00 B1 26 00 00 B1 65 7F 00 B1 64 7F 00 B1 63 01 "
+             "00 B1 62 08 00 E1 00 3C 00 91 40 64 00 B0 0B 60 00 B1 0B 60 00 C0 07 00 C1 07"),
+        result.bytes));
+}
+
+TEST(SongBends, theSummaryCountsWhatDidNotGoAsPlanned) {
+    const Bytes clipped = song("00 E0 7F 7F 00 90 3C 64");  // +199.98 and +25 cents past a range of 2
+    EXPECT_EQ(1u, bendSong(clipped.data(), clipped.size(), options(2)).summary.clippedBends);
+    const Bytes gap = song(std::string("00 ") + kGsReset + " 00 90 3C 64 00 90 3E 64");
+    EXPECT_EQ(2u, bendSong(gap.data(), gap.size(), options()).summary.gapNotes);
+    const Bytes full = song(kAllUsed + " 00 90 3C 64 83 60 90 3E 64");
+    const OffPitchNotes off = bendSong(full.data(), full.size(), options()).summary.offPitch;
+    EXPECT_EQ(1u, off.notes);
+    EXPECT_DOUBLE_EQ(75, off.largestCents);
+    EXPECT_DOUBLE_EQ(500, off.firstMs);
+    EXPECT_EQ(0, off.firstChannel);
+    const Bytes again = song(std::string("00 ") + kGsReset + " 83 60 90 3C 64 83 60 " + kGsReset);
+    EXPECT_EQ(1u, bendSong(again.data(), again.size(), options()).summary.laterResets);
+}
+
 }  // namespace
