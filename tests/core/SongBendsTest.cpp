@@ -186,6 +186,14 @@ TEST(SongBends, aBorrowedChannelTakesTheSongChannelsStateAndItsLaterChanges) {
         result.bytes));
 }
 
+TEST(SongBends, aNotesOffAndPressureFollowItThePedalsReleaseGoesEverywhere) {
+    const Bytes in = song("00 B0 40 7F 00 90 3C 64 00 90 40 64 00 A0 40 30 00 80 40 40 00 B0 40 00");
+    const SongBendResult result = bendSong(in.data(), in.size(), options());
+    EXPECT_TRUE(bytesEqual(song(range4("B0") + " 00 B0 40 7F 00 E0 00 44 00 90 3C 64 00 B1 40 7F " + range4("B1") +
+                                " 00 E1 00 3C 00 91 40 64 00 A1 40 30 00 81 40 40 00 B0 40 00 00 B1 40 00"),
+                           result.bytes));
+}
+
 TEST(SongBends, theSummaryCountsWhatDidNotGoAsPlanned) {
     const Bytes clipped = song("00 E0 7F 7F 00 90 3C 64");  // +199.98 and +25 cents past a range of 2
     EXPECT_EQ(1u, bendSong(clipped.data(), clipped.size(), options(2)).summary.clippedBends);
