@@ -17,6 +17,7 @@ constexpr int kNoChannel = -1;
 constexpr int16_t kUnset = -1;
 constexpr double kSongDefaultRangeCents = 200;  // General MIDI's, and every reset's
 constexpr double kSameBendCents = 1e-6;
+constexpr bool isDrumChannel(int c) { return kDrumChannels & (1u << c); }
 
 // The song's events one by one in the order a player sounds them: by tick,
 // then by track. The tracks' next events wait in a heap, soonest first.
@@ -211,7 +212,6 @@ struct Target {
     int owner = kNoChannel;  // the song's channel whose notes it plays
     double tuningCents = 0;  // the bend it holds for the tuning
     uint16_t sent = kPitchBendCenter;
-    bool rangeSet = false;   // since the last reset
     bool pedal = false;
     int sounding = 0;        // keys held or sustained
     uint64_t silentSince = 0;
@@ -250,8 +250,8 @@ public:
         messages_.reserve(3 * facts.channelEvents);
         for (int c = 0; c < kChannels; ++c) {
             const bool used = facts.usedChannels & (1u << c);
-            if (used && (options.channels & (1u << c)) && c != 9) targets_[c].owner = c;
-            free_[c] = !used && c != 9;
+            if (used && (options.channels & (1u << c)) && !isDrumChannel(c)) targets_[c].owner = c;
+            free_[c] = !used && !isDrumChannel(c);
         }
     }
 
@@ -326,7 +326,6 @@ private:
             control(t, kControllerNrpnMsb, choice.nrpnMsb);
             control(t, kControllerNrpnLsb, choice.nrpnLsb);
         }
-        targets_[t].rangeSet = true;
     }
 
     void setRange(const RangePoint& point) {
@@ -344,7 +343,6 @@ private:
         for (Target& target : targets_) {
             target.tuningCents = 0;
             target.sent = kPitchBendCenter;
-            target.rangeSet = false;
             target.pedal = false;
             target.controllers.fill(kUnset);
             target.program = kUnset;
