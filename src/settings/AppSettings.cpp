@@ -30,6 +30,8 @@ AppSettings readAppSettings(const IniFile& settingsFile) {
     settings.songResetGap = clampSongGap(readNumber(settingsFile, "SongResetGap", "100"));
     settings.songMessageGap = clampSongGap(readNumber(settingsFile, "SongMessageGap", "0"));
     settings.mtsForm = clampMtsForm(readNumber(settingsFile, "MtsForm", "0"));
+    settings.songMethod = readNumber(settingsFile, "SongMethod", "0") == kSongMethodPitchBend ? kSongMethodPitchBend
+                                                                                             : kSongMethodSysex;
     settings.language = settingsFile.getValueOr(kAppSettingSection, "Language", "");
     if (settings.language != "ja" && settings.language != "en") settings.language.clear();
 
@@ -71,6 +73,7 @@ void writeAppSettings(IniFile& settingsFile, const AppSettings& settings) {
     setUnlessDefault("SongMessageGap", formatIniInt(settings.songMessageGap),
                      settings.songMessageGap == kDefaultSongMessageGap);
     setUnlessDefault("MtsForm", formatIniInt(settings.mtsForm), settings.mtsForm == 0);
+    setUnlessDefault("SongMethod", formatIniInt(settings.songMethod), settings.songMethod == kSongMethodSysex);
     setUnlessDefault("Language", settings.language, settings.language.empty());
 }
 

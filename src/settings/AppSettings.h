@@ -27,6 +27,11 @@ constexpr int32_t kDefaultSongMessageGap = kDefaultMessageGapMs;
 constexpr int32_t kMinSongGap = 0;
 constexpr int32_t kMaxSongGap = kMaxSongGapMs;
 
+// How the song command writes the tuning: as the SysEx of the listing, or as
+// pitch bends for the players that ignore it.
+constexpr int32_t kSongMethodSysex = 0;
+constexpr int32_t kSongMethodPitchBend = 1;
+
 struct AppSettings {
     // Left and top of the main window's outer rectangle; restored only when
     // both keys were found.
@@ -44,6 +49,7 @@ struct AppSettings {
     int32_t songResetGap = kDefaultSongResetGap;
     int32_t songMessageGap = kDefaultSongMessageGap;
     int32_t mtsForm = 0;  // the GM2 format's form, as MtsForm numbers it
+    int32_t songMethod = kSongMethodSysex;
     // The interface's language: "ja", "en", or empty (any other text too)
     // for Windows' display language.
     std::string language;
@@ -56,7 +62,7 @@ int32_t clampSysexPause(int32_t value);  // 0..500
 int32_t clampSongGap(int32_t value);     // 0..1000
 int32_t clampMtsForm(int32_t value);     // outside 0..3 becomes 0
 
-// Reads the twelve keys with their defaults and ranges. Top is looked up only
+// Reads the thirteen keys with their defaults and ranges. Top is looked up only
 // when Left was found. An empty MidiOutDevice is no device.
 AppSettings readAppSettings(const IniFile& settingsFile);
 
@@ -66,8 +72,8 @@ AppSettings readAppSettings(const IniFile& settingsFile);
 // when its value is not the default or the file has the key already: a file
 // that never had them gets the same bytes as before they existed, and a user
 // who goes back to no device keeps the line, as "MidiOutDevice=". Then
-// SongResetGap, SongMessageGap and MtsForm ("%d") and Language (as it is)
-// by the same rule.
+// SongResetGap, SongMessageGap, MtsForm and SongMethod ("%d") and Language
+// (as it is) by the same rule.
 void writeAppSettings(IniFile& settingsFile, const AppSettings& settings);
 
 // Whether the window speaks English: the Language setting when it is "ja"

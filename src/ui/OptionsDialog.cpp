@@ -93,15 +93,17 @@ void storeMtsForm(HWND dialog) {
     refreshSysexView();
 }
 
-// The interface language's row, added below the GM2 form so that the
+// The interface language's row, added where the buttons stood so that the
 // template stays as it is: a label and a list (as Windows, 日本語, English,
 // in the order of kLanguageSettings), the buttons moved down to make room.
 constexpr const char* kLanguageSettings[] = {"", "ja", "en"};
 constexpr int kLanguageRowHeight = 26;  // dialog units
 
-HWND addLanguageControl(HWND dialog, HWND after, const wchar_t* className, DWORD style, int id, RECT box,
+// `box` is in dialog units from the top of the OK button, `top` pixels.
+HWND addLanguageControl(HWND dialog, HWND after, const wchar_t* className, DWORD style, int id, RECT box, int top,
                         const std::string& text) {
     MapDialogRect(dialog, &box);
+    OffsetRect(&box, 0, top);
     HWND control = CreateWindowExW(0, className, wideFromUtf8(text).c_str(), WS_CHILD | WS_VISIBLE | style,
                                    box.left, box.top, box.right - box.left, box.bottom - box.top, dialog,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), appInstance, nullptr);
@@ -114,11 +116,13 @@ HWND addLanguageControl(HWND dialog, HWND after, const wchar_t* className, DWORD
 void addLanguageRow(HWND dialog) {
     RECT shift = {0, 0, 0, kLanguageRowHeight};
     MapDialogRect(dialog, &shift);
+    int buttonsTop = 0;
     for (int id : {IDOK, IDCANCEL}) {
         HWND button = GetDlgItem(dialog, id);
         RECT place;
         GetWindowRect(button, &place);
         MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&place), 2);
+        buttonsTop = place.top;
         SetWindowPos(button, nullptr, place.left, place.top + shift.bottom, 0, 0,
                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
@@ -128,9 +132,9 @@ void addLanguageRow(HWND dialog) {
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 
     HWND label = addLanguageControl(dialog, GetDlgItem(dialog, IDC_MTS_FORM_COMBO), L"STATIC", 0, -1,
-                                    {6, 242, 162, 250}, loadResourceString(IDS_LANGUAGE_LABEL));
+                                    {6, -2, 162, 6}, buttonsTop, loadResourceString(IDS_LANGUAGE_LABEL));
     HWND combo = addLanguageControl(dialog, label, L"COMBOBOX", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP,
-                                    IDC_LANGUAGE_COMBO, {6, 252, 162, 312}, "");
+                                    IDC_LANGUAGE_COMBO, {6, 8, 162, 68}, buttonsTop, "");
     for (UINT id = IDS_LANGUAGE_AS_WINDOWS; id <= IDS_LANGUAGE_ENGLISH; ++id)
         addComboItem(combo, loadResourceString(id));
     WPARAM selected = 0;
@@ -164,6 +168,7 @@ void onInitDialog(HWND dialog) {
     initSongGap(IDC_SONG_RESET_GAP_EDIT, IDC_SONG_RESET_GAP_SPIN, songResetGap);
     initSongGap(IDC_SONG_MESSAGE_GAP_EDIT, IDC_SONG_MESSAGE_GAP_SPIN, songMessageGap);
     fillMtsFormList(dialog);
+    CheckDlgButton(dialog, IDC_SONG_PITCH_BEND, songMethod == kSongMethodPitchBend ? BST_CHECKED : BST_UNCHECKED);
     addLanguageRow(dialog);
     centerWindow(nullptr, dialog);
 }
@@ -199,6 +204,8 @@ INT_PTR onCommand(HWND dialog, int id, int notification) {
         songResetGap = clampedEditValue(dialog, IDC_SONG_RESET_GAP_EDIT, kMinSongGap, kMaxSongGap);
         songMessageGap = clampedEditValue(dialog, IDC_SONG_MESSAGE_GAP_EDIT, kMinSongGap, kMaxSongGap);
         storeMtsForm(dialog);
+        songMethod = IsDlgButtonChecked(dialog, IDC_SONG_PITCH_BEND) == BST_CHECKED ? kSongMethodPitchBend
+                                                                                   : kSongMethodSysex;
         storeLanguage(dialog);
         EndDialog(dialog, IDOK);
         return TRUE;
