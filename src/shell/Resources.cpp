@@ -45,6 +45,8 @@ const void* findUiResource(LPCSTR type, UINT id, DWORD* size) noexcept {
     return LockResource(LoadResource(appInstance, found));
 }
 
+namespace {
+
 // String `id` as the table holds it, counted, not terminated.
 std::wstring_view wideResourceString(UINT id) noexcept {
     // A string table block holds 16 counted UTF-16 strings; block n + 1
@@ -54,6 +56,8 @@ std::wstring_view wideResourceString(UINT id) noexcept {
     for (UINT skip = id % 16; skip != 0; --skip) entry += 1 + *entry;
     return std::wstring_view(entry + 1, *entry);
 }
+
+}  // namespace
 
 bool loadResourceString(std::string& text, UINT id, HINSTANCE instance) {
     text = instance == appInstance ? utf8FromWide(wideResourceString(id)) : std::string();

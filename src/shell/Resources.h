@@ -12,8 +12,9 @@
 void chooseUiLanguage(const std::string& setting);
 bool englishInterface();
 
-// Replaces `text` with string-table entry `id` in the interface's language;
-// a missing or empty entry gives "" and false.
+// Replaces `text` with string-table entry `id` in the interface's language
+// (of the program's own resources: another `instance` has none); a missing
+// or empty entry gives "" and false.
 bool loadResourceString(std::string& text, UINT id, HINSTANCE instance);
 // The same from appInstance, for callers that only want the text.
 std::string loadResourceString(UINT id);
