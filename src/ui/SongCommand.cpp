@@ -83,7 +83,7 @@ std::string summaryText(const SongSummary& summary, const std::string& path) {
 std::string channelList(uint16_t channels) {
     std::string list;
     for (int c = 0; c < 16; ++c)
-        if (channels & (1u << c)) list += (list.empty() ? "" : "、") + std::to_string(c + 1);
+        if (channels & (1u << c)) list += (list.empty() ? "" : loadResourceString(IDS_LIST_SEPARATOR)) + std::to_string(c + 1);
     return list;
 }
 
