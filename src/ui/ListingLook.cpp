@@ -12,6 +12,8 @@ HFONT makeListingFont(HWND control) {
     LOGFONTW font = {};
     if (face.empty() || !dialogFont || !GetObjectW(dialogFont, sizeof font, &font)) return nullptr;
     lstrcpynW(font.lfFaceName, face.c_str(), LF_FACESIZE);
+    // Where the face is missing, the columns still line up in the stand-in.
+    font.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
     HFONT listingFont = CreateFontIndirectW(&font);
     if (listingFont) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(listingFont), FALSE);
     return listingFont;
