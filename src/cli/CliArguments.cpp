@@ -48,7 +48,7 @@ const char kUsage[] =
     "  --tonic NOTE      C C# Db D D# Eb E F F# Gb G G# Ab A A# Bb B (default C)\n"
     "  --zero tonic|a    the note kept at its equal-tempered pitch (default tonic;\n"
     "                    an --offsets list is kept as it is unless --zero is given)\n"
-    "  --a4 HZ           the frequency of A4, 400 to 480 (default 440)\n"
+    "  --a4 HZ           the frequency of A4, 380 to 480 (default 440)\n"
     "options:\n"
     "  --format F        the SysEx dialect: gs, xg or gm2; or gm2 in another form\n"
     "                    of the MIDI Tuning Standard: gm2-2byte (scale/octave,\n"
@@ -200,7 +200,7 @@ std::optional<CliParse> applyOption(std::string_view name, const std::string& va
         }
     } else if (name == "--a4") {
         const auto hz = parseFrequency(value);
-        if (!hz || *hz < kMinA4Hz || *hz > kMaxA4Hz) return bad("the frequency must lie between 400 and 480 Hz");
+        if (!hz || *hz < kMinA4Hz || *hz > kMaxA4Hz) return bad("the frequency must lie between 380 and 480 Hz");
         command.fit.a4Hz = *hz;
     } else if (name == "--format") {
         const CliFormatName* format = findFormatName(value);

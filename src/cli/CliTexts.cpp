@@ -183,7 +183,7 @@ const char* fitErrorText(FitError error) {
     switch (error) {
     case FitError::None: return "";
     case FitError::TonicOutOfRange: return "The tonic must be a pitch class from C to B.";
-    case FitError::A4OutOfRange: return "The A4 frequency must lie between 400 and 480 Hz.";
+    case FitError::A4OutOfRange: return "The A4 frequency must lie between 380 and 480 Hz.";
     }
     return "";
 }

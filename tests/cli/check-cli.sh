@@ -106,7 +106,7 @@ same_bytes '-64 -64 -64 -64 -64 -64 -64 -64 -64 -64 -64 -64\n' out "held offsets
 
 run offsets --temperament equal --a4 481
 expect 1 "A4 out of range"
-has err "400 and 480" "the A4 range named"
+has err "380 and 480" "the A4 range named"
 
 run offsets --scl "$fixtures/scl/bad_not_a_number.scl"
 expect 1 "a bad scale file"
