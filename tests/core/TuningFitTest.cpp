@@ -99,8 +99,8 @@ TEST(TuningFit, aSemitoneDownGoesAsCoarseTuningInsteadOfBeingHeld) {
     EXPECT_EQ(-1, result.fit.coarseSemitones);
     for (const NoteFit& note : result.fit.notes) {
         EXPECT_FALSE(note.held);
-        // 1200 log2(415.3 / 440) = -99.98 cents; the coarse tuning takes -100.
-        EXPECT_NEAR(0.02, note.exactCents, 0.005);
+        // 1200 log2(415.3 / 440) = -100.02 cents; the coarse tuning takes -100.
+        EXPECT_NEAR(-0.02, note.exactCents, 0.005);
     }
 }
 
