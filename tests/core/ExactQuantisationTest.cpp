@@ -129,7 +129,7 @@ TEST(ExactQuantisation, aBaroqueA4GoesAsCoarseTuningWhereTheOffsetsWouldBeHeld) 
                                             {0, ZeroNote::Tonic, row.a4, row.format, row.form});
         ASSERT_TRUE(result.ok());
         // Only the keys can run out: keys 0 and 1 go below the lowest pitch.
-        EXPECT_EQ(row.form == Note ? std::vector<int>{0, 1} : std::vector<int>{}, result.fit.heldNotes);
+        EXPECT_EQ(row.form == Note ? std::vector<int>({0, 1}) : std::vector<int>(), result.fit.heldNotes);
         EXPECT_EQ(row.coarse, result.fit.coarseSemitones);
         ScaleDataBytes data;
         const std::optional<TuningListing> listing =
