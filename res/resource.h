@@ -133,6 +133,9 @@
 #define IDS_MTS_FORM_LAST 353
 #define IDS_MTS_WARNING_LINES 354  // the reader warnings after IDS_WARNING_LINES' own
 
+// Strings of exact tuning, 380-399
+#define IDS_A4_OUT_OF_RANGE_380 380  // the A4 range from 380 Hz (IDS_A4_OUT_OF_RANGE named 400)
+
 // Main dialog controls
 #define IDC_PRESET_COMBO 1037
 #define IDC_PRESET_SAVE 1038

@@ -32,6 +32,13 @@ std::string loadErrorText(LoadFileError error) {
     }
 }
 
+// Hundredths of a cent as the range names them: "-64..63", "-100..99.99".
+std::string heldRangeText(const CliCommand& command) {
+    if (command.format == TuningFormat::GM2 && isKeyBasedForm(command.mts.form)) return "keys 0..127";
+    const OffsetRange range = offsetRange(command.format, command.mts.form);
+    return hundredthsText(range.lowest) + ".." + hundredthsText(range.highest);
+}
+
 // The fit of the command's source, its held and unmapped notes named on
 // `err`; false (with the message on `err`) for a bad scale file.
 bool fitSource(const CliCommand& command, std::ostream& err, TuningFit& fit) {
@@ -41,7 +48,7 @@ bool fitSource(const CliCommand& command, std::ostream& err, TuningFit& fit) {
         offsets = temperamentOffsets(*findTemperament(command.temperamentId));
         break;
     case CliSourceKind::Offsets:
-        for (int k = 0; k < 12; ++k) offsets.cents[k] = command.offsets[k];
+        for (int k = 0; k < 12; ++k) offsets.cents[k] = command.offsetHundredths[k] / 100.0;
         break;
     case CliSourceKind::Scala: {
         std::string bytes;
@@ -73,7 +80,8 @@ bool fitSource(const CliCommand& command, std::ostream& err, TuningFit& fit) {
     }
     fit = result.fit;
     if (!fit.heldNotes.empty())
-        err << kProgram << "held at a limit (-64..63): " << pitchClassList(fit.heldNotes, " ") << '\n';
+        err << kProgram << "held at a limit (" << heldRangeText(command) << "): " << pitchClassList(fit.heldNotes, " ")
+            << '\n';
     if (!fit.unmappedNotes.empty())
         err << kProgram << "reached by no degree of the scale (sent as 0 before the zero note): "
             << pitchClassList(fit.unmappedNotes, " ") << '\n';
@@ -86,7 +94,7 @@ bool buildList(const CliCommand& command, std::ostream& err, TuningListing& list
     if (!fitSource(command, err, fit)) return false;
     ScaleDataBytes dataBytes;
     const std::optional<TuningListing> built =
-        buildTuningListing(command.format, command.mts, fit.sentOffsets(), command.parts, dataBytes);
+        buildTuningListingExact(command.format, command.mts, fit.exactOffsets(), command.parts, dataBytes);
     if (!built) return false;
     list = *built;
     return true;
@@ -104,7 +112,9 @@ int printOffsets(const CliCommand& command, std::ostream& out, std::ostream& err
     if (command.report) {
         out << formatFitReport(fit);
     } else {
-        for (int k = 0; k < 12; ++k) out << (k ? " " : "") << fit.notes[k].sent;
+        for (int k = 0; k < 12; ++k)
+            out << (k ? " " : "")
+                << (fit.fractions ? hundredthsText(fit.notes[k].sentHundredths) : std::to_string(fit.notes[k].sent));
         out << '\n';
     }
     return kExitSuccess;
@@ -265,7 +275,10 @@ int printAnalysis(const CliCommand& command, std::ostream& out, std::ostream& er
     TuningFit fit;
     if (!fitSource(command, err, fit)) return kExitBadInput;
     std::array<double, 12> cents{};
-    for (int k = 0; k < 12; ++k) cents[k] = command.sent ? fit.notes[k].sent : fit.notes[k].exactCents;
+    // The coarse tuning is part of what sounds: it moves the beat rates.
+    for (int k = 0; k < 12; ++k)
+        cents[k] = (command.sent ? fit.notes[k].sentHundredths / 100.0 : fit.notes[k].exactCents) +
+                   fit.coarseSemitones * 100.0;
     out << formatTuningAnalysis(analyseTuning(cents));
     return kExitSuccess;
 }

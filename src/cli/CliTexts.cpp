@@ -1,5 +1,7 @@
 #include "cli/CliTexts.h"
 
+#include <cstdlib>
+
 #include <cstdio>
 
 #include "tuning/NoteNames.h"
@@ -127,6 +129,10 @@ std::string formatFitReport(const TuningFit& fit) {
         text += line;
     }
     if (!fit.heldNotes.empty()) text += "Held at a limit: " + pitchClassList(fit.heldNotes, ", ") + "\n";
+    if (fit.coarseSemitones != 0)
+        text += "Coarse tuning: " + std::string(fit.coarseSemitones > 0 ? "+" : "") +
+                std::to_string(fit.coarseSemitones) + " semitone" + (std::abs(fit.coarseSemitones) == 1 ? "" : "s") +
+                " on every channel (the A4 shift)\n";
     if (!fit.unmappedNotes.empty())
         text += "Not in the scale (sent as 0 before the zero note): " + pitchClassList(fit.unmappedNotes, ", ") + "\n";
     return text;

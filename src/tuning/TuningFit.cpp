@@ -97,7 +97,7 @@ FitResult fitOffsets(const PitchClassOffsets& offsets, const FitOptions& options
     };
     place(0);
     const int32_t coarse = static_cast<int32_t>(roundHalfAwayFromZero(a4Shift / 100.0));
-    if (!keyBased && !result.fit.heldNotes.empty() && coarse != 0) {
+    if (options.coarseTuning && !keyBased && !result.fit.heldNotes.empty() && coarse != 0) {
         result.fit.coarseSemitones = coarse;
         place(coarse);
     }

@@ -135,10 +135,13 @@ void updatePreview(HWND dialog) {
     const Choices choices = readChoices(dialog);
     previewedFit.reset();
     if (const std::optional<double> a4Hz = parseFrequency(choices.a4Text)) {
-        const FitResult result = fitOffsets(sourceOffsets(choices.source), {choices.tonic, choices.zeroNote, *a4Hz});
+        // The window's offsets are whole and carry no coarse tuning yet.
+        FitOptions options{choices.tonic, choices.zeroNote, *a4Hz};
+        options.coarseTuning = false;
+        const FitResult result = fitOffsets(sourceOffsets(choices.source), options);
         if (result.ok()) previewedFit = result.fit;
     }
-    const std::string text = previewedFit ? previewText(*previewedFit) : loadResourceString(IDS_A4_OUT_OF_RANGE);
+    const std::string text = previewedFit ? previewText(*previewedFit) : loadResourceString(IDS_A4_OUT_OF_RANGE_380);
     SetDlgItemTextA(dialog, IDC_FIT_PREVIEW, text.c_str());
     previewedAnalysis.reset();
     if (previewedFit) {

@@ -39,7 +39,7 @@ TEST(CliArguments, RejectedLinesExitWithUsageOrBadValue) {
         {{"offsets", "--temperament", "equal", "--scl", "a.scl"}, kExitUsage, "one source"},
         {{"offsets", "--temperament", "equal", "--tonic"}, kExitUsage, "needs a value"},
         {{"offsets", "--temperament", "equal", "--tonic", "C", "--tonic", "D"}, kExitUsage, "twice"},
-        {{"offsets", "--temperament", "equal", "--format", "gs"}, kExitUsage, "does not take --format"},
+        {{"temperaments", "--format", "gs"}, kExitUsage, "does not take --format"},
         {{"offsets", "--temperament", "equal", "--zero", "c"}, kExitUsage, "tonic or a"},
         {{"offsets", "--temperament", "equal", "extra"}, kExitUsage, "unexpected argument"},
         {{"offsets", "--temperament", "equal", "--verbose"}, kExitUsage, "unknown option"},

@@ -136,10 +136,10 @@ TEST(Temperament, aFrequencyOutOfRangeRefusesOkAndCancelChangesNothing) {
     pickIn(app, dialog, IDC_TEMPERAMENT_COMBO, kWerckmeister3);
     pickIn(app, dialog, IDC_TONIC_COMBO, 2);
     pickIn(app, dialog, IDC_ZERO_NOTE_COMBO, 1);
-    for (const char* refused : {"399.9", "480.5", "abc", ""}) {
+    for (const char* refused : {"379.9", "480.5", "abc", ""}) {
         SCOPED_TRACE(refused);
         app.type(GetDlgItem(dialog, IDC_A4_EDIT), refused);
-        EXPECT_EQ("A4 の周波数は 400 から 480 までの数値 (Hz) で入力してください。", previewOf(app, dialog));
+        EXPECT_EQ("A4 の周波数は 380 から 480 までの数値 (Hz) で入力してください。", previewOf(app, dialog));
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDOK)));
     }
     app.type(GetDlgItem(dialog, IDC_A4_EDIT), "442");
