@@ -182,6 +182,8 @@ TEST(SysexMessages, eachMessageIsRecognisedOnAnyDevice) {
         // 7E ^ 00 ^ 08 ^ 01 ^ program 00, a name of spaces, keys all 00: 77.
         {"F0 7E 00 08 01 00 20*16 00*384 77 F7", SysexKind::MtsBulkDump, T, T, T},
         {"F0 7E 00 08 01 00 20*16 00*384 76 F7", SysexKind::MtsBulkDump, T, T, F},
+        // The last key byte counts too: 77 ^ 01.
+        {"F0 7E 00 08 01 00 20*16 00*383 01 76 F7", SysexKind::MtsBulkDump, T, T, T},
         {"F0 7E 7F 08 01 00 41 F7", SysexKind::MtsBulkDump, T, F, T},
         {"F0 7E 7F 08 04 00 00 F7", SysexKind::MtsOtherDump, T, T, T},
         {"F0 7E 7F 08 00 00 F7", SysexKind::Other, T, T, T},  // a dump request
