@@ -1,6 +1,7 @@
 #include "cli/CliCommands.h"
 
 #include <array>
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -187,8 +188,15 @@ int readBack(const CliCommand& command, std::ostream& out, std::ostream& err) {
         first = false;
     }
     out << '\n' << "offsets";
-    for (int32_t offset : result.offsets) out << ' ' << offset;
+    const bool fractions = offsetRange(result.format, result.mtsForm).fractions;
+    for (int k = 0; k < 12; ++k)
+        out << ' ' << (fractions ? hundredthsText(result.hundredths[k]) : std::to_string(result.offsets[k]));
     out << '\n';
+    if (result.impliedA4Hz > 0) {
+        char a4[32];
+        std::snprintf(a4, sizeof a4, "a4 %.1f\n", result.impliedA4Hz);
+        out << a4;
+    }
     return kExitSuccess;
 }
 

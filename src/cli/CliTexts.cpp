@@ -124,8 +124,9 @@ std::string formatFitReport(const TuningFit& fit) {
     std::string text = "Note     Exact  Sent   Error\n";
     char line[96];
     for (const FitReportRow& row : fitReportRows(fit)) {
-        std::snprintf(line, sizeof line, "%-4s %9s %5s %7s%s\n", row.note, row.exact.c_str(), row.sent.c_str(),
-                      row.error.c_str(), row.held ? "  held" : "");
+        // Hundredths take two more columns; whole cents keep today's layout.
+        std::snprintf(line, sizeof line, fit.fractions ? "%-4s %9s %7s %7s%s\n" : "%-4s %9s %5s %7s%s\n", row.note,
+                      row.exact.c_str(), row.sent.c_str(), row.error.c_str(), row.held ? "  held" : "");
         text += line;
     }
     if (!fit.heldNotes.empty()) text += "Held at a limit: " + pitchClassList(fit.heldNotes, ", ") + "\n";
