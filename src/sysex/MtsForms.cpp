@@ -179,7 +179,10 @@ bool keyTargetHeld(int key, int32_t hundredths) {
 
 int32_t hundredthsOf2ByteValue(uint16_t value) {
     return shortestHundredths((int32_t{value} - 8192) * 10000.0 / 8192.0,
-                              [value](int32_t h) { return mts14BitValueExact(h) == value; });
+                              [value](int32_t h) {
+                                  // Within the form's range: 16383 is +99.99, not a held +100.
+                                  return h >= -10000 && h <= 9999 && mts14BitValueExact(h) == value;
+                              });
 }
 
 int32_t hundredthsOfKeySteps(int32_t steps) {
