@@ -166,6 +166,7 @@ void onCommand(HWND dialog, int id, int notification) {
     if (isOffsetEdit(id)) {
         if (notification == EN_CHANGE) {
             scaleOffsets[id - IDC_OFFSET_FIRST] = readScaleOffset(dialog, id);
+            followOffsetEdit(id - IDC_OFFSET_FIRST);
             refreshSysexView();
         }
         else if (notification == EN_KILLFOCUS)

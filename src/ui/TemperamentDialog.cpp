@@ -135,9 +135,9 @@ void updatePreview(HWND dialog) {
     const Choices choices = readChoices(dialog);
     previewedFit.reset();
     if (const std::optional<double> a4Hz = parseFrequency(choices.a4Text)) {
-        // The window's offsets are whole and carry no coarse tuning yet.
-        FitOptions options{choices.tonic, choices.zeroNote, *a4Hz};
-        options.coarseTuning = false;
+        // As the chosen format and form will send it.
+        const FitOptions options{choices.tonic, choices.zeroNote, *a4Hz, static_cast<TuningFormat>(midiFormat),
+                                 static_cast<MtsForm>(mtsForm)};
         const FitResult result = fitOffsets(sourceOffsets(choices.source), options);
         if (result.ok()) previewedFit = result.fit;
     }
@@ -146,7 +146,8 @@ void updatePreview(HWND dialog) {
     previewedAnalysis.reset();
     if (previewedFit) {
         std::array<double, 12> sent{};
-        for (int p = 0; p < 12; ++p) sent[p] = previewedFit->notes[p].sent;
+        for (int p = 0; p < 12; ++p)
+            sent[p] = previewedFit->notes[p].sentHundredths / 100.0 + previewedFit->coarseSemitones * 100.0;
         previewedAnalysis = analyseTuning(sent);
     }
     InvalidateRect(GetDlgItem(dialog, IDC_FIFTHS_CIRCLE), nullptr, FALSE);
@@ -203,7 +204,13 @@ void onOk(HWND dialog) {
     std::array<int32_t, 12> offsets{};
     for (int p = 0; p < 12; ++p) offsets[p] = previewedFit->notes[p].sent;
     remembered = readChoices(dialog);
-    changeThenRefreshOnce([&] { setOffsetEdits(offsets); });
+    changeThenRefreshOnce([&] {
+        setOffsetEdits(offsets);
+        for (int p = 0; p < 12; ++p)
+            if (previewedFit->fractions && previewedFit->notes[p].sentHundredths % 100 != 0)
+                exactHundredths[p] = previewedFit->notes[p].sentHundredths;
+        coarseSemitones = previewedFit->coarseSemitones;
+    });
     EndDialog(dialog, IDOK);
 }
 
