@@ -5,6 +5,7 @@
 #include "resource.h"
 #include "shell/AppState.h"
 #include "sysex/HexListing.h"
+#include "ui/ExactMarks.h"
 #include "ui/ListingEdit.h"
 #include "ui/MidiSendCommands.h"
 
@@ -52,6 +53,7 @@ void refreshSysexView() {
         sysexText.clear();
     }
     showInListing(sysexText);
+    showExactMarks();
 
     const bool enabled = !sysexText.empty();
     for (HWND button : saveButtons) EnableWindow(button, enabled);

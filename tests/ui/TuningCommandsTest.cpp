@@ -187,7 +187,11 @@ TEST(Temperament, anExactMeantoneInTheTwoByteFormAndAnEditThatRoundsOneNote) {
     const char kHead[] = "F0 7E 7F 08 09 00 00 01 40 00 30 56 ";
     EXPECT_EQ(kHead + std::string("3B 50 46 48 37 1F 42 18 32 6E 3D 68 2E 3E 39 38 44 30 35 06 F7"),
               app.text(IDC_SYSEX_EDIT));
+    // Marked: every note with a fraction (all but C).
+    for (int k = 0; k < 12; ++k)
+        EXPECT_EQ(k != 0, IsWindowVisible(GetDlgItem(app.window(), IDC_EXACT_MARK_FIRST + k)) != FALSE) << k;
     app.type(offsetEdit(2), "-7");
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(app.window(), IDC_EXACT_MARK_FIRST + 2)));
     EXPECT_EQ(kHead + std::string("3B 43 46 48 37 1F 42 18 32 6E 3D 68 2E 3E 39 38 44 30 35 06 F7"),
               app.text(IDC_SYSEX_EDIT));
     EXPECT_EQ(0u, app.close());
