@@ -40,7 +40,7 @@ PresetExactTuning readPresetExactTuning(const IniFile& presetFile, std::string_v
         std::string text;
         if (!presetFile.getValue(name, hundredthsKey(i), text)) continue;
         const int32_t value = parseIniInt(text);
-        if (value % 100 != 0 && clampInt(wholeCents(value), kMinOffset, kMaxOffset) == offsets[i])
+        if (value != offsets[i] * 100 && clampInt(wholeCents(value), kMinOffset, kMaxOffset) == offsets[i])
             exact.hundredths[i] = value;
     }
     exact.coarseSemitones = clampInt(parseIniInt(presetFile.getValueOr(name, kCoarseTuningKey, "0")), -64, 63);
@@ -51,7 +51,7 @@ void writePresetExactTuning(IniFile& presetFile, std::string_view name, const Pr
     for (int32_t i = 0; i < 12; ++i) {
         const std::string key = hundredthsKey(i);
         const std::optional<int32_t>& value = exact.hundredths[i];
-        if (value && *value % 100 != 0)
+        if (value && *value != clampInt(wholeCents(*value), kMinOffset, kMaxOffset) * 100)
             presetFile.setValue(name, key, formatIniInt(*value));
         else
             presetFile.deleteKey(name, key);

@@ -25,7 +25,8 @@ void writePresetOffsets(IniFile& presetFile, std::string_view name,
                         const PresetOffsets& offsets);
 
 // Beyond the whole offsets, which any version reads: a note's exact value in
-// hundredths of a cent under "Hundredths<k>", only when it has a fraction,
+// hundredths of a cent under "Hundredths<k>", only when the whole key does
+// not say it (a fraction, or a key-based value beyond -64..63),
 // and the coarse tuning in semitones under "CoarseTuning", only when not 0.
 struct PresetExactTuning {
     std::array<std::optional<int32_t>, 12> hundredths{};

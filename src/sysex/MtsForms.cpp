@@ -224,14 +224,17 @@ bool buildTuningMessagesExact(TuningFormat format, const MtsOptions& mts, const 
         if (mts.form != MtsForm::ScaleOctave2Byte && !keyBased) return false;
 
         const uint8_t program = std::min(mts.program, kMaxTuningProgram);
+        // The keys carry a coarse tuning themselves.
+        Hundredths keys = exact.hundredths;
+        for (int32_t& value : keys) value += exact.coarseSemitones * 10000;
         uint8_t* out = sysex;
         if (selection != 0) {
             if (mts.form == MtsForm::ScaleOctave2Byte)
                 out = appendMts2ByteMessage(out, selection, exact.hundredths);
             else if (mts.form == MtsForm::SingleNote)
-                out = appendSingleNoteMessages(out, program, exact.hundredths);
+                out = appendSingleNoteMessages(out, program, keys);
             else
-                out = appendBulkDump(out, program, mts.dumpName, exact.hundredths);
+                out = appendBulkDump(out, program, mts.dumpName, keys);
             if (keyBased)
                 for (int channel = 0; channel < 16; ++channel)
                     if (selection & (1u << channel))

@@ -137,8 +137,8 @@ bool buildTuningMessages(TuningFormat format, const MtsOptions& mts, const Scale
 
 // The same from exact offsets, each form quantising them by its rule; after
 // the SysEx, every selected channel gets the coarse tuning when
-// `exact.coarseSemitones` is not 0 (never in the key-based forms, whose keys
-// carry every shift). For whole offsets within -64..63 and no coarse tuning,
+// `exact.coarseSemitones` is not 0; the key-based forms add it to their keys
+// instead. For whole offsets within -64..63 and no coarse tuning,
 // the bytes are those of the overload above.
 bool buildTuningMessagesExact(TuningFormat format, const MtsOptions& mts, const ExactOffsets& exact,
                          uint32_t selection, ScaleDataBytes& scaleDataBytes, uint8_t* sysex,

@@ -168,8 +168,9 @@ private:
         const uint16_t chosen = (tuned & result.parts) ? (tuned & result.parts) : tuned;
         int channel = 0;
         while (!(chosen & (1u << channel))) ++channel;
-        result.impliedA4Hz =
-            440.0 * std::pow(2.0, (channelTunings_.cents(channel) + result.hundredths[9] / 100.0) / 1200.0);
+        const double cents = channelTunings_.cents(channel);
+        result.impliedA4Hz = 440.0 * std::pow(2.0, (cents + result.hundredths[9] / 100.0) / 1200.0);
+        if (std::fmod(cents, 100.0) == 0) result.coarseSemitones = static_cast<int32_t>(cents / 100.0);
     }
 
     // Key-based messages after channel-based ones, and the other way round,

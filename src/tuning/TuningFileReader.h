@@ -78,6 +78,9 @@ struct TuningReadResult {
     // channel) that received a coarse or fine tuning (registered parameters
     // 2 and 1); 0 when no channel did.
     double impliedA4Hz = 0;
+    // That channel's coarse tuning in semitones, when no fine tuning came
+    // with it (as the program sends an A4 shift); 0 otherwise.
+    int32_t coarseSemitones = 0;
     // Bit n = part (GS, XG) or channel (GM2) n + 1. For the key-based forms,
     // the channels that select the tuning program (bank 0) through registered
     // parameters 3 and 4; none when the file holds no such controllers.

@@ -207,7 +207,7 @@ void onOk(HWND dialog) {
     changeThenRefreshOnce([&] {
         setOffsetEdits(offsets);
         for (int p = 0; p < 12; ++p)
-            if (previewedFit->fractions && previewedFit->notes[p].sentHundredths % 100 != 0)
+            if (previewedFit->notes[p].sentHundredths != previewedFit->notes[p].sent * 100)
                 exactHundredths[p] = previewedFit->notes[p].sentHundredths;
         coarseSemitones = previewedFit->coarseSemitones;
     });

@@ -142,6 +142,17 @@ TEST(ExactQuantisation, aBaroqueA4GoesAsCoarseTuningWhereTheOffsetsWouldBeHeld) 
         const Bytes expected = hexBytes(row.expected);
         EXPECT_TRUE(bytesEqual(expected, listing->data() + row.position, expected.size()));
     }
+
+    // A coarse tuning met in a key-based form (the window keeps it across a
+    // change of form) goes into the keys: E4 at 64 - 1 - 0.1105 semitones.
+    ExactOffsets gsFit;
+    gsFit.hundredths[4] = -1105;
+    gsFit.coarseSemitones = -1;
+    ScaleDataBytes data;
+    const std::optional<TuningListing> keys = buildTuningListingExact(GM2, {Note, 0, ""}, gsFit, 1u, data);
+    ASSERT_TRUE(keys);
+    EXPECT_TRUE(bytesEqual(hexBytes("3E 71 6E"), keys->data() + 264 + 8, 3));
+    EXPECT_EQ(24u, keys->channelLength);  // the program select alone
 }
 
 }  // namespace

@@ -276,13 +276,16 @@ TEST(Presets, oddNamesSurviveTheFile) {
 // The hundredths beside today's keys, which an older version reads alone.
 TEST(Presets, exactValuesSitInKeysOfTheirOwnOnlyWhenTheyHaveAFraction) {
     IniFile file;
-    writePresetOffsets(file, "Meantone", {0, -24, -7, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+    writePresetOffsets(file, "Meantone", {0, -24, -7, 0, -64, 0, 0, 0, 0, 0, 0, 0});
     PresetExactTuning exact;
-    exact.hundredths = {std::nullopt, -2395, -700, std::nullopt};
+    exact.hundredths = {std::nullopt, -2395, -700, std::nullopt, -10100};
     exact.coarseSemitones = -1;
     writePresetExactTuning(file, "Meantone", exact);
-    EXPECT_EQ("[Meantone]\r\n1=-24\r\n2=-7\r\nHundredths1=-2395\r\nCoarseTuning=-1\r\n", file.serialize());
-    EXPECT_EQ((PresetOffsets{0, -24, -7, 0, 0, 0, 0, 0, 0, 0, 0, 0}), readPresetOffsets(file, "Meantone"));
+    // -7.00 is what key 2 says; a key-based -101.00 is beyond key 4's -64.
+    EXPECT_EQ("[Meantone]\r\n1=-24\r\n2=-7\r\n4=-64\r\nHundredths1=-2395\r\nHundredths4=-10100\r\n"
+              "CoarseTuning=-1\r\n",
+              file.serialize());
+    EXPECT_EQ((PresetOffsets{0, -24, -7, 0, -64, 0, 0, 0, 0, 0, 0, 0}), readPresetOffsets(file, "Meantone"));
 
     // Read back; a hundredths key that no longer rounds to its note's whole
     // key (changed by a version without them) is dropped.
