@@ -83,6 +83,9 @@ bool fitSource(const CliCommand& command, std::ostream& err, TuningFit& fit) {
     if (!fit.heldNotes.empty())
         err << kProgram << "held at a limit (" << heldRangeText(command) << "): " << pitchClassList(fit.heldNotes, " ")
             << '\n';
+    if (fit.coarseSemitones != 0)
+        err << kProgram << "the A4 shift goes as coarse tuning: " << fit.coarseSemitones << " semitone"
+            << (fit.coarseSemitones == 1 || fit.coarseSemitones == -1 ? "" : "s") << " on every channel\n";
     if (!fit.unmappedNotes.empty())
         err << kProgram << "reached by no degree of the scale (sent as 0 before the zero note): "
             << pitchClassList(fit.unmappedNotes, " ") << '\n';
