@@ -308,6 +308,15 @@ int runCliCommand(const CliCommand& command, std::ostream& out, std::ostream& er
     case CliCommandKind::Send: return sendToPort(command, err, midiOut);
     case CliCommandKind::Analyse: return printAnalysis(command, out, err);
     case CliCommandKind::Apply: {
+        if (command.pitchBend) {
+            TuningFit fit;
+            if (!fitSource(command, err, fit)) return kExitBadInput;
+            std::array<double, 12> cents{};
+            // The bends carry the A4 shift that a coarse tuning would.
+            for (int k = 0; k < 12; ++k)
+                cents[k] = fit.notes[k].sentHundredths / 100.0 + fit.coarseSemitones * 100.0;
+            return applyBendsToSongs(command, cents, out, err);
+        }
         TuningListing list;
         if (!buildList(command, err, list)) return kExitBadInput;
         return applyToSongs(command, list.data(), list.size(), out, err);
