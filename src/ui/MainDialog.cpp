@@ -14,6 +14,7 @@
 #include "shell/Resources.h"
 #include "shell/UpdatesScope.h"
 #include "ui/AboutDialog.h"
+#include "ui/ExactMarks.h"
 #include "ui/GuardedDialogProc.h"
 #include "ui/HandedFiles.h"
 #include "ui/ListingEdit.h"
@@ -96,6 +97,7 @@ void onInitDialog(HWND dialog) {
             SendMessageA(partCheckBoxes[n], BM_SETCHECK, BST_CHECKED, 0);
     }
     fillPresetList();
+    createExactMarks(dialog);
     scaleOffsets = readScaleOffsets(dialog);
     sysexEditProc = subclass(sysexEdit);
 
@@ -166,6 +168,7 @@ void onCommand(HWND dialog, int id, int notification) {
     if (isOffsetEdit(id)) {
         if (notification == EN_CHANGE) {
             scaleOffsets[id - IDC_OFFSET_FIRST] = readScaleOffset(dialog, id);
+            followOffsetEdit(id - IDC_OFFSET_FIRST);
             refreshSysexView();
         }
         else if (notification == EN_KILLFOCUS)

@@ -50,6 +50,10 @@ void pickPreset(HWND dialog) {
         const PresetOffsets offsets = readPresetOffsets(presetFile, name);
         for (int i = 0; i < 12; ++i)
             SetDlgItemInt(dialog, IDC_OFFSET_FIRST + i, static_cast<UINT>(offsets[i]), TRUE);
+        // After the edits, whose changes make their notes whole.
+        const PresetExactTuning exact = readPresetExactTuning(presetFile, name, offsets);
+        exactHundredths = exact.hundredths;
+        coarseSemitones = exact.coarseSemitones;
     }
     refreshSysexView();
 }
@@ -69,6 +73,7 @@ void savePreset() {
     PresetOffsets offsets;
     for (int i = 0; i < 12; ++i) offsets[i] = int32_t{scaleDataBytes[i]} - 64;
     writePresetOffsets(presetFile, name, offsets);
+    writePresetExactTuning(presetFile, name, {exactHundredths, coarseSemitones});
     if (!existed)
         SendMessageA(presetCombo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
     // A bulk dump carries the name: its listing follows. Other forms' and
