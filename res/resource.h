@@ -141,15 +141,21 @@
 #define IDS_MTS_FORM_LAST 353
 #define IDS_MTS_WARNING_LINES 354  // the reader warnings after IDS_WARNING_LINES' own
 
-// Strings of the interface's language and of texts the files cannot hold, 380-399
-#define IDS_LANGUAGE_LABEL 380
-#define IDS_LANGUAGE_AS_WINDOWS 381  // the Options list entry of the choices, in order
-#define IDS_LANGUAGE_JAPANESE 382
-#define IDS_LANGUAGE_ENGLISH 383
-#define IDS_PRESET_NAME_NOT_CP932 384
-#define IDS_LIST_SEPARATOR 385  // between the items of a list in a sentence
+// Strings of exact tuning, 380-399
+#define IDS_A4_OUT_OF_RANGE_380 380  // the A4 range from 380 Hz (IDS_A4_OUT_OF_RANGE named 400)
+#define IDS_EXACT_MARK 381  // beside a note whose exact value is sent
+#define IDS_FIT_COARSE 382  // the fit preview's coarse tuning line, the semitones after it
+
+// Strings of the interface's language and of texts the files cannot hold, 400-419
+#define IDS_LANGUAGE_LABEL 400
+#define IDS_LANGUAGE_AS_WINDOWS 401  // the Options list entry of the choices, in order
+#define IDS_LANGUAGE_JAPANESE 402
+#define IDS_LANGUAGE_ENGLISH 403
+#define IDS_PRESET_NAME_NOT_CP932 404
+#define IDS_LIST_SEPARATOR 405  // between the items of a list in a sentence
 
 // Main dialog controls
+#define IDC_EXACT_MARK_FIRST 1120  // 1120 + k: pitch class k's mark, made at run time
 #define IDC_PRESET_COMBO 1037
 #define IDC_PRESET_SAVE 1038
 #define IDC_PRESET_DELETE 1039

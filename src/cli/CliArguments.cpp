@@ -15,8 +15,9 @@ const char kUsage[] =
     "\n"
     "commands:\n"
     "  temperaments      the built-in temperaments: id, a tab, the name\n"
-    "  offsets SOURCE [FIT] [--report]\n"
-    "                    the twelve offsets C..B in cents, or the fit report\n"
+    "  offsets SOURCE [FIT] [--report] [--format F]\n"
+    "                    the twelve offsets C..B in cents, or the fit report;\n"
+    "                    with two decimals where the form F carries them\n"
     "  build SOURCE [FIT] --format F --parts LIST [--program N] [--division N]\n"
     "        [--delta N] [-o FILE]\n"
     "                    the SysEx as hex text on standard output, or into FILE\n"
@@ -27,7 +28,7 @@ const char kUsage[] =
     "  send SOURCE [FIT] --format F --parts LIST [--program N] --port DEVICE\n"
     "        [--pause MS]\n"
     "                    the SysEx sent to a MIDI output device\n"
-    "  analyse SOURCE [FIT] [--sent]\n"
+    "  analyse SOURCE [FIT] [--sent] [--format F]\n"
     "                    the twelve fifths and twelve major thirds: kind, lower and\n"
     "                    upper note, cents from pure, fraction of the Pythagorean\n"
     "                    comma, beats per second (tab-separated); --sent analyses\n"
@@ -48,12 +49,13 @@ const char kUsage[] =
     "SOURCE, one of:\n"
     "  --temperament ID  a built-in temperament (see: velmarin-cli temperaments)\n"
     "  --scl FILE        a Scala scale file\n"
-    "  --offsets LIST    twelve integers for C..B, e.g. \"0,-10,-8,-6,-10,-2,-12,-4,-8,-12,-4,-8\"\n"
+    "  --offsets LIST    twelve numbers for C..B, e.g. \"0,-10,-8,-6,-10,-2,-12,-4,-8,-12,-4,-8\"\n"
+    "                    (at most two decimals: \"0,-5.38,-10.75,...\")\n"
     "FIT:\n"
     "  --tonic NOTE      C C# Db D D# Eb E F F# Gb G G# Ab A A# Bb B (default C)\n"
     "  --zero tonic|a    the note kept at its equal-tempered pitch (default tonic;\n"
     "                    an --offsets list is kept as it is unless --zero is given)\n"
-    "  --a4 HZ           the frequency of A4, 400 to 480 (default 440)\n"
+    "  --a4 HZ           the frequency of A4, 380 to 480 (default 440)\n"
     "options:\n"
     "  --format F        the SysEx dialect: gs, xg or gm2; or gm2 in another form\n"
     "                    of the MIDI Tuning Standard: gm2-2byte (scale/octave,\n"
@@ -91,6 +93,7 @@ enum OptionGroup : unsigned {
     kSentOption = 64,     // --sent
     kSongOptions = 128,   // --out-dir --after-reset --gap --keep-tuning --overwrite
     kOutputOption = 256,  // -o, which build also takes with kFileOptions
+    kFormatOption = 512,  // --format alone: the form offsets and analyse quantise for
 };
 
 struct CommandInfo {
@@ -103,14 +106,14 @@ struct CommandInfo {
 
 constexpr CommandInfo kCommands[] = {
     {"temperaments", CliCommandKind::Temperaments, 0, false},
-    {"offsets", CliCommandKind::Offsets, kSourceOptions | kFitOptions | kReportOption, false},
+    {"offsets", CliCommandKind::Offsets, kSourceOptions | kFitOptions | kReportOption | kFormatOption, false},
     {"build", CliCommandKind::Build, kSourceOptions | kFitOptions | kListOptions | kFileOptions,
      false},
     {"read", CliCommandKind::Read, 0, true},
     {"ports", CliCommandKind::Ports, 0, false},
     {"send", CliCommandKind::Send, kSourceOptions | kFitOptions | kListOptions | kDeviceOptions,
      false},
-    {"analyse", CliCommandKind::Analyse, kSourceOptions | kFitOptions | kSentOption, false},
+    {"analyse", CliCommandKind::Analyse, kSourceOptions | kFitOptions | kSentOption | kFormatOption, false},
     {"apply", CliCommandKind::Apply, kSourceOptions | kFitOptions | kListOptions | kSongOptions | kOutputOption,
      false, true},
 };
@@ -125,7 +128,7 @@ constexpr OptionInfo kOptions[] = {
     {"--temperament", kSourceOptions, true}, {"--scl", kSourceOptions, true},
     {"--offsets", kSourceOptions, true},     {"--tonic", kFitOptions, true},
     {"--zero", kFitOptions, true},           {"--a4", kFitOptions, true},
-    {"--report", kReportOption, false},      {"--format", kListOptions, true},
+    {"--report", kReportOption, false},      {"--format", kListOptions | kFormatOption, true},
     {"--parts", kListOptions, true},         {"--program", kListOptions, true},
     {"--division", kFileOptions, true},
     {"--delta", kFileOptions, true},         {"-o", kFileOptions | kOutputOption, true},
@@ -136,6 +139,10 @@ constexpr OptionInfo kOptions[] = {
     {"--overwrite", kSongOptions, false},
     {"--pitch-bend", kSongOptions, false},   {"--bend-range", kSongOptions, true},
 };
+
+std::string offsetRangeText(const OffsetRange& range) {
+    return hundredthsText(range.lowest) + ".." + hundredthsText(range.highest);
+}
 
 CliParse failure(int exitCode, std::string message) {
     CliParse parse;
@@ -189,13 +196,16 @@ std::optional<CliParse> applyOption(std::string_view name, const std::string& va
         command.source = CliSourceKind::Scala;
         command.scalaPath = value;
     } else if (name == "--offsets") {
-        const OffsetListParse list = parseOffsetList(value);
+        const ExactOffsetListParse list = parseExactOffsetList(value);
         if (!list.ok())
-            return bad(list.badItem > 12 ? std::string("more than twelve offsets")
-                                         : "offset " + std::to_string(list.badItem) +
-                                               " is missing or not an integer");
+            return bad(list.badItem > 12       ? std::string("more than twelve offsets")
+                       : list.tooManyDecimals ? "offset " + std::to_string(list.badItem) +
+                                                    " has more than two decimals"
+                                              : "offset " + std::to_string(list.badItem) +
+                                                    " is missing or not a number");
         command.source = CliSourceKind::Offsets;
-        command.offsets = list.offsets;
+        command.offsetHundredths = list.hundredths;
+        for (int k = 0; k < 12; ++k) command.offsets[k] = wholeCents(list.hundredths[k]);
     } else if (name == "--tonic") {
         const auto tonic = parseNoteName(value);
         if (!tonic) return bad("not a note name (C C# Db D D# Eb E F F# Gb G G# Ab A A# Bb B)");
@@ -210,7 +220,7 @@ std::optional<CliParse> applyOption(std::string_view name, const std::string& va
         }
     } else if (name == "--a4") {
         const auto hz = parseFrequency(value);
-        if (!hz || *hz < kMinA4Hz || *hz > kMaxA4Hz) return bad("the frequency must lie between 400 and 480 Hz");
+        if (!hz || *hz < kMinA4Hz || *hz > kMaxA4Hz) return bad("the frequency must lie between 380 and 480 Hz");
         command.fit.a4Hz = *hz;
     } else if (name == "--format") {
         const CliFormatName* format = findFormatName(value);
@@ -358,6 +368,16 @@ CliParse parseCliArguments(const std::vector<std::string>& arguments) {
     for (const char* required : {"--format", "--parts"})
         if ((info->groups & kListOptions) && !seen[required] && !command.pitchBend)
             return failure(kExitUsage, arguments[0] + " needs " + required);
+    command.fit.format = command.format;
+    command.fit.form = command.mts.form;
+    if (command.source == CliSourceKind::Offsets) {
+        const OffsetRange range = offsetRange(command.format, command.mts.form);
+        for (int k = 0; k < 12; ++k)
+            if (command.offsetHundredths[k] < range.lowest || command.offsetHundredths[k] > range.highest)
+                return failure(kExitBadInput, "--offsets: offset " + std::to_string(k + 1) + " lies beyond " +
+                                                  offsetRangeText(range) + ", the range of " +
+                                                  cliFormatWord(command.format, command.mts.form));
+    }
     if (seen["--program"] && !isKeyBasedForm(command.mts.form))
         return failure(kExitUsage, "--program goes with --format mts-note or mts-bulk");
     if ((info->groups & kDeviceOptions) && !seen["--port"])

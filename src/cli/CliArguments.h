@@ -30,7 +30,8 @@ struct CliCommand {
     CliSourceKind source = CliSourceKind::None;
     std::string temperamentId;            // Temperament
     std::string scalaPath;                // Scala
-    std::array<int32_t, 12> offsets{};    // Offsets, C..B
+    std::array<int32_t, 12> offsets{};    // Offsets, C..B, in whole cents
+    std::array<int32_t, 12> offsetHundredths{};  // the same as typed, in hundredths
     FitOptions fit;
     bool report = false;                  // offsets: the fit report instead of the numbers
     bool sent = false;                    // analyse: the rounded offsets instead of the exact values
@@ -75,7 +76,9 @@ struct CliParse {
     // kExitBadInput when the line has the right shape but a value that the
     // user types in is malformed or out of range: --temperament (an unknown
     // id), --offsets, --tonic, --a4, --parts, --program, --division, --delta,
-    // --pause, --after-reset, --gap, --bend-range.
+    // --pause, --after-reset, --gap, --bend-range; --offsets also with more
+    // than two decimals or beyond the range of the chosen --format (-64..63
+    // without).
     int exitCode = kExitSuccess;
     std::string message;  // English, one line, for standard error
     CliCommand command;

@@ -1,6 +1,7 @@
 #include "cli/CliCommands.h"
 
 #include <array>
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -32,6 +33,13 @@ std::string loadErrorText(LoadFileError error) {
     }
 }
 
+// Hundredths of a cent as the range names them: "-64..63", "-100..99.99".
+std::string heldRangeText(const CliCommand& command) {
+    if (command.format == TuningFormat::GM2 && isKeyBasedForm(command.mts.form)) return "keys 0..127";
+    const OffsetRange range = offsetRange(command.format, command.mts.form);
+    return hundredthsText(range.lowest) + ".." + hundredthsText(range.highest);
+}
+
 // The fit of the command's source, its held and unmapped notes named on
 // `err`; false (with the message on `err`) for a bad scale file.
 bool fitSource(const CliCommand& command, std::ostream& err, TuningFit& fit) {
@@ -41,7 +49,7 @@ bool fitSource(const CliCommand& command, std::ostream& err, TuningFit& fit) {
         offsets = temperamentOffsets(*findTemperament(command.temperamentId));
         break;
     case CliSourceKind::Offsets:
-        for (int k = 0; k < 12; ++k) offsets.cents[k] = command.offsets[k];
+        for (int k = 0; k < 12; ++k) offsets.cents[k] = command.offsetHundredths[k] / 100.0;
         break;
     case CliSourceKind::Scala: {
         std::string bytes;
@@ -73,7 +81,11 @@ bool fitSource(const CliCommand& command, std::ostream& err, TuningFit& fit) {
     }
     fit = result.fit;
     if (!fit.heldNotes.empty())
-        err << kProgram << "held at a limit (-64..63): " << pitchClassList(fit.heldNotes, " ") << '\n';
+        err << kProgram << "held at a limit (" << heldRangeText(command) << "): " << pitchClassList(fit.heldNotes, " ")
+            << '\n';
+    if (fit.coarseSemitones != 0)
+        err << kProgram << "the A4 shift goes as coarse tuning: " << fit.coarseSemitones << " semitone"
+            << (fit.coarseSemitones == 1 || fit.coarseSemitones == -1 ? "" : "s") << " on every channel\n";
     if (!fit.unmappedNotes.empty())
         err << kProgram << "reached by no degree of the scale (sent as 0 before the zero note): "
             << pitchClassList(fit.unmappedNotes, " ") << '\n';
@@ -86,7 +98,7 @@ bool buildList(const CliCommand& command, std::ostream& err, TuningListing& list
     if (!fitSource(command, err, fit)) return false;
     ScaleDataBytes dataBytes;
     const std::optional<TuningListing> built =
-        buildTuningListing(command.format, command.mts, fit.sentOffsets(), command.parts, dataBytes);
+        buildTuningListingExact(command.format, command.mts, fit.exactOffsets(), command.parts, dataBytes);
     if (!built) return false;
     list = *built;
     return true;
@@ -104,7 +116,9 @@ int printOffsets(const CliCommand& command, std::ostream& out, std::ostream& err
     if (command.report) {
         out << formatFitReport(fit);
     } else {
-        for (int k = 0; k < 12; ++k) out << (k ? " " : "") << fit.notes[k].sent;
+        for (int k = 0; k < 12; ++k)
+            out << (k ? " " : "")
+                << (fit.fractions ? hundredthsText(fit.notes[k].sentHundredths) : std::to_string(fit.notes[k].sent));
         out << '\n';
     }
     return kExitSuccess;
@@ -177,8 +191,15 @@ int readBack(const CliCommand& command, std::ostream& out, std::ostream& err) {
         first = false;
     }
     out << '\n' << "offsets";
-    for (int32_t offset : result.offsets) out << ' ' << offset;
+    const bool fractions = offsetRange(result.format, result.mtsForm).fractions;
+    for (int k = 0; k < 12; ++k)
+        out << ' ' << (fractions ? hundredthsText(result.hundredths[k]) : std::to_string(result.offsets[k]));
     out << '\n';
+    if (result.impliedA4Hz > 0) {
+        char a4[32];
+        std::snprintf(a4, sizeof a4, "a4 %.1f\n", result.impliedA4Hz);
+        out << a4;
+    }
     return kExitSuccess;
 }
 
@@ -265,7 +286,10 @@ int printAnalysis(const CliCommand& command, std::ostream& out, std::ostream& er
     TuningFit fit;
     if (!fitSource(command, err, fit)) return kExitBadInput;
     std::array<double, 12> cents{};
-    for (int k = 0; k < 12; ++k) cents[k] = command.sent ? fit.notes[k].sent : fit.notes[k].exactCents;
+    // The coarse tuning is part of what sounds: it moves the beat rates.
+    for (int k = 0; k < 12; ++k)
+        cents[k] = (command.sent ? fit.notes[k].sentHundredths / 100.0 : fit.notes[k].exactCents) +
+                   fit.coarseSemitones * 100.0;
     out << formatTuningAnalysis(analyseTuning(cents));
     return kExitSuccess;
 }
@@ -288,7 +312,9 @@ int runCliCommand(const CliCommand& command, std::ostream& out, std::ostream& er
             TuningFit fit;
             if (!fitSource(command, err, fit)) return kExitBadInput;
             std::array<double, 12> cents{};
-            for (int k = 0; k < 12; ++k) cents[k] = fit.notes[k].sent;
+            // The bends carry the A4 shift that a coarse tuning would.
+            for (int k = 0; k < 12; ++k)
+                cents[k] = fit.notes[k].sentHundredths / 100.0 + fit.coarseSemitones * 100.0;
             return applyBendsToSongs(command, cents, out, err);
         }
         TuningListing list;

@@ -1,5 +1,7 @@
 #include "cli/CliTexts.h"
 
+#include <cstdlib>
+
 #include <cstdio>
 
 #include "tuning/NoteNames.h"
@@ -122,11 +124,16 @@ std::string formatFitReport(const TuningFit& fit) {
     std::string text = "Note     Exact  Sent   Error\n";
     char line[96];
     for (const FitReportRow& row : fitReportRows(fit)) {
-        std::snprintf(line, sizeof line, "%-4s %9s %5s %7s%s\n", row.note, row.exact.c_str(), row.sent.c_str(),
-                      row.error.c_str(), row.held ? "  held" : "");
+        // Hundredths take two more columns; whole cents keep today's layout.
+        std::snprintf(line, sizeof line, fit.fractions ? "%-4s %9s %7s %7s%s\n" : "%-4s %9s %5s %7s%s\n", row.note,
+                      row.exact.c_str(), row.sent.c_str(), row.error.c_str(), row.held ? "  held" : "");
         text += line;
     }
     if (!fit.heldNotes.empty()) text += "Held at a limit: " + pitchClassList(fit.heldNotes, ", ") + "\n";
+    if (fit.coarseSemitones != 0)
+        text += "Coarse tuning: " + std::string(fit.coarseSemitones > 0 ? "+" : "") +
+                std::to_string(fit.coarseSemitones) + " semitone" + (std::abs(fit.coarseSemitones) == 1 ? "" : "s") +
+                " on every channel (the A4 shift)\n";
     if (!fit.unmappedNotes.empty())
         text += "Not in the scale (sent as 0 before the zero note): " + pitchClassList(fit.unmappedNotes, ", ") + "\n";
     return text;
@@ -183,7 +190,7 @@ const char* fitErrorText(FitError error) {
     switch (error) {
     case FitError::None: return "";
     case FitError::TonicOutOfRange: return "The tonic must be a pitch class from C to B.";
-    case FitError::A4OutOfRange: return "The A4 frequency must lie between 400 and 480 Hz.";
+    case FitError::A4OutOfRange: return "The A4 frequency must lie between 380 and 480 Hz.";
     }
     return "";
 }

@@ -1,5 +1,24 @@
 #include "midi/ControlChanges.h"
 
+#include <algorithm>
+
+
+uint8_t* appendCoarseTuning(uint8_t* out, int channel, int32_t semitones) {
+    const int32_t held = std::clamp(semitones, kLowestCoarseTuning, kHighestCoarseTuning);
+    const uint8_t status = static_cast<uint8_t>(kControlChange | (channel & 0x0F));
+    const uint8_t controllers[5][2] = {
+        {kControllerRpnMsb, 0}, {kControllerRpnLsb, kRpnCoarseTuning},
+        {kControllerDataEntry, static_cast<uint8_t>(kCoarseTuningNone + held)},
+        {kControllerRpnMsb, kNullParameter}, {kControllerRpnLsb, kNullParameter},
+    };
+    for (const auto& controller : controllers) {
+        *out++ = status;
+        *out++ = controller[0];
+        *out++ = controller[1];
+    }
+    return out;
+}
+
 std::optional<ParameterWrite> RegisteredParameters::control(int channel, uint8_t controller, uint8_t value) {
     Choice& choice = channels_[channel & 0x0F];
     switch (controller) {
@@ -16,6 +35,9 @@ std::optional<ParameterWrite> RegisteredParameters::control(int channel, uint8_t
     case kControllerDataEntry:
         if (!choice.registered || (choice.msb == kNullParameter && choice.lsb == kNullParameter)) break;
         return ParameterWrite{static_cast<uint16_t>(choice.msb << 7 | choice.lsb), value};
+    case kControllerDataEntryLsb:
+        if (!choice.registered || (choice.msb == kNullParameter && choice.lsb == kNullParameter)) break;
+        return ParameterWrite{static_cast<uint16_t>(choice.msb << 7 | choice.lsb), value, true};
     default: break;
     }
     return std::nullopt;
@@ -23,7 +45,7 @@ std::optional<ParameterWrite> RegisteredParameters::control(int channel, uint8_t
 
 void TuningProgramSelects::control(int channel, uint8_t controller, uint8_t value) {
     const std::optional<ParameterWrite> write = parameters_.control(channel, controller, value);
-    if (!write) return;
+    if (!write || write->leastSignificant) return;
     Selection& selection = channels_[channel & 0x0F];
     if (write->parameter == kRpnTuningProgram) {
         selection.selected = true;
@@ -39,4 +61,30 @@ uint16_t TuningProgramSelects::channelsSelecting(uint8_t program, uint8_t bank) 
         if (channels_[n].selected && channels_[n].program == program && channels_[n].bank == bank)
             channels |= static_cast<uint16_t>(1u << n);
     return channels;
+}
+
+void ChannelTunings::control(int channel, uint8_t controller, uint8_t value) {
+    const std::optional<ParameterWrite> write = parameters_.control(channel, controller, value);
+    if (!write) return;
+    Tuning& tuning = channels_[channel & 0x0F];
+    if (write->parameter == kRpnCoarseTuning && !write->leastSignificant) {
+        tuning.tuned = true;
+        tuning.coarse = write->value;
+    } else if (write->parameter == kRpnFineTuning) {
+        tuning.tuned = true;
+        (write->leastSignificant ? tuning.fineLsb : tuning.fineMsb) = write->value;
+    }
+}
+
+uint16_t ChannelTunings::tunedChannels() const {
+    uint16_t channels = 0;
+    for (int n = 0; n < 16; ++n)
+        if (channels_[n].tuned) channels |= static_cast<uint16_t>(1u << n);
+    return channels;
+}
+
+double ChannelTunings::cents(int channel) const {
+    const Tuning& tuning = channels_[channel & 0x0F];
+    const int fine = (tuning.fineMsb << 7 | tuning.fineLsb) - 8192;
+    return (int{tuning.coarse} - kCoarseTuningNone) * 100.0 + fine * 100.0 / 8192.0;
 }

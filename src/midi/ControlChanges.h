@@ -5,6 +5,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 
@@ -42,18 +43,32 @@ constexpr uint8_t kControllerRpnMsb = 101;
 constexpr uint8_t kNullParameter = 0x7F;  // 7F 7F: no parameter chosen
 
 constexpr uint16_t kRpnPitchBendRange = 0;  // data entry: semitones, its LSB cents
+// Fine tuning (1): a 14-bit value, 8192 = none, 8192 steps per 100 cents.
+// Coarse tuning (2): data entry MSB 64 + semitones, the LSB unused.
+constexpr uint16_t kRpnFineTuning = 1;
+constexpr uint16_t kRpnCoarseTuning = 2;
+constexpr uint8_t kCoarseTuningNone = 64;
+constexpr int32_t kLowestCoarseTuning = -64;
+constexpr int32_t kHighestCoarseTuning = 63;
 constexpr uint16_t kRpnTuningProgram = 3;
 constexpr uint16_t kRpnTuningBank = 4;
 
 struct ParameterWrite {
     uint16_t parameter;  // the registered parameter: MSB << 7 | LSB
-    uint8_t value;       // data entry MSB
+    uint8_t value;       // data entry MSB, or LSB when `leastSignificant`
+    bool leastSignificant = false;
 };
+
+// Coarse tuning of `channel` (0-15) by `semitones` (held to -64..63)
+// through registered parameter 2, then the null parameter: 15 bytes.
+constexpr std::size_t kCoarseTuningSize = 15;
+uint8_t* appendCoarseTuning(uint8_t* out, int channel, int32_t semitones);
 
 class RegisteredParameters {
 public:
     // Follows one control change on `channel` (0-15). A data entry writes the
-    // registered parameter chosen last, and is returned; none when the null
+    // registered parameter chosen last (controller 6 its MSB, 38 its LSB),
+    // and is returned; none when the null
     // parameter is chosen, or a non-registered one (controllers 99 and 98)
     // was chosen after it.
     std::optional<ParameterWrite> control(int channel, uint8_t controller, uint8_t value);
@@ -83,4 +98,25 @@ private:
     };
     RegisteredParameters parameters_;
     std::array<Selection, 16> channels_{};
+};
+
+// The coarse and fine tuning each channel holds through registered
+// parameters 2 and 1, in cents (a receiver's master tuning of the channel).
+class ChannelTunings {
+public:
+    void control(int channel, uint8_t controller, uint8_t value);
+    // Bit n: channel n + 1 received a coarse or fine tuning.
+    uint16_t tunedChannels() const;
+    // The cents of coarse and fine tuning together; 0 for an untuned channel.
+    double cents(int channel) const;
+
+private:
+    struct Tuning {
+        bool tuned = false;
+        uint8_t coarse = kCoarseTuningNone;
+        uint8_t fineMsb = 64;
+        uint8_t fineLsb = 0;
+    };
+    RegisteredParameters parameters_;
+    std::array<Tuning, 16> channels_{};
 };

@@ -1,6 +1,7 @@
 #include "midiout/SysexDeviceState.h"
 
 #include <initializer_list>
+#include <optional>
 
 #include "midi/ControlChanges.h"
 #include "midi/MessageSplit.h"
@@ -46,18 +47,20 @@ void addMtsKeys(const uint8_t* m, const uint8_t* keys, std::size_t count, std::s
     }
 }
 
-// A data entry of registered parameter 3 in the run: the tuning program select.
-bool selectsTuningProgram(const uint8_t* run, std::size_t size) {
+// The last data entry (MSB) of registered parameter `parameter` in the run.
+std::optional<uint8_t> lastWrite(const uint8_t* run, std::size_t size, uint16_t parameter) {
     RegisteredParameters parameters;
-    bool selects = false;
+    std::optional<uint8_t> value;
     forEachListedMessage(run, size, CutMessages::Drop, [&](const ListedMessage& message) {
         const uint8_t* m = run + message.offset;
         if (!isControlChange(m[0])) return;
         const auto write = parameters.control(m[0] & 0x0F, m[1], m[2]);
-        selects = selects || (write && write->parameter == kRpnTuningProgram);
+        if (write && write->parameter == parameter && !write->leastSignificant) value = write->value;
     });
-    return selects;
+    return value;
 }
+
+bool isCoarseTuning(const SlotWrite& write) { return write.slot.kind == SlotKind::CoarseTuning; }
 
 }  // namespace
 
@@ -83,11 +86,13 @@ std::vector<SysexSpan> splitSysexList(const uint8_t* list, std::size_t length) {
 ReceiverWrites receiverWrites(const uint8_t* message, std::size_t size) {
     ReceiverWrites result;
     if (isChannelRun(message)) {
-        if (selectsTuningProgram(message, size)) {
+        const uint32_t channel = message[0] & 0x0F;
+        if (lastWrite(message, size, kRpnTuningProgram)) {
             result.dialect = TuningDialect::MtsKeys;
-            result.writes.push_back(
-                {{SlotKind::MtsProgramSelect, 0, static_cast<uint32_t>(message[0] & 0x0F)}, valueOf(message, size)});
+            result.writes.push_back({{SlotKind::MtsProgramSelect, 0, channel}, valueOf(message, size)});
         }
+        if (const std::optional<uint8_t> coarse = lastWrite(message, size, kRpnCoarseTuning))
+            result.writes.push_back({{SlotKind::CoarseTuning, 0, channel}, valueOf({*coarse})});
         return result;
     }
     const SysexFacts facts = recogniseSysex(message, size);
@@ -124,8 +129,9 @@ bool SysexDeviceState::wouldChange(const ReceiverWrites& writes, const uint8_t* 
     if (writes.ownSetting()) return ownSettings_.count(valueOf(message, size)) == 0;
     // Slots of a dialect other than the one held are never held.
     for (const SlotWrite& write : writes.writes) {
-        const auto held = held_.find(write.slot);
-        if (held == held_.end() || held->second != write.value) return true;
+        const auto& slots = isCoarseTuning(write) ? coarseTunings_ : held_;
+        const auto held = slots.find(write.slot);
+        if (held == slots.end() || held->second != write.value) return true;
     }
     return false;
 }
@@ -135,6 +141,15 @@ void SysexDeviceState::record(ReceiverWrites&& writes, const uint8_t* message, s
         ownSettings_.insert(valueOf(message, size));
         return;
     }
+    for (auto it = writes.writes.begin(); it != writes.writes.end();) {
+        if (!isCoarseTuning(*it)) {
+            ++it;
+            continue;
+        }
+        coarseTunings_[it->slot] = std::move(it->value);
+        it = writes.writes.erase(it);
+    }
+    if (writes.writes.empty()) return;
     if (writes.dialect != dialect_) {
         held_.clear();
         dialect_ = writes.dialect;
@@ -170,4 +185,17 @@ std::vector<SysexSpan> SysexDeviceState::changedMessages(const uint8_t* list, st
 
 void SysexDeviceState::recordSent(const uint8_t* message, std::size_t size) {
     record(receiverWrites(message, size), message, size);
+}
+
+uint16_t SysexDeviceState::coarseTuningsLeft(const uint8_t* list, std::size_t length) const {
+    uint16_t left = 0;
+    for (const auto& [slot, value] : coarseTunings_)
+        if (value != valueOf({kCoarseTuningNone})) left |= static_cast<uint16_t>(1u << slot.number);
+    // The common case, on every keystroke of live sending: no shift held.
+    if (left == 0) return 0;
+    for (const SysexSpan& span : splitSysexList(list, length)) {
+        for (const SlotWrite& write : receiverWrites(list + span.offset, span.size).writes)
+            if (isCoarseTuning(write)) left &= static_cast<uint16_t>(~(1u << write.slot.number));
+    }
+    return left;
 }

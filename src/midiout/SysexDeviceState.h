@@ -42,6 +42,7 @@ enum class SlotKind : uint8_t {
     MtsKey,            // tuning program and key
     MtsDumpName,       // tuning program
     MtsProgramSelect,  // channel
+    CoarseTuning,      // channel: registered parameter 2, whatever the dialect
 };
 
 struct Slot {
@@ -91,7 +92,9 @@ struct ReceiverWrites {
 //    program tt, set to the device ID, the form and its three bytes (7F 7F
 //    7F changes nothing), and for the dump the program's name;
 //  - a run of channel messages that selects a tuning program (registered
-//    parameter 3): the selection of its channel, set to the run;
+//    parameter 3): the selection of its channel, set to the run; one that
+//    sets the coarse tuning (registered parameter 2): that of its channel,
+//    set to its data byte, in no tuning dialect;
 //  - any other message: a setting of its own.
 // What a message is comes from the one recogniser (midi/SysexMessages.h);
 // every form a sender adds is decoded here, so that the state below knows
@@ -111,10 +114,14 @@ public:
     // dialect may have replaced their tuning. An MTS scale/octave message
     // makes the channels outside its map that held other values unknown.
     void recordSent(const uint8_t* message, std::size_t size);
+    // Bit n: channel n + 1 holds a coarse tuning other than none that `list`
+    // does not set: a tuning without an A4 shift would leave it there.
+    uint16_t coarseTuningsLeft(const uint8_t* list, std::size_t length) const;
     // Nothing is known about what the receiver holds.
     void clear() {
         held_.clear();
         ownSettings_.clear();
+        coarseTunings_.clear();
         dialect_ = TuningDialect::None;
     }
 
@@ -124,5 +131,7 @@ private:
 
     std::unordered_map<Slot, SlotValue, SlotHash> held_;  // every slot of dialect_ whose value is known
     std::set<SlotValue> ownSettings_;  // the messages sent that set a setting of their own
+    // A channel's coarse tuning stays whatever tuning dialect retunes it.
+    std::unordered_map<Slot, SlotValue, SlotHash> coarseTunings_;
     TuningDialect dialect_ = TuningDialect::None;  // the tuning dialect held_ holds
 };

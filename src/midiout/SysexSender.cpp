@@ -3,6 +3,7 @@
 #include <limits>
 #include <utility>
 
+#include "midi/ControlChanges.h"
 #include "midi/StatusBytes.h"
 
 namespace {
@@ -238,6 +239,14 @@ bool SysexSender::adopt(Request request, bool reopen, SendEvent& event) {
     }
     if (request.mode == SendMode::All) held_.clear();
     current_ = std::move(request);
+    // A shift the new tuning no longer has is taken back, channel by channel.
+    const uint16_t coarseLeft = held_.coarseTuningsLeft(current_.list.data(), current_.list.size());
+    for (int channel = 0; channel < 16; ++channel) {
+        if (!(coarseLeft & (1u << channel))) continue;
+        uint8_t none[kCoarseTuningSize];
+        appendCoarseTuning(none, channel, 0);
+        current_.list.insert(current_.list.end(), none, none + kCoarseTuningSize);
+    }
     plan_ = held_.changedMessages(current_.list.data(), current_.list.size());
     nextInPlan_ = 0;
     event.total = event.sent + static_cast<uint32_t>(plan_.size());

@@ -31,6 +31,8 @@ std::array<HWND, 16> partCheckBoxes = {};
 HMENU mainMenu = nullptr;
 
 ScaleOffsets scaleOffsets = {};
+std::array<std::optional<int32_t>, 12> exactHundredths = {};
+int32_t coarseSemitones = 0;
 
 // The SysEx and the program select after it fit with room to spare.
 static_assert(kLargestSysexList + kLargestChannelList <= kSysexBufferSize, "sysexBuffer holds every tuning");

@@ -62,6 +62,14 @@ extern HMENU mainMenu;
 // edit's EN_CHANGE, also while updatesEnabled is 0; text that is no number
 // gives an empty entry.
 extern ScaleOffsets scaleOffsets;
+// What the 音律 dialog, a preset or an opened file gave beyond the edits:
+// each note's exact value in hundredths of a cent where the edit cannot show
+// it (a fraction, or a key-based value beyond -64..63; empty: the edit's
+// whole number), and the coarse tuning in semitones of an A4 shift
+// the offsets could not hold. Writing the edits from elsewhere forgets both;
+// typing into a note's edit makes that note whole again.
+extern std::array<std::optional<int32_t>, 12> exactHundredths;
+extern int32_t coarseSemitones;
 
 // The messages of the last refresh and their hex text, which is what the
 // listing shows (lines out of view may follow a moment later). The buffer

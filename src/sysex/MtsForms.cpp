@@ -1,6 +1,7 @@
 #include "sysex/MtsForms.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "midi/ControlChanges.h"
 #include "midi/StatusBytes.h"
@@ -16,13 +17,42 @@ int32_t roundedDivision(int32_t numerator, int32_t denominator) {
                           : -((-numerator + denominator / 2) / denominator);
 }
 
-int32_t divisionRoundedUp(int32_t numerator, int32_t denominator) {
+using Hundredths = std::array<int32_t, 12>;
+
+int64_t divisionRoundedUp64(int64_t numerator, int64_t denominator) {
     return numerator >= 0 ? (numerator + denominator - 1) / denominator : -(-numerator / denominator);
 }
 
-int32_t centsOf(uint8_t dataByte) { return int32_t{dataByte} - 64; }
+int64_t roundedDivision64(int64_t numerator, int64_t denominator) {
+    return numerator >= 0 ? (numerator + denominator / 2) / denominator
+                          : -((-numerator + denominator / 2) / denominator);
+}
 
-uint8_t* appendMts2ByteMessage(uint8_t* out, uint32_t selection, const ScaleDataBytes& data) {
+// The key's target in 1/16384 semitones.
+int64_t keyTarget(int key, int32_t hundredths) {
+    return int64_t{key} * kStepsPerSemitone + divisionRoundedUp64(int64_t{hundredths} * kStepsPerSemitone, 10000);
+}
+
+constexpr int64_t kHighestKeyTarget = int64_t{kKeyCount - 1} * kStepsPerSemitone;
+
+// The shortest offset, in hundredths, that `encodes` accepts, near `exact`
+// (in hundredths): whole cents first, then tenths, then hundredths.
+template <class Encodes>
+int32_t shortestHundredths(double exact, Encodes encodes) {
+    for (const int32_t unit : {100, 10, 1}) {
+        const int64_t middle = std::llround(exact / unit);
+        std::optional<int32_t> best;
+        for (int64_t k = middle - 2; k <= middle + 2; ++k) {
+            const int32_t candidate = static_cast<int32_t>(k * unit);
+            if (encodes(candidate) && (!best || std::fabs(candidate - exact) < std::fabs(*best - exact)))
+                best = candidate;
+        }
+        if (best) return *best;
+    }
+    return static_cast<int32_t>(std::llround(exact));
+}
+
+uint8_t* appendMts2ByteMessage(uint8_t* out, uint32_t selection, const Hundredths& data) {
     *out++ = kSysexStart;
     *out++ = 0x7E;  // universal non-real-time
     *out++ = 0x7F;  // all call
@@ -30,8 +60,8 @@ uint8_t* appendMts2ByteMessage(uint8_t* out, uint32_t selection, const ScaleData
     *out++ = 0x09;  // scale/octave tuning, 2-byte form
     const std::array<uint8_t, 3> channels = mtsChannelMapBytes(static_cast<uint16_t>(selection));
     out = std::copy(channels.begin(), channels.end(), out);
-    for (uint8_t byte : data) {
-        const uint16_t value = mts14BitValue(centsOf(byte));
+    for (int32_t hundredths : data) {
+        const uint16_t value = mts14BitValueExact(hundredths);
         *out++ = static_cast<uint8_t>(value >> 7);
         *out++ = static_cast<uint8_t>(value & 0x7F);
     }
@@ -39,13 +69,13 @@ uint8_t* appendMts2ByteMessage(uint8_t* out, uint32_t selection, const ScaleData
     return out;
 }
 
-uint8_t* appendKeyTuning(uint8_t* out, int key, const ScaleDataBytes& data) {
-    const std::array<uint8_t, 3> tuning = keyTuningBytes(key, centsOf(data[key % 12]));
+uint8_t* appendKeyTuning(uint8_t* out, int key, const Hundredths& data) {
+    const std::array<uint8_t, 3> tuning = keyTuningBytesExact(key, data[key % 12]);
     return std::copy(tuning.begin(), tuning.end(), out);
 }
 
 // A message holds at most 127 keys; two of 64 carry all 128.
-uint8_t* appendSingleNoteMessages(uint8_t* out, uint8_t program, const ScaleDataBytes& data) {
+uint8_t* appendSingleNoteMessages(uint8_t* out, uint8_t program, const Hundredths& data) {
     for (int first = 0; first < kKeyCount; first += kSingleNoteKeysPerMessage) {
         *out++ = kSysexStart;
         *out++ = 0x7F;  // universal real-time
@@ -64,7 +94,7 @@ uint8_t* appendSingleNoteMessages(uint8_t* out, uint8_t program, const ScaleData
 }
 
 uint8_t* appendBulkDump(uint8_t* out, uint8_t program, std::string_view name,
-                        const ScaleDataBytes& data) {
+                        const Hundredths& data) {
     uint8_t* const message = out;
     *out++ = kSysexStart;
     *out++ = 0x7E;  // universal non-real-time
@@ -102,21 +132,63 @@ bool isKeyBasedForm(MtsForm form) {
 }
 
 uint16_t mts14BitValue(int32_t cents) {
-    const int32_t clamped = std::clamp(cents, int32_t{-64}, int32_t{63});
-    // 81.92 steps per cent: 8192 steps per 100 cents.
-    return static_cast<uint16_t>(8192 + roundedDivision(clamped * 8192, 100));
+    return mts14BitValueExact(std::clamp(cents, int32_t{-64}, int32_t{63}) * 100);
 }
 
 std::array<uint8_t, 3> keyTuningBytes(int key, int32_t cents) {
+    return keyTuningBytesExact(key, std::clamp(cents, int32_t{-64}, int32_t{63}) * 100);
+}
+
+ExactOffsets exactOffsets(const ScaleOffsets& whole) {
+    ExactOffsets exact;
+    for (std::size_t k = 0; k < whole.size(); ++k)
+        exact.hundredths[k] = (int32_t{offsetToDataByte(whole[k])} - 64) * 100;
+    return exact;
+}
+
+OffsetRange offsetRange(TuningFormat format, MtsForm form) {
+    if (format == TuningFormat::GM2 && form == MtsForm::ScaleOctave2Byte) return {-10000, 9999, true};
+    if (format == TuningFormat::GM2 && isKeyBasedForm(form)) return {-10000, 10000, true};
+    return {-6400, 6300, false};
+}
+
+int32_t wholeCents(int32_t hundredths) { return roundedDivision(hundredths, 100); }
+
+uint16_t mts14BitValueExact(int32_t hundredths) {
+    // 8192 steps per 100 cents; a tie cannot occur in hundredths.
+    const int64_t value = 8192 + roundedDivision64(int64_t{hundredths} * 8192, 10000);
+    return static_cast<uint16_t>(std::clamp<int64_t>(value, 0, 16383));
+}
+
+std::array<uint8_t, 3> keyTuningBytesExact(int key, int32_t hundredths) {
     // Rounded up, at most 1/16384 semitone high: a player that truncates a
     // pitch to whole cents (FluidSynth does) would lose a cent to a value a
-    // hair below it.
-    const int32_t target = key * kStepsPerSemitone + divisionRoundedUp(cents * kStepsPerSemitone, 100);
+    // hair below it. A fraction that rounds up to a whole semitone is that
+    // semitone, as the division carries it.
     // Above key 127 the bytes would run into 7F 7F 7F, which means "no change".
-    const int32_t held = std::clamp(target, int32_t{0}, (kKeyCount - 1) * kStepsPerSemitone);
-    const int32_t fraction = held % kStepsPerSemitone;
+    const int64_t held = std::clamp<int64_t>(keyTarget(key, hundredths), 0, kHighestKeyTarget);
+    const int32_t fraction = static_cast<int32_t>(held % kStepsPerSemitone);
     return {static_cast<uint8_t>(held / kStepsPerSemitone), static_cast<uint8_t>(fraction >> 7),
             static_cast<uint8_t>(fraction & 0x7F)};
+}
+
+bool keyTargetHeld(int key, int32_t hundredths) {
+    const int64_t target = keyTarget(key, hundredths);
+    return target < 0 || target > kHighestKeyTarget;
+}
+
+int32_t hundredthsOf2ByteValue(uint16_t value) {
+    return shortestHundredths((int32_t{value} - 8192) * 10000.0 / 8192.0,
+                              [value](int32_t h) {
+                                  // Within the form's range: 16383 is +99.99, not a held +100.
+                                  return h >= -10000 && h <= 9999 && mts14BitValueExact(h) == value;
+                              });
+}
+
+int32_t hundredthsOfKeySteps(int32_t steps) {
+    return shortestHundredths(steps * 10000.0 / kStepsPerSemitone, [steps](int32_t h) {
+        return divisionRoundedUp64(int64_t{h} * kStepsPerSemitone, 10000) == steps;
+    });
 }
 
 std::array<char, 16> bulkDumpName(std::string_view name) {
@@ -133,32 +205,49 @@ std::array<char, 16> bulkDumpName(std::string_view name) {
 bool buildTuningMessages(TuningFormat format, const MtsOptions& mts, const ScaleOffsets& offsets,
                          uint32_t selection, ScaleDataBytes& scaleDataBytes, uint8_t* sysex,
                          uint32_t& length, ChannelMessageList& channelMessages) {
-    if (format != TuningFormat::GM2 || mts.form == MtsForm::ScaleOctave1Byte) {
-        if (!buildSysexList(format, offsets, selection, scaleDataBytes, sysex, length)) return false;
-        channelMessages.length = 0;
-        return true;
-    }
-    for (std::size_t k = 0; k < offsets.size(); ++k)
-        scaleDataBytes[k] = offsetToDataByte(offsets[k]);
-    if (mts.form != MtsForm::ScaleOctave2Byte && !isKeyBasedForm(mts.form)) return false;
+    return buildTuningMessagesExact(format, mts, exactOffsets(offsets), selection, scaleDataBytes, sysex, length,
+                               channelMessages);
+}
 
+bool buildTuningMessagesExact(TuningFormat format, const MtsOptions& mts, const ExactOffsets& exact,
+                         uint32_t selection, ScaleDataBytes& scaleDataBytes, uint8_t* sysex,
+                         uint32_t& length, ChannelMessageList& channelMessages) {
+    ScaleOffsets whole;
+    for (std::size_t k = 0; k < whole.size(); ++k) whole[k] = wholeCents(exact.hundredths[k]);
     selection &= 0xFFFF;
-    const uint8_t program = std::min(mts.program, kMaxTuningProgram);
-    uint8_t* out = sysex;
     uint8_t* channelOut = channelMessages.bytes;
-    if (selection != 0) {
-        if (mts.form == MtsForm::ScaleOctave2Byte)
-            out = appendMts2ByteMessage(out, selection, scaleDataBytes);
-        else if (mts.form == MtsForm::SingleNote)
-            out = appendSingleNoteMessages(out, program, scaleDataBytes);
-        else
-            out = appendBulkDump(out, program, mts.dumpName, scaleDataBytes);
-        if (isKeyBasedForm(mts.form))
-            for (int channel = 0; channel < 16; ++channel)
-                if (selection & (1u << channel))
-                    channelOut = appendProgramSelect(channelOut, channel, program);
+    const bool keyBased = format == TuningFormat::GM2 && isKeyBasedForm(mts.form);
+    if (format != TuningFormat::GM2 || mts.form == MtsForm::ScaleOctave1Byte) {
+        if (!buildSysexList(format, whole, selection, scaleDataBytes, sysex, length)) return false;
+    } else {
+        for (std::size_t k = 0; k < whole.size(); ++k) scaleDataBytes[k] = offsetToDataByte(whole[k]);
+        if (mts.form != MtsForm::ScaleOctave2Byte && !keyBased) return false;
+
+        const uint8_t program = std::min(mts.program, kMaxTuningProgram);
+        // The keys carry a coarse tuning themselves.
+        Hundredths keys = exact.hundredths;
+        for (int32_t& value : keys) value += exact.coarseSemitones * 10000;
+        uint8_t* out = sysex;
+        if (selection != 0) {
+            if (mts.form == MtsForm::ScaleOctave2Byte)
+                out = appendMts2ByteMessage(out, selection, exact.hundredths);
+            else if (mts.form == MtsForm::SingleNote)
+                out = appendSingleNoteMessages(out, program, keys);
+            else
+                out = appendBulkDump(out, program, mts.dumpName, keys);
+            if (keyBased)
+                for (int channel = 0; channel < 16; ++channel)
+                    if (selection & (1u << channel))
+                        channelOut = appendProgramSelect(channelOut, channel, program);
+        }
+        length = static_cast<uint32_t>(out - sysex);
     }
-    length = static_cast<uint32_t>(out - sysex);
+    // After the tuning, so that a receiver that resets the channel's tuning
+    // with a scale message still ends with the shift.
+    if (exact.coarseSemitones != 0 && !keyBased)
+        for (int channel = 0; channel < 16; ++channel)
+            if (selection & (1u << channel))
+                channelOut = appendCoarseTuning(channelOut, channel, exact.coarseSemitones);
     channelMessages.length = static_cast<uint32_t>(channelOut - channelMessages.bytes);
     return true;
 }
@@ -166,9 +255,15 @@ bool buildTuningMessages(TuningFormat format, const MtsOptions& mts, const Scale
 std::optional<TuningListing> buildTuningListing(TuningFormat format, const MtsOptions& mts,
                                                 const ScaleOffsets& offsets, uint32_t selection,
                                                 ScaleDataBytes& scaleDataBytes) {
+    return buildTuningListingExact(format, mts, exactOffsets(offsets), selection, scaleDataBytes);
+}
+
+std::optional<TuningListing> buildTuningListingExact(TuningFormat format, const MtsOptions& mts,
+                                                const ExactOffsets& exact, uint32_t selection,
+                                                ScaleDataBytes& scaleDataBytes) {
     TuningListing listing;
     ChannelMessageList channel;
-    if (!buildTuningMessages(format, mts, offsets, selection, scaleDataBytes, listing.bytes.data(),
+    if (!buildTuningMessagesExact(format, mts, exact, selection, scaleDataBytes, listing.bytes.data(),
                              listing.sysexLength, channel))
         return std::nullopt;
     std::memcpy(listing.bytes.data() + listing.sysexLength, channel.bytes, channel.length);

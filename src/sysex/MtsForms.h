@@ -74,6 +74,51 @@ uint16_t mts14BitValue(int32_t cents);
 // rounded up. A target below key 0 or above key 127 gives that semitone.
 std::array<uint8_t, 3> keyTuningBytes(int key, int32_t cents);
 
+// Offsets in hundredths of a cent, C..B, as a temperament, a scale or the
+// command line give them, and the whole semitones of coarse tuning that go
+// with them on every selected channel (0: none is sent). Each form
+// quantises them once, by the rules below.
+struct ExactOffsets {
+    std::array<int32_t, 12> hundredths{};
+    int32_t coarseSemitones = 0;
+    bool operator==(const ExactOffsets& other) const {
+        return hundredths == other.hundredths && coarseSemitones == other.coarseSemitones;
+    }
+};
+// Whole cents as the edits hold them (no number: 0), held to -64..63.
+ExactOffsets exactOffsets(const ScaleOffsets& whole);
+
+// The offsets a form takes, in hundredths of a cent, and whether it carries
+// fractions of a cent: -64..63 whole cents for GS, XG and the 1-byte form,
+// -100.00..+99.99 for the 2-byte form, -100.00..+100.00 for the key-based
+// forms (whose keys carry any A4 shift on top).
+struct OffsetRange {
+    int32_t lowest;
+    int32_t highest;
+    bool fractions;
+};
+OffsetRange offsetRange(TuningFormat format, MtsForm form);
+
+// The quantisation of an exact offset in each form:
+// whole cents, halves away from zero (GS, XG, the 1-byte form);
+int32_t wholeCents(int32_t hundredths);
+// 8192 + round(cents * 8192 / 100), halves away from zero, held to
+// 0..16383 (the 2-byte form);
+uint16_t mts14BitValueExact(int32_t hundredths);
+// the key's target key + cents / 100 in 1/16384 semitones, rounded up, the
+// fraction carried into the semitone when it reaches 16384; a target below
+// key 0 is held at 00 00 00, one above key 127 at 7F 00 00 (7F 7F 7F would
+// mean no change) (the key-based forms).
+std::array<uint8_t, 3> keyTuningBytesExact(int key, int32_t hundredths);
+// Whether a key's target lies beyond what keyTuningBytesExact can carry.
+bool keyTargetHeld(int key, int32_t hundredths);
+
+// The shortest offset (whole, then tenths, then hundredths of a cent) that
+// the form encodes to `value` (a 2-byte value) or to `steps` above the key
+// (1/16384 semitones; the key-based forms); the nearest when none does.
+int32_t hundredthsOf2ByteValue(uint16_t value);
+int32_t hundredthsOfKeySteps(int32_t steps);
+
 // The 16 characters of a bulk dump's name: `name` when it is printable ASCII
 // and not empty (the first 16 characters), else "Velmarin"; padded with spaces.
 std::array<char, 16> bulkDumpName(std::string_view name);
@@ -90,8 +135,20 @@ bool buildTuningMessages(TuningFormat format, const MtsOptions& mts, const Scale
                          uint32_t selection, ScaleDataBytes& scaleDataBytes, uint8_t* sysex,
                          uint32_t& length, ChannelMessageList& channelMessages);
 
+// The same from exact offsets, each form quantising them by its rule; after
+// the SysEx, every selected channel gets the coarse tuning when
+// `exact.coarseSemitones` is not 0; the key-based forms add it to their keys
+// instead. For whole offsets within -64..63 and no coarse tuning,
+// the bytes are those of the overload above.
+bool buildTuningMessagesExact(TuningFormat format, const MtsOptions& mts, const ExactOffsets& exact,
+                         uint32_t selection, ScaleDataBytes& scaleDataBytes, uint8_t* sysex,
+                         uint32_t& length, ChannelMessageList& channelMessages);
+
 // buildTuningMessages into one value; nothing for an unknown format or form
 // (scaleDataBytes is written all the same).
 std::optional<TuningListing> buildTuningListing(TuningFormat format, const MtsOptions& mts,
                                                 const ScaleOffsets& offsets, uint32_t selection,
+                                                ScaleDataBytes& scaleDataBytes);
+std::optional<TuningListing> buildTuningListingExact(TuningFormat format, const MtsOptions& mts,
+                                                const ExactOffsets& exact, uint32_t selection,
                                                 ScaleDataBytes& scaleDataBytes);

@@ -1,5 +1,7 @@
 #include "tuning/NoteNames.h"
 
+#include "tuning/TuningFit.h"
+
 namespace {
 
 constexpr const char* kSharpNames[12] = {"C",  "C#", "D",  "D#", "E",  "F",
@@ -80,6 +82,29 @@ OffsetListParse parseOffsetList(std::string_view text) {
             return result;
         }
         result.offsets[item++] = *value;
+        if (comma == std::string_view::npos) break;
+        text.remove_prefix(comma + 1);
+    }
+    if (item != 12) result.badItem = static_cast<int>(item) + 1;
+    return result;
+}
+
+ExactOffsetListParse parseExactOffsetList(std::string_view text) {
+    ExactOffsetListParse result;
+    std::size_t item = 0;
+    for (;;) {
+        const std::size_t comma = text.find(',');
+        if (item == 12) {
+            result.badItem = 13;
+            return result;
+        }
+        const ParsedOffset value = parseOffsetText(trim(text.substr(0, comma)));
+        if (value.error != OffsetTextError::None || value.hundredths < -999999 || value.hundredths > 999999) {
+            result.badItem = static_cast<int>(item) + 1;
+            result.tooManyDecimals = value.error == OffsetTextError::TooManyDecimals;
+            return result;
+        }
+        result.hundredths[item++] = value.hundredths;
         if (comma == std::string_view::npos) break;
         text.remove_prefix(comma + 1);
     }

@@ -31,3 +31,13 @@ struct OffsetListParse {
     bool ok() const { return badItem == 0; }
 };
 OffsetListParse parseOffsetList(std::string_view text);
+
+// The same with numbers of at most two decimals ("0,-5.38,-10.75,..."),
+// in hundredths of a cent, at most -9999.99..9999.99.
+struct ExactOffsetListParse {
+    std::array<int32_t, 12> hundredths{};
+    int badItem = 0;               // as OffsetListParse's
+    bool tooManyDecimals = false;  // the bad item has three decimals or more
+    bool ok() const { return badItem == 0; }
+};
+ExactOffsetListParse parseExactOffsetList(std::string_view text);

@@ -102,6 +102,7 @@ public:
 
     void control(uint8_t status, uint8_t controller, uint8_t value) {
         programSelects_.control(status & 0x0F, controller, value);
+        channelTunings_.control(status & 0x0F, controller, value);
     }
 
     void finish(TuningReadResult& result) {
@@ -126,6 +127,7 @@ public:
         if (result.format == TuningFormat::GM2) result.mtsForm = form_;
         if (group_ == TuningGroup::Gm2Keys) {
             finishKeys(result);
+            finishA4(result);
             return;
         }
         for (int part = 0; part < 16; ++part) {
@@ -147,15 +149,29 @@ public:
                 others |= static_cast<uint16_t>(1u << part);
         }
         holdOffsets(chosen.offsets, result);
+        result.hundredths = chosen.hundredths;
         if (others) warn(TuningWarningKind::OtherPartsDiffer, 0, others);
         result.warnings = std::move(warnings_);
+        finishA4(result);
     }
 
 private:
     struct PartState {
         std::array<int32_t, 12> offsets{};
+        std::array<int32_t, 12> hundredths{};
         uint16_t received = 0;
     };
+
+    void finishA4(TuningReadResult& result) const {
+        const uint16_t tuned = channelTunings_.tunedChannels();
+        if (tuned == 0) return;
+        const uint16_t chosen = (tuned & result.parts) ? (tuned & result.parts) : tuned;
+        int channel = 0;
+        while (!(chosen & (1u << channel))) ++channel;
+        const double cents = channelTunings_.cents(channel);
+        result.impliedA4Hz = 440.0 * std::pow(2.0, (cents + result.hundredths[9] / 100.0) / 1200.0);
+        if (std::fmod(cents, 100.0) == 0) result.coarseSemitones = static_cast<int32_t>(cents / 100.0);
+    }
 
     // Key-based messages after channel-based ones, and the other way round,
     // are another group too.
@@ -183,7 +199,7 @@ private:
             return;
         }
         const GsScaleTuningRange range = gsScaleTuningRange(b, size);
-        for (int i = 0; i < range.count; ++i) set(range.part - 1, range.firstPitchClass + i, b[8 + i] - 64);
+        for (int i = 0; i < range.count; ++i) setWhole(range.part - 1, range.firstPitchClass + i, b[8 + i] - 64);
     }
 
     void addXg(const uint8_t* b, std::size_t number) {
@@ -194,21 +210,28 @@ private:
             }
             return;
         }
-        set(b[5], b[6] - 0x41, b[7] - 64);
+        setWhole(b[5], b[6] - 0x41, b[7] - 64);
     }
 
     void addScaleOctave(SysexKind kind, const uint8_t* b) {
         const uint16_t channels = mtsChannelMap(b + 5);
         for (int part = 0; part < 16; ++part) {
             if (!(channels & (1u << part))) continue;
-            for (int k = 0; k < 12; ++k)
-                set(part, k,
-                    kind == SysexKind::MtsScaleOctave1Byte ? b[8 + k] - 64 : mts2Cents(b[8 + 2 * k], b[9 + 2 * k]));
+            for (int k = 0; k < 12; ++k) {
+                if (kind == SysexKind::MtsScaleOctave1Byte)
+                    setWhole(part, k, b[8 + k] - 64);
+                else
+                    set(part, k, mts2Cents(b[8 + 2 * k], b[9 + 2 * k]),
+                        hundredthsOf2ByteValue(fourteenBits(b[8 + 2 * k], b[9 + 2 * k])));
+            }
         }
     }
 
-    void set(int part, int pitchClass, int32_t offset) {
+    void setWhole(int part, int pitchClass, int32_t offset) { set(part, pitchClass, offset, offset * 100); }
+
+    void set(int part, int pitchClass, int32_t offset, int32_t hundredths) {
         parts_[part].offsets[pitchClass] = offset;
+        parts_[part].hundredths[pitchClass] = hundredths;
         parts_[part].received |= static_cast<uint16_t>(1u << pitchClass);
     }
 
@@ -239,9 +262,10 @@ private:
         uint16_t missing = 0;
         for (int k = 0; k < 12; ++k) {
             const int key = kMiddleC + k;
-            if (keyReceived_[key])
+            if (keyReceived_[key]) {
                 offsets[k] = keyCents(key, keys_[key]);
-            else
+                result.hundredths[k] = hundredthsOfKeySteps(keys_[key] - key * kMtsStepsPerSemitone);
+            } else
                 missing |= static_cast<uint16_t>(1u << k);
         }
         if (missing) warn(TuningWarningKind::IncompleteKeys, 0, 0, missing);
@@ -286,6 +310,7 @@ private:
     bool haveProgram_ = false;
     bool otherProgramWarned_ = false;
     TuningProgramSelects programSelects_;
+    ChannelTunings channelTunings_;
     std::vector<TuningReadWarning> warnings_;
     TuningGroup group_ = TuningGroup::Gs;
     MtsForm form_ = MtsForm::ScaleOctave1Byte;

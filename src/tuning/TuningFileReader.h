@@ -70,6 +70,17 @@ struct TuningReadResult {
     MtsForm mtsForm = MtsForm::ScaleOctave1Byte;  // GM2: the form of the first message
     uint8_t program = 0;                          // the tuning program of the key-based forms
     std::array<int32_t, 12> offsets{};  // -64..63, C..B
+    // The same in hundredths of a cent, beyond -64..63 where the form
+    // reaches: the shortest value each 2-byte value or key encodes (whole,
+    // then tenths, then hundredths); offsets * 100 in the other forms.
+    std::array<int32_t, 12> hundredths{};
+    // The frequency A4 sounds at on the lowest of `parts` (or the lowest
+    // channel) that received a coarse or fine tuning (registered parameters
+    // 2 and 1); 0 when no channel did.
+    double impliedA4Hz = 0;
+    // That channel's coarse tuning in semitones, when no fine tuning came
+    // with it (as the program sends an A4 shift); 0 otherwise.
+    int32_t coarseSemitones = 0;
     // Bit n = part (GS, XG) or channel (GM2) n + 1. For the key-based forms,
     // the channels that select the tuning program (bank 0) through registered
     // parameters 3 and 4; none when the file holds no such controllers.

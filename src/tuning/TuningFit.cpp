@@ -1,5 +1,6 @@
 #include "tuning/TuningFit.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -36,6 +37,13 @@ ScaleOffsets TuningFit::sentOffsets() const {
     return offsets;
 }
 
+ExactOffsets TuningFit::exactOffsets() const {
+    ExactOffsets exact;
+    for (int k = 0; k < 12; ++k) exact.hundredths[k] = notes[k].sentHundredths;
+    exact.coarseSemitones = coarseSemitones;
+    return exact;
+}
+
 FitResult fitOffsets(const PitchClassOffsets& offsets, const FitOptions& options) {
     FitResult result;
     if (options.tonic < 0 || options.tonic > 11) {
@@ -56,19 +64,41 @@ FitResult fitOffsets(const PitchClassOffsets& offsets, const FitOptions& options
     }
     const int zeroNote = options.zeroNote == ZeroNote::A ? 9 : options.tonic;
     const double zeroShift = options.zeroNote == ZeroNote::None ? 0.0 : -moved[zeroNote];
-    const double shift = zeroShift + 1200.0 * std::log2(options.a4Hz / 440.0);
-
-    for (int p = 0; p < 12; ++p) {
-        NoteFit& note = result.fit.notes[p];
-        note.exactCents = moved[p] + shift;
-        // Compared as doubles: a scale's cents may lie far beyond int32_t.
-        const double rounded = roundHalfAwayFromZero(note.exactCents);
-        note.held = !(rounded >= kLowestSentOffset && rounded <= kHighestSentOffset);
-        note.sent = rounded < kLowestSentOffset   ? kLowestSentOffset
-                    : rounded > kHighestSentOffset ? kHighestSentOffset
-                                           : static_cast<int32_t>(rounded);
-        note.error = note.sent - note.exactCents;
-        if (note.held) result.fit.heldNotes.push_back(p);
+    const double a4Shift = 1200.0 * std::log2(options.a4Hz / 440.0);
+    const double shift = zeroShift + a4Shift;
+    const OffsetRange range = offsetRange(options.format, options.form);
+    const bool keyBased = options.format == TuningFormat::GM2 && isKeyBasedForm(options.form);
+    result.fit.fractions = range.fractions;
+    const auto place = [&](int32_t coarse) {
+        result.fit.heldNotes.clear();
+        for (int p = 0; p < 12; ++p) {
+            NoteFit& note = result.fit.notes[p];
+            note.exactCents = moved[p] + shift - coarse * 100.0;
+            const double unit = range.fractions ? 100.0 : 1.0;
+            // Compared as doubles: a scale's cents may lie far beyond int32_t.
+            const double rounded = roundHalfAwayFromZero(note.exactCents * unit) * (100.0 / unit);
+            if (keyBased) {
+                // Beyond any key's reach the keys are held anyway; kept in int32_t.
+                const double kept = std::clamp(rounded, -1e6, 1e6);
+                note.sentHundredths = static_cast<int32_t>(kept);
+                note.held = rounded != kept || keyTargetHeld(p, note.sentHundredths) ||
+                            keyTargetHeld(p + 12 * ((127 - p) / 12), note.sentHundredths);
+            } else {
+                note.held = !(rounded >= range.lowest && rounded <= range.highest);
+                note.sentHundredths = rounded < range.lowest    ? range.lowest
+                                      : rounded > range.highest ? range.highest
+                                                                : static_cast<int32_t>(rounded);
+            }
+            note.sent = std::clamp(wholeCents(note.sentHundredths), kLowestSentOffset, kHighestSentOffset);
+            note.error = note.sentHundredths / 100.0 - note.exactCents;
+            if (note.held) result.fit.heldNotes.push_back(p);
+        }
+    };
+    place(0);
+    const int32_t coarse = static_cast<int32_t>(roundHalfAwayFromZero(a4Shift / 100.0));
+    if (!keyBased && !result.fit.heldNotes.empty() && coarse != 0) {
+        result.fit.coarseSemitones = coarse;
+        place(coarse);
     }
     return result;
 }
@@ -82,7 +112,8 @@ std::array<FitReportRow, 12> fitReportRows(const TuningFit& fit) {
     std::array<FitReportRow, 12> rows;
     for (int p = 0; p < 12; ++p) {
         const NoteFit& note = fit.notes[p];
-        rows[p] = {pitchClassName(p), twoDecimals(note.exactCents), std::to_string(note.sent),
+        rows[p] = {pitchClassName(p), twoDecimals(note.exactCents),
+                   fit.fractions ? hundredthsText(note.sentHundredths) : std::to_string(note.sent),
                    twoDecimals(note.error), note.held};
     }
     return rows;
@@ -114,4 +145,48 @@ std::optional<double> parseFrequency(std::string_view text) {
     }
     if (!digits) return std::nullopt;
     return value;
+}
+
+std::string hundredthsText(int32_t hundredths) {
+    if (hundredths % 100 == 0) return std::to_string(hundredths / 100);
+    char text[32];
+    const int64_t magnitude = hundredths < 0 ? -int64_t{hundredths} : int64_t{hundredths};
+    std::snprintf(text, sizeof text, "%s%lld.%02lld", hundredths < 0 ? "-" : "",
+                  static_cast<long long>(magnitude / 100), static_cast<long long>(magnitude % 100));
+    return text;
+}
+
+ParsedOffset parseOffsetText(std::string_view text) {
+    ParsedOffset parsed{OffsetTextError::NotANumber, 0};
+    std::size_t at = 0;
+    bool negative = false;
+    if (at < text.size() && (text[at] == '-' || text[at] == '+')) negative = text[at++] == '-';
+    int64_t whole = 0;
+    int64_t fraction = 0;
+    int digits = 0;
+    int decimals = 0;
+    bool point = false;
+    for (; at < text.size(); ++at) {
+        const char c = text[at];
+        if (c == '.' && !point) {
+            point = true;
+        } else if (c >= '0' && c <= '9') {
+            ++digits;
+            if (!point) {
+                whole = whole * 10 + (c - '0');
+                if (whole > 1000000) return parsed;
+            } else if (++decimals <= 2) {
+                fraction = fraction * 10 + (c - '0');
+            } else {
+                parsed.error = OffsetTextError::TooManyDecimals;
+            }
+        } else {
+            return {OffsetTextError::NotANumber, 0};
+        }
+    }
+    if (digits == 0) return {OffsetTextError::NotANumber, 0};
+    if (parsed.error == OffsetTextError::TooManyDecimals) return parsed;
+    for (int d = decimals; d < 2; ++d) fraction *= 10;
+    const int64_t value = whole * 100 + fraction;
+    return {OffsetTextError::None, static_cast<int32_t>(negative ? -value : value)};
 }

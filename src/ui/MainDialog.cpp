@@ -15,6 +15,7 @@
 #include "shell/UpdatesScope.h"
 #include "shell/WindowText.h"
 #include "ui/AboutDialog.h"
+#include "ui/ExactMarks.h"
 #include "ui/GuardedDialogProc.h"
 #include "ui/HandedFiles.h"
 #include "ui/ListingEdit.h"
@@ -104,6 +105,7 @@ void onInitDialog(HWND dialog) {
             SendMessageA(partCheckBoxes[n], BM_SETCHECK, BST_CHECKED, 0);
     }
     fillPresetList();
+    createExactMarks(dialog);
     scaleOffsets = readScaleOffsets(dialog);
     sysexEditProc = subclass(sysexEdit);
 
@@ -174,6 +176,7 @@ void onCommand(HWND dialog, int id, int notification) {
     if (isOffsetEdit(id)) {
         if (notification == EN_CHANGE) {
             scaleOffsets[id - IDC_OFFSET_FIRST] = readScaleOffset(dialog, id);
+            followOffsetEdit(id - IDC_OFFSET_FIRST);
             refreshSysexView();
         }
         else if (notification == EN_KILLFOCUS)

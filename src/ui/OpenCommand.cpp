@@ -35,6 +35,10 @@ void applyTuning(const TuningReadResult& result) {
             SendMessageA(partCheckBoxes[n], BM_SETCHECK, (result.parts >> n) & 1 ? BST_CHECKED : BST_UNCHECKED, 0);
     }
     setOffsetEdits(result.offsets);
+    // After the edits, whose changes make their notes whole.
+    for (int k = 0; k < 12; ++k)
+        if (result.hundredths[k] != result.offsets[k] * 100) exactHundredths[k] = result.hundredths[k];
+    coarseSemitones = result.coarseSemitones;
 }
 
 }  // namespace

@@ -47,6 +47,10 @@ void pickPreset(HWND dialog) {
         const PresetOffsets offsets = readPresetOffsets(presetFile, name);
         for (int i = 0; i < 12; ++i)
             SetDlgItemInt(dialog, IDC_OFFSET_FIRST + i, static_cast<UINT>(offsets[i]), TRUE);
+        // After the edits, whose changes make their notes whole.
+        const PresetExactTuning exact = readPresetExactTuning(presetFile, name, offsets);
+        exactHundredths = exact.hundredths;
+        coarseSemitones = exact.coarseSemitones;
     }
     refreshSysexView();
 }
@@ -72,6 +76,7 @@ void savePreset() {
     PresetOffsets offsets;
     for (int i = 0; i < 12; ++i) offsets[i] = int32_t{scaleDataBytes[i]} - 64;
     writePresetOffsets(presetFile, name, offsets);
+    writePresetExactTuning(presetFile, name, {exactHundredths, coarseSemitones});
     if (!existed)
         addComboItem(presetCombo, typed);
     // A bulk dump carries the name: its listing follows. Other forms' and

@@ -5,6 +5,7 @@
 #include "resource.h"
 #include "shell/AppState.h"
 #include "sysex/HexListing.h"
+#include "ui/ExactMarks.h"
 #include "ui/ListingEdit.h"
 #include "ui/MidiSendCommands.h"
 
@@ -20,7 +21,15 @@ ScaleOffsets readScaleOffsets(HWND dialog) {
     return offsets;
 }
 
+void forgetExactTuning() {
+    exactHundredths = {};
+    coarseSemitones = 0;
+}
+
+void followOffsetEdit(int pitchClass) { exactHundredths[pitchClass].reset(); }
+
 void setOffsetEdits(const std::array<int32_t, 12>& offsets) {
+    forgetExactTuning();
     for (int k = 0; k < 12; ++k)
         SetDlgItemInt(mainWindow, IDC_OFFSET_FIRST + k, static_cast<UINT>(offsets[k]), TRUE);
 }
@@ -29,8 +38,12 @@ void refreshSysexView() {
     if (updatesEnabled == 0) return;
 
     const MtsOptions mts{static_cast<MtsForm>(mtsForm), 0, dumpPresetName};
-    if (const std::optional<TuningListing> listing = buildTuningListing(
-            static_cast<TuningFormat>(midiFormat), mts, scaleOffsets, static_cast<uint32_t>(midiPartOrChannel),
+    ExactOffsets exact = exactOffsets(scaleOffsets);
+    for (int k = 0; k < 12; ++k)
+        if (exactHundredths[k]) exact.hundredths[k] = *exactHundredths[k];
+    exact.coarseSemitones = coarseSemitones;
+    if (const std::optional<TuningListing> listing = buildTuningListingExact(
+            static_cast<TuningFormat>(midiFormat), mts, exact, static_cast<uint32_t>(midiPartOrChannel),
             scaleDataBytes)) {
         std::memcpy(sysexBuffer, listing->data(), listing->size());
         sysexLength = listing->sysexLength;
@@ -40,6 +53,7 @@ void refreshSysexView() {
         sysexText.clear();
     }
     showInListing(sysexText);
+    showExactMarks();
 
     const bool enabled = !sysexText.empty();
     for (HWND button : saveButtons) EnableWindow(button, enabled);

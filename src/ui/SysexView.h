@@ -36,4 +36,10 @@ void changeThenRefreshOnce(Change change) {
 
 // Writes the twelve offsets, C..B, into the edits of the main window. Each
 // edit asks for a refresh: callers wrap this in changeThenRefreshOnce.
+// Forgets the exact values and the coarse tuning of the 音律 dialog.
 void setOffsetEdits(const std::array<int32_t, 12>& offsets);
+void forgetExactTuning();
+
+// Follows a change of a note's edit: typing makes the note whole again.
+// setOffsetEdits writes the edits before the dialog sets exact values.
+void followOffsetEdit(int pitchClass);

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <memory>
 #include <optional>
+#include <string>
 #include <type_traits>
 #include <vector>
 
@@ -136,6 +137,8 @@ std::string previewText(const TuningFit& fit) {
         for (int p : fit.unmappedNotes) unmapped |= 1u << p;
         text += "\r\n" + loadResourceString(IDS_FIT_UNMAPPED) + " " + noteNameList(unmapped);
     }
+    if (fit.coarseSemitones != 0)
+        text += "\r\n" + loadResourceString(IDS_FIT_COARSE) + " " + std::to_string(fit.coarseSemitones);
     return text;
 }
 
@@ -143,15 +146,19 @@ void updatePreview(HWND dialog) {
     const Choices choices = readChoices(dialog);
     previewedFit.reset();
     if (const std::optional<double> a4Hz = parseFrequency(choices.a4Text)) {
-        const FitResult result = fitOffsets(sourceOffsets(choices.source), {choices.tonic, choices.zeroNote, *a4Hz});
+        // As the chosen format and form will send it.
+        const FitOptions options{choices.tonic, choices.zeroNote, *a4Hz, static_cast<TuningFormat>(midiFormat),
+                                 static_cast<MtsForm>(mtsForm)};
+        const FitResult result = fitOffsets(sourceOffsets(choices.source), options);
         if (result.ok()) previewedFit = result.fit;
     }
-    const std::string text = previewedFit ? previewText(*previewedFit) : loadResourceString(IDS_A4_OUT_OF_RANGE);
+    const std::string text = previewedFit ? previewText(*previewedFit) : loadResourceString(IDS_A4_OUT_OF_RANGE_380);
     setItemText(dialog, IDC_FIT_PREVIEW, text);
     previewedAnalysis.reset();
     if (previewedFit) {
         std::array<double, 12> sent{};
-        for (int p = 0; p < 12; ++p) sent[p] = previewedFit->notes[p].sent;
+        for (int p = 0; p < 12; ++p)
+            sent[p] = previewedFit->notes[p].sentHundredths / 100.0 + previewedFit->coarseSemitones * 100.0;
         previewedAnalysis = analyseTuning(sent);
     }
     InvalidateRect(GetDlgItem(dialog, IDC_FIFTHS_CIRCLE), nullptr, FALSE);
@@ -208,7 +215,13 @@ void onOk(HWND dialog) {
     std::array<int32_t, 12> offsets{};
     for (int p = 0; p < 12; ++p) offsets[p] = previewedFit->notes[p].sent;
     remembered = readChoices(dialog);
-    changeThenRefreshOnce([&] { setOffsetEdits(offsets); });
+    changeThenRefreshOnce([&] {
+        setOffsetEdits(offsets);
+        for (int p = 0; p < 12; ++p)
+            if (previewedFit->notes[p].sentHundredths != previewedFit->notes[p].sent * 100)
+                exactHundredths[p] = previewedFit->notes[p].sentHundredths;
+        coarseSemitones = previewedFit->coarseSemitones;
+    });
     EndDialog(dialog, IDOK);
 }
 

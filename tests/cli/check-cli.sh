@@ -100,13 +100,45 @@ has out "Exact" "the fit report's header"
 [ "$(wc -l <out)" -eq 13 ] || fail "the fit report: $(wc -l <out) lines, expected 13"
 
 run offsets --temperament equal --a4 415.3
-expect 0 "offsets with every note held at a limit"
-has err "held at a limit" "held notes named on standard error"
-same_bytes '-64 -64 -64 -64 -64 -64 -64 -64 -64 -64 -64 -64\n' out "held offsets"
+expect 0 "offsets a semitone down"
+has err "coarse tuning: -1 semitone" "the coarse tuning named on standard error"
+same_bytes '0 0 0 0 0 0 0 0 0 0 0 0\n' out "the A4 shift in the coarse tuning"
+
+run offsets --temperament werckmeister3 --a4 415 --report
+expect 0 "the fit report at 415 Hz"
+has out "Coarse tuning: -1 semitone" "the coarse tuning reported"
+
+run build --temperament werckmeister3 --a4 415 --format gs --parts 1
+expect 0 "build at 415 Hz"
+has out "B0 65 00 B0 64 02 B0 06 3F B0 65 7F B0 64 7F" "the coarse tuning after the SysEx"
+
+run offsets --temperament meantone-1/4 --format gm2-2byte
+expect 0 "offsets in the 2-byte form"
+has out "0 -23.95 -6.84" "two decimals where the form carries them"
+
+run offsets --offsets "0,-5.38,0,0,0,0,0,0,0,0,0,0" --format gm2
+expect 0 "decimals in a whole-cent form"
+same_bytes '0 -5 0 0 0 0 0 0 0 0 0 0\n' out "whole numbers in the 1-byte form"
+
+run offsets --offsets "0,-5.385,0,0,0,0,0,0,0,0,0,0"
+expect 1 "three decimals"
+has err "offset 2 has more than two decimals" "the item with too many decimals named"
+
+run build --offsets "0,-99.5,0,0,0,0,0,0,0,0,0,0" --format gs --parts 1
+expect 1 "an offset beyond the form's range"
+has err "offset 2 lies beyond -64..63, the range of gs" "the range named"
+
+run build --offsets "0,-99.5,0,0,0,0,0,0,0,0,0,100" --format gm2-2byte --parts 1
+expect 1 "an offset beyond the 2-byte range"
+has err "offset 12 lies beyond -100..99.99" "the 2-byte range named"
+
+run offsets --temperament equal --a4 379
+expect 1 "A4 below 380"
+has err "380 and 480" "the A4 range named"
 
 run offsets --temperament equal --a4 481
 expect 1 "A4 out of range"
-has err "400 and 480" "the A4 range named"
+has err "380 and 480" "the A4 range named"
 
 run offsets --scl "$fixtures/scl/bad_not_a_number.scl"
 expect 1 "a bad scale file"

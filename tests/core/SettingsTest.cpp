@@ -285,4 +285,33 @@ TEST(Presets, oddNamesSurviveTheFile) {
     }
 }
 
+// The hundredths beside today's keys, which an older version reads alone.
+TEST(Presets, exactValuesSitInKeysOfTheirOwnOnlyWhenTheyHaveAFraction) {
+    IniFile file;
+    writePresetOffsets(file, "Meantone", {0, -24, -7, 0, -64, 0, 0, 0, 0, 0, 0, 0});
+    PresetExactTuning exact;
+    exact.hundredths = {std::nullopt, -2395, -700, std::nullopt, -10100};
+    exact.coarseSemitones = -1;
+    writePresetExactTuning(file, "Meantone", exact);
+    // -7.00 is what key 2 says; a key-based -101.00 is beyond key 4's -64.
+    EXPECT_EQ("[Meantone]\r\n1=-24\r\n2=-7\r\n4=-64\r\nHundredths1=-2395\r\nHundredths4=-10100\r\n"
+              "CoarseTuning=-1\r\n",
+              file.serialize());
+    EXPECT_EQ((PresetOffsets{0, -24, -7, 0, -64, 0, 0, 0, 0, 0, 0, 0}), readPresetOffsets(file, "Meantone"));
+
+    // Read back; a hundredths key that no longer rounds to its note's whole
+    // key (changed by a version without them) is dropped.
+    file = parsed("[P]\r\n1=-24\r\n2=-6\r\nHundredths1=-2395\r\nHundredths2=-684\r\n"
+                  "Hundredths3=-1\r\nCoarseTuning=-99\r\n");
+    const PresetExactTuning read = readPresetExactTuning(file, "P", readPresetOffsets(file, "P"));
+    EXPECT_EQ(-2395, read.hundredths[1]);
+    EXPECT_EQ(std::nullopt, read.hundredths[2]);  // -6.84 rounds to -7, the key says -6
+    EXPECT_EQ(-1, read.hundredths[3]);            // -0.01 rounds to 0, as the missing key
+    EXPECT_EQ(-64, read.coarseSemitones);
+
+    // Whole again: the keys go.
+    writePresetExactTuning(file, "P", PresetExactTuning{});
+    EXPECT_EQ("[P]\r\n1=-24\r\n2=-6\r\n", file.serialize());
+}
+
 }  // namespace

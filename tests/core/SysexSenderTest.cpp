@@ -483,4 +483,40 @@ TEST(SysexSender, anotherDeviceIsOpenedAfterTheFirstIsClosedAndGetsEverything) {
     EXPECT_TRUE(endedWith(SendEvent::Kind::Done, 2, 2, rig.sender.waitUntilIdle()));
 }
 
+// Live, a coarse tuning goes again only when it changes, and one the new
+// tuning no longer has is taken back (B0 65 00 B0 64 02 B0 06 40, null).
+TEST(SysexSender, liveACoarseTuningTheTuningDropsIsTakenBack) {
+    const struct {
+        const char* name;
+        int32_t coarse;
+        int32_t offsetOfC;
+        std::size_t delivered;  // long and short messages
+        const char* last;
+    } steps[] = {
+        {"415 Hz", -1, 0, 1 + 5, "B0 64 7F"},
+        {"C retuned, the shift kept", -1, 5, 1, nullptr},
+        {"back to 440 Hz", 0, 5, 5, "B0 64 7F"},
+        {"nothing new", 0, 5, 0, nullptr},
+    };
+    Rig rig;
+    std::size_t seen = 0;
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.name);
+        ExactOffsets exact;
+        exact.hundredths[0] = step.offsetOfC * 100;
+        exact.coarseSemitones = step.coarse;
+        ScaleDataBytes data;
+        const std::optional<TuningListing> listing = buildTuningListingExact(TuningFormat::GS, {}, exact, 1u, data);
+        ASSERT_TRUE(listing);
+        rig.sendAndWait(SendMode::Changes, Bytes(listing->data(), listing->data() + listing->size()));
+        const std::vector<DeliveredMessage> delivered = rig.midi.delivered();
+        EXPECT_EQ(step.delivered, delivered.size() - seen);
+        if (step.last) {
+            EXPECT_TRUE(bytesEqual(hexBytes(step.last), delivered.back().bytes));
+        }
+        seen = delivered.size();
+    }
+    EXPECT_TRUE(bytesEqual(hexBytes("B0 06 40"), rig.midi.delivered().at(seen - 3).bytes));
+}
+
 }  // namespace

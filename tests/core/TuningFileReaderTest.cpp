@@ -324,3 +324,51 @@ TEST(OpenedFiles, aHandedFileIsForWhatItsNameAndNotesSay) {
 }
 
 }  // namespace
+
+namespace {
+
+// Listings typed from the layouts: the shortest offset of each 2-byte value
+// or key, and A4 as coarse and fine tuning move it (440 x 2^(cents / 1200),
+// A's offset included).
+TEST(TuningFileReader, readsHundredthsAndTheA4OfTheChannelTuning) {
+    const char k2ByteHead[] = "F0 7E 7F 08 09 00 00 01 ";
+    const struct {
+        const char* name;
+        std::string listing;
+        int pitchClass;
+        int32_t hundredths;
+        double a4Hz;
+    } rows[] = {
+        // 7700 = 8192 - 492: -6 encodes to it, so -6 rather than -6.01.
+        {"2-byte -6", k2ByteHead + "3C 14"s, 0, -600, 0},
+        // 7751: -5.38 (-440.73 -> -441) and -5.39 (-441.55 -> -442 no): -5.38.
+        {"2-byte -5.38", k2ByteHead + "3C 47"s, 0, -538, 0},
+        // 16383: +99.99, and 0 00: -100.
+        {"2-byte +99.99", k2ByteHead + "7F 7F"s, 0, 9999, 0},
+        // Key 60 at 59 + 16383/16384: -0.01 (rounded up -1.64 -> -1 step).
+        {"key -0.01", "F0 7F 7F 08 02 00 01 3C 3B 7F 7F F7", 0, -1, 0},
+        // Key 69 (A4) at 68 + 14574/16384: -11.05 cents.
+        {"key A -11.05", "F0 7F 7F 08 02 00 01 45 44 71 6E F7", 9, -1105, 0},
+        // Coarse tuning -1 on channel 1, A at 0: 440 x 2^(-100/1200) = 415.30.
+        {"coarse -1", "F0 7E 7F 08 08 00 00 01 40 40 40 40 40 40 40 40 40 40 40 40 F7 "
+                      "B0 65 00 B0 64 02 B0 06 3F B0 65 7F B0 64 7F", 9, 0, 415.305},
+        // Fine tuning 00 00 (-100 cents) and coarse +1 cancel: 440.
+        {"fine -100, coarse +1", "F0 7E 7F 08 08 00 00 01 40 40 40 40 40 40 40 40 40 40 40 40 F7 "
+                                 "B0 65 00 B0 64 01 B0 06 00 B0 26 00 B0 64 02 B0 06 41", 9, 0, 440.0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::string listing = row.listing;
+        if (listing.rfind(k2ByteHead, 0) == 0) {
+            // The other eleven pairs 40 00, then F7.
+            for (int k = 1; k < 12; ++k) listing += " 40 00";
+            listing += " F7";
+        }
+        const TuningReadResult result = read(TuningFileKind::Txt, listing);
+        ASSERT_TRUE(result.ok()) << static_cast<int>(result.error);
+        EXPECT_EQ(row.hundredths, result.hundredths[row.pitchClass]);
+        EXPECT_NEAR(row.a4Hz, result.impliedA4Hz, 0.01);
+    }
+}
+
+}  // namespace

@@ -91,16 +91,16 @@ TEST(TuningFit, reportsExactCentsAndRoundingError) {
     }
 }
 
-TEST(TuningFit, holdsAndReportsEveryNoteASemitoneDown) {
+TEST(TuningFit, aSemitoneDownGoesAsCoarseTuningInsteadOfBeingHeld) {
     const FitResult result = fitTemperament("equal", {0, ZeroNote::Tonic, 415.3});
     ASSERT_TRUE(result.ok());
-    Sent allHeld;
-    allHeld.fill(-64);
-    EXPECT_EQ(allHeld, sentOf(result));
-    EXPECT_EQ((std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}), result.fit.heldNotes);
+    EXPECT_EQ(Sent{}, sentOf(result));
+    EXPECT_TRUE(result.fit.heldNotes.empty());
+    EXPECT_EQ(-1, result.fit.coarseSemitones);
     for (const NoteFit& note : result.fit.notes) {
-        EXPECT_TRUE(note.held);
-        EXPECT_NEAR(-100.0, note.exactCents, 0.1);
+        EXPECT_FALSE(note.held);
+        // 1200 log2(415.3 / 440) = -100.02 cents; the coarse tuning takes -100.
+        EXPECT_NEAR(-0.02, note.exactCents, 0.005);
     }
 }
 
@@ -121,9 +121,9 @@ TEST(TuningFit, refusesATonicOrFrequencyOutOfRange) {
         FitOptions options;
         FitError expected;
     } rows[] = {
-        {{0, ZeroNote::Tonic, 400.0}, FitError::None},
+        {{0, ZeroNote::Tonic, 380.0}, FitError::None},
         {{11, ZeroNote::Tonic, 480.0}, FitError::None},
-        {{0, ZeroNote::Tonic, 399.99}, FitError::A4OutOfRange},
+        {{0, ZeroNote::Tonic, 379.99}, FitError::A4OutOfRange},
         {{0, ZeroNote::Tonic, 480.01}, FitError::A4OutOfRange},
         {{0, ZeroNote::Tonic, std::nan("")}, FitError::A4OutOfRange},
         {{12, ZeroNote::Tonic, 440.0}, FitError::TonicOutOfRange},

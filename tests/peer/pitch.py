@@ -40,17 +40,18 @@ def run_cli(cli, *arguments):
     return result.stdout
 
 
-def report_notes(rows, what):
+def report_notes(rows, what, tolerance=TOLERANCE_CENTS):
     """Prints (note, offset, expected Hz, measured Hz) rows with their deviation
-    and exits with a failure when any note is more than TOLERANCE_CENTS from
-    `what`, the pitch it should have."""
+    and exits with a failure when any note is more than `tolerance` cents
+    from `what`, the pitch it should have."""
     failures = 0
     print("note  offset  expected Hz  measured Hz  deviation (cents)")
     for note, offset, expected, measured in rows:
         deviation = 1200 * math.log2(measured / expected)
-        mark = "" if abs(deviation) <= TOLERANCE_CENTS else "  FAIL"
+        mark = "" if abs(deviation) <= tolerance else "  FAIL"
         failures += bool(mark)
-        print(f"{note:4d}  {offset:6d}  {expected:11.3f}  {measured:11.3f}  {deviation:+8.3f}{mark}")
+        shown = f"{offset:6d}" if isinstance(offset, int) else f"{offset:6.2f}"
+        print(f"{note:4d}  {shown}  {expected:11.3f}  {measured:11.3f}  {deviation:+8.3f}{mark}")
     if failures:
-        sys.exit(f"{failures} note(s) more than {TOLERANCE_CENTS} cent from {what}")
-    print("every note within 1 cent")
+        sys.exit(f"{failures} note(s) more than {tolerance} cent from {what}")
+    print(f"every note within {tolerance} cent")

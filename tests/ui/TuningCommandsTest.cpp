@@ -136,10 +136,10 @@ TEST(Temperament, aFrequencyOutOfRangeRefusesOkAndCancelChangesNothing) {
     pickIn(app, dialog, IDC_TEMPERAMENT_COMBO, kWerckmeister3);
     pickIn(app, dialog, IDC_TONIC_COMBO, 2);
     pickIn(app, dialog, IDC_ZERO_NOTE_COMBO, 1);
-    for (const char* refused : {"399.9", "480.5", "abc", ""}) {
+    for (const char* refused : {"379.9", "480.5", "abc", ""}) {
         SCOPED_TRACE(refused);
         app.type(GetDlgItem(dialog, IDC_A4_EDIT), refused);
-        EXPECT_EQ("A4 の周波数は 400 から 480 までの数値 (Hz) で入力してください。", previewOf(app, dialog));
+        EXPECT_EQ("A4 の周波数は 380 から 480 までの数値 (Hz) で入力してください。", previewOf(app, dialog));
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDOK)));
     }
     app.type(GetDlgItem(dialog, IDC_A4_EDIT), "442");
@@ -151,6 +151,50 @@ TEST(Temperament, aFrequencyOutOfRangeRefusesOkAndCancelChangesNothing) {
     app.answer(dialog, IDCANCEL);
     EXPECT_EQ(before, offsetTexts(app));
     EXPECT_EQ(0, app.listingUpdates());
+    EXPECT_EQ(0u, app.close());
+}
+
+// 1200 log2(415 / 440) = -101.27 cents: a semitone goes as coarse tuning
+// (registered parameter 2, data 3F, then the null parameter) on part 3's
+// channel, and the offsets keep the rest.
+TEST(Temperament, aBaroqueA4LandsInTheListingWithTheCoarseTuning) {
+    VelmarinApp app(kPart3AndBit16);
+    ASSERT_TRUE(app.started());
+    app.postCommand(IDM_TEMPERAMENT);
+    const HWND dialog = app.waitForWindow("音律");
+    ASSERT_TRUE(dialog);
+    pickIn(app, dialog, IDC_TEMPERAMENT_COMBO, kWerckmeister3);
+    app.type(GetDlgItem(dialog, IDC_A4_EDIT), "415");
+    EXPECT_EQ("A4 のずれをコース チューニングで送ります (半音): -1", lines(previewOf(app, dialog)).back());
+    app.answer(dialog, IDOK);
+    EXPECT_EQ((Texts{"-1", "-11", "-9", "-7", "-11", "-3", "-13", "-5", "-9", "-13", "-5", "-9"}), offsetTexts(app));
+    EXPECT_EQ("B2 65 00 B2 64 02 B2 06 3F B2 65 7F B2 64 7F", lines(app.text(IDC_SYSEX_EDIT)).back());
+    EXPECT_EQ(0u, app.close());
+}
+
+// Quarter-comma meantone in the 2-byte form keeps its hundredths (D -6.84:
+// 8192 - 560 = 3B 50); typing -7 into D makes it whole (8192 - 573 = 3B 43).
+TEST(Temperament, anExactMeantoneInTheTwoByteFormAndAnEditThatRoundsOneNote) {
+    VelmarinApp app(StartFiles{iniLines({"[AppSetting]", "MidiFormat=2", "MidiPartOrChannel=1", "MtsForm=1"}),
+                               std::nullopt});
+    ASSERT_TRUE(app.started());
+    app.postCommand(IDM_TEMPERAMENT);
+    const HWND dialog = app.waitForWindow("音律");
+    ASSERT_TRUE(dialog);
+    pickIn(app, dialog, IDC_TEMPERAMENT_COMBO, 2);
+    EXPECT_EQ((Texts{"D", "-6.84", "-6.84", "0.00"}), words(lines(previewOf(app, dialog))[3]));
+    app.answer(dialog, IDOK);
+    EXPECT_EQ((Texts{"0", "-24", "-7", "10", "-14", "3", "-21", "-3", "-27", "-10", "7", "-17"}), offsetTexts(app));
+    const char kHead[] = "F0 7E 7F 08 09 00 00 01 40 00 30 56 ";
+    EXPECT_EQ(kHead + std::string("3B 50 46 48 37 1F 42 18 32 6E 3D 68 2E 3E 39 38 44 30 35 06 F7"),
+              app.text(IDC_SYSEX_EDIT));
+    // Marked: every note with a fraction (all but C).
+    for (int k = 0; k < 12; ++k)
+        EXPECT_EQ(k != 0, IsWindowVisible(GetDlgItem(app.window(), IDC_EXACT_MARK_FIRST + k)) != FALSE) << k;
+    app.type(offsetEdit(2), "-7");
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(app.window(), IDC_EXACT_MARK_FIRST + 2)));
+    EXPECT_EQ(kHead + std::string("3B 43 46 48 37 1F 42 18 32 6E 3D 68 2E 3E 39 38 44 30 35 06 F7"),
+              app.text(IDC_SYSEX_EDIT));
     EXPECT_EQ(0u, app.close());
 }
 
