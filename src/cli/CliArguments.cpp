@@ -15,6 +15,9 @@ const char kUsage[] =
     "\n"
     "commands:\n"
     "  temperaments      the built-in temperaments: id, a tab, the name\n"
+    "  keys SOURCE [FIT] [--kbm FILE]\n"
+    "                    the 128 keys: key, Hz, cents from the key's equal-tempered\n"
+    "                    pitch at A4 = 440 Hz (tab-separated; - - for an unmapped key)\n"
     "  offsets SOURCE [FIT] [--report] [--format F]\n"
     "                    the twelve offsets C..B in cents, or the fit report;\n"
     "                    with two decimals where the form F carries them\n"
@@ -43,7 +46,11 @@ const char kUsage[] =
     "\n"
     "SOURCE, one of:\n"
     "  --temperament ID  a built-in temperament (see: velmarin-cli temperaments)\n"
-    "  --scl FILE        a Scala scale file\n"
+    "  --scl FILE        a Scala scale file; one of more than twelve notes or a\n"
+    "                    period other than 2/1 tunes the keys, degree 0 on the\n"
+    "                    tonic of octave 4 (C4 = key 60), sent with mts-note or mts-bulk\n"
+    "  --kbm FILE        with --scl: a Scala keyboard map, which sets the keys each\n"
+    "                    degree plays and their frequency (instead of FIT)\n"
     "  --offsets LIST    twelve numbers for C..B, e.g. \"0,-10,-8,-6,-10,-2,-12,-4,-8,-12,-4,-8\"\n"
     "                    (at most two decimals: \"0,-5.38,-10.75,...\")\n"
     "FIT:\n"
@@ -85,6 +92,7 @@ enum OptionGroup : unsigned {
     kSongOptions = 128,   // --out-dir --after-reset --gap --keep-tuning --overwrite
     kOutputOption = 256,  // -o, which build also takes with kFileOptions
     kFormatOption = 512,  // --format alone: the form offsets and analyse quantise for
+    kMapOption = 1024,    // --kbm
 };
 
 struct CommandInfo {
@@ -97,16 +105,19 @@ struct CommandInfo {
 
 constexpr CommandInfo kCommands[] = {
     {"temperaments", CliCommandKind::Temperaments, 0, false},
-    {"offsets", CliCommandKind::Offsets, kSourceOptions | kFitOptions | kReportOption | kFormatOption, false},
-    {"build", CliCommandKind::Build, kSourceOptions | kFitOptions | kListOptions | kFileOptions,
+    {"offsets", CliCommandKind::Offsets,
+     kSourceOptions | kFitOptions | kReportOption | kFormatOption | kMapOption, false},
+    {"build", CliCommandKind::Build, kSourceOptions | kFitOptions | kListOptions | kFileOptions | kMapOption,
      false},
     {"read", CliCommandKind::Read, 0, true},
     {"ports", CliCommandKind::Ports, 0, false},
-    {"send", CliCommandKind::Send, kSourceOptions | kFitOptions | kListOptions | kDeviceOptions,
+    {"send", CliCommandKind::Send, kSourceOptions | kFitOptions | kListOptions | kDeviceOptions | kMapOption,
      false},
-    {"analyse", CliCommandKind::Analyse, kSourceOptions | kFitOptions | kSentOption | kFormatOption, false},
-    {"apply", CliCommandKind::Apply, kSourceOptions | kFitOptions | kListOptions | kSongOptions | kOutputOption,
-     false, true},
+    {"analyse", CliCommandKind::Analyse,
+     kSourceOptions | kFitOptions | kSentOption | kFormatOption | kMapOption, false},
+    {"apply", CliCommandKind::Apply,
+     kSourceOptions | kFitOptions | kListOptions | kSongOptions | kOutputOption | kMapOption, false, true},
+    {"keys", CliCommandKind::Keys, kSourceOptions | kFitOptions | kMapOption, false},
 };
 
 struct OptionInfo {
@@ -127,7 +138,7 @@ constexpr OptionInfo kOptions[] = {
     {"--sent", kSentOption, false},
     {"--out-dir", kSongOptions, true},       {"--after-reset", kSongOptions, true},
     {"--gap", kSongOptions, true},           {"--keep-tuning", kSongOptions, false},
-    {"--overwrite", kSongOptions, false},
+    {"--overwrite", kSongOptions, false},     {"--kbm", kMapOption, true},
 };
 
 std::string offsetRangeText(const OffsetRange& range) {
@@ -185,6 +196,8 @@ std::optional<CliParse> applyOption(std::string_view name, const std::string& va
     } else if (name == "--scl") {
         command.source = CliSourceKind::Scala;
         command.scalaPath = value;
+    } else if (name == "--kbm") {
+        command.keyboardMapPath = value;
     } else if (name == "--offsets") {
         const ExactOffsetListParse list = parseExactOffsetList(value);
         if (!list.ok())
@@ -353,6 +366,12 @@ CliParse parseCliArguments(const std::vector<std::string>& arguments) {
                                                   offsetRangeText(range) + ", the range of " +
                                                   cliFormatWord(command.format, command.mts.form));
     }
+    if (seen["--kbm"] && command.source != CliSourceKind::Scala)
+        return failure(kExitUsage, "--kbm goes with --scl");
+    for (const char* fit : {"--tonic", "--zero", "--a4"})
+        if (seen["--kbm"] && seen[fit])
+            return failure(kExitUsage, std::string("--kbm sets the keys and their frequency; ") + fit +
+                                           " does not go with it");
     if (seen["--program"] && !isKeyBasedForm(command.mts.form))
         return failure(kExitUsage, "--program goes with --format mts-note or mts-bulk");
     if ((info->groups & kDeviceOptions) && !seen["--port"])

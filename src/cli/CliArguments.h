@@ -15,7 +15,7 @@
 #include "sysex/SysexBuilder.h"
 #include "tuning/TuningFit.h"
 
-enum class CliCommandKind { Help, Temperaments, Offsets, Build, Read, Ports, Send, Analyse, Apply };
+enum class CliCommandKind { Help, Temperaments, Offsets, Build, Read, Ports, Send, Analyse, Apply, Keys };
 
 enum class CliSourceKind { None, Temperament, Scala, Offsets };
 
@@ -29,6 +29,7 @@ struct CliCommand {
     CliSourceKind source = CliSourceKind::None;
     std::string temperamentId;            // Temperament
     std::string scalaPath;                // Scala
+    std::string keyboardMapPath;          // Scala: --kbm, the keys it plays on
     std::array<int32_t, 12> offsets{};    // Offsets, C..B, in whole cents
     std::array<int32_t, 12> offsetHundredths{};  // the same as typed, in hundredths
     FitOptions fit;
@@ -66,6 +67,8 @@ struct CliParse {
     // option the command does not take or given twice, a missing option or
     // option argument, two sources, a word outside an option's fixed list
     // (--format, --zero), --program with a form that has no tuning program,
+    // --kbm without --scl or with --tonic, --zero or --a4 (the map sets the
+    // keys and their frequency),
     // an output file that is not .mid, .syx or .txt, a file for `read` that
     // is not .syx, .mid or .txt (a .scl included); apply without a song, or
     // with -o and several songs or --out-dir too.

@@ -1,9 +1,12 @@
 #include "cli/CliCommands.h"
 
 #include <array>
+#include <cmath>
+#include <optional>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "base/FileReplacement.h"
 #include "base/LoadFileBytes.h"
@@ -14,6 +17,7 @@
 #include "midiout/SysexSender.h"
 #include "output/SysexSmf.h"
 #include "sysex/HexListing.h"
+#include "tuning/KeyboardTuning.h"
 #include "tuning/NoteNames.h"
 #include "tuning/OpenedFiles.h"
 #include "tuning/ScalaScale.h"
@@ -40,41 +44,57 @@ std::string heldRangeText(const CliCommand& command) {
     return hundredthsText(range.lowest) + ".." + hundredthsText(range.highest);
 }
 
-// The fit of the command's source, its held and unmapped notes named on
-// `err`; false (with the message on `err`) for a bad scale file.
-bool fitSource(const CliCommand& command, std::ostream& err, TuningFit& fit) {
-    PitchClassOffsets offsets;
-    switch (command.source) {
-    case CliSourceKind::Temperament:
-        offsets = temperamentOffsets(*findTemperament(command.temperamentId));
-        break;
-    case CliSourceKind::Offsets:
-        for (int k = 0; k < 12; ++k) offsets.cents[k] = command.offsetHundredths[k] / 100.0;
-        break;
-    case CliSourceKind::Scala: {
-        std::string bytes;
-        const LoadedFile loaded = loadFileBytes(command.scalaPath, kMaxScalaFileBytes, bytes);
-        if (!loaded.ok()) {
-            err << kProgram << command.scalaPath << ": " << loadErrorText(loaded.error) << '\n';
-            return false;
-        }
-        const ScalaReadResult scale = parseScala(bytes);
-        if (!scale.ok()) {
-            err << kProgram << command.scalaPath << ": " << scalaErrorText(scale) << '\n';
-            return false;
-        }
-        const ScaleMapResult mapped = mapScaleToPitchClasses(scale.scale);
-        if (!mapped.ok()) {
-            err << kProgram << command.scalaPath << ": " << scaleMapErrorText(mapped) << '\n';
-            return false;
-        }
-        offsets = mapped.offsets;
-        break;
-    }
-    case CliSourceKind::None:
+// The command's source as it sounds: twelve pitch classes fitted, or a
+// keyboard tuning when the scale or its map tunes keys.
+struct SourceTuning {
+    bool keyboard = false;
+    KeyboardTuning keys;  // keyboard
+    TuningFit fit;        // twelve pitch classes
+    std::size_t scaleSize = 0;
+};
+
+template <class Read>
+bool loadScalaText(const std::string& path, std::ostream& err, Read read) {
+    std::string bytes;
+    const LoadedFile loaded = loadFileBytes(path, kMaxScalaFileBytes, bytes);
+    if (!loaded.ok()) {
+        err << kProgram << path << ": " << loadErrorText(loaded.error) << '\n';
         return false;
     }
-    const FitResult result = fitOffsets(offsets, command.fit);
+    return read(bytes);
+}
+
+// The keyboard tuning of the scale with the command's map, or with the linear
+// map when it names none; false (with the message on `err`) when it fails.
+bool keyboardOfScale(const CliCommand& command, const ScalaScale& scale, std::ostream& err, KeyboardTuning& keys) {
+    KeyboardMap map = linearKeyboardMap(command.fit.tonic, command.fit.a4Hz);
+    const std::string& path = command.keyboardMapPath;
+    if (!path.empty() && !loadScalaText(path, err, [&](const std::string& bytes) {
+            const KeyboardMapReadResult read = parseKeyboardMap(bytes);
+            if (!read.ok()) {
+                err << kProgram << path << ": " << keyboardMapErrorText(read) << '\n';
+                return false;
+            }
+            if (read.tooFewKeyLines())
+                err << kProgram << path << ": warning: " << keyboardMapWarningText(read) << '\n';
+            map = read.map;
+            return true;
+        }))
+        return false;
+    const KeyboardTuningResult tuning = keyboardTuning(scale, map);
+    if (!tuning.ok()) {
+        err << kProgram << (path.empty() ? command.scalaPath : path) << ": " << keyboardTuningErrorText(tuning, scale)
+            << '\n';
+        return false;
+    }
+    keys = tuning.tuning;
+    return true;
+}
+
+// Names the held and unmapped notes on `err`; false for a bad fit.
+bool fitPitchClasses(const CliCommand& command, const PitchClassOffsets& offsets, const FitOptions& options,
+                     std::ostream& err, TuningFit& fit) {
+    const FitResult result = fitOffsets(offsets, options);
     if (!result.ok()) {
         err << kProgram << fitErrorText(result.error) << '\n';
         return false;
@@ -89,16 +109,113 @@ bool fitSource(const CliCommand& command, std::ostream& err, TuningFit& fit) {
     return true;
 }
 
+bool tuneSource(const CliCommand& command, std::ostream& err, SourceTuning& tuning) {
+    PitchClassOffsets offsets;
+    FitOptions options = command.fit;
+    switch (command.source) {
+    case CliSourceKind::Temperament:
+        offsets = temperamentOffsets(*findTemperament(command.temperamentId));
+        break;
+    case CliSourceKind::Offsets:
+        for (int k = 0; k < 12; ++k) offsets.cents[k] = command.offsetHundredths[k] / 100.0;
+        break;
+    case CliSourceKind::Scala: {
+        ScalaScale scale;
+        if (!loadScalaText(command.scalaPath, err, [&](const std::string& bytes) {
+                ScalaReadResult read = parseScala(bytes);
+                if (!read.ok()) err << kProgram << command.scalaPath << ": " << scalaErrorText(read) << '\n';
+                scale = std::move(read.scale);
+                return read.ok();
+            }))
+            return false;
+        tuning.scaleSize = scale.pitches.size();
+        if (!command.keyboardMapPath.empty() || scaleNeedsKeyboard(scale)) {
+            if (!keyboardOfScale(command, scale, err, tuning.keys)) return false;
+            const std::optional<KeyboardPitchClasses> classes = keyboardPitchClasses(tuning.keys);
+            tuning.keyboard = !classes;
+            if (tuning.keyboard) return true;
+            offsets = classes->offsets;
+            options.tonic = 0;
+            options.zeroNote = ZeroNote::None;
+            options.a4Hz = classes->a4Hz;
+            break;
+        }
+        const ScaleMapResult mapped = mapScaleToPitchClasses(scale);
+        if (!mapped.ok()) {
+            err << kProgram << command.scalaPath << ": " << scaleMapErrorText(mapped) << '\n';
+            return false;
+        }
+        offsets = mapped.offsets;
+        break;
+    }
+    case CliSourceKind::None:
+        return false;
+    }
+    return fitPitchClasses(command, offsets, options, err, tuning.fit);
+}
+
+// The twelve pitch classes of the source; a keyboard tuning is refused,
+// naming what can take it.
+bool fitSource(const CliCommand& command, std::ostream& err, TuningFit& fit) {
+    SourceTuning tuning;
+    if (!tuneSource(command, err, tuning)) return false;
+    if (tuning.keyboard) {
+        err << kProgram << command.scalaPath << ": " << keyboardOnlyText(tuning.scaleSize)
+            << " (velmarin-cli keys prints them; build, send and apply carry them with --format mts-note or "
+               "mts-bulk)\n";
+        return false;
+    }
+    fit = tuning.fit;
+    return true;
+}
+
 // With no preset to take it from, a bulk dump is named "Velmarin".
 bool buildList(const CliCommand& command, std::ostream& err, TuningListing& list) {
-    TuningFit fit;
-    if (!fitSource(command, err, fit)) return false;
-    ScaleDataBytes dataBytes;
-    const std::optional<TuningListing> built =
-        buildTuningListingExact(command.format, command.mts, fit.exactOffsets(), command.parts, dataBytes);
+    SourceTuning tuning;
+    if (!tuneSource(command, err, tuning)) return false;
+    std::optional<TuningListing> built;
+    if (tuning.keyboard) {
+        if (command.format != TuningFormat::GM2 || !isKeyBasedForm(command.mts.form)) {
+            err << kProgram << command.scalaPath << ": " << keyboardOnlyText(tuning.scaleSize) << "; "
+                << cliFormatWord(command.format, command.mts.form)
+                << " cannot carry them: give --format mts-note or mts-bulk\n";
+            return false;
+        }
+        const KeyOffsets keys = keyOffsets(tuning.keys);
+        std::vector<int> held;
+        for (int key = 0; key < kKeyboardKeyCount; ++key)
+            if (keys[key] && keyTargetHeld(key, *keys[key])) held.push_back(key);
+        if (!held.empty()) err << kProgram << "held at a limit (keys 0..127): keys " << numberList(held) << '\n';
+        const std::size_t unmapped = tuning.keys.mapped.size() - tuning.keys.mapped.count();
+        if (unmapped != 0)
+            err << kProgram << unmapped << " keys that the map leaves unmapped are sent as no change (7F 7F 7F)\n";
+        built = buildKeyboardListing(command.mts, keys, command.parts);
+    } else {
+        ScaleDataBytes dataBytes;
+        built = buildTuningListingExact(command.format, command.mts, tuning.fit.exactOffsets(), command.parts,
+                                        dataBytes);
+    }
     if (!built) return false;
     list = *built;
     return true;
+}
+
+// key, Hz with four decimals, cents from the key's equal-tempered pitch at
+// A4 = 440 Hz with two; "-" for both of an unmapped key.
+int printKeys(const CliCommand& command, std::ostream& out, std::ostream& err) {
+    SourceTuning tuning;
+    if (!tuneSource(command, err, tuning)) return kExitBadInput;
+    for (int key = 0; key < kKeyboardKeyCount; ++key) {
+        std::optional<double> hz;
+        if (tuning.keyboard) {
+            if (tuning.keys.mapped.test(static_cast<std::size_t>(key))) hz = tuning.keys.hz[key];
+        } else {
+            const NoteFit& note = tuning.fit.notes[key % 12];
+            hz = 440.0 * std::exp2((key - 69 + tuning.fit.coarseSemitones) / 12.0 + note.exactCents / 1200.0);
+        }
+        out << keyLineText(key, hz) << '\n';
+    }
+    return kExitSuccess;
 }
 
 int listTemperaments(std::ostream& out) {
@@ -304,6 +421,7 @@ int runCliCommand(const CliCommand& command, std::ostream& out, std::ostream& er
     case CliCommandKind::Ports: return listPorts(out, err, midiOut);
     case CliCommandKind::Send: return sendToPort(command, err, midiOut);
     case CliCommandKind::Analyse: return printAnalysis(command, out, err);
+    case CliCommandKind::Keys: return printKeys(command, out, err);
     case CliCommandKind::Apply: {
         TuningListing list;
         if (!buildList(command, err, list)) return kExitBadInput;
