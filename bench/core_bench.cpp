@@ -26,6 +26,7 @@
 #include "settings/IniFile.h"
 #include "settings/Presets.h"
 #include "sysex/HexListing.h"
+#include "song/SongBends.h"
 #include "song/SongTuning.h"
 #include "sysex/MtsForms.h"
 #include "sysex/SysexBuilder.h"
@@ -323,6 +324,37 @@ void BM_ApplyToLargeSong(benchmark::State& state) {
     state.counters["heap_x_file"] = static_cast<double>(peak + song.size()) / static_cast<double>(song.size());
 }
 BENCHMARK(BM_ApplyToLargeSong)->Unit(benchmark::kMillisecond);
+
+// The same song with the tuning as pitch bends (aim: 20 ms). Every channel
+// is the song's own, so each note weighs every channel of its own.
+void BM_ApplyBendsToLargeSong(benchmark::State& state) {
+    const std::vector<uint8_t> song = sampleSong(16, 250000);
+    std::array<double, 12> cents{};
+    const ScaleOffsets offsets = sampleOffsets();
+    for (int k = 0; k < 12; ++k) cents[k] = offsets[k].value_or(0);
+    SongBendOptions options;
+    options.keyCents = keyCentsOfPitchClasses(cents);
+    for (auto _ : state) {
+        const SongBendResult result = bendSong(song.data(), song.size(), options);
+        benchmark::DoNotOptimize(result.bytes.data());
+    }
+}
+BENCHMARK(BM_ApplyBendsToLargeSong)->Unit(benchmark::kMillisecond);
+
+// Eight tracks on channels 1-8, the other seven free to borrow.
+void BM_ApplyBendsToLargeSongWithFreeChannels(benchmark::State& state) {
+    const std::vector<uint8_t> song = sampleSong(8, 250000);
+    std::array<double, 12> cents{};
+    const ScaleOffsets offsets = sampleOffsets();
+    for (int k = 0; k < 12; ++k) cents[k] = offsets[k].value_or(0);
+    SongBendOptions options;
+    options.keyCents = keyCentsOfPitchClasses(cents);
+    for (auto _ : state) {
+        const SongBendResult result = bendSong(song.data(), song.size(), options);
+        benchmark::DoNotOptimize(result.bytes.data());
+    }
+}
+BENCHMARK(BM_ApplyBendsToLargeSongWithFreeChannels)->Unit(benchmark::kMillisecond);
 
 // A thousand typical songs of 30 KB through velmarin-cli apply --out-dir,
 // files read and written (aim: 5 s).

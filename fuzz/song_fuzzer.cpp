@@ -1,11 +1,13 @@
 // The song reader and writer on any bytes. A song read with nothing to
 // insert and its old tuning kept must come back byte for byte. A song with a
 // tuning written into it must read again, and read again as it was written.
-// A refused song names what is wrong and writes nothing.
+// A refused song names what is wrong and writes nothing. A song retuned by
+// pitch bends reads again.
 #include <cstdint>
 #include <algorithm>
 #include <cstdlib>
 
+#include "song/SongBends.h"
 #include "song/SongTuning.h"
 
 namespace {
@@ -29,6 +31,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     if (!sameBytes(same.bytes, data, size)) std::abort();
+
+    // The tuning as pitch bends: the song it writes reads again.
+    SongBendOptions bends;
+    for (std::size_t key = 0; key < bends.keyCents.size(); ++key) bends.keyCents[key] = static_cast<double>((key * 7 + size) % 101) - 50;
+    bends.bendRange = static_cast<int>(size % (kMaxBendRange + 1));
+    const SongBendResult bent = bendSong(data, size, bends);
+    if (!bent.ok()) {
+        if (bent.error.kind != SmfError::TimeTooLarge) std::abort();
+    } else {
+        const SongTuningResult read = tuneSong(bent.bytes.data(), bent.bytes.size(), nullptr, 0, keep);
+        if (!read.ok() || !sameBytes(read.bytes, bent.bytes.data(), bent.bytes.size())) std::abort();
+    }
 
     SongTuningOptions options;
     options.resetGapMs = size % (kMaxSongGapMs + 1);

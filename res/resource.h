@@ -127,6 +127,14 @@
 #define IDS_SONG_GAP_WARNING 322
 #define IDS_SONG_CONFIRM 323
 #define IDS_SONG_TOO_LARGE 324
+#define IDS_SONG_BEND_METHOD 325
+#define IDS_SONG_BEND_CHANNELS 326
+#define IDS_SONG_BEND_BORROWED 327
+#define IDS_SONG_BEND_OFF_PITCH 328
+#define IDS_SONG_BEND_CLIPPED 329
+#define IDS_SONG_BEND_AGAIN 330
+#define IDS_SONG_BEND_GAP_WARNING 331
+#define IDS_SONG_BEND_NO_NOTES 332
 
 // Strings of the GM2 format's forms, 350-379
 #define IDS_MTS_FORM_FIRST 350  // the Options list entry of MtsForm k is 350 + k
@@ -136,6 +144,7 @@
 // Strings of exact tuning, 380-399
 #define IDS_A4_OUT_OF_RANGE_380 380  // the A4 range from 380 Hz (IDS_A4_OUT_OF_RANGE named 400)
 #define IDS_EXACT_MARK 381  // beside a note whose exact value is sent
+#define IDS_FIT_COARSE 382  // the fit preview's coarse tuning line, the semitones after it
 
 // Main dialog controls
 #define IDC_EXACT_MARK_FIRST 1120  // 1120 + k: pitch class k's mark, made at run time
@@ -170,6 +179,7 @@
 #define IDC_SONG_RESET_GAP_SPIN 1091
 #define IDC_SONG_MESSAGE_GAP_EDIT 1092
 #define IDC_SONG_MESSAGE_GAP_SPIN 1093
+#define IDC_SONG_PITCH_BEND 1094
 
 // Temperament dialog controls
 #define IDC_TEMPERAMENT_COMBO 1080

@@ -52,6 +52,52 @@ std::string summaryLine(const SongSummary& summary) {
     return line;
 }
 
+std::string channelList(uint16_t channels) {
+    std::string list;
+    for (int c = 0; c < 16; ++c)
+        if (channels & (1u << c)) list += (list.empty() ? "" : ", ") + std::to_string(c + 1);
+    return list;
+}
+
+// m:ss.s
+std::string songTime(double ms) {
+    const long tenths = std::lround(ms / 100);
+    char text[32];
+    std::snprintf(text, sizeof text, "%ld:%02ld.%ld", tenths / 600, tenths / 10 % 60, tenths % 10);
+    return text;
+}
+
+std::string bendSummaryLine(const SongBendSummary& summary) {
+    std::string line = "format " + std::to_string(summary.format) + ", " + plural(summary.tracks, "track");
+    if (summary.wrapped) line += ", RIFF RMID";
+    line += "; pitch bend, range " + plural(static_cast<uint64_t>(summary.bendRange), "semitone");
+    line += summary.retunedChannels == 0 ? std::string("; no notes on the retuned channels")
+                                         : "; channels " + channelList(summary.retunedChannels) + " retuned";
+    if (summary.borrowedChannels != 0) line += ", " + channelList(summary.borrowedChannels) + " borrowed";
+    const OffPitchNotes& off = summary.offPitch;
+    if (off.notes != 0) {
+        char cents[32];
+        std::snprintf(cents, sizeof cents, "%.1f", off.largestCents);
+        line += "; " + plural(off.notes, "note") + " off pitch (no free channel), by up to " + cents +
+                " cents, first at " + songTime(off.firstMs) + " on channel " + std::to_string(off.firstChannel + 1);
+    }
+    if (summary.clippedBends != 0) line += "; " + plural(summary.clippedBends, "bend") + " beyond the range, held at its end";
+    if (summary.removedTuning != 0) line += "; " + plural(summary.removedTuning, "old tuning message") + " removed";
+    if (summary.keptTuning != 0) line += "; " + plural(summary.keptTuning, "old tuning message") + " kept";
+    if (summary.laterResets != 0) line += "; range and bends written again after " + plural(summary.laterResets, "later reset");
+    if (summary.gapNotes != 0)
+        line += "; warning: " + plural(summary.gapNotes, "note") + " between a reset and the range set after it";
+    return line;
+}
+
+// What writing the tuning into one song gave.
+struct Rewritten {
+    SmfFault error;
+    bool wrapped = false;
+    std::vector<uint8_t> bytes;
+    std::string summary;
+};
+
 bool fileExists(const std::string& path) {
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
     return file != nullptr;
@@ -98,8 +144,9 @@ std::string outputPathOf(const CliCommand& command, const std::string& song, boo
 // cannot be done. `written` holds the outputs of the songs before: two songs
 // of one name in --out-dir (or "a.mid" and "a.midi" beside each other) would
 // have the second replace the first's copy, --overwrite or not.
-bool applyToSong(const CliCommand& command, const std::string& song, const uint8_t* listing, uint32_t listingLength,
-                 std::ostream& out, std::ostream& err, Progress& progress, std::set<std::string>& written) {
+template <class Rewrite>
+bool applyToSong(const CliCommand& command, const std::string& song, const Rewrite& rewrite, std::ostream& out,
+                 std::ostream& err, Progress& progress, std::set<std::string>& written) {
     const auto fail = [&](const std::string& path, const std::string& what) {
         progress.clear();
         err << kProgram << path << ": " << what << '\n';
@@ -112,13 +159,10 @@ bool applyToSong(const CliCommand& command, const std::string& song, const uint8
     case LoadFileError::TooLarge: return fail(song, "is larger than 64 MiB");
     default: return fail(song, "cannot be read");
     }
-    SongTuningOptions options = command.song;
-    options.tunedChannels = static_cast<uint16_t>(command.parts & 0xFFFF);  // part n listens on channel n
-    const SongTuningResult result = tuneSong(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), listing,
-                                             listingLength, options);
-    if (!result.ok())
+    const Rewritten result = rewrite(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+    if (!result.error.ok())
         return fail(song, smfFaultText(result.error));
-    const std::string target = outputPathOf(command, song, result.summary.wrapped);
+    const std::string target = outputPathOf(command, song, result.wrapped);
     if (written.count(target) != 0) return fail(target, "is the output of an earlier song too; not written");
     if (!command.overwrite && fileExists(target))
         return fail(target, "exists already (--overwrite replaces it)");
@@ -126,23 +170,47 @@ bool applyToSong(const CliCommand& command, const std::string& song, const uint8
         return fail(target, "cannot be written: " + systemErrorText(error));
     written.insert(target);
     progress.clear();
-    out << song << " -> " << target << ": " << summaryLine(result.summary) << '\n';
+    out << song << " -> " << target << ": " << result.summary << '\n';
     return true;
+}
+
+template <class Rewrite>
+int applyToEverySong(const CliCommand& command, const Rewrite& rewrite, std::ostream& out, std::ostream& err) {
+    bool allDone = true;
+    Progress progress(command.showProgress, command.songPaths.size(), err);
+    std::set<std::string> written;
+    for (std::size_t i = 0; i < command.songPaths.size(); ++i) {
+        allDone =
+            applyToSong(command, command.songPaths[i], rewrite, out, err, progress, written) && allDone;
+        progress.show(i + 1);
+    }
+    progress.clear();
+    out.flush();
+    return allDone && out ? kExitSuccess : kExitBadInput;
 }
 
 }  // namespace
 
 int applyToSongs(const CliCommand& command, const uint8_t* listing, uint32_t listingLength, std::ostream& out,
                  std::ostream& err) {
-    bool allDone = true;
-    Progress progress(command.showProgress, command.songPaths.size(), err);
-    std::set<std::string> written;
-    for (std::size_t i = 0; i < command.songPaths.size(); ++i) {
-        allDone =
-            applyToSong(command, command.songPaths[i], listing, listingLength, out, err, progress, written) && allDone;
-        progress.show(i + 1);
-    }
-    progress.clear();
-    out.flush();
-    return allDone && out ? kExitSuccess : kExitBadInput;
+    SongTuningOptions options = command.song;
+    options.tunedChannels = static_cast<uint16_t>(command.parts & 0xFFFF);  // part n listens on channel n
+    return applyToEverySong(command, [&](const uint8_t* song, std::size_t size) {
+        SongTuningResult result = tuneSong(song, size, listing, listingLength, options);
+        return Rewritten{result.error, result.summary.wrapped, std::move(result.bytes), summaryLine(result.summary)};
+    }, out, err);
+}
+
+int applyBendsToSongs(const CliCommand& command, const std::array<double, 12>& cents, std::ostream& out,
+                      std::ostream& err) {
+    SongBendOptions options;
+    options.keyCents = keyCentsOfPitchClasses(cents);
+    options.channels = static_cast<uint16_t>(command.parts & 0xFFFF);
+    options.bendRange = command.bendRange;
+    options.resetGapMs = command.song.resetGapMs;
+    options.keepOldTuning = command.song.keepOldTuning;
+    return applyToEverySong(command, [&](const uint8_t* song, std::size_t size) {
+        SongBendResult result = bendSong(song, size, options);
+        return Rewritten{result.error, result.summary.wrapped, std::move(result.bytes), bendSummaryLine(result.summary)};
+    }, out, err);
 }

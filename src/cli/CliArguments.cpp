@@ -43,6 +43,11 @@ const char kUsage[] =
     "                    after its resets, as NAME-tuned.mid beside it unless -o\n"
     "                    (one song) or --out-dir (same names there) says where;\n"
     "                    one line per song on standard output\n"
+    "  apply SONG... SOURCE [FIT] --pitch-bend [--parts LIST] [--bend-range N]\n"
+    "        [-o FILE | --out-dir DIR] [--after-reset MS] [--keep-tuning] [--overwrite]\n"
+    "                    the tuning written as pitch bends, for players that ignore\n"
+    "                    tuning messages: notes move to free channels bent to their\n"
+    "                    pitch; --parts names the song's channels (default all but 10)\n"
     "\n"
     "SOURCE, one of:\n"
     "  --temperament ID  a built-in temperament (see: velmarin-cli temperaments)\n"
@@ -74,7 +79,11 @@ const char kUsage[] =
     "  --out-dir DIR     apply: where the tuned songs go, under their own names\n"
     "  --after-reset MS  apply: from a reset to the tuning, 0 to 1000 (default 100)\n"
     "  --gap MS          apply: between two messages, 0 to 1000 (default 0)\n"
+    "                    (with --pitch-bend, to the bend range: default 120)\n"
     "  --keep-tuning     apply: keep the tuning messages a song sets itself up with\n"
+    "  --pitch-bend      apply: the tuning as pitch bends instead of SysEx\n"
+    "  --bend-range N    apply --pitch-bend: the bend range written, 1 to 24\n"
+    "                    semitones (default as wide as the song and tuning need)\n"
     "  --overwrite       apply: replace an existing output, the song itself included\n"
     "  --help            this text\n"
     "\n"
@@ -138,7 +147,9 @@ constexpr OptionInfo kOptions[] = {
     {"--sent", kSentOption, false},
     {"--out-dir", kSongOptions, true},       {"--after-reset", kSongOptions, true},
     {"--gap", kSongOptions, true},           {"--keep-tuning", kSongOptions, false},
-    {"--overwrite", kSongOptions, false},     {"--kbm", kMapOption, true},
+    {"--overwrite", kSongOptions, false},
+    {"--pitch-bend", kSongOptions, false},   {"--bend-range", kSongOptions, true},
+    {"--kbm", kMapOption, true},
 };
 
 std::string offsetRangeText(const OffsetRange& range) {
@@ -273,6 +284,12 @@ std::optional<CliParse> applyOption(std::string_view name, const std::string& va
         command.song.keepOldTuning = true;
     } else if (name == "--overwrite") {
         command.overwrite = true;
+    } else if (name == "--pitch-bend") {
+        command.pitchBend = true;
+    } else if (name == "--bend-range") {
+        const auto range = parseCount(value, kMaxBendRange);
+        if (!range || *range < kMinBendRange) return bad("the bend range must lie between 1 and 24 semitones");
+        command.bendRange = *range;
     }
     return std::nullopt;
 }
@@ -353,8 +370,17 @@ CliParse parseCliArguments(const std::vector<std::string>& arguments) {
         command.fit.zeroNote = ZeroNote::None;
     if ((info->groups & kSourceOptions) && !hasSource)
         return failure(kExitUsage, arguments[0] + " needs a source: --temperament, --scl or --offsets");
+    if (command.pitchBend) {
+        for (const char* sysexOnly : {"--format", "--program", "--gap"})
+            if (seen[sysexOnly])
+                return failure(kExitUsage, std::string(sysexOnly) + " is for the SysEx method; --pitch-bend writes none");
+        if (!seen["--parts"]) command.parts = 0xFFFF & ~kDrumChannels;
+        if (!seen["--after-reset"]) command.song.resetGapMs = kDefaultBendResetGapMs;
+    } else if (seen["--bend-range"]) {
+        return failure(kExitUsage, "--bend-range goes with --pitch-bend");
+    }
     for (const char* required : {"--format", "--parts"})
-        if ((info->groups & kListOptions) && !seen[required])
+        if ((info->groups & kListOptions) && !seen[required] && !command.pitchBend)
             return failure(kExitUsage, arguments[0] + " needs " + required);
     command.fit.format = command.format;
     command.fit.form = command.mts.form;

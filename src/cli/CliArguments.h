@@ -10,6 +10,7 @@
 
 #include "midiout/SysexSender.h"
 #include "settings/AppSettings.h"
+#include "song/SongBends.h"
 #include "song/SongTuning.h"
 #include "sysex/MtsForms.h"
 #include "sysex/SysexBuilder.h"
@@ -53,6 +54,8 @@ struct CliCommand {
     std::string outputFolder;             // apply --out-dir
     SongTuningOptions song;               // apply: the gaps and --keep-tuning
     bool overwrite = false;               // apply
+    bool pitchBend = false;               // apply --pitch-bend: the tuning as pitch bends, no SysEx
+    int32_t bendRange = 0;                // apply --bend-range, semitones; 0 as wide as the song needs
     bool showProgress = false;            // apply: standard error is a terminal
 };
 
@@ -71,12 +74,14 @@ struct CliParse {
     // keys and their frequency),
     // an output file that is not .mid, .syx or .txt, a file for `read` that
     // is not .syx, .mid or .txt (a .scl included); apply without a song, or
-    // with -o and several songs or --out-dir too.
+    // with -o and several songs or --out-dir too; apply --pitch-bend with
+    // --format, --program or --gap, or --bend-range without --pitch-bend.
     // kExitBadInput when the line has the right shape but a value that the
     // user types in is malformed or out of range: --temperament (an unknown
     // id), --offsets, --tonic, --a4, --parts, --program, --division, --delta,
-    // --pause, --after-reset, --gap; --offsets also with more than two
-    // decimals or beyond the range of the chosen --format (-64..63 without).
+    // --pause, --after-reset, --gap, --bend-range; --offsets also with more
+    // than two decimals or beyond the range of the chosen --format (-64..63
+    // without).
     int exitCode = kExitSuccess;
     std::string message;  // English, one line, for standard error
     CliCommand command;

@@ -103,6 +103,9 @@ bool fitPitchClasses(const CliCommand& command, const PitchClassOffsets& offsets
     if (!fit.heldNotes.empty())
         err << kProgram << "held at a limit (" << heldRangeText(command) << "): " << pitchClassList(fit.heldNotes, " ")
             << '\n';
+    if (fit.coarseSemitones != 0)
+        err << kProgram << "the A4 shift goes as coarse tuning: " << fit.coarseSemitones << " semitone"
+            << (fit.coarseSemitones == 1 || fit.coarseSemitones == -1 ? "" : "s") << " on every channel\n";
     if (!fit.unmappedNotes.empty())
         err << kProgram << "reached by no degree of the scale (sent as 0 before the zero note): "
             << pitchClassList(fit.unmappedNotes, " ") << '\n';
@@ -423,6 +426,15 @@ int runCliCommand(const CliCommand& command, std::ostream& out, std::ostream& er
     case CliCommandKind::Analyse: return printAnalysis(command, out, err);
     case CliCommandKind::Keys: return printKeys(command, out, err);
     case CliCommandKind::Apply: {
+        if (command.pitchBend) {
+            TuningFit fit;
+            if (!fitSource(command, err, fit)) return kExitBadInput;
+            std::array<double, 12> cents{};
+            // The bends carry the A4 shift that a coarse tuning would.
+            for (int k = 0; k < 12; ++k)
+                cents[k] = fit.notes[k].sentHundredths / 100.0 + fit.coarseSemitones * 100.0;
+            return applyBendsToSongs(command, cents, out, err);
+        }
         TuningListing list;
         if (!buildList(command, err, list)) return kExitBadInput;
         return applyToSongs(command, list.data(), list.size(), out, err);

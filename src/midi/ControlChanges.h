@@ -11,14 +11,38 @@
 
 constexpr uint8_t kControlChange = 0xB0;
 constexpr bool isControlChange(uint8_t status) { return (status & 0xF0) == kControlChange; }
+constexpr uint8_t kControllerBankMsb = 0;
 constexpr uint8_t kControllerDataEntry = 6;
+constexpr uint8_t kControllerVolume = 7;
+constexpr uint8_t kControllerBalance = 8;
+constexpr uint8_t kControllerPan = 10;
+constexpr uint8_t kControllerExpression = 11;
+constexpr uint8_t kControllerBankLsb = 32;
 constexpr uint8_t kControllerDataEntryLsb = 38;
+constexpr uint8_t kControllerSustain = 64;  // 64 and above: down
+constexpr uint8_t kControllerDataIncrement = 96;
+constexpr uint8_t kControllerDataDecrement = 97;
+// 120-127 are channel mode messages, not controllers that hold a value.
+constexpr uint8_t kFirstChannelMode = 120;
+constexpr uint8_t kAllSoundOff = 120;
+constexpr uint8_t kResetAllControllers = 121;
+constexpr uint8_t kAllNotesOff = 123;
+constexpr bool isPedalDown(uint8_t value) { return value >= 64; }
+// What a receiver holds after a reset, for the controllers whose value is
+// not 0 then (General MIDI's recommended practice).
+constexpr uint8_t controllerDefault(uint8_t controller) {
+    return controller == kControllerVolume ? 100
+         : controller == kControllerBalance || controller == kControllerPan ? 64
+         : controller == kControllerExpression ? 127
+                                               : 0;
+}
 constexpr uint8_t kControllerNrpnLsb = 98;
 constexpr uint8_t kControllerNrpnMsb = 99;
 constexpr uint8_t kControllerRpnLsb = 100;
 constexpr uint8_t kControllerRpnMsb = 101;
 constexpr uint8_t kNullParameter = 0x7F;  // 7F 7F: no parameter chosen
 
+constexpr uint16_t kRpnPitchBendRange = 0;  // data entry: semitones, its LSB cents
 // Fine tuning (1): a 14-bit value, 8192 = none, 8192 steps per 100 cents.
 // Coarse tuning (2): data entry MSB 64 + semitones, the LSB unused.
 constexpr uint16_t kRpnFineTuning = 1;

@@ -34,6 +34,25 @@ constexpr StatusClass classOf(uint8_t byte) {
 constexpr bool isDataByte(uint8_t byte) { return byte < 0x80; }
 constexpr bool isChannelStatus(uint8_t byte) { return byte >= 0x80 && byte <= 0xEF; }
 
+// The kinds of channel message, in the high four bits of the status; the
+// channel 0-15 in the low four.
+constexpr uint8_t kNoteOff = 0x80;
+constexpr uint8_t kNoteOn = 0x90;
+constexpr uint8_t kKeyPressure = 0xA0;
+constexpr uint8_t kProgramChange = 0xC0;
+constexpr uint8_t kChannelPressure = 0xD0;
+constexpr uint8_t kPitchBend = 0xE0;
+constexpr uint8_t channelKind(uint8_t status) { return status & 0xF0; }
+constexpr uint8_t channelStatus(uint8_t kind, int channel) { return static_cast<uint8_t>(kind | (channel & 0x0F)); }
+
+// A pitch bend's 14 bits: the least significant seven first on the wire,
+// 2000 hex (8192) for none.
+constexpr uint16_t kPitchBendCenter = 8192;
+constexpr uint16_t kPitchBendMax = 16383;
+constexpr uint16_t pitchBendValue(uint8_t lsb, uint8_t msb) { return static_cast<uint16_t>(msb << 7 | lsb); }
+constexpr uint8_t pitchBendLsb(uint16_t value) { return value & 0x7F; }
+constexpr uint8_t pitchBendMsb(uint16_t value) { return (value >> 7) & 0x7F; }
+
 // Data bytes after a channel status: 1 for program change and channel
 // pressure (Cn, Dn), 2 for the others.
 constexpr uint32_t channelDataBytes(uint8_t status) {

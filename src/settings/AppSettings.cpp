@@ -30,6 +30,8 @@ AppSettings readAppSettings(const IniFile& settingsFile) {
     settings.songResetGap = clampSongGap(readNumber(settingsFile, "SongResetGap", "100"));
     settings.songMessageGap = clampSongGap(readNumber(settingsFile, "SongMessageGap", "0"));
     settings.mtsForm = clampMtsForm(readNumber(settingsFile, "MtsForm", "0"));
+    settings.songMethod = readNumber(settingsFile, "SongMethod", "0") == kSongMethodPitchBend ? kSongMethodPitchBend
+                                                                                             : kSongMethodSysex;
 
     std::string left, top;
     if (settingsFile.getValue(kAppSettingSection, "Left", left) &&
@@ -69,4 +71,5 @@ void writeAppSettings(IniFile& settingsFile, const AppSettings& settings) {
     setUnlessDefault("SongMessageGap", formatIniInt(settings.songMessageGap),
                      settings.songMessageGap == kDefaultSongMessageGap);
     setUnlessDefault("MtsForm", formatIniInt(settings.mtsForm), settings.mtsForm == 0);
+    setUnlessDefault("SongMethod", formatIniInt(settings.songMethod), settings.songMethod == kSongMethodSysex);
 }

@@ -27,6 +27,11 @@ constexpr int32_t kDefaultSongMessageGap = kDefaultMessageGapMs;
 constexpr int32_t kMinSongGap = 0;
 constexpr int32_t kMaxSongGap = kMaxSongGapMs;
 
+// How the song command writes the tuning: as the SysEx of the listing, or as
+// pitch bends for the players that ignore it.
+constexpr int32_t kSongMethodSysex = 0;
+constexpr int32_t kSongMethodPitchBend = 1;
+
 struct AppSettings {
     // Left and top of the main window's outer rectangle; restored only when
     // both keys were found.
@@ -44,6 +49,7 @@ struct AppSettings {
     int32_t songResetGap = kDefaultSongResetGap;
     int32_t songMessageGap = kDefaultSongMessageGap;
     int32_t mtsForm = 0;  // the GM2 format's form, as MtsForm numbers it
+    int32_t songMethod = kSongMethodSysex;
 };
 
 int32_t clampMidiFormat(int32_t value);  // outside 0..2 becomes 0

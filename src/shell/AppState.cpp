@@ -18,6 +18,7 @@ std::string midiOutDevice;
 int32_t sysexPause = kDefaultSysexPause;
 int32_t songResetGap = kDefaultSongResetGap;
 int32_t songMessageGap = kDefaultSongMessageGap;
+int32_t songMethod = kSongMethodSysex;
 int32_t mtsForm = 0;
 
 HWND sysexEdit = nullptr;
@@ -48,6 +49,7 @@ void applyAppSettings(const AppSettings& settings) {
     sysexPause = settings.sysexPause;
     songResetGap = settings.songResetGap;
     songMessageGap = settings.songMessageGap;
+    songMethod = settings.songMethod;
     mtsForm = settings.mtsForm;
 }
 
@@ -64,6 +66,7 @@ AppSettings collectAppSettings() {
     settings.sysexPause = sysexPause;
     settings.songResetGap = songResetGap;
     settings.songMessageGap = songMessageGap;
+    settings.songMethod = songMethod;
     settings.mtsForm = mtsForm;
     return settings;
 }

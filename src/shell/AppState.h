@@ -33,6 +33,7 @@ extern std::string midiOutDevice;  // by name, ANSI code page; empty for none
 extern int32_t sysexPause;         // milliseconds between messages sent
 extern int32_t songResetGap;       // milliseconds from a song's reset to its tuning
 extern int32_t songMessageGap;     // milliseconds between the tuning's messages in a song
+extern int32_t songMethod;         // kSongMethodSysex or kSongMethodPitchBend
 extern int32_t mtsForm;            // the GM2 format's form, as MtsForm numbers it
 
 // Puts the settings read at start-up into the values above: the dialect, the

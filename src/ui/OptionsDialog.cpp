@@ -112,6 +112,7 @@ void onInitDialog(HWND dialog) {
     initSongGap(IDC_SONG_RESET_GAP_EDIT, IDC_SONG_RESET_GAP_SPIN, songResetGap);
     initSongGap(IDC_SONG_MESSAGE_GAP_EDIT, IDC_SONG_MESSAGE_GAP_SPIN, songMessageGap);
     fillMtsFormList(dialog);
+    CheckDlgButton(dialog, IDC_SONG_PITCH_BEND, songMethod == kSongMethodPitchBend ? BST_CHECKED : BST_UNCHECKED);
     centerWindow(nullptr, dialog);
 }
 
@@ -146,6 +147,8 @@ INT_PTR onCommand(HWND dialog, int id, int notification) {
         songResetGap = clampedEditValue(dialog, IDC_SONG_RESET_GAP_EDIT, kMinSongGap, kMaxSongGap);
         songMessageGap = clampedEditValue(dialog, IDC_SONG_MESSAGE_GAP_EDIT, kMinSongGap, kMaxSongGap);
         storeMtsForm(dialog);
+        songMethod = IsDlgButtonChecked(dialog, IDC_SONG_PITCH_BEND) == BST_CHECKED ? kSongMethodPitchBend
+                                                                                   : kSongMethodSysex;
         EndDialog(dialog, IDOK);
         return TRUE;
     case IDCANCEL:

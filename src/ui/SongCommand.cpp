@@ -2,8 +2,11 @@
 
 #include <windows.h>
 
+#include <array>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
+#include <vector>
 
 #include "base/FileReplacement.h"
 #include "resource.h"
@@ -11,6 +14,7 @@
 #include "shell/Centering.h"
 #include "shell/MessageBoxes.h"
 #include "shell/Resources.h"
+#include "song/SongBends.h"
 #include "song/SongNames.h"
 #include "song/SongTuning.h"
 #include "base/LoadFileBytes.h"
@@ -76,6 +80,80 @@ std::string summaryText(const SongSummary& summary, const std::string& path) {
     return text + "\n" + loadResourceString(IDS_SONG_CONFIRM);
 }
 
+std::string channelList(uint16_t channels) {
+    std::string list;
+    for (int c = 0; c < 16; ++c)
+        if (channels & (1u << c)) list += (list.empty() ? "" : "、") + std::to_string(c + 1);
+    return list;
+}
+
+// m:ss.s
+std::string songTime(double ms) {
+    const long tenths = std::lround(ms / 100);
+    char text[32];
+    std::snprintf(text, sizeof text, "%ld:%02ld.%ld", tenths / 600, tenths / 10 % 60, tenths % 10);
+    return text;
+}
+
+std::string bendSummaryText(const SongBendSummary& summary, const std::string& path) {
+    const auto line = [](UINT id, std::initializer_list<std::string> arguments) {
+        return fillIn(loadResourceString(id), arguments) + "\n";
+    };
+    std::string text = path + "\n\n";
+    text += fillIn(loadResourceString(IDS_SONG_FORMAT), {std::to_string(summary.format), std::to_string(summary.tracks)});
+    text += (summary.wrapped ? loadResourceString(IDS_SONG_WRAPPED) : std::string()) + "\n";
+    text += line(IDS_SONG_BEND_METHOD, {std::to_string(summary.bendRange)});
+    if (summary.retunedChannels == 0) text += line(IDS_SONG_BEND_NO_NOTES, {});
+    else text += line(IDS_SONG_BEND_CHANNELS, {channelList(summary.retunedChannels)});
+    if (summary.borrowedChannels != 0) text += line(IDS_SONG_BEND_BORROWED, {channelList(summary.borrowedChannels)});
+    const OffPitchNotes& off = summary.offPitch;
+    if (off.notes != 0) {
+        char cents[32];
+        std::snprintf(cents, sizeof cents, "%.1f", off.largestCents);
+        text += line(IDS_SONG_BEND_OFF_PITCH, {std::to_string(off.notes), cents, songTime(off.firstMs),
+                                               std::to_string(off.firstChannel + 1)});
+    }
+    if (summary.clippedBends != 0) text += line(IDS_SONG_BEND_CLIPPED, {std::to_string(summary.clippedBends)});
+    if (summary.removedTuning != 0) text += line(IDS_SONG_REMOVED, {std::to_string(summary.removedTuning)});
+    if (summary.laterResets != 0) text += line(IDS_SONG_BEND_AGAIN, {std::to_string(summary.laterResets)});
+    if (summary.gapNotes != 0) text += line(IDS_SONG_BEND_GAP_WARNING, {std::to_string(summary.gapNotes)});
+    return text + "\n" + loadResourceString(IDS_SONG_CONFIRM);
+}
+
+// The song written with the tuning as pitch bends of the channels ticked:
+// the listing's offsets, an empty one as 0, exact where the form carries
+// them, with the A4 shift a coarse tuning would carry.
+SongBendResult bendWithListing(const std::string& bytes) {
+    SongBendOptions options;
+    std::array<double, 12> cents{};
+    const bool fractions = offsetRange(static_cast<TuningFormat>(midiFormat), static_cast<MtsForm>(mtsForm)).fractions;
+    for (int k = 0; k < 12; ++k)
+        cents[k] = (fractions && exactHundredths[k] ? *exactHundredths[k] / 100.0 : scaleOffsets[k].value_or(0)) +
+                   coarseSemitones * 100.0;
+    options.keyCents = keyCentsOfPitchClasses(cents);
+    options.channels = static_cast<uint16_t>(midiPartOrChannel & 0xFFFF);
+    return bendSong(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), options);
+}
+
+// What to save, once the user has seen the summary and said OK; empty when
+// not, or when the song cannot be read (the error shown).
+struct SongToSave {
+    bool go = false;
+    bool wrapped = false;
+    std::vector<uint8_t> bytes;
+};
+
+template <class Result>
+SongToSave confirm(Result result, const std::string& text, const std::string& path, const std::string& caption) {
+    if (!result.ok()) {
+        showReadError(mainWindow, midiFaultText(result.error, path));
+        return {};
+    }
+    if (centeredMessageBox(mainWindow, text.c_str(), caption.c_str(), MB_OKCANCEL | MB_ICONINFORMATION) != IDOK)
+        return {};
+    return {true, result.summary.wrapped, std::move(result.bytes)};
+}
+
 }  // namespace
 
 bool loadSong(const std::string& path, std::string& bytes) {
@@ -103,28 +181,31 @@ void runSongCommandWith(const std::string& path, const std::string& bytes) {
         centeredMessageBox(mainWindow, text.c_str(), caption.c_str(), MB_ICONINFORMATION);
         return;
     }
-    SongTuningOptions options;
-    options.resetGapMs = static_cast<uint32_t>(songResetGap);
-    options.messageGapMs = static_cast<uint32_t>(songMessageGap);
-    options.tunedChannels = static_cast<uint16_t>(midiPartOrChannel & 0xFFFF);
-    const SongTuningResult result = tuneSong(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(),
-                                             sysexBuffer, tuningMessagesLength(), options);
-    if (!result.ok()) {
-        showReadError(mainWindow, midiFaultText(result.error, path));
-        return;
+    SongToSave song;
+    if (songMethod == kSongMethodPitchBend) {
+        SongBendResult result = bendWithListing(bytes);
+        const std::string text = result.ok() ? bendSummaryText(result.summary, path) : std::string();
+        song = confirm(std::move(result), text, path, caption);
+    } else {
+        SongTuningOptions options;
+        options.resetGapMs = static_cast<uint32_t>(songResetGap);
+        options.messageGapMs = static_cast<uint32_t>(songMessageGap);
+        options.tunedChannels = static_cast<uint16_t>(midiPartOrChannel & 0xFFFF);
+        SongTuningResult result = tuneSong(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(),
+                                           sysexBuffer, tuningMessagesLength(), options);
+        const std::string text = result.ok() ? summaryText(result.summary, path) : std::string();
+        song = confirm(std::move(result), text, path, caption);
     }
-    const std::string text = summaryText(result.summary, path);
-    if (centeredMessageBox(mainWindow, text.c_str(), caption.c_str(), MB_OKCANCEL | MB_ICONINFORMATION) != IDOK)
-        return;
+    if (!song.go) return;
 
     // Centres the save dialog, its overwrite question and any error box.
     CenteringScope scope(GetCurrentThreadId());
-    const bool wrapped = result.summary.wrapped;
+    const bool wrapped = song.wrapped;
     std::string target;
     if (!chooseFile(FileDialogKind::Save, mainWindow, IDS_TITLE_SAVE_SONG,
                     wrapped ? IDS_FILTER_SAVE_RMI : IDS_FILTER_SAVE_SONG, wrapped ? "rmi" : "mid", target,
                     tunedSongPath(path, wrapped)))
         return;
-    if (const SystemError error = writeFileReplacing(target, result.bytes.data(), result.bytes.size()))
+    if (const SystemError error = writeFileReplacing(target, song.bytes.data(), song.bytes.size()))
         reportSystemError(mainWindow, error);
 }

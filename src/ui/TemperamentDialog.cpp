@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <memory>
 #include <optional>
+#include <string>
 #include <type_traits>
 #include <vector>
 
@@ -128,6 +129,8 @@ std::string previewText(const TuningFit& fit) {
         for (int p : fit.unmappedNotes) unmapped |= 1u << p;
         text += "\r\n" + loadResourceString(IDS_FIT_UNMAPPED) + " " + noteNameList(unmapped);
     }
+    if (fit.coarseSemitones != 0)
+        text += "\r\n" + loadResourceString(IDS_FIT_COARSE) + " " + std::to_string(fit.coarseSemitones);
     return text;
 }
 

@@ -72,6 +72,11 @@ TEST(CliArguments, RejectedLinesExitWithUsageOrBadValue) {
         {{"apply", "a.mid", "--temperament", "equal", "--format", "gs", "--parts", "1", "--division", "96"},
          kExitUsage, "does not take --division"},
         {buildWith({"--overwrite"}), kExitUsage, "does not take --overwrite"},
+        {{"apply", "a.mid", "--temperament", "equal", "--pitch-bend", "--format", "gs"}, kExitUsage, "SysEx method"},
+        {{"apply", "a.mid", "--temperament", "equal", "--format", "gs", "--parts", "1", "--bend-range", "4"},
+         kExitUsage, "goes with --pitch-bend"},
+        {{"apply", "a.mid", "--temperament", "equal", "--pitch-bend", "--bend-range", "25"}, kExitBadInput, "1 and 24"},
+        {{"apply", "a.mid", "--temperament", "equal", "--pitch-bend", "--bend-range", "0"}, kExitBadInput, "1 and 24"},
         // Bad values: the right shape, a value out of range or malformed.
         {{"offsets", "--temperament", "werckmeister"}, kExitBadInput, "no such temperament"},
         {{"offsets", "--offsets", "0,0,0,0,0,0,0,0,0,0,0"}, kExitBadInput, "offset 12"},
@@ -228,6 +233,16 @@ TEST(CliArguments, AcceptedLinesCarryTheirValues) {
         EXPECT_EQ(0u, parse.command.song.messageGapMs);
         EXPECT_TRUE(parse.command.song.keepOldTuning);
         EXPECT_TRUE(parse.command.overwrite);
+    }
+    {
+        SCOPED_TRACE("apply --pitch-bend: every channel but 10 unless --parts, the bend range's reset gap");
+        const CliParse parse =
+            parseCliArguments({"apply", "a.mid", "--temperament", "equal", "--pitch-bend", "--bend-range", "24"});
+        ASSERT_EQ(kExitSuccess, parse.exitCode) << parse.message;
+        EXPECT_TRUE(parse.command.pitchBend);
+        EXPECT_EQ(0xFDFFu, parse.command.parts);
+        EXPECT_EQ(24, parse.command.bendRange);
+        EXPECT_EQ(120u, parse.command.song.resetGapMs);
     }
     {
         SCOPED_TRACE("read");

@@ -135,8 +135,11 @@ TEST(AppSettings, midiOutputKeysAreReadWithDefaults) {
         const char* device;
         int32_t pause;
         int32_t mtsForm = 0;
+        int32_t songMethod = kSongMethodSysex;
     } rows[] = {
         {"MidiFormat=1", "", 20},
+        {"SongMethod=1", "", 20, 0, kSongMethodPitchBend},
+        {"SongMethod=2", "", 20},
         {"MtsForm=3", "", 20, 3},
         {"MtsForm=4", "", 20, 0},
         {"MtsForm=-1", "", 20, 0},
@@ -157,6 +160,7 @@ TEST(AppSettings, midiOutputKeysAreReadWithDefaults) {
         EXPECT_EQ(row.device, settings.midiOutDevice);
         EXPECT_EQ(row.pause, settings.sysexPause);
         EXPECT_EQ(row.mtsForm, settings.mtsForm);
+        EXPECT_EQ(row.songMethod, settings.songMethod);
     }
 }
 
@@ -173,8 +177,11 @@ TEST(AppSettings, midiOutputKeysAreWrittenOnlyOnceSet) {
         int32_t pause;
         std::string after;
         int32_t mtsForm = 0;
+        int32_t songMethod = kSongMethodSysex;
     } rows[] = {
         {"never set", "", "", 20, sixKeys},
+        {"pitch bends chosen", "", "", 20, sixKeys + "SongMethod=1\r\n", 0, kSongMethodPitchBend},
+        {"back to SysEx", sixKeys + "SongMethod=1\r\n", "", 20, sixKeys + "SongMethod=0\r\n"},
         {"never set, file had the six keys", sixKeys, "", 20, sixKeys},
         {"device chosen", "", "Synth 1", 20, sixKeys + "MidiOutDevice=Synth 1\r\n"},
         {"pause changed", "", "", 0, sixKeys + "SysexPause=0\r\n"},
@@ -194,6 +201,7 @@ TEST(AppSettings, midiOutputKeysAreWrittenOnlyOnceSet) {
         settings.midiOutDevice = row.device;
         settings.sysexPause = row.pause;
         settings.mtsForm = row.mtsForm;
+        settings.songMethod = row.songMethod;
         writeAppSettings(file, settings);
         EXPECT_EQ(row.after, file.serialize());
     }

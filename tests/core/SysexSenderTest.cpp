@@ -511,7 +511,9 @@ TEST(SysexSender, liveACoarseTuningTheTuningDropsIsTakenBack) {
         rig.sendAndWait(SendMode::Changes, Bytes(listing->data(), listing->data() + listing->size()));
         const std::vector<DeliveredMessage> delivered = rig.midi.delivered();
         EXPECT_EQ(step.delivered, delivered.size() - seen);
-        if (step.last) EXPECT_TRUE(bytesEqual(hexBytes(step.last), delivered.back().bytes));
+        if (step.last) {
+            EXPECT_TRUE(bytesEqual(hexBytes(step.last), delivered.back().bytes));
+        }
         seen = delivered.size();
     }
     EXPECT_TRUE(bytesEqual(hexBytes("B0 06 40"), rig.midi.delivered().at(seen - 3).bytes));

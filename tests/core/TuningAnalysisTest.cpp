@@ -86,3 +86,24 @@ TEST(TuningAnalysis, commaFractionsWithinFiveHundredthsOfACent) {
 }
 
 }  // namespace
+
+namespace {
+
+// What the circle of fifths shows is what the form sends: Werckmeister
+// III's C-G, a quarter of the Pythagorean comma narrow (-5.865 cents), keeps
+// its "-1/4" in the 2-byte form (G -3.91) and reads -5.955 with the whole
+// -4 of the 1-byte form.
+TEST(TuningAnalysis, theSentFifthsKeepTheirCommaFractionWhereTheFormCarriesIt) {
+    for (const MtsForm form : {MtsForm::ScaleOctave2Byte, MtsForm::ScaleOctave1Byte}) {
+        SCOPED_TRACE(static_cast<int>(form));
+        const FitResult result = fitOffsets(temperamentOffsets(*findTemperament("werckmeister3")),
+                                            {0, ZeroNote::Tonic, 440, TuningFormat::GM2, form});
+        std::array<double, 12> sent{};
+        for (int k = 0; k < 12; ++k) sent[k] = result.fit.notes[k].sentHundredths / 100.0;
+        const std::optional<CommaFraction> fraction = analyseTuning(sent).fifths[0].commaFraction;
+        const bool quarter = fraction && commaFractionText(*fraction) == "-1/4";
+        EXPECT_EQ(form == MtsForm::ScaleOctave2Byte, quarter);
+    }
+}
+
+}  // namespace

@@ -9,6 +9,7 @@
 #include "HexBytes.h"
 #include "UiExpectations.h"
 #include "VelmarinApp.h"
+#include "song/SongBends.h"
 #include "song/SongTuning.h"
 
 namespace {
@@ -92,6 +93,35 @@ TEST(SongCommand, aSongDroppedOrNamedOnTheCommandLineStartsIt) {
     app.dropFile(dropped);
     answerSummary(app, dropped, IDCANCEL);
     EXPECT_EQ((std::vector<std::string>{"dropped.mid", "named.mid"}), filesIn(app.folder()));  // nothing written
+    EXPECT_EQ(0u, app.close());
+}
+
+TEST(SongCommand, withPitchBendChosenTheSongsNotesCarryBends) {
+    StartFiles bends = kGsPart1;
+    bends.settings = iniLines({"[AppSetting]", "Left=600", "Top=300", "MidiPartOrChannel=1", "SongMethod=1"});
+    VelmarinApp app(bends);
+    ASSERT_TRUE(app.started());
+    app.type(offsetEdit(0), "-10");  // C, the song's note
+    const std::wstring song = app.folder() + L"\\song.mid";
+    ASSERT_TRUE(writeFile(song, kSong));
+    app.dropFile(song);
+    const HWND box = app.waitForWindow("曲に音律を書き込む");
+    ASSERT_TRUE(box);
+    EXPECT_NE(std::string::npos, app.boxText(box).find("方式: ピッチベンド (ベンド幅 3 半音、調律メッセージなし)"));
+    app.answer(box, IDOK);
+    const HWND save = app.waitForWindow("音律を書き込んだ曲を保存");
+    ASSERT_TRUE(save);
+    PostMessageW(GetDlgItem(save, IDOK), BM_CLICK, 0, 0);
+    ASSERT_TRUE(waitFor([&] { return !IsWindow(save); })) << "the save dialog stayed open";
+    app.sync();
+
+    std::array<double, 12> cents{};
+    cents[0] = -10;
+    SongBendOptions options;
+    options.keyCents = keyCentsOfPitchClasses(cents);
+    options.channels = 1;
+    const SongBendResult expected = bendSong(reinterpret_cast<const uint8_t*>(kSong.data()), kSong.size(), options);
+    EXPECT_EQ(std::string(expected.bytes.begin(), expected.bytes.end()), readFile(app.folder() + L"\\song-tuned.mid"));
     EXPECT_EQ(0u, app.close());
 }
 

@@ -165,6 +165,7 @@ TEST(Temperament, aBaroqueA4LandsInTheListingWithTheCoarseTuning) {
     ASSERT_TRUE(dialog);
     pickIn(app, dialog, IDC_TEMPERAMENT_COMBO, kWerckmeister3);
     app.type(GetDlgItem(dialog, IDC_A4_EDIT), "415");
+    EXPECT_EQ("A4 のずれをコース チューニングで送ります (半音): -1", lines(previewOf(app, dialog)).back());
     app.answer(dialog, IDOK);
     EXPECT_EQ((Texts{"-1", "-11", "-9", "-7", "-11", "-3", "-13", "-5", "-9", "-13", "-5", "-9"}), offsetTexts(app));
     EXPECT_EQ("B2 65 00 B2 64 02 B2 06 3F B2 65 7F B2 64 7F", lines(app.text(IDC_SYSEX_EDIT)).back());
