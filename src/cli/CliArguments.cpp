@@ -6,6 +6,7 @@
 
 #include "tuning/NoteNames.h"
 #include "tuning/Temperaments.h"
+#include "tuning/TuningExport.h"
 #include "tuning/TuningFileReader.h"
 
 namespace {
@@ -24,7 +25,9 @@ const char kUsage[] =
     "  build SOURCE [FIT] --format F --parts LIST [--program N] [--division N]\n"
     "        [--delta N] [-o FILE]\n"
     "                    the SysEx as hex text on standard output, or into FILE\n"
-    "                    (.mid, .syx or .txt)\n"
+    "                    (.mid, .syx or .txt); or the tuning for software\n"
+    "                    synthesizers, without --format and --parts: a Scala scale\n"
+    "                    (.scl) and keyboard map (.kbm), or all 128 keys (.tun)\n"
     "  read FILE         format, parts and offsets of the tuning in a .syx, .mid\n"
     "                    or .txt file\n"
     "  ports             the MIDI output devices: number, a tab, the name\n"
@@ -265,7 +268,16 @@ std::optional<CliParse> applyOption(std::string_view name, const std::string& va
         case TuningFileKind::Mid: command.output = CliOutputKind::MidiFile; break;
         case TuningFileKind::Syx: command.output = CliOutputKind::Binary; break;
         case TuningFileKind::Txt: command.output = CliOutputKind::Text; break;
-        default: return failure(kExitUsage, "-o " + value + ": the file name must end with .mid, .syx or .txt");
+        default:
+            switch (synthFileKindFromName(value)) {
+            case SynthFileKind::Scl: command.output = CliOutputKind::Scala; break;
+            case SynthFileKind::Kbm: command.output = CliOutputKind::KeyboardMap; break;
+            case SynthFileKind::Tun: command.output = CliOutputKind::AnaMark; break;
+            case SynthFileKind::None:
+                return failure(kExitUsage, "-o " + value +
+                                               ": the file name must end with .mid, .syx or .txt (or, for software "
+                                               "synthesizers, .scl, .kbm or .tun)");
+            }
         }
         command.outputPath = value;
     } else if (name == "--port") {
@@ -379,8 +391,10 @@ CliParse parseCliArguments(const std::vector<std::string>& arguments) {
     } else if (seen["--bend-range"]) {
         return failure(kExitUsage, "--bend-range goes with --pitch-bend");
     }
+    const bool synthFile = command.output == CliOutputKind::Scala || command.output == CliOutputKind::KeyboardMap ||
+                           command.output == CliOutputKind::AnaMark;
     for (const char* required : {"--format", "--parts"})
-        if ((info->groups & kListOptions) && !seen[required] && !command.pitchBend)
+        if ((info->groups & kListOptions) && !seen[required] && !command.pitchBend && !synthFile)
             return failure(kExitUsage, arguments[0] + " needs " + required);
     command.fit.format = command.format;
     command.fit.form = command.mts.form;

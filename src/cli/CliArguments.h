@@ -22,7 +22,9 @@ enum class CliSourceKind { None, Temperament, Scala, Offsets };
 
 // Where `build` writes: the hex listing to standard output, or a file whose
 // kind follows its extension.
-enum class CliOutputKind { StandardOutput, MidiFile, Binary, Text };
+// A Scala scale, keyboard map or AnaMark tuning holds the tuning itself, for
+// software synthesizers; it needs no --format or --parts.
+enum class CliOutputKind { StandardOutput, MidiFile, Binary, Text, Scala, KeyboardMap, AnaMark };
 
 struct CliCommand {
     CliCommandKind kind = CliCommandKind::Help;
@@ -72,7 +74,7 @@ struct CliParse {
     // (--format, --zero), --program with a form that has no tuning program,
     // --kbm without --scl or with --tonic, --zero or --a4 (the map sets the
     // keys and their frequency),
-    // an output file that is not .mid, .syx or .txt, a file for `read` that
+    // an output file that is not .mid, .syx, .txt, .scl, .kbm or .tun, a file for `read` that
     // is not .syx, .mid or .txt (a .scl included); apply without a song, or
     // with -o and several songs or --out-dir too; apply --pitch-bend with
     // --format, --program or --gap, or --bend-range without --pitch-bend.

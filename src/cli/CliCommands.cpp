@@ -23,6 +23,7 @@
 #include "tuning/ScalaScale.h"
 #include "tuning/Temperaments.h"
 #include "tuning/TuningAnalysis.h"
+#include "tuning/TuningExport.h"
 #include "tuning/TuningFileReader.h"
 
 namespace {
@@ -51,6 +52,8 @@ struct SourceTuning {
     KeyboardTuning keys;  // keyboard
     TuningFit fit;        // twelve pitch classes
     std::size_t scaleSize = 0;
+    std::optional<ScaleOnKeys> onKeys;  // the scale and the map that made `keys`
+    std::string description;            // of the source, for the files of software synthesizers
 };
 
 template <class Read>
@@ -66,8 +69,9 @@ bool loadScalaText(const std::string& path, std::ostream& err, Read read) {
 
 // The keyboard tuning of the scale with the command's map, or with the linear
 // map when it names none; false (with the message on `err`) when it fails.
-bool keyboardOfScale(const CliCommand& command, const ScalaScale& scale, std::ostream& err, KeyboardTuning& keys) {
-    KeyboardMap map = linearKeyboardMap(command.fit.tonic, command.fit.a4Hz);
+bool keyboardOfScale(const CliCommand& command, const ScalaScale& scale, std::ostream& err, KeyboardTuning& keys,
+                     KeyboardMap& map) {
+    map = linearKeyboardMap(command.fit.tonic, command.fit.a4Hz);
     const std::string& path = command.keyboardMapPath;
     if (!path.empty() && !loadScalaText(path, err, [&](const std::string& bytes) {
             const KeyboardMapReadResult read = parseKeyboardMap(bytes);
@@ -118,9 +122,11 @@ bool tuneSource(const CliCommand& command, std::ostream& err, SourceTuning& tuni
     switch (command.source) {
     case CliSourceKind::Temperament:
         offsets = temperamentOffsets(*findTemperament(command.temperamentId));
+        tuning.description = findTemperament(command.temperamentId)->englishName;
         break;
     case CliSourceKind::Offsets:
         for (int k = 0; k < 12; ++k) offsets.cents[k] = command.offsetHundredths[k] / 100.0;
+        tuning.description = "Twelve offsets from equal temperament";
         break;
     case CliSourceKind::Scala: {
         ScalaScale scale;
@@ -132,8 +138,11 @@ bool tuneSource(const CliCommand& command, std::ostream& err, SourceTuning& tuni
             }))
             return false;
         tuning.scaleSize = scale.pitches.size();
+        tuning.description = scale.description;
         if (!command.keyboardMapPath.empty() || scaleNeedsKeyboard(scale)) {
-            if (!keyboardOfScale(command, scale, err, tuning.keys)) return false;
+            KeyboardMap map;
+            if (!keyboardOfScale(command, scale, err, tuning.keys, map)) return false;
+            tuning.onKeys = ScaleOnKeys{std::move(scale), std::move(map)};
             const std::optional<KeyboardPitchClasses> classes = keyboardPitchClasses(tuning.keys);
             tuning.keyboard = !classes;
             if (tuning.keyboard) return true;
@@ -241,7 +250,42 @@ int printOffsets(const CliCommand& command, std::ostream& out, std::ostream& err
     return kExitSuccess;
 }
 
+// The file name without its folders, for the comment that opens a file.
+std::string baseName(const std::string& path) {
+    const std::size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The tuning itself as software synthesizers read it: a keyboard tuning's
+// scale and map as they came, twelve pitch classes as a 12-note scale from
+// the tonic with its map.
+int writeSynthFile(const CliCommand& command, std::ostream& err) {
+    SourceTuning tuning;
+    if (!tuneSource(command, err, tuning)) return kExitBadInput;
+    const ScaleOnKeys onKeys =
+        tuning.onKeys ? *tuning.onKeys : twelveToneScale(tuning.fit, command.fit.tonic, tuning.description);
+    const std::string name = baseName(command.outputPath);
+    std::string text;
+    if (command.output == CliOutputKind::Scala) {
+        text = scalaScaleText(onKeys.scale, name);
+    } else if (command.output == CliOutputKind::KeyboardMap) {
+        text = keyboardMapText(onKeys.map, name);
+    } else {
+        const KeyboardTuningResult keys = keyboardTuning(onKeys.scale, onKeys.map);
+        if (!keys.ok()) return kExitBadInput;  // the source's own tuning, made the same way, passed
+        text = anaMarkTuningText(keys.tuning, onKeys.scale.description);
+    }
+    if (const SystemError error = writeFileReplacing(command.outputPath, text.data(), text.size())) {
+        err << kProgram << command.outputPath << ": cannot be written: " << systemErrorText(error) << '\n';
+        return kExitBadInput;
+    }
+    return kExitSuccess;
+}
+
 int buildOutput(const CliCommand& command, std::ostream& out, std::ostream& err) {
+    if (command.output == CliOutputKind::Scala || command.output == CliOutputKind::KeyboardMap ||
+        command.output == CliOutputKind::AnaMark)
+        return writeSynthFile(command, err);
     TuningListing list;
     if (!buildList(command, err, list)) return kExitBadInput;
     std::string text;
@@ -251,6 +295,9 @@ int buildOutput(const CliCommand& command, std::ostream& out, std::ostream& err)
     switch (command.output) {
     case CliOutputKind::StandardOutput:
     case CliOutputKind::Text:
+    case CliOutputKind::Scala:
+    case CliOutputKind::KeyboardMap:
+    case CliOutputKind::AnaMark:
         text = formatHexListing(list);
         bytes = text.data();
         count = text.size();

@@ -18,6 +18,8 @@ enum class TuningFileKind { Syx, Mid, Txt, Scl, Unknown };
 // From the file name's extension, any case: .syx, .txt, .scl, and .mid,
 // .midi or .rmi for a MIDI file (a RIFF RMID wrapper is read through).
 TuningFileKind tuningFileKindFromName(std::string_view fileName);
+// Whether the name ends with `suffix` (lower case ASCII), whatever its case.
+bool endsWithNoCase(std::string_view text, std::string_view suffix);
 // The kinds the program saves a listing as: .mid, .syx and .txt only (a
 // .midi or .rmi is read, never written as a listing); Unknown otherwise.
 TuningFileKind savedFileKindFromName(std::string_view fileName);
