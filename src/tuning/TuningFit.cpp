@@ -64,9 +64,8 @@ FitResult fitOffsets(const PitchClassOffsets& offsets, const FitOptions& options
     }
     const int zeroNote = options.zeroNote == ZeroNote::A ? 9 : options.tonic;
     const double zeroShift = options.zeroNote == ZeroNote::None ? 0.0 : -moved[zeroNote];
-    const double shift = zeroShift + 1200.0 * std::log2(options.a4Hz / 440.0);
-
     const double a4Shift = 1200.0 * std::log2(options.a4Hz / 440.0);
+    const double shift = zeroShift + a4Shift;
     const OffsetRange range = offsetRange(options.format, options.form);
     const bool keyBased = options.format == TuningFormat::GM2 && isKeyBasedForm(options.form);
     result.fit.fractions = range.fractions;
@@ -97,7 +96,7 @@ FitResult fitOffsets(const PitchClassOffsets& offsets, const FitOptions& options
     };
     place(0);
     const int32_t coarse = static_cast<int32_t>(roundHalfAwayFromZero(a4Shift / 100.0));
-    if (options.coarseTuning && !keyBased && !result.fit.heldNotes.empty() && coarse != 0) {
+    if (!keyBased && !result.fit.heldNotes.empty() && coarse != 0) {
         result.fit.coarseSemitones = coarse;
         place(coarse);
     }

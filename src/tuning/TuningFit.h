@@ -50,9 +50,6 @@ struct FitOptions {
     // they keep hundredths of a cent (offsetRange).
     TuningFormat format = TuningFormat::GS;
     MtsForm form = MtsForm::ScaleOctave1Byte;
-    // False for a front end that cannot send the coarse tuning: the offsets
-    // are held then, as they were before it existed.
-    bool coarseTuning = true;
 };
 
 struct NoteFit {
