@@ -28,8 +28,10 @@ const char kUsage[] =
     "                    (.mid, .syx or .txt); or the tuning for software\n"
     "                    synthesizers, without --format and --parts: a Scala scale\n"
     "                    (.scl) and keyboard map (.kbm), or all 128 keys (.tun)\n"
-    "  read FILE         format, parts and offsets of the tuning in a .syx, .mid\n"
-    "                    or .txt file\n"
+    "  read FILE [--keys]\n"
+    "                    format, parts and offsets of the tuning in a .syx, .mid\n"
+    "                    or .txt file; --keys: the lines of keys for the keys that\n"
+    "                    its single-note changes or bulk dump set\n"
     "  ports             the MIDI output devices: number, a tab, the name\n"
     "  send SOURCE [FIT] --format F --parts LIST [--program N] --port DEVICE\n"
     "        [--pause MS]\n"
@@ -105,6 +107,7 @@ enum OptionGroup : unsigned {
     kOutputOption = 256,  // -o, which build also takes with kFileOptions
     kFormatOption = 512,  // --format alone: the form offsets and analyse quantise for
     kMapOption = 1024,    // --kbm
+    kKeysOption = 2048,   // --keys
 };
 
 struct CommandInfo {
@@ -121,7 +124,7 @@ constexpr CommandInfo kCommands[] = {
      kSourceOptions | kFitOptions | kReportOption | kFormatOption | kMapOption, false},
     {"build", CliCommandKind::Build, kSourceOptions | kFitOptions | kListOptions | kFileOptions | kMapOption,
      false},
-    {"read", CliCommandKind::Read, 0, true},
+    {"read", CliCommandKind::Read, kKeysOption, true},
     {"ports", CliCommandKind::Ports, 0, false},
     {"send", CliCommandKind::Send, kSourceOptions | kFitOptions | kListOptions | kDeviceOptions | kMapOption,
      false},
@@ -152,7 +155,7 @@ constexpr OptionInfo kOptions[] = {
     {"--gap", kSongOptions, true},           {"--keep-tuning", kSongOptions, false},
     {"--overwrite", kSongOptions, false},
     {"--pitch-bend", kSongOptions, false},   {"--bend-range", kSongOptions, true},
-    {"--kbm", kMapOption, true},
+    {"--kbm", kMapOption, true},             {"--keys", kKeysOption, false},
 };
 
 std::string offsetRangeText(const OffsetRange& range) {
@@ -373,6 +376,7 @@ CliParse parseCliArguments(const std::vector<std::string>& arguments) {
         }
         if (option->name == std::string_view("--report")) command.report = true;
         if (option->name == std::string_view("--sent")) command.sent = true;
+        if (option->name == std::string_view("--keys")) command.keys = true;
         if (auto failed = applyOption(option->name, value, command)) return *failed;
     }
 

@@ -48,6 +48,7 @@ struct CliCommand {
     std::string outputPath;
 
     std::string readPath;                 // read
+    bool keys = false;                    // read --keys: the keys a key-based file sets
 
     std::string port;                     // send: device number or name
     uint32_t pauseMs = kDefaultSysexPauseMs;

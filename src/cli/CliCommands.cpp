@@ -329,6 +329,22 @@ int buildOutput(const CliCommand& command, std::ostream& out, std::ostream& err)
     return kExitSuccess;
 }
 
+// The keys a key-based file sets, as `keys` prints them.
+int printReadKeys(const CliCommand& command, const TuningReadResult& result, std::ostream& out, std::ostream& err) {
+    if (result.format != TuningFormat::GM2 || !isKeyBasedForm(result.mtsForm)) {
+        err << kProgram << command.readPath
+            << ": --keys: the file tunes channels, not keys (it holds no single-note changes or bulk dump)\n";
+        return kExitBadInput;
+    }
+    for (int key = 0; key < kKeyboardKeyCount; ++key) {
+        std::optional<double> hz;
+        if (const std::optional<int32_t> steps = result.keySteps[key])
+            hz = 440.0 * std::exp2((*steps / static_cast<double>(kMtsStepsPerSemitone) - 69.0) / 12.0);
+        out << keyLineText(key, hz) << '\n';
+    }
+    return kExitSuccess;
+}
+
 int readBack(const CliCommand& command, std::ostream& out, std::ostream& err) {
     const OpenedTuningFile opened = openTuningFile(platformFileSystem(), command.readPath);
     if (!opened.load.ok()) {
@@ -336,12 +352,19 @@ int readBack(const CliCommand& command, std::ostream& out, std::ostream& err) {
         return kExitBadInput;
     }
     const TuningReadResult& result = opened.read;
+    // The keys are read as they are: what the twelve offsets made of them is beside the point.
+    const auto aboutTwelveOffsets = [](TuningWarningKind kind) {
+        return kind == TuningWarningKind::OffsetsHeld || kind == TuningWarningKind::OtherOctavesDiffer ||
+               kind == TuningWarningKind::IncompleteKeys;
+    };
     for (const TuningReadWarning& warning : result.warnings)
-        err << kProgram << command.readPath << ": warning: " << tuningWarningText(result, warning) << '\n';
+        if (!command.keys || !aboutTwelveOffsets(warning.kind))
+            err << kProgram << command.readPath << ": warning: " << tuningWarningText(result, warning) << '\n';
     if (!result.ok()) {
         err << kProgram << command.readPath << ": " << tuningReadErrorText(result) << '\n';
         return kExitBadInput;
     }
+    if (command.keys) return printReadKeys(command, result, out, err);
     out << "format " << cliFormatWord(result.format, result.mtsForm) << '\n';
     if (result.format == TuningFormat::GM2 && isKeyBasedForm(result.mtsForm))
         out << "program " << int{result.program} << '\n';

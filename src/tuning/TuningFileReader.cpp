@@ -258,6 +258,8 @@ private:
 
     void finishKeys(TuningReadResult& result) {
         result.program = program_;
+        for (int key = 0; key < kKeyCount; ++key)
+            if (keyReceived_[key]) result.keySteps[key] = keys_[key];
         std::array<int32_t, 12> offsets{};
         uint16_t missing = 0;
         for (int k = 0; k < 12; ++k) {

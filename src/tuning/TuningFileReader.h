@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -87,6 +88,10 @@ struct TuningReadResult {
     // the channels that select the tuning program (bank 0) through registered
     // parameters 3 and 4; none when the file holds no such controllers.
     uint16_t parts = 0;
+    // The key-based forms: each key's pitch as the file sets it, in 1/16384
+    // semitones above key 0's equal-tempered pitch; nothing for a key that
+    // no message sets or that only "no change" (7F 7F 7F) reaches.
+    std::array<std::optional<int32_t>, kMtsKeyCount> keySteps{};
     std::vector<TuningReadWarning> warnings;
 
     bool ok() const { return error == TuningReadError::None; }

@@ -62,6 +62,7 @@ TEST(CliArguments, RejectedLinesExitWithUsageOrBadValue) {
         {{"keys", "--temperament", "equal", "--kbm", "a.kbm"}, kExitUsage, "--kbm goes with --scl"},
         {{"keys", "--scl", "a.scl", "--kbm", "a.kbm", "--tonic", "D"}, kExitUsage, "--tonic does not go"},
         {{"temperaments", "--kbm", "a.kbm"}, kExitUsage, "does not take --kbm"},
+        {{"offsets", "--temperament", "equal", "--keys"}, kExitUsage, "does not take --keys"},
         {{"read", "tuning.wav"}, kExitUsage, ".syx, .mid or .txt"},
         {{"ports", "0"}, kExitUsage, "unexpected argument"},
         {{"analyse"}, kExitUsage, "needs a source"},

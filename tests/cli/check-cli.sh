@@ -168,6 +168,13 @@ has err "give --format mts-note or mts-bulk" "the forms that can named"
 run build --scl "$fixtures/scl/19edo.scl" --format mts-bulk --parts 1 -o bulk.syx
 expect 0 "a keyboard tuning by bulk dump"
 [ "$(wc -c <bulk.syx)" -eq 408 ] || fail "bulk dump: $(wc -c <bulk.syx) bytes, expected 408"
+run read bulk.syx --keys
+expect 0 "read --keys of a keyboard tuning"
+same_bytes '79\t523.2511\t-700.00\n' <(sed -n 80p out) "read --keys: degree 19 an octave up"
+run build --scl "$fixtures/scl/19edo.scl" --kbm "$fixtures/kbm/white5.kbm" --format mts-note --parts 1 -o note.mid
+expect 0 "a keyboard map of x keys by single-note changes"
+run read note.mid --keys
+same_bytes '62\t-\t-\n' <(sed -n 63p out) "read --keys: a key left as it is"
 run offsets --scl "$fixtures/scl/31edo.scl" --kbm "$fixtures/kbm/meantone31.kbm"
 expect 0 "31-EDO on twelve keys"
 same_bytes '10 -13 3 19 -3 13 -10 6 -16 0 16 -6\n' out "twelve pitch classes from a keyboard map"

@@ -6,6 +6,7 @@
 
 #include "TestBytes.h"
 #include "tuning/KeyboardTuning.h"
+#include "tuning/TuningFileReader.h"
 
 namespace {
 
@@ -202,6 +203,12 @@ TEST(KeyboardTuning, sendsUnmappedKeysAsNoChangeInBothForms) {
     EXPECT_TRUE(bytesEqual(hexBytes("3D 3E 33 1A 3E 7F 7F 7F"), notes->data() + 7 + 61 * 4, 8));
 
     EXPECT_FALSE(buildKeyboardListing({MtsForm::ScaleOctave2Byte, 0, ""}, keys, 1));
+
+    // Read back, the key holds its 62 * 16384 + 6554 steps and "no change" sets nothing.
+    const TuningReadResult read = readTuningFile(TuningFileKind::Syx, dump->data(), dump->sysexLength);
+    ASSERT_TRUE(read.ok());
+    EXPECT_EQ(62 * 16384 + 6554, read.keySteps[61]);
+    EXPECT_FALSE(read.keySteps[62]);
 }
 
 }  // namespace
