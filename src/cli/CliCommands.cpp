@@ -71,7 +71,7 @@ bool loadScalaText(const std::string& path, std::ostream& err, Read read) {
 // map when it names none; false (with the message on `err`) when it fails.
 bool keyboardOfScale(const CliCommand& command, const ScalaScale& scale, std::ostream& err, KeyboardTuning& keys,
                      KeyboardMap& map) {
-    map = linearKeyboardMap(command.fit.tonic, command.fit.a4Hz);
+    map = linearKeyboardMap(command.fit.tonic, command.fit.a4Hz, command.fit.zeroNote);
     const std::string& path = command.keyboardMapPath;
     if (!path.empty() && !loadScalaText(path, err, [&](const std::string& bytes) {
             const KeyboardMapReadResult read = parseKeyboardMap(bytes);

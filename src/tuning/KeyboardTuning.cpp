@@ -70,11 +70,11 @@ bool scaleNeedsKeyboard(const ScalaScale& scale) {
     return scale.pitches.size() > 12 || mapScaleToPitchClasses(scale).error == ScaleMapError::PeriodNotOctave;
 }
 
-KeyboardMap linearKeyboardMap(int tonic, double a4Hz) {
+KeyboardMap linearKeyboardMap(int tonic, double a4Hz, ZeroNote zeroNote) {
     KeyboardMap map;
     map.middleKey = 60 + tonic;
-    map.referenceKey = map.middleKey;
-    map.referenceHz = equalTemperedHz(map.middleKey, a4Hz);
+    map.referenceKey = zeroNote == ZeroNote::A ? kReferenceA4Key : map.middleKey;
+    map.referenceHz = equalTemperedHz(map.referenceKey, a4Hz);
     return map;
 }
 

@@ -49,8 +49,8 @@ bool scaleNeedsKeyboard(const ScalaScale& scale);
 
 // The map used without a .kbm: linear over every key, degree 0 on the
 // tonic's key of octave 4 (C4 = key 60), which sounds at its equal-tempered
-// frequency for A4 = a4Hz.
-KeyboardMap linearKeyboardMap(int tonic, double a4Hz);
+// frequency for A4 = a4Hz; with the zero note A, key 69 sounds at a4Hz instead.
+KeyboardMap linearKeyboardMap(int tonic, double a4Hz, ZeroNote zeroNote = ZeroNote::Tonic);
 
 // The cents of `hz` above key's equal-tempered pitch at A4 = 440 Hz.
 double centsFromEqualTemperament(int key, double hz);

@@ -160,6 +160,11 @@ TEST(KeyboardTuning, withoutAMapPutsDegreeZeroOnTheTonicOfOctaveFour) {
     EXPECT_TRUE(tuning.tuning.mapped.all());
     EXPECT_NEAR(276.9793, tuning.tuning.hz[62], 5e-5);
     EXPECT_NEAR(830.9378, tuning.tuning.hz[75], 1e-4);
+    // With the zero note A, A4 sounds at 415 Hz and D4, seven degrees below,
+    // at 415 / 3^(7/13) = 229.6871 Hz.
+    const KeyboardTuningResult onA = keyboardTuning(bohlenPierce, linearKeyboardMap(2, 415.0, ZeroNote::A));
+    EXPECT_NEAR(415.0, onA.tuning.hz[69], 1e-9);
+    EXPECT_NEAR(229.6871, onA.tuning.hz[62], 1e-4);
 }
 
 // Offsets of 31-EDO's meantone from equal temperament, by hand:
