@@ -2,9 +2,9 @@
 
 #include <array>
 #include <cmath>
-#include <optional>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -295,13 +295,14 @@ int buildOutput(const CliCommand& command, std::ostream& out, std::ostream& err)
     switch (command.output) {
     case CliOutputKind::StandardOutput:
     case CliOutputKind::Text:
-    case CliOutputKind::Scala:
-    case CliOutputKind::KeyboardMap:
-    case CliOutputKind::AnaMark:
         text = formatHexListing(list);
         bytes = text.data();
         count = text.size();
         break;
+    case CliOutputKind::Scala:
+    case CliOutputKind::KeyboardMap:
+    case CliOutputKind::AnaMark:
+        break;  // writeSynthFile's, above
     case CliOutputKind::Binary:
         bytes = list.data();
         count = list.sysexLength;
