@@ -191,6 +191,8 @@ uint16_t SysexDeviceState::coarseTuningsLeft(const uint8_t* list, std::size_t le
     uint16_t left = 0;
     for (const auto& [slot, value] : coarseTunings_)
         if (value != valueOf({kCoarseTuningNone})) left |= static_cast<uint16_t>(1u << slot.number);
+    // The common case, on every keystroke of live sending: no shift held.
+    if (left == 0) return 0;
     for (const SysexSpan& span : splitSysexList(list, length)) {
         for (const SlotWrite& write : receiverWrites(list + span.offset, span.size).writes)
             if (isCoarseTuning(write)) left &= static_cast<uint16_t>(~(1u << write.slot.number));
