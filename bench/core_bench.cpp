@@ -30,6 +30,7 @@
 #include "song/SongTuning.h"
 #include "sysex/MtsForms.h"
 #include "sysex/SysexBuilder.h"
+#include "tuning/KeyboardTuning.h"
 #include "tuning/ScalaScale.h"
 #include "tuning/TuningFileReader.h"
 
@@ -119,6 +120,31 @@ void BM_ScalaParseAndFit(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_ScalaParseAndFit)->Unit(benchmark::kMicrosecond);
+
+// A 12-entry .kbm as Scala writes it, parsed: at the .scl reader's speed.
+void BM_KeyboardMapParse(benchmark::State& state) {
+    const std::string map =
+        "! meantone31.kbm\n!\n! Size of map:\n12\n! First MIDI note number to retune:\n0\n"
+        "! Last MIDI note number to retune:\n127\n! Middle note:\n60\n! Reference note:\n69\n"
+        "! Frequency:\n440.0\n! Formal octave:\n31\n! Mapping.\n0\n2\n5\n8\n10\n13\n15\n18\n20\n23\n26\n28\n";
+    for (auto _ : state) benchmark::DoNotOptimize(parseKeyboardMap(map).map.degrees.data());
+}
+BENCHMARK(BM_KeyboardMapParse)->Unit(benchmark::kMicrosecond);
+
+// A keyboard tuning from a 43-note scale, linear from C4, to its bulk dump
+// (aim: 20 us).
+void BM_KeyboardTuning43ToBulkDump(benchmark::State& state) {
+    ScalaScale scale;
+    for (int k = 1; k <= 43; ++k) scale.pitches.push_back({1200.0 * k / 43, false, 0, 1, 0});
+    const KeyboardMap map = linearKeyboardMap(0, 440.0);
+    const MtsOptions bulk{MtsForm::BulkDump, 0, "43-EDO"};
+    for (auto _ : state) {
+        const KeyboardTuningResult tuning = keyboardTuning(scale, map);
+        const std::optional<TuningListing> dump = buildKeyboardListing(bulk, keyOffsets(tuning.tuning), 1);
+        benchmark::DoNotOptimize(dump->data());
+    }
+}
+BENCHMARK(BM_KeyboardTuning43ToBulkDump)->Unit(benchmark::kMicrosecond);
 
 // The largest file the program saves, 1,728 bytes of XG for all sixteen
 // parts, read back (aim: 20 us).

@@ -6,6 +6,7 @@
 
 #include "tuning/NoteNames.h"
 #include "tuning/Temperaments.h"
+#include "tuning/TuningExport.h"
 #include "tuning/TuningFileReader.h"
 
 namespace {
@@ -15,15 +16,22 @@ const char kUsage[] =
     "\n"
     "commands:\n"
     "  temperaments      the built-in temperaments: id, a tab, the name\n"
+    "  keys SOURCE [FIT] [--kbm FILE]\n"
+    "                    the 128 keys: key, Hz, cents from the key's equal-tempered\n"
+    "                    pitch at A4 = 440 Hz (tab-separated; - - for an unmapped key)\n"
     "  offsets SOURCE [FIT] [--report] [--format F]\n"
     "                    the twelve offsets C..B in cents, or the fit report;\n"
     "                    with two decimals where the form F carries them\n"
     "  build SOURCE [FIT] --format F --parts LIST [--program N] [--division N]\n"
     "        [--delta N] [-o FILE]\n"
     "                    the SysEx as hex text on standard output, or into FILE\n"
-    "                    (.mid, .syx or .txt)\n"
-    "  read FILE         format, parts and offsets of the tuning in a .syx, .mid\n"
-    "                    or .txt file\n"
+    "                    (.mid, .syx or .txt); or the tuning for software\n"
+    "                    synthesizers, without --format and --parts: a Scala scale\n"
+    "                    (.scl) and keyboard map (.kbm), or all 128 keys (.tun)\n"
+    "  read FILE [--keys]\n"
+    "                    format, parts and offsets of the tuning in a .syx, .mid\n"
+    "                    or .txt file; --keys: the lines of keys for the keys that\n"
+    "                    its single-note changes or bulk dump set\n"
     "  ports             the MIDI output devices: number, a tab, the name\n"
     "  send SOURCE [FIT] --format F --parts LIST [--program N] --port DEVICE\n"
     "        [--pause MS]\n"
@@ -48,7 +56,12 @@ const char kUsage[] =
     "\n"
     "SOURCE, one of:\n"
     "  --temperament ID  a built-in temperament (see: velmarin-cli temperaments)\n"
-    "  --scl FILE        a Scala scale file\n"
+    "  --scl FILE        a Scala scale file; one of more than twelve notes or a\n"
+    "                    period other than 2/1 tunes the keys, degree 0 on the\n"
+    "                    tonic of octave 4 (C4 = key 60; with --zero a, A4 keeps its\n"
+    "                    pitch), sent with mts-note or mts-bulk\n"
+    "  --kbm FILE        with --scl: a Scala keyboard map, which sets the keys each\n"
+    "                    degree plays and their frequency (instead of FIT)\n"
     "  --offsets LIST    twelve numbers for C..B, e.g. \"0,-10,-8,-6,-10,-2,-12,-4,-8,-12,-4,-8\"\n"
     "                    (at most two decimals: \"0,-5.38,-10.75,...\")\n"
     "FIT:\n"
@@ -94,6 +107,8 @@ enum OptionGroup : unsigned {
     kSongOptions = 128,   // --out-dir --after-reset --gap --keep-tuning --overwrite
     kOutputOption = 256,  // -o, which build also takes with kFileOptions
     kFormatOption = 512,  // --format alone: the form offsets and analyse quantise for
+    kMapOption = 1024,    // --kbm
+    kKeysOption = 2048,   // --keys
 };
 
 struct CommandInfo {
@@ -106,16 +121,19 @@ struct CommandInfo {
 
 constexpr CommandInfo kCommands[] = {
     {"temperaments", CliCommandKind::Temperaments, 0, false},
-    {"offsets", CliCommandKind::Offsets, kSourceOptions | kFitOptions | kReportOption | kFormatOption, false},
-    {"build", CliCommandKind::Build, kSourceOptions | kFitOptions | kListOptions | kFileOptions,
+    {"offsets", CliCommandKind::Offsets,
+     kSourceOptions | kFitOptions | kReportOption | kFormatOption | kMapOption, false},
+    {"build", CliCommandKind::Build, kSourceOptions | kFitOptions | kListOptions | kFileOptions | kMapOption,
      false},
-    {"read", CliCommandKind::Read, 0, true},
+    {"read", CliCommandKind::Read, kKeysOption, true},
     {"ports", CliCommandKind::Ports, 0, false},
-    {"send", CliCommandKind::Send, kSourceOptions | kFitOptions | kListOptions | kDeviceOptions,
+    {"send", CliCommandKind::Send, kSourceOptions | kFitOptions | kListOptions | kDeviceOptions | kMapOption,
      false},
-    {"analyse", CliCommandKind::Analyse, kSourceOptions | kFitOptions | kSentOption | kFormatOption, false},
-    {"apply", CliCommandKind::Apply, kSourceOptions | kFitOptions | kListOptions | kSongOptions | kOutputOption,
-     false, true},
+    {"analyse", CliCommandKind::Analyse,
+     kSourceOptions | kFitOptions | kSentOption | kFormatOption | kMapOption, false},
+    {"apply", CliCommandKind::Apply,
+     kSourceOptions | kFitOptions | kListOptions | kSongOptions | kOutputOption | kMapOption, false, true},
+    {"keys", CliCommandKind::Keys, kSourceOptions | kFitOptions | kMapOption, false},
 };
 
 struct OptionInfo {
@@ -138,6 +156,7 @@ constexpr OptionInfo kOptions[] = {
     {"--gap", kSongOptions, true},           {"--keep-tuning", kSongOptions, false},
     {"--overwrite", kSongOptions, false},
     {"--pitch-bend", kSongOptions, false},   {"--bend-range", kSongOptions, true},
+    {"--kbm", kMapOption, true},             {"--keys", kKeysOption, false},
 };
 
 std::string offsetRangeText(const OffsetRange& range) {
@@ -195,6 +214,8 @@ std::optional<CliParse> applyOption(std::string_view name, const std::string& va
     } else if (name == "--scl") {
         command.source = CliSourceKind::Scala;
         command.scalaPath = value;
+    } else if (name == "--kbm") {
+        command.keyboardMapPath = value;
     } else if (name == "--offsets") {
         const ExactOffsetListParse list = parseExactOffsetList(value);
         if (!list.ok())
@@ -251,7 +272,16 @@ std::optional<CliParse> applyOption(std::string_view name, const std::string& va
         case TuningFileKind::Mid: command.output = CliOutputKind::MidiFile; break;
         case TuningFileKind::Syx: command.output = CliOutputKind::Binary; break;
         case TuningFileKind::Txt: command.output = CliOutputKind::Text; break;
-        default: return failure(kExitUsage, "-o " + value + ": the file name must end with .mid, .syx or .txt");
+        default:
+            switch (synthFileKindFromName(value)) {
+            case SynthFileKind::Scl: command.output = CliOutputKind::Scala; break;
+            case SynthFileKind::Kbm: command.output = CliOutputKind::KeyboardMap; break;
+            case SynthFileKind::Tun: command.output = CliOutputKind::AnaMark; break;
+            case SynthFileKind::None:
+                return failure(kExitUsage, "-o " + value +
+                                               ": the file name must end with .mid, .syx or .txt (or, for software "
+                                               "synthesizers, .scl, .kbm or .tun)");
+            }
         }
         command.outputPath = value;
     } else if (name == "--port") {
@@ -347,6 +377,7 @@ CliParse parseCliArguments(const std::vector<std::string>& arguments) {
         }
         if (option->name == std::string_view("--report")) command.report = true;
         if (option->name == std::string_view("--sent")) command.sent = true;
+        if (option->name == std::string_view("--keys")) command.keys = true;
         if (auto failed = applyOption(option->name, value, command)) return *failed;
     }
 
@@ -365,8 +396,10 @@ CliParse parseCliArguments(const std::vector<std::string>& arguments) {
     } else if (seen["--bend-range"]) {
         return failure(kExitUsage, "--bend-range goes with --pitch-bend");
     }
+    const bool synthFile = command.output == CliOutputKind::Scala || command.output == CliOutputKind::KeyboardMap ||
+                           command.output == CliOutputKind::AnaMark;
     for (const char* required : {"--format", "--parts"})
-        if ((info->groups & kListOptions) && !seen[required] && !command.pitchBend)
+        if ((info->groups & kListOptions) && !seen[required] && !command.pitchBend && !synthFile)
             return failure(kExitUsage, arguments[0] + " needs " + required);
     command.fit.format = command.format;
     command.fit.form = command.mts.form;
@@ -378,6 +411,12 @@ CliParse parseCliArguments(const std::vector<std::string>& arguments) {
                                                   offsetRangeText(range) + ", the range of " +
                                                   cliFormatWord(command.format, command.mts.form));
     }
+    if (seen["--kbm"] && command.source != CliSourceKind::Scala)
+        return failure(kExitUsage, "--kbm goes with --scl");
+    for (const char* fit : {"--tonic", "--zero", "--a4"})
+        if (seen["--kbm"] && seen[fit])
+            return failure(kExitUsage, std::string("--kbm sets the keys and their frequency; ") + fit +
+                                           " does not go with it");
     if (seen["--program"] && !isKeyBasedForm(command.mts.form))
         return failure(kExitUsage, "--program goes with --format mts-note or mts-bulk");
     if ((info->groups & kDeviceOptions) && !seen["--port"])

@@ -16,13 +16,15 @@
 #include "sysex/SysexBuilder.h"
 #include "tuning/TuningFit.h"
 
-enum class CliCommandKind { Help, Temperaments, Offsets, Build, Read, Ports, Send, Analyse, Apply };
+enum class CliCommandKind { Help, Temperaments, Offsets, Build, Read, Ports, Send, Analyse, Apply, Keys };
 
 enum class CliSourceKind { None, Temperament, Scala, Offsets };
 
 // Where `build` writes: the hex listing to standard output, or a file whose
 // kind follows its extension.
-enum class CliOutputKind { StandardOutput, MidiFile, Binary, Text };
+// A Scala scale, keyboard map or AnaMark tuning holds the tuning itself, for
+// software synthesizers; it needs no --format or --parts.
+enum class CliOutputKind { StandardOutput, MidiFile, Binary, Text, Scala, KeyboardMap, AnaMark };
 
 struct CliCommand {
     CliCommandKind kind = CliCommandKind::Help;
@@ -30,6 +32,7 @@ struct CliCommand {
     CliSourceKind source = CliSourceKind::None;
     std::string temperamentId;            // Temperament
     std::string scalaPath;                // Scala
+    std::string keyboardMapPath;          // Scala: --kbm, the keys it plays on
     std::array<int32_t, 12> offsets{};    // Offsets, C..B, in whole cents
     std::array<int32_t, 12> offsetHundredths{};  // the same as typed, in hundredths
     FitOptions fit;
@@ -45,6 +48,7 @@ struct CliCommand {
     std::string outputPath;
 
     std::string readPath;                 // read
+    bool keys = false;                    // read --keys: the keys a key-based file sets
 
     std::string port;                     // send: device number or name
     uint32_t pauseMs = kDefaultSysexPauseMs;
@@ -69,7 +73,9 @@ struct CliParse {
     // option the command does not take or given twice, a missing option or
     // option argument, two sources, a word outside an option's fixed list
     // (--format, --zero), --program with a form that has no tuning program,
-    // an output file that is not .mid, .syx or .txt, a file for `read` that
+    // --kbm without --scl or with --tonic, --zero or --a4 (the map sets the
+    // keys and their frequency),
+    // an output file that is not .mid, .syx, .txt, .scl, .kbm or .tun, a file for `read` that
     // is not .syx, .mid or .txt (a .scl included); apply without a song, or
     // with -o and several songs or --out-dir too; apply --pitch-bend with
     // --format, --program or --gap, or --bend-range without --pitch-bend.

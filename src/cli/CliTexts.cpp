@@ -194,3 +194,71 @@ const char* fitErrorText(FitError error) {
     }
     return "";
 }
+
+std::string keyboardMapErrorText(const KeyboardMapReadResult& result) {
+    if (result.error == KeyboardMapError::FileTooLarge) return "The file is larger than 1 MiB.";
+    static const char* const kFields[] = {"the map size", "the first key", "the last key", "the middle key",
+                                          "the reference key", "the reference frequency",
+                                          "the formal octave degree", "a key's degree"};
+    const std::string field = kFields[static_cast<int>(result.field)];
+    std::string what;
+    switch (result.error) {
+    case KeyboardMapError::None:
+    case KeyboardMapError::FileTooLarge: return "";
+    case KeyboardMapError::MissingValue: what = "the file ends before " + field + "."; break;
+    case KeyboardMapError::NotANumber:
+        what = field + (result.field == KeyboardMapField::Degree ? " is neither a number nor x." : " is not a number.");
+        break;
+    case KeyboardMapError::OutOfRange:
+        switch (result.field) {
+        case KeyboardMapField::MapSize: what = "the map size must lie between 0 and 1000."; break;
+        case KeyboardMapField::ReferenceFrequency:
+            what = "the reference frequency must be above 0 and at most 1000000 Hz.";
+            break;
+        case KeyboardMapField::FormalOctave: what = "the formal octave degree must lie between 0 and 1000."; break;
+        case KeyboardMapField::Degree: what = "a degree must lie between 0 and 1000000."; break;
+        default: what = field + " must lie between 0 and 127."; break;
+        }
+        break;
+    case KeyboardMapError::LastKeyBeforeFirst: what = "the last key lies below the first key."; break;
+    }
+    return numbered("Line ", result.line) + ": " + what;
+}
+
+std::string keyboardMapWarningText(const KeyboardMapReadResult& result) {
+    return "the map has " + std::to_string(result.map.mapSize) + " entries but " +
+           std::to_string(result.keyLinesRead) + " key lines; the rest are unmapped.";
+}
+
+std::string keyboardTuningErrorText(const KeyboardTuningResult& result, const ScalaScale& scale) {
+    switch (result.error) {
+    case KeyboardTuningError::None: return "";
+    case KeyboardTuningError::NoPitches: return "The scale lists no pitches, so it has no period.";
+    case KeyboardTuningError::FormalOctaveBeyondScale:
+        return "The formal octave degree " + std::to_string(result.formalOctave) + " lies beyond the scale's " +
+               std::to_string(scale.pitches.size()) + " notes.";
+    case KeyboardTuningError::ReferenceKeyUnmapped:
+        return "The reference key is unmapped, so no key can be given its frequency.";
+    }
+    return "";
+}
+
+std::string keyboardOnlyText(std::size_t notes) {
+    return "the scale of " + std::to_string(notes) +
+           " notes tunes each key, not twelve pitch classes that repeat every octave";
+}
+
+std::string numberList(const std::vector<int>& numbers) {
+    std::string text;
+    for (int number : numbers) text += (text.empty() ? "" : " ") + std::to_string(number);
+    return text;
+}
+
+std::string keyLineText(int key, std::optional<double> hz) {
+    if (!hz) return std::to_string(key) + "\t-\t-";
+    char line[80];
+    std::snprintf(line, sizeof line, "%d\t%.4f\t%.2f", key, *hz, centsFromEqualTemperament(key, *hz));
+    std::string text = line;
+    if (text.size() >= 5 && text.compare(text.size() - 5, 5, "-0.00") == 0) text.erase(text.size() - 5, 1);
+    return text;
+}

@@ -3,10 +3,13 @@
 // (the window through its string table).
 #pragma once
 
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "midi/SmfReader.h"
 #include "midi/SysexMessages.h"
+#include "tuning/KeyboardTuning.h"
 #include "tuning/ScalaScale.h"
 #include "tuning/TuningFileReader.h"
 #include "tuning/TuningFit.h"
@@ -32,3 +35,16 @@ std::string formatFitReport(const TuningFit& fit);
 std::string scalaErrorText(const ScalaReadResult& result);
 std::string scaleMapErrorText(const ScaleMapResult& result);
 const char* fitErrorText(FitError error);
+
+// "Line N: what is wrong." of a keyboard map, as scalaErrorText words a scale.
+std::string keyboardMapErrorText(const KeyboardMapReadResult& result);
+// The warning of a map with fewer key lines than its size.
+std::string keyboardMapWarningText(const KeyboardMapReadResult& result);
+std::string keyboardTuningErrorText(const KeyboardTuningResult& result, const ScalaScale& scale);
+// Why a keyboard tuning is not twelve pitch classes, for a scale of `notes`.
+std::string keyboardOnlyText(std::size_t notes);
+// "3 5 60"
+std::string numberList(const std::vector<int>& numbers);
+// A line of `velmarin-cli keys`: "60<TAB>261.6256<TAB>0.00", or "60<TAB>-<TAB>-"
+// for an unmapped key.
+std::string keyLineText(int key, std::optional<double> hz);

@@ -69,13 +69,20 @@ uint8_t* appendMts2ByteMessage(uint8_t* out, uint32_t selection, const Hundredth
     return out;
 }
 
-uint8_t* appendKeyTuning(uint8_t* out, int key, const Hundredths& data) {
-    const std::array<uint8_t, 3> tuning = keyTuningBytesExact(key, data[key % 12]);
+uint8_t* appendKeyTuning(uint8_t* out, int key, const KeyOffsets& keys) {
+    constexpr std::array<uint8_t, 3> kNoChange = {0x7F, 0x7F, 0x7F};
+    const std::array<uint8_t, 3> tuning = keys[key] ? keyTuningBytesExact(key, *keys[key]) : kNoChange;
     return std::copy(tuning.begin(), tuning.end(), out);
 }
 
+KeyOffsets keysOfPitchClasses(const Hundredths& data) {
+    KeyOffsets keys;
+    for (int key = 0; key < kKeyCount; ++key) keys[key] = data[key % 12];
+    return keys;
+}
+
 // A message holds at most 127 keys; two of 64 carry all 128.
-uint8_t* appendSingleNoteMessages(uint8_t* out, uint8_t program, const Hundredths& data) {
+uint8_t* appendSingleNoteMessages(uint8_t* out, uint8_t program, const KeyOffsets& data) {
     for (int first = 0; first < kKeyCount; first += kSingleNoteKeysPerMessage) {
         *out++ = kSysexStart;
         *out++ = 0x7F;  // universal real-time
@@ -94,7 +101,7 @@ uint8_t* appendSingleNoteMessages(uint8_t* out, uint8_t program, const Hundredth
 }
 
 uint8_t* appendBulkDump(uint8_t* out, uint8_t program, std::string_view name,
-                        const Hundredths& data) {
+                        const KeyOffsets& data) {
     uint8_t* const message = out;
     *out++ = kSysexStart;
     *out++ = 0x7E;  // universal non-real-time
@@ -232,9 +239,9 @@ bool buildTuningMessagesExact(TuningFormat format, const MtsOptions& mts, const 
             if (mts.form == MtsForm::ScaleOctave2Byte)
                 out = appendMts2ByteMessage(out, selection, exact.hundredths);
             else if (mts.form == MtsForm::SingleNote)
-                out = appendSingleNoteMessages(out, program, keys);
+                out = appendSingleNoteMessages(out, program, keysOfPitchClasses(keys));
             else
-                out = appendBulkDump(out, program, mts.dumpName, keys);
+                out = appendBulkDump(out, program, mts.dumpName, keysOfPitchClasses(keys));
             if (keyBased)
                 for (int channel = 0; channel < 16; ++channel)
                     if (selection & (1u << channel))
@@ -256,6 +263,23 @@ std::optional<TuningListing> buildTuningListing(TuningFormat format, const MtsOp
                                                 const ScaleOffsets& offsets, uint32_t selection,
                                                 ScaleDataBytes& scaleDataBytes) {
     return buildTuningListingExact(format, mts, exactOffsets(offsets), selection, scaleDataBytes);
+}
+
+std::optional<TuningListing> buildKeyboardListing(const MtsOptions& mts, const KeyOffsets& keys,
+                                                  uint32_t selection) {
+    if (!isKeyBasedForm(mts.form)) return std::nullopt;
+    TuningListing listing;
+    selection &= 0xFFFF;
+    if (selection == 0) return listing;
+    const uint8_t program = std::min(mts.program, kMaxTuningProgram);
+    uint8_t* const sysex = listing.bytes.data();
+    uint8_t* out = mts.form == MtsForm::SingleNote ? appendSingleNoteMessages(sysex, program, keys)
+                                                   : appendBulkDump(sysex, program, mts.dumpName, keys);
+    listing.sysexLength = static_cast<uint32_t>(out - sysex);
+    for (int channel = 0; channel < 16; ++channel)
+        if (selection & (1u << channel)) out = appendProgramSelect(out, channel, program);
+    listing.channelLength = static_cast<uint32_t>(out - sysex) - listing.sysexLength;
+    return listing;
 }
 
 std::optional<TuningListing> buildTuningListingExact(TuningFormat format, const MtsOptions& mts,

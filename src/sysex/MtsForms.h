@@ -149,6 +149,19 @@ bool buildTuningMessagesExact(TuningFormat format, const MtsOptions& mts, const 
 std::optional<TuningListing> buildTuningListing(TuningFormat format, const MtsOptions& mts,
                                                 const ScaleOffsets& offsets, uint32_t selection,
                                                 ScaleDataBytes& scaleDataBytes);
+// A keyboard tuning as the key-based forms take it: each key's offset from
+// its own equal-tempered pitch in hundredths of a cent, any size, or nothing
+// for a key the tuning leaves as it is.
+using KeyOffsets = std::array<std::optional<int32_t>, kMtsKeyCount>;
+
+// The single-note or bulk-dump messages of a keyboard tuning for
+// `mts.program`, each key quantised as keyTuningBytesExact does and a key
+// with no offset sent as the standard's "no change", 7F 7F 7F, in both
+// forms; then the program select of every selected channel. Nothing is built
+// when no channel is selected. Nothing for a form that is not key-based.
+std::optional<TuningListing> buildKeyboardListing(const MtsOptions& mts, const KeyOffsets& keys,
+                                                  uint32_t selection);
+
 std::optional<TuningListing> buildTuningListingExact(TuningFormat format, const MtsOptions& mts,
                                                 const ExactOffsets& exact, uint32_t selection,
                                                 ScaleDataBytes& scaleDataBytes);

@@ -258,6 +258,8 @@ private:
 
     void finishKeys(TuningReadResult& result) {
         result.program = program_;
+        for (int key = 0; key < kKeyCount; ++key)
+            if (keyReceived_[key]) result.keySteps[key] = keys_[key];
         std::array<int32_t, 12> offsets{};
         uint16_t missing = 0;
         for (int k = 0; k < 12; ++k) {
@@ -371,14 +373,6 @@ bool decodeHexText(const uint8_t* text, std::size_t size, std::vector<uint8_t>& 
 
 char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
-bool endsWithNoCase(std::string_view text, std::string_view suffix) {
-    if (text.size() < suffix.size()) return false;
-    text.remove_prefix(text.size() - suffix.size());
-    for (std::size_t i = 0; i < suffix.size(); ++i)
-        if (lowerAscii(text[i]) != suffix[i]) return false;
-    return true;
-}
-
 // The SysEx and control-change events of a MIDI file in the order they
 // sound, read into the collector; false when the reader refuses the file.
 bool collectMidiFile(const uint8_t* bytes, std::size_t size, TuningCollector& collector, TuningReadResult& result) {
@@ -414,6 +408,14 @@ bool collectMidiFile(const uint8_t* bytes, std::size_t size, TuningCollector& co
 }
 
 }  // namespace
+
+bool endsWithNoCase(std::string_view text, std::string_view suffix) {
+    if (text.size() < suffix.size()) return false;
+    text.remove_prefix(text.size() - suffix.size());
+    for (std::size_t i = 0; i < suffix.size(); ++i)
+        if (lowerAscii(text[i]) != suffix[i]) return false;
+    return true;
+}
 
 TuningFileKind tuningFileKindFromName(std::string_view fileName) {
     if (endsWithNoCase(fileName, ".syx")) return TuningFileKind::Syx;

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,6 +19,8 @@ enum class TuningFileKind { Syx, Mid, Txt, Scl, Unknown };
 // From the file name's extension, any case: .syx, .txt, .scl, and .mid,
 // .midi or .rmi for a MIDI file (a RIFF RMID wrapper is read through).
 TuningFileKind tuningFileKindFromName(std::string_view fileName);
+// Whether the name ends with `suffix` (lower case ASCII), whatever its case.
+bool endsWithNoCase(std::string_view text, std::string_view suffix);
 // The kinds the program saves a listing as: .mid, .syx and .txt only (a
 // .midi or .rmi is read, never written as a listing); Unknown otherwise.
 TuningFileKind savedFileKindFromName(std::string_view fileName);
@@ -85,6 +88,10 @@ struct TuningReadResult {
     // the channels that select the tuning program (bank 0) through registered
     // parameters 3 and 4; none when the file holds no such controllers.
     uint16_t parts = 0;
+    // The key-based forms: each key's pitch as the file sets it, in 1/16384
+    // semitones above key 0's equal-tempered pitch; nothing for a key that
+    // no message sets or that only "no change" (7F 7F 7F) reaches.
+    std::array<std::optional<int32_t>, kMtsKeyCount> keySteps{};
     std::vector<TuningReadWarning> warnings;
 
     bool ok() const { return error == TuningReadError::None; }

@@ -148,6 +148,41 @@ run offsets --scl "$fixtures/scl/seven_note.scl"
 expect 0 "a seven-note scale"
 has err "reached by no degree" "unmapped pitch classes named"
 
+# Keyboard tunings: 19-EDO linear from C4 (key 60); 31-EDO on twelve keys,
+# which repeats every octave and so is twelve pitch classes (offsets by hand:
+# (degree - 23) * 1200 / 31 - (pitch class - 9) * 100, rounded).
+run offsets --scl "$fixtures/scl/19edo.scl"
+expect 1 "offsets of a 19-note scale"
+has err "mts-note or mts-bulk" "the forms that carry it named"
+run keys --scl "$fixtures/scl/19edo.scl"
+expect 0 "keys of 19-EDO"
+[ "$(wc -l <out)" -eq 128 ] || fail "keys: $(wc -l <out) lines, expected 128"
+same_bytes '60\t261.6256\t0.00\n' <(sed -n 61p out) "keys: C4"
+same_bytes '79\t523.2511\t-700.00\n' <(sed -n 80p out) "keys: degree 19 an octave up"
+run keys --scl "$fixtures/scl/19edo.scl" --kbm "$fixtures/kbm/white5.kbm"
+expect 0 "keys with a map of x keys"
+same_bytes '62\t-\t-\n' <(sed -n 63p out) "keys: an unmapped key"
+run build --scl "$fixtures/scl/19edo.scl" --format gs --parts 1
+expect 1 "GS refuses a keyboard tuning"
+has err "give --format mts-note or mts-bulk" "the forms that can named"
+run build --scl "$fixtures/scl/19edo.scl" --format mts-bulk --parts 1 -o bulk.syx
+expect 0 "a keyboard tuning by bulk dump"
+[ "$(wc -c <bulk.syx)" -eq 408 ] || fail "bulk dump: $(wc -c <bulk.syx) bytes, expected 408"
+run read bulk.syx --keys
+expect 0 "read --keys of a keyboard tuning"
+same_bytes '79\t523.2511\t-700.00\n' <(sed -n 80p out) "read --keys: degree 19 an octave up"
+run build --scl "$fixtures/scl/19edo.scl" --kbm "$fixtures/kbm/white5.kbm" --format mts-note --parts 1 -o note.mid
+expect 0 "a keyboard map of x keys by single-note changes"
+run read note.mid --keys
+same_bytes '62\t-\t-\n' <(sed -n 63p out) "read --keys: a key left as it is"
+run offsets --scl "$fixtures/scl/31edo.scl" --kbm "$fixtures/kbm/meantone31.kbm"
+expect 0 "31-EDO on twelve keys"
+same_bytes '10 -13 3 19 -3 13 -10 6 -16 0 16 -6\n' out "twelve pitch classes from a keyboard map"
+printf '3\n0\n127\n60\n61\n440\n3\n0\nx\n' >bad.kbm
+run keys --scl "$fixtures/scl/19edo.scl" --kbm bad.kbm
+expect 1 "a reference key without a degree"
+has err "bad.kbm: The reference key is unmapped" "the map named"
+
 # GS part 1 and 2, equal temperament: every data byte 40; checksums worked
 # out by hand (block 11: 0x6F, block 12: 0x6E).
 gs1='F0 41 10 42 12 40 11 40 40 40 40 40 40 40 40 40 40 40 40 40 6F F7'
