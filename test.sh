@@ -33,8 +33,9 @@ cmake --build build/native -j "$jobs"
 (cd build/native && ctest --output-on-failure)
 
 if ! $quick; then
-  step "the manual in headless Chromium"
+  step "the manuals in headless Chromium"
   tests/help/check-help.sh
+  tests/help/check-help.sh help/Velmarin.en.html
 
   step "native core tests under AddressSanitizer and UndefinedBehaviorSanitizer"
   cmake -S . -B build/sanitize -DCMAKE_BUILD_TYPE=Debug -DVELMARIN_SANITIZE=ON >/dev/null

@@ -146,6 +146,14 @@
 #define IDS_EXACT_MARK 381  // beside a note whose exact value is sent
 #define IDS_FIT_COARSE 382  // the fit preview's coarse tuning line, the semitones after it
 
+// Strings of the interface's language and of texts the files cannot hold, 400-419
+#define IDS_LANGUAGE_LABEL 400
+#define IDS_LANGUAGE_AS_WINDOWS 401  // the Options list entry of the choices, in order
+#define IDS_LANGUAGE_JAPANESE 402
+#define IDS_LANGUAGE_ENGLISH 403
+#define IDS_PRESET_NAME_NOT_CP932 404
+#define IDS_LIST_SEPARATOR 405  // between the items of a list in a sentence
+
 // Main dialog controls
 #define IDC_EXACT_MARK_FIRST 1120  // 1120 + k: pitch class k's mark, made at run time
 #define IDC_PRESET_COMBO 1037
@@ -180,6 +188,7 @@
 #define IDC_SONG_MESSAGE_GAP_EDIT 1092
 #define IDC_SONG_MESSAGE_GAP_SPIN 1093
 #define IDC_SONG_PITCH_BEND 1094
+#define IDC_LANGUAGE_COMBO 1095  // made at run time, below the template's controls
 
 // Temperament dialog controls
 #define IDC_TEMPERAMENT_COMBO 1080

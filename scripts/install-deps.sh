@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages that building and testing need, only those
 # that are missing; through sudo when not root. Also makes the Japanese
-# locale that Wine needs for code page 932.
+# locale that Wine needs for code page 932, and the American English one of
+# the runs under code page 1252.
 set -euo pipefail
 
 packages=(
@@ -31,9 +32,13 @@ if [ ${#missing[@]} -gt 0 ]; then
     "${missing[@]}" >/dev/null
 fi
 
-if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
-  echo "Generating the ja_JP.UTF-8 locale"
-  as_root sed -i 's/^# *\(ja_JP.UTF-8 UTF-8\)/\1/' /etc/locale.gen
-  grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' | as_root tee -a /etc/locale.gen >/dev/null
+make_locale() {
+  local name=$1
+  locale -a 2>/dev/null | grep -qi "^$name\.utf-\?8\$" && return
+  echo "Generating the $name.UTF-8 locale"
+  as_root sed -i "s/^# *\($name.UTF-8 UTF-8\)/\1/" /etc/locale.gen
+  grep -q "^$name.UTF-8 UTF-8" /etc/locale.gen || echo "$name.UTF-8 UTF-8" | as_root tee -a /etc/locale.gen >/dev/null
   as_root locale-gen >/dev/null
-fi
+}
+make_locale ja_JP
+make_locale en_US

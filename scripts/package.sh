@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the release packages dist/Velmarin-<version>-win64.zip and -win32.zip,
-# each holding Velmarin.exe, velmarin-cli.exe, Velmarin.html and a read-me.
+# each holding Velmarin.exe, velmarin-cli.exe, the manuals Velmarin.html and
+# Velmarin.en.html, and a read-me.
 # The version is the one the build put into the program's version block
 # (generated/version.h); fixed file times and no extra attributes make the
 # archives reproducible. Installs what is missing on a fresh Debian 12 first.
@@ -20,10 +21,10 @@ for arch in x86_64 i686; do
   stage=$build/package/$name
   rm -rf "$build/package" "dist/$name.zip"
   mkdir -p "$stage"
-  cp "$build/Velmarin.exe" "$build/velmarin-cli.exe" help/Velmarin.html res/README.txt "$stage/"
+  cp "$build/Velmarin.exe" "$build/velmarin-cli.exe" help/Velmarin.html help/Velmarin.en.html res/README.txt "$stage/"
   touch -d '2026-01-01 00:00:00 UTC' "$stage" "$stage"/*
   (cd "$build/package" && TZ=UTC zip -X -D -q "$OLDPWD/dist/$name.zip" \
     "$name/Velmarin.exe" "$name/velmarin-cli.exe" "$name/Velmarin.html" \
-    "$name/README.txt")
+    "$name/Velmarin.en.html" "$name/README.txt")
 done
 ls -l dist/*.zip

@@ -26,6 +26,7 @@ public:
     // bytes, read without keeping others from reading or writing it. On an
     // error `bytes` holds what was read before it (nothing when the file
     // could not be opened).
+    // Paths are UTF-8 (the Windows side hands them to the wide calls).
     virtual SystemError readUpTo(const std::string& path, std::size_t most, std::string& bytes) = 0;
     SystemError readWhole(const std::string& path, std::string& bytes) {
         return readUpTo(path, static_cast<std::size_t>(-1), bytes);
@@ -52,6 +53,9 @@ public:
 };
 
 FileSystem& platformFileSystem();
+
+// True when something exists at `path` (a UTF-8 path).
+bool pathExists(const std::string& path);
 
 // True for the error that means the file itself does not exist (ENOENT,
 // ERROR_FILE_NOT_FOUND); a missing folder (ERROR_PATH_NOT_FOUND) is not it.

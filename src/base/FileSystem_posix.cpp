@@ -127,3 +127,8 @@ FileSystem& platformFileSystem() {
 }
 
 bool isFileNotFound(SystemError error) { return error == ENOENT; }
+
+bool pathExists(const std::string& path) {
+    struct stat status;
+    return ::stat(path.c_str(), &status) == 0;
+}

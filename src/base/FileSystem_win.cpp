@@ -4,6 +4,7 @@
 
 #include "base/FileSystem.h"
 #include "base/PathText.h"
+#include "base/WideText.h"
 
 namespace {
 
@@ -40,7 +41,7 @@ private:
 
 std::unique_ptr<FileSink> openForWriting(const std::string& path, DWORD disposition,
                                          SystemError& error) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, disposition,
+    HANDLE file = CreateFileW(wideFromUtf8(path).c_str(), GENERIC_WRITE, 0, nullptr, disposition,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         error = GetLastError();
@@ -53,7 +54,7 @@ class WinFileSystem final : public FileSystem {
 public:
     SystemError readUpTo(const std::string& path, std::size_t most, std::string& bytes) override {
         bytes.clear();
-        HANDLE file = CreateFileA(path.c_str(), GENERIC_READ,
+        HANDLE file = CreateFileW(wideFromUtf8(path).c_str(), GENERIC_READ,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file == INVALID_HANDLE_VALUE) return GetLastError();
@@ -75,7 +76,7 @@ public:
     SystemError checkReplaceable(const std::string& path) override {
         // Opening without truncating meets the same refusals as CREATE_ALWAYS
         // would (read-only file, locked file, folder, no access).
-        HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+        HANDLE file = CreateFileW(wideFromUtf8(path).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file != INVALID_HANDLE_VALUE) {
             CloseHandle(file);
@@ -87,14 +88,14 @@ public:
     std::unique_ptr<FileSink> createTempBeside(const std::string& target,
                                                std::string& tempPath,
                                                SystemError& error) override {
-        char name[MAX_PATH];
-        if (GetTempFileNameA(folderOf(target, isSystemLeadByte).c_str(), "vlm", 0, name) == 0) {
+        wchar_t name[MAX_PATH];
+        if (GetTempFileNameW(wideFromUtf8(folderOf(target, isSystemLeadByte)).c_str(), L"vlm", 0, name) == 0) {
             error = GetLastError();
             return nullptr;
         }
-        tempPath = name;
+        tempPath = utf8FromWide(name);
         std::unique_ptr<FileSink> sink = openForWriting(tempPath, TRUNCATE_EXISTING, error);
-        if (!sink) DeleteFileA(name);
+        if (!sink) DeleteFileW(name);
         return sink;
     }
     std::unique_ptr<FileSink> createDirect(const std::string& path,
@@ -102,16 +103,16 @@ public:
         return openForWriting(path, CREATE_ALWAYS, error);
     }
     SystemError replace(const std::string& from, const std::string& to) override {
-        if (GetFileAttributesA(to.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        if (GetFileAttributesW(wideFromUtf8(to).c_str()) != INVALID_FILE_ATTRIBUTES) {
             // MoveFileEx would give the target the temporary file's
             // attributes, security and creation time; ReplaceFile keeps the
             // target's. Merge errors concern only those extras.
-            if (ReplaceFileA(to.c_str(), from.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
+            if (ReplaceFileW(wideFromUtf8(to).c_str(), wideFromUtf8(from).c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
                              nullptr, nullptr))
                 return 0;
             return GetLastError();
         }
-        if (MoveFileExA(from.c_str(), to.c_str(),
+        if (MoveFileExW(wideFromUtf8(from).c_str(), wideFromUtf8(to).c_str(),
                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
             return 0;
         return GetLastError();
@@ -121,10 +122,10 @@ public:
         const bool refused = replaceError == ERROR_ACCESS_DENIED ||
                              replaceError == ERROR_UNABLE_TO_REMOVE_REPLACED ||
                              replaceError == ERROR_UNABLE_TO_MOVE_REPLACEMENT;
-        return refused && GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES &&
+        return refused && GetFileAttributesW(wideFromUtf8(path).c_str()) != INVALID_FILE_ATTRIBUTES &&
                checkReplaceable(path) == 0;
     }
-    void remove(const std::string& path) override { DeleteFileA(path.c_str()); }
+    void remove(const std::string& path) override { DeleteFileW(wideFromUtf8(path).c_str()); }
 };
 
 }  // namespace
@@ -135,3 +136,7 @@ FileSystem& platformFileSystem() {
 }
 
 bool isFileNotFound(SystemError error) { return error == ERROR_FILE_NOT_FOUND; }
+
+bool pathExists(const std::string& path) {
+    return GetFileAttributesW(wideFromUtf8(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}

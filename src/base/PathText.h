@@ -1,6 +1,7 @@
-// Path text in the ANSI code page. In code page 932 the trail byte of a
-// double-byte character can be 5C, the byte of "\", so separators are found
-// by walking characters, not bytes.
+// Path text. The program's own paths are UTF-8; in code page 932, which
+// older files and other programs hand over, the trail byte of a double-byte
+// character can be 5C, the byte of "\\", so separators are found by walking
+// characters, not bytes.
 #pragma once
 
 #include <cstddef>
@@ -14,8 +15,7 @@ using LeadBytePredicate = bool (*)(uint8_t byte);
 bool isCp932LeadByte(uint8_t byte);
 // For byte encodings without double-byte characters (and UTF-8).
 bool isNeverLeadByte(uint8_t byte);
-// The lead bytes of the system's ANSI code page (IsDBCSLeadByte on Windows;
-// none elsewhere, where paths are UTF-8).
+// The lead bytes of the program's path text: none, as paths are UTF-8.
 bool isSystemLeadByte(uint8_t byte);
 
 // Index of the last character in `separators` that is not the trail byte of a

@@ -1,5 +1,5 @@
-#include <windows.h>
-
 #include "base/PathText.h"
 
-bool isSystemLeadByte(uint8_t byte) { return IsDBCSLeadByte(byte) != FALSE; }
+// Paths inside the program are UTF-8 here too (the wide calls take them),
+// whose bytes never hide a separator.
+bool isSystemLeadByte(uint8_t) { return false; }

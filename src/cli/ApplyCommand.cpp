@@ -98,11 +98,6 @@ struct Rewritten {
     std::string summary;
 };
 
-bool fileExists(const std::string& path) {
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
-    return file != nullptr;
-}
-
 // "done/all songs" on standard error once a batch has run a second, each
 // time rewritten in place and wiped before a line of standard output.
 class Progress {
@@ -164,7 +159,7 @@ bool applyToSong(const CliCommand& command, const std::string& song, const Rewri
         return fail(song, smfFaultText(result.error));
     const std::string target = outputPathOf(command, song, result.wrapped);
     if (written.count(target) != 0) return fail(target, "is the output of an earlier song too; not written");
-    if (!command.overwrite && fileExists(target))
+    if (!command.overwrite && pathExists(target))
         return fail(target, "exists already (--overwrite replaces it)");
     if (const SystemError error = writeFileReplacing(target, result.bytes.data(), result.bytes.size()))
         return fail(target, "cannot be written: " + systemErrorText(error));

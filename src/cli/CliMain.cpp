@@ -12,7 +12,7 @@
 namespace {
 
 int runCommand(int argc, char** argv, std::ostream& out) {
-    CliParse parse = parseCliArguments(std::vector<std::string>(argv + 1, argv + argc));
+    CliParse parse = parseCliArguments(programArguments(argc, argv));
     if (parse.exitCode == kExitUsage) {
         std::cerr << "velmarin-cli: " << parse.message << "\n\n" << cliUsage();
         return parse.exitCode;
@@ -28,6 +28,7 @@ int runCommand(int argc, char** argv, std::ostream& out) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    const ConsoleUtf8Scope consoleText;
     StandardOutput output;
     int status = kExitBadInput;
     try {

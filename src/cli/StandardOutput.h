@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <ostream>
 #include <streambuf>
+#include <string>
+#include <vector>
 
 #include "base/SystemError.h"
 
@@ -46,3 +48,22 @@ SystemError writeStandardOutput(const char* bytes, std::size_t count);
 // True when standard error goes to a terminal (a console on Windows), where
 // a long batch may show its progress.
 bool standardErrorIsTerminal();
+
+// While it lives, a console the program writes to takes the UTF-8 text of
+// both outputs as UTF-8 (its output code page is 65001); the console's own
+// code page comes back at the end. Elsewhere the bytes go out as they are.
+class ConsoleUtf8Scope {
+public:
+    ConsoleUtf8Scope();
+    ~ConsoleUtf8Scope();
+    ConsoleUtf8Scope(const ConsoleUtf8Scope&) = delete;
+    ConsoleUtf8Scope& operator=(const ConsoleUtf8Scope&) = delete;
+
+private:
+    unsigned previousCodePage_ = 0;  // 0: nothing to put back
+};
+
+// The program's arguments after its name, in UTF-8: on Windows read again
+// from the wide command line, so that a name outside the code page arrives
+// whole; elsewhere `argv` as it is.
+std::vector<std::string> programArguments(int argc, char** argv);

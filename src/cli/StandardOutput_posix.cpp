@@ -19,3 +19,8 @@ SystemError writeStandardOutput(const char* bytes, std::size_t count) {
 }
 
 bool standardErrorIsTerminal() { return isatty(STDERR_FILENO) != 0; }
+
+ConsoleUtf8Scope::ConsoleUtf8Scope() { previousCodePage_ = 0; }
+ConsoleUtf8Scope::~ConsoleUtf8Scope() {}
+
+std::vector<std::string> programArguments(int argc, char** argv) { return {argv + 1, argv + argc}; }

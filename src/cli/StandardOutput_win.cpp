@@ -1,8 +1,10 @@
 #include <windows.h>
 #include <io.h>
+#include <shellapi.h>
 
 #include <cstdio>
 
+#include "base/WideText.h"
 #include "cli/StandardOutput.h"
 
 SystemError writeStandardOutput(const char* bytes, std::size_t count) {
@@ -20,3 +22,26 @@ SystemError writeStandardOutput(const char* bytes, std::size_t count) {
 }
 
 bool standardErrorIsTerminal() { return _isatty(_fileno(stderr)) != 0; }
+
+ConsoleUtf8Scope::ConsoleUtf8Scope() {
+    DWORD mode = 0;
+    const bool console = GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) ||
+                         GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode);
+    if (!console) return;
+    const UINT previous = GetConsoleOutputCP();
+    if (previous != CP_UTF8 && SetConsoleOutputCP(CP_UTF8)) previousCodePage_ = previous;
+}
+
+ConsoleUtf8Scope::~ConsoleUtf8Scope() {
+    if (previousCodePage_ != 0) SetConsoleOutputCP(previousCodePage_);
+}
+
+std::vector<std::string> programArguments(int, char**) {
+    std::vector<std::string> arguments;
+    int count = 0;
+    wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (!wide) return arguments;
+    for (int i = 1; i < count; ++i) arguments.push_back(utf8FromWide(wide[i]));
+    LocalFree(wide);
+    return arguments;
+}

@@ -38,7 +38,7 @@ struct MidiDeviceList {
     // loaded): the front ends say so instead of showing an empty list.
     bool available = false;
     // Device names in device order, the index being the device number.
-    // On Windows the bytes are in the ANSI code page.
+    // UTF-8 on every system.
     std::vector<std::string> names;
     // The systems behind the list, in the order their ports are numbered;
     // empty where there is one system of its own (winmm).
@@ -79,7 +79,7 @@ public:
     virtual MidiDeviceList listDevices() = 0;
     // Opens device number `index`; null with `error` set on failure.
     virtual std::unique_ptr<MidiOutDevice> open(unsigned index, MidiError& error) = 0;
-    // The system's text for a MIDI error code (ANSI code page on Windows);
+    // The system's text for a MIDI error code (UTF-8);
     // empty when it has none.
     virtual std::string errorText(MidiError error) = 0;
 };

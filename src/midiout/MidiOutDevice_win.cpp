@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/SystemLibrary.h"
+#include "base/WideText.h"
 #include "midiout/MidiOutDevice.h"
 
 namespace {
@@ -15,7 +16,7 @@ class Winmm {
 public:
     Winmm() : library_("winmm.dll") {
         library_.lookUp(getNumDevs, "midiOutGetNumDevs");
-        library_.lookUp(getDevCaps, "midiOutGetDevCapsA");
+        library_.lookUp(getDevCaps, "midiOutGetDevCapsW");
         library_.lookUp(open, "midiOutOpen");
         library_.lookUp(prepareHeader, "midiOutPrepareHeader");
         library_.lookUp(longMsg, "midiOutLongMsg");
@@ -23,7 +24,7 @@ public:
         library_.lookUp(unprepareHeader, "midiOutUnprepareHeader");
         library_.lookUp(reset, "midiOutReset");
         library_.lookUp(close, "midiOutClose");
-        library_.lookUp(getErrorText, "midiOutGetErrorTextA");
+        library_.lookUp(getErrorText, "midiOutGetErrorTextW");
     }
 
     bool usable() const {
@@ -32,7 +33,7 @@ public:
     }
 
     decltype(&::midiOutGetNumDevs) getNumDevs = nullptr;
-    decltype(&::midiOutGetDevCapsA) getDevCaps = nullptr;
+    decltype(&::midiOutGetDevCapsW) getDevCaps = nullptr;
     decltype(&::midiOutOpen) open = nullptr;
     decltype(&::midiOutPrepareHeader) prepareHeader = nullptr;
     decltype(&::midiOutLongMsg) longMsg = nullptr;
@@ -40,7 +41,7 @@ public:
     decltype(&::midiOutUnprepareHeader) unprepareHeader = nullptr;
     decltype(&::midiOutReset) reset = nullptr;
     decltype(&::midiOutClose) close = nullptr;
-    decltype(&::midiOutGetErrorTextA) getErrorText = nullptr;
+    decltype(&::midiOutGetErrorTextW) getErrorText = nullptr;
 
 private:
     SystemLibrary library_;
@@ -133,12 +134,12 @@ public:
         list.available = true;
         const UINT count = winmm_.getNumDevs();
         for (UINT i = 0; i < count; ++i) {
-            MIDIOUTCAPSA caps{};
+            MIDIOUTCAPSW caps{};
             // A device that cannot describe itself keeps its number, nameless.
             if (winmm_.getDevCaps(i, &caps, sizeof caps) != MMSYSERR_NOERROR)
                 list.names.emplace_back();
             else
-                list.names.emplace_back(caps.szPname, strnlen(caps.szPname, sizeof caps.szPname));
+                list.names.push_back(utf8FromWide(std::wstring_view(caps.szPname, wcsnlen(caps.szPname, MAXPNAMELEN))));
         }
         return list;
     }
@@ -165,9 +166,9 @@ public:
     }
     std::string errorText(MidiError error) override {
         if (!winmm_.usable()) return {};
-        char text[MAXERRORLENGTH] = {};
-        if (winmm_.getErrorText(error, text, sizeof text) != MMSYSERR_NOERROR) return {};
-        return std::string(text, strnlen(text, sizeof text));
+        wchar_t text[MAXERRORLENGTH] = {};
+        if (winmm_.getErrorText(error, text, MAXERRORLENGTH) != MMSYSERR_NOERROR) return {};
+        return utf8FromWide(std::wstring_view(text, wcsnlen(text, MAXERRORLENGTH)));
     }
 
 private:

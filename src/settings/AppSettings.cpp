@@ -32,6 +32,8 @@ AppSettings readAppSettings(const IniFile& settingsFile) {
     settings.mtsForm = clampMtsForm(readNumber(settingsFile, "MtsForm", "0"));
     settings.songMethod = readNumber(settingsFile, "SongMethod", "0") == kSongMethodPitchBend ? kSongMethodPitchBend
                                                                                              : kSongMethodSysex;
+    settings.language = settingsFile.getValueOr(kAppSettingSection, "Language", "");
+    if (settings.language != "ja" && settings.language != "en") settings.language.clear();
 
     std::string left, top;
     if (settingsFile.getValue(kAppSettingSection, "Left", left) &&
@@ -72,4 +74,11 @@ void writeAppSettings(IniFile& settingsFile, const AppSettings& settings) {
                      settings.songMessageGap == kDefaultSongMessageGap);
     setUnlessDefault("MtsForm", formatIniInt(settings.mtsForm), settings.mtsForm == 0);
     setUnlessDefault("SongMethod", formatIniInt(settings.songMethod), settings.songMethod == kSongMethodSysex);
+    setUnlessDefault("Language", settings.language, settings.language.empty());
+}
+
+bool chooseEnglishInterface(const std::string& languageSetting, bool windowsIsJapanese) {
+    if (languageSetting == "ja") return false;
+    if (languageSetting == "en") return true;
+    return !windowsIsJapanese;
 }

@@ -42,14 +42,17 @@ struct AppSettings {
     int32_t midiPartOrChannel = 0;  // bit n: part or channel n + 1; bits 16-31 kept
     int32_t sysexEventDivision = kDefaultDivision;
     int32_t sysexEventDelta = kDefaultDelta;
-    // The MIDI output device by name, in the bytes the system gave it (ANSI
-    // code page on Windows); empty for none.
+    // The MIDI output device by name, as the file holds it (code page 932
+    // bytes; the window converts them); empty for none.
     std::string midiOutDevice;
     int32_t sysexPause = kDefaultSysexPause;
     int32_t songResetGap = kDefaultSongResetGap;
     int32_t songMessageGap = kDefaultSongMessageGap;
     int32_t mtsForm = 0;  // the GM2 format's form, as MtsForm numbers it
     int32_t songMethod = kSongMethodSysex;
+    // The interface's language: "ja", "en", or empty (any other text too)
+    // for Windows' display language.
+    std::string language;
 };
 
 int32_t clampMidiFormat(int32_t value);  // outside 0..2 becomes 0
@@ -59,7 +62,7 @@ int32_t clampSysexPause(int32_t value);  // 0..500
 int32_t clampSongGap(int32_t value);     // 0..1000
 int32_t clampMtsForm(int32_t value);     // outside 0..3 becomes 0
 
-// Reads the eleven keys with their defaults and ranges. Top is looked up only
+// Reads the thirteen keys with their defaults and ranges. Top is looked up only
 // when Left was found. An empty MidiOutDevice is no device.
 AppSettings readAppSettings(const IniFile& settingsFile);
 
@@ -69,5 +72,10 @@ AppSettings readAppSettings(const IniFile& settingsFile);
 // when its value is not the default or the file has the key already: a file
 // that never had them gets the same bytes as before they existed, and a user
 // who goes back to no device keeps the line, as "MidiOutDevice=". Then
-// SongResetGap, SongMessageGap and MtsForm ("%d") by the same rule.
+// SongResetGap, SongMessageGap, MtsForm and SongMethod ("%d") and Language
+// (as it is) by the same rule.
 void writeAppSettings(IniFile& settingsFile, const AppSettings& settings);
+
+// Whether the window speaks English: the Language setting when it is "ja"
+// or "en", else English unless Windows' display language is Japanese.
+bool chooseEnglishInterface(const std::string& languageSetting, bool windowsIsJapanese);

@@ -1,6 +1,8 @@
 #include "shell/AppState.h"
 
+#include "base/Cp932Text.h"
 #include "settings/PresetMerge.h"
+#include "shell/MessageBoxes.h"
 
 HINSTANCE appInstance = nullptr;
 HWND mainWindow = nullptr;
@@ -20,6 +22,7 @@ int32_t songResetGap = kDefaultSongResetGap;
 int32_t songMessageGap = kDefaultSongMessageGap;
 int32_t songMethod = kSongMethodSysex;
 int32_t mtsForm = 0;
+std::string languageSetting;
 
 HWND sysexEdit = nullptr;
 std::array<HWND, 3> saveButtons = {};
@@ -45,12 +48,13 @@ void applyAppSettings(const AppSettings& settings) {
     midiPartOrChannel = settings.midiPartOrChannel;
     sysexEventDivision = settings.sysexEventDivision;
     sysexEventDelta = settings.sysexEventDelta;
-    midiOutDevice = settings.midiOutDevice;
+    midiOutDevice = utf8FromCp932(settings.midiOutDevice);
     sysexPause = settings.sysexPause;
     songResetGap = settings.songResetGap;
     songMessageGap = settings.songMessageGap;
     songMethod = settings.songMethod;
     mtsForm = settings.mtsForm;
+    languageSetting = settings.language;
 }
 
 AppSettings collectAppSettings() {
@@ -62,12 +66,15 @@ AppSettings collectAppSettings() {
     settings.midiPartOrChannel = midiPartOrChannel;
     settings.sysexEventDivision = sysexEventDivision;
     settings.sysexEventDelta = sysexEventDelta;
-    settings.midiOutDevice = midiOutDevice;
+    // A device name that code page 932 cannot hold is kept as UTF-8: no
+    // other device's name is written in its place.
+    if (!cp932FromUtf8(midiOutDevice, settings.midiOutDevice)) settings.midiOutDevice = midiOutDevice;
     settings.sysexPause = sysexPause;
     settings.songResetGap = songResetGap;
     settings.songMessageGap = songMessageGap;
     settings.songMethod = songMethod;
     settings.mtsForm = mtsForm;
+    settings.language = languageSetting;
     return settings;
 }
 
@@ -78,7 +85,12 @@ bool settingsSaved = false;
 void saveSettings() {
     if (settingsSaved) return;
     settingsSaved = true;
-    savePresetFile(presetFile);
+    // A file that could not be read at start is left alone, as it was
+    // (IniFile::save gives that load's error); a write that fails is told.
+    SystemError error = savePresetFile(presetFile);
+    if (error == presetFile.loadError()) error = 0;
     writeAppSettings(settingsFile, collectAppSettings());
-    settingsFile.save();
+    const SystemError settingsError = settingsFile.save();
+    if (error == 0 && settingsError != settingsFile.loadError()) error = settingsError;
+    reportSystemError(mainWindow, error);
 }

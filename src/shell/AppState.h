@@ -29,12 +29,13 @@ extern int32_t midiPartOrChannel;
 extern int32_t sysexEventDivision;
 extern int32_t sysexEventDelta;
 extern RECT windowRect;
-extern std::string midiOutDevice;  // by name, ANSI code page; empty for none
+extern std::string midiOutDevice;  // by name, UTF-8; empty for none
 extern int32_t sysexPause;         // milliseconds between messages sent
 extern int32_t songResetGap;       // milliseconds from a song's reset to its tuning
 extern int32_t songMessageGap;     // milliseconds between the tuning's messages in a song
 extern int32_t songMethod;         // kSongMethodSysex or kSongMethodPitchBend
 extern int32_t mtsForm;            // the GM2 format's form, as MtsForm numbers it
+extern std::string languageSetting;  // the Language key as AppSettings reads it
 
 // Puts the settings read at start-up into the values above: the dialect, the
 // parts or channels, the two timing values, the MIDI output choice and the
@@ -47,6 +48,7 @@ AppSettings collectAppSettings();
 // since start), then the [AppSetting] keys into Velmarin.ini. Once per run:
 // after the session's end has saved, the close that may follow writes
 // nothing again.
+// A file that cannot be written is reported, once, over the main window.
 void saveSettings();
 
 // Main-dialog controls other modules work on.

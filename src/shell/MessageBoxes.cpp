@@ -4,6 +4,7 @@
 
 #include "base/SystemErrorText.h"
 #include "base/SystemLibrary.h"
+#include "base/WideText.h"
 #include "resource.h"
 #include "shell/AppState.h"
 #include "shell/Centering.h"
@@ -12,7 +13,7 @@
 
 int centeredMessageBox(HWND owner, const char* text, const char* caption, UINT style) {
     CenteringScope scope(GetCurrentThreadId());
-    return MessageBoxA(owner, text, caption, style);
+    return MessageBoxW(owner, wideFromUtf8(text).c_str(), wideFromUtf8(caption).c_str(), style);
 }
 
 bool getSystemErrorText(DWORD code, std::string& text) {
@@ -39,16 +40,18 @@ void reportErrorCode(HWND owner, DWORD code) {
 void reportUnexpectedError(HWND owner) noexcept {
     static bool showing = false;
     if (showing) return;
-    char text[256] = "";
-    char caption[64] = "";
-    LoadStringA(appInstance, IDS_UNEXPECTED_ERROR, text, sizeof text);
-    LoadStringA(appInstance, IDS_ERROR_CAPTION, caption, sizeof caption);
+    // The texts straight from the resources: converting them could throw.
+    wchar_t text[256] = L"";
+    wchar_t caption[64] = L"";
+    loadWideResourceString(IDS_UNEXPECTED_ERROR, text, 256);
+    loadWideResourceString(IDS_ERROR_CAPTION, caption, 64);
     showing = true;
     try {
-        centeredMessageBox(owner, text, caption, MB_ICONERROR);
+        CenteringScope scope(GetCurrentThreadId());
+        MessageBoxW(owner, text, caption, MB_ICONERROR);
     } catch (...) {
         // Centring failed: the box shows uncentred rather than not at all.
-        MessageBoxA(owner, text, caption, MB_ICONERROR);
+        MessageBoxW(owner, text, caption, MB_ICONERROR);
     }
     showing = false;
 }
@@ -60,9 +63,9 @@ namespace {
 // until the process ends, as an imported library would.
 struct Shell {
     SystemLibrary library{"shell32.dll"};
-    HINSTANCE(WINAPI* shellExecute)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT) = nullptr;
+    HINSTANCE(WINAPI* shellExecute)(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, INT) = nullptr;
 
-    Shell() { library.lookUp(shellExecute, "ShellExecuteA"); }
+    Shell() { library.lookUp(shellExecute, "ShellExecuteW"); }
 };
 
 const Shell& shell() {
@@ -80,7 +83,8 @@ void shellOpen(const char* target, HWND owner, const char* parameters) {
     }
     SetLastError(0);
     const auto result = reinterpret_cast<INT_PTR>(
-        loaded.shellExecute(owner, nullptr, target, parameters, nullptr, SW_SHOWNORMAL));
+        loaded.shellExecute(owner, nullptr, wideFromUtf8(target).c_str(),
+                            parameters ? wideFromUtf8(parameters).c_str() : nullptr, nullptr, SW_SHOWNORMAL));
     if (result > 32) return;
     DWORD code = GetLastError();
     // Not every failure sets the last error; the result still tells why.

@@ -6,7 +6,8 @@
 
 #include <string>
 
-// MessageBoxA centred over `owner`; returns its result unchanged.
+// The message box (UTF-8 texts) centred over `owner`; returns its result
+// unchanged.
 int centeredMessageBox(HWND owner, const char* text, const char* caption, UINT style);
 
 // The system's text for a Win32 error code (base/SystemErrorText.h), or the
@@ -27,7 +28,7 @@ void reportErrorCode(HWND owner, DWORD code);
 // box is open, further failures are not shown again.
 void reportUnexpectedError(HWND owner) noexcept;
 
-// Opens a document or address with its default program (or runs a program
+// Opens a document or address (UTF-8) with its default program (or runs a program
 // with `parameters`); a failure is reported with the thread's last error, or
 // with the error the result stands for when the call set none.
 void shellOpen(const char* target, HWND owner, const char* parameters = nullptr);

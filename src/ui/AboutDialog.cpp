@@ -1,13 +1,16 @@
 #include "ui/AboutDialog.h"
 
 #include <string>
+#include <vector>
 
 #include "base/SystemLibrary.h"
+#include "base/WideText.h"
 #include "resource.h"
 #include "shell/AppState.h"
 #include "shell/Centering.h"
 #include "shell/MessageBoxes.h"
 #include "shell/Resources.h"
+#include "shell/WindowText.h"
 #include "ui/GuardedDialogProc.h"
 
 namespace {
@@ -17,81 +20,59 @@ HFONT titleFont = nullptr;
 // version.dll, loaded at run time from the system folder only.
 class VersionLibrary {
 public:
-    using GetFileVersionInfoSizeAFn = DWORD(WINAPI*)(LPCSTR, LPDWORD);
-    using GetFileVersionInfoAFn = BOOL(WINAPI*)(LPCSTR, DWORD, DWORD, LPVOID);
-    using VerQueryValueAFn = BOOL(WINAPI*)(LPCVOID, LPCSTR, LPVOID*, PUINT);
+    using VerQueryValueWFn = BOOL(WINAPI*)(LPCVOID, LPCWSTR, LPVOID*, PUINT);
 
-    VersionLibrary() : library_("version.dll") {
-        library_.lookUp(getSize, "GetFileVersionInfoSizeA");
-        library_.lookUp(getInfo, "GetFileVersionInfoA");
-        library_.lookUp(queryValue, "VerQueryValueA");
-    }
+    VersionLibrary() : library_("version.dll") { library_.lookUp(queryValue, "VerQueryValueW"); }
 
-    bool usable() const { return getSize && getInfo && queryValue; }
-
-    GetFileVersionInfoSizeAFn getSize = nullptr;
-    GetFileVersionInfoAFn getInfo = nullptr;
-    VerQueryValueAFn queryValue = nullptr;
+    VerQueryValueWFn queryValue = nullptr;
 
 private:
     SystemLibrary library_;
 };
 
 // Fills the description, copyright and comments from the executable's own
-// version block, in the language of its first translation. Any missing piece
-// leaves its control empty.
-void showVersionStrings(HWND dialog, const char* exePath) {
+// version block in the interface's language, in the language of its first
+// translation. Any missing piece leaves its control empty.
+void showVersionStrings(HWND dialog) {
     VersionLibrary version;
-    if (!version.usable()) return;
-    DWORD ignored = 0;
-    const DWORD size = version.getSize(exePath, &ignored);
-    if (size == 0) return;
-    HGLOBAL block = GlobalAlloc(GMEM_FIXED, size);
-    if (!block) return;
-    void* data = reinterpret_cast<void*>(block);
-    if (version.getInfo(exePath, 0, size, data) == 1) {
-        DWORD* translation = nullptr;
-        UINT length = 0;
-        if (version.queryValue(data, "\\VarFileInfo\\Translation",
-                               reinterpret_cast<void**>(&translation), &length) &&
-            translation && length >= sizeof(DWORD)) {
-            char prefix[64];
-            wsprintfA(prefix, "\\StringFileInfo\\%04X%04X\\", LOWORD(*translation), HIWORD(*translation));
-            for (int id : {IDC_ABOUT_DESCRIPTION, IDC_ABOUT_COPYRIGHT, IDC_ABOUT_COMMENTS}) {
-                const std::string key = prefix + loadResourceString(static_cast<UINT>(id));
-                char* text = nullptr;
-                UINT textLength = 0;
-                if (version.queryValue(data, key.c_str(), reinterpret_cast<void**>(&text), &textLength) && text)
-                    SetDlgItemTextA(dialog, id, text);
-            }
-        }
+    DWORD size = 0;
+    const void* resource = findUiResource(RT_VERSION, VS_VERSION_INFO, &size);
+    if (!version.queryValue || !resource) return;
+    // A copy, as GetFileVersionInfo would give: the resource is read-only.
+    std::vector<char> data(static_cast<const char*>(resource), static_cast<const char*>(resource) + size);
+    DWORD* translation = nullptr;
+    UINT length = 0;
+    if (!version.queryValue(data.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation),
+                            &length) ||
+        !translation || length < sizeof(DWORD))
+        return;
+    wchar_t prefix[64];
+    wsprintfW(prefix, L"\\StringFileInfo\\%04X%04X\\", LOWORD(*translation), HIWORD(*translation));
+    for (int id : {IDC_ABOUT_DESCRIPTION, IDC_ABOUT_COPYRIGHT, IDC_ABOUT_COMMENTS}) {
+        const std::wstring key = prefix + wideFromUtf8(loadResourceString(static_cast<UINT>(id)));
+        wchar_t* text = nullptr;
+        UINT textLength = 0;
+        if (version.queryValue(data.data(), key.c_str(), reinterpret_cast<void**>(&text), &textLength) && text)
+            SetDlgItemTextW(dialog, id, text);
     }
-    GlobalFree(block);
 }
 
 void makeTitleFont(HWND dialog) {
     HWND title = GetDlgItem(dialog, IDC_ABOUT_DESCRIPTION);
-    HFONT dialogFont = reinterpret_cast<HFONT>(SendMessageA(title, WM_GETFONT, 0, 0));
-    LOGFONTA font = {};
-    if (!dialogFont || !GetObjectA(dialogFont, sizeof font, &font)) return;
+    HFONT dialogFont = reinterpret_cast<HFONT>(SendMessageW(title, WM_GETFONT, 0, 0));
+    LOGFONTW font = {};
+    if (!dialogFont || !GetObjectW(dialogFont, sizeof font, &font)) return;
     font.lfHeight = 14;
     font.lfWeight = FW_BOLD;
-    titleFont = CreateFontIndirectA(&font);
-    if (titleFont) SendMessageA(title, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont), FALSE);
-}
-
-std::string executablePath() {
-    char path[MAX_PATH] = "";
-    GetModuleFileNameA(appInstance, path, MAX_PATH);
-    return path;
+    titleFont = CreateFontIndirectW(&font);
+    if (titleFont) SendMessageW(title, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont), FALSE);
 }
 
 void onInitDialog(HWND dialog) {
-    const std::string path = executablePath();
-    SetDlgItemTextA(dialog, IDC_ABOUT_PATH, path.c_str());
-    SetDlgItemTextA(dialog, IDC_ABOUT_MAIL, loadResourceString(IDS_MAIL_ADDRESS).c_str());
-    SetDlgItemTextA(dialog, IDC_ABOUT_WEB, loadResourceString(IDS_WEB_ADDRESS).c_str());
-    showVersionStrings(dialog, path.c_str());
+    setItemText(dialog, IDC_ABOUT_PATH, executablePath());
+    setItemText(dialog, IDC_ABOUT_MAIL, loadResourceString(IDS_MAIL_ADDRESS));
+    setItemText(dialog, IDC_ABOUT_WEB, loadResourceString(IDS_WEB_ADDRESS));
+    showVersionStrings(dialog);
     makeTitleFont(dialog);
     centerWindow(nullptr, dialog);
 }

@@ -1,19 +1,20 @@
 #include "ui/ExactMarks.h"
 
+#include "base/WideText.h"
 #include "resource.h"
 #include "shell/AppState.h"
 #include "shell/Resources.h"
 
 void createExactMarks(HWND dialog) {
-    const std::string mark = loadResourceString(IDS_EXACT_MARK);
+    const std::wstring mark = wideFromUtf8(loadResourceString(IDS_EXACT_MARK));
     const LPARAM font = SendMessageA(dialog, WM_GETFONT, 0, 0);
     for (int k = 0; k < 12; ++k) {
         // In the offset group's margin, left of the note's name: dialog units
         // of the template's rows (18 apart from 45).
         RECT place{7, 45 + 18 * k, 13, 45 + 18 * k + 12};
         MapDialogRect(dialog, &place);
-        const HWND control = CreateWindowExA(
-            0, "Static", mark.c_str(), WS_CHILD | SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX, place.left, place.top,
+        const HWND control = CreateWindowExW(
+            0, L"Static", mark.c_str(), WS_CHILD | SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX, place.left, place.top,
             place.right - place.left, place.bottom - place.top, dialog,
             reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_EXACT_MARK_FIRST + k)), appInstance, nullptr);
         SendMessageA(control, WM_SETFONT, static_cast<WPARAM>(font), FALSE);

@@ -6,6 +6,7 @@
 #include <string>
 #include <type_traits>
 
+#include "base/WideText.h"
 #include "resource.h"
 #include "shell/Resources.h"
 #include "tuning/NoteNames.h"
@@ -72,7 +73,8 @@ void centredText(HDC context, const std::string& text, const CirclePoint& at, CO
     SetTextColor(context, color);
     RECT box{static_cast<LONG>(at.x) - 100, static_cast<LONG>(at.y) - 50, static_cast<LONG>(at.x) + 100,
              static_cast<LONG>(at.y) + 50};
-    DrawTextA(context, text.c_str(), static_cast<int>(text.size()), &box,
+    const std::wstring wide = wideFromUtf8(text);
+    DrawTextW(context, wide.c_str(), static_cast<int>(wide.size()), &box,
               DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOCLIP | DT_NOPREFIX);
 }
 
@@ -97,18 +99,23 @@ void legendLine(HDC context, const FifthsCircleLayout& layout, int width, double
     const int stroke = textHeight * 3 / 2, gap = textHeight / 2;
     SIZE size{};
     int total = 0;
-    GetTextExtentPoint32A(context, title.c_str(), static_cast<int>(title.size()), &size);
+    const auto measure = [&](const std::string& text) {
+        const std::wstring wide = wideFromUtf8(text);
+        GetTextExtentPoint32W(context, wide.c_str(), static_cast<int>(wide.size()), &size);
+        return wide;
+    };
+    measure(title);
     total += size.cx + gap;
     for (int i = 0; i < count; ++i) {
-        GetTextExtentPoint32A(context, items[i].word.c_str(), static_cast<int>(items[i].word.size()), &size);
+        measure(items[i].word);
         total += stroke + gap / 2 + size.cx + gap;
     }
     int x = std::max((width - total) / 2, 0);
     const int y = static_cast<int>(top + layout.lineHeight / 2);
     SetTextColor(context, GetSysColor(COLOR_WINDOWTEXT));
     auto word = [&](const std::string& text) {
-        GetTextExtentPoint32A(context, text.c_str(), static_cast<int>(text.size()), &size);
-        TextOutA(context, x, y - size.cy / 2, text.c_str(), static_cast<int>(text.size()));
+        const std::wstring wide = measure(text);
+        TextOutW(context, x, y - size.cy / 2, wide.c_str(), static_cast<int>(wide.size()));
         x += size.cx + gap;
     };
     word(title);
@@ -129,12 +136,12 @@ struct Fonts {
 
 Fonts fontsFor(HWND control, HDC context) {
     Fonts fonts;
-    fonts.normal = reinterpret_cast<HFONT>(SendMessageA(GetParent(control), WM_GETFONT, 0, 0));
+    fonts.normal = reinterpret_cast<HFONT>(SendMessageW(GetParent(control), WM_GETFONT, 0, 0));
     if (!fonts.normal) fonts.normal = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-    LOGFONTA font{};
-    if (GetObjectA(fonts.normal, sizeof font, &font)) {
+    LOGFONTW font{};
+    if (GetObjectW(fonts.normal, sizeof font, &font)) {
         font.lfWeight = FW_BOLD;
-        fonts.bold.reset(CreateFontIndirectA(&font));
+        fonts.bold.reset(CreateFontIndirectW(&font));
     }
     Selection select(context, fonts.normal);
     TEXTMETRICA metrics{};

@@ -4,6 +4,7 @@
 
 #include "base/PathText.h"
 #include "base/SystemLibrary.h"
+#include "base/WideText.h"
 #include "shell/AppState.h"
 #include "shell/Centering.h"
 #include "shell/MessageBoxes.h"
@@ -18,13 +19,13 @@ namespace {
 // ends, as an imported library would.
 struct CommonDialogs {
     SystemLibrary library{"comdlg32.dll"};
-    BOOL(WINAPI* getSaveFileName)(OPENFILENAMEA*) = nullptr;
-    BOOL(WINAPI* getOpenFileName)(OPENFILENAMEA*) = nullptr;
+    BOOL(WINAPI* getSaveFileName)(OPENFILENAMEW*) = nullptr;
+    BOOL(WINAPI* getOpenFileName)(OPENFILENAMEW*) = nullptr;
     DWORD(WINAPI* extendedError)() = nullptr;
 
     CommonDialogs() {
-        library.lookUp(getSaveFileName, "GetSaveFileNameA");
-        library.lookUp(getOpenFileName, "GetOpenFileNameA");
+        library.lookUp(getSaveFileName, "GetSaveFileNameW");
+        library.lookUp(getOpenFileName, "GetOpenFileNameW");
         library.lookUp(extendedError, "CommDlgExtendedError");
     }
 };
@@ -36,40 +37,40 @@ const CommonDialogs& commonDialogs() {
 
 }  // namespace
 
-bool buildFileFilter(UINT stringId, ByteBuffer& filter) {
+bool buildFileFilter(UINT stringId, std::wstring& filter) {
     std::string text;
     if (!loadResourceString(text, stringId, appInstance)) return false;
-    for (char& c : text)
-        if (c == '\n') c = '\0';
-    ByteBuffer built;
-    if (!built.append(text.data(), static_cast<uint32_t>(text.size())) || !built.append('\0'))
-        return false;
-    filter = std::move(built);
+    filter = wideFromUtf8(text);
+    for (wchar_t& c : filter)
+        if (c == L'\n') c = L'\0';
+    // The string's own NUL ends the list.
     return true;
 }
 
 bool chooseFile(FileDialogKind kind, HWND owner, UINT title, UINT filter,
                 const char* defaultExtension, std::string& path, const std::string& proposedPath) {
-    ByteBuffer filterText;
+    std::wstring filterText;
     const bool hasFilter = buildFileFilter(filter, filterText);
-    const std::string titleText = loadResourceString(title);
-    char chosen[MAX_PATH] = "";
-    const std::string initialFolder = proposedPath.empty() ? std::string() : folderOf(proposedPath, isSystemLeadByte);
-    if (!proposedPath.empty()) lstrcpynA(chosen, fileNameOf(proposedPath).c_str(), MAX_PATH);
+    const std::wstring titleText = wideFromUtf8(loadResourceString(title));
+    wchar_t chosen[MAX_PATH] = L"";
+    const std::wstring initialFolder =
+        proposedPath.empty() ? std::wstring() : wideFromUtf8(folderOf(proposedPath, isSystemLeadByte));
+    if (!proposedPath.empty()) lstrcpynW(chosen, wideFromUtf8(fileNameOf(proposedPath)).c_str(), MAX_PATH);
+    const std::wstring extension = defaultExtension ? wideFromUtf8(defaultExtension) : std::wstring();
 
-    OPENFILENAMEA dialog = {};
+    OPENFILENAMEW dialog = {};
     // The layout without the three trailing members (pvReserved, dwReserved,
     // FlagsEx): 76 bytes in a 32-bit build, 136 in a 64-bit one.
-    dialog.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
+    dialog.lStructSize = OPENFILENAME_SIZE_VERSION_400W;
     dialog.hwndOwner = owner;
-    dialog.lpstrFilter = hasFilter ? reinterpret_cast<const char*>(filterText.data()) : "";
+    dialog.lpstrFilter = hasFilter ? filterText.c_str() : L"";
     dialog.lpstrFile = chosen;
     dialog.nMaxFile = MAX_PATH;
     dialog.lpstrTitle = titleText.c_str();
     if (!initialFolder.empty()) dialog.lpstrInitialDir = initialFolder.c_str();
     if (kind == FileDialogKind::Save) {
         dialog.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
-        dialog.lpstrDefExt = defaultExtension;
+        if (defaultExtension) dialog.lpstrDefExt = extension.c_str();
     } else {
         dialog.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
     }
@@ -85,7 +86,7 @@ bool chooseFile(FileDialogKind kind, HWND owner, UINT title, UINT filter,
         if (const DWORD code = dialogs.extendedError()) reportErrorCode(owner, code);
         return false;
     }
-    path = chosen;
+    path = utf8FromWide(chosen);
     return true;
 }
 

@@ -7,18 +7,16 @@
 
 #include <string>
 
-#include "output/ByteBuffer.h"
-
 // The string-table filter with every line feed turned into NUL, so it ends in
-// the two NULs the file dialogs need. False, buffer untouched, when the
+// the two NULs the file dialogs need. False, `filter` untouched, when the
 // string is missing or empty.
-bool buildFileFilter(UINT stringId, ByteBuffer& filter);
+bool buildFileFilter(UINT stringId, std::wstring& filter);
 
 enum class FileDialogKind { Open, Save };
 
 // Shows the open-file dialog (an existing file) or the save-file dialog (with
 // the overwrite question; `defaultExtension` completes a name typed without
-// one). True, with `path` set, when the user chose a file. Cancel is false
+// one). Paths are UTF-8. True, with `path` set, when the user chose a file. Cancel is false
 // and silent; a dialog that failed is false and reported with its code. The
 // caller holds the CenteringScope, so that it can also cover what follows.
 // `proposedPath`, when given, opens the dialog in its folder with its name.

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "base/SystemLibrary.h"
+#include "base/WideText.h"
 #include "resource.h"
 #include "shell/AppState.h"
 #include "shell/MessageBoxes.h"
@@ -20,11 +21,11 @@ namespace {
 // ShellExecute: it would slow every start.
 struct DropFunctions {
     SystemLibrary library{"shell32.dll"};
-    UINT(WINAPI* queryFile)(HDROP, UINT, LPSTR, UINT) = nullptr;
+    UINT(WINAPI* queryFile)(HDROP, UINT, LPWSTR, UINT) = nullptr;
     void(WINAPI* finish)(HDROP) = nullptr;
 
     DropFunctions() {
-        library.lookUp(queryFile, "DragQueryFileA");
+        library.lookUp(queryFile, "DragQueryFileW");
         library.lookUp(finish, "DragFinish");
     }
 };
@@ -58,9 +59,9 @@ void openDroppedFile(HDROP drop) {
         reportSystemError(mainWindow, functions->library.loaded() ? ERROR_PROC_NOT_FOUND : functions->library.loadError());
         return;
     }
-    char path[MAX_PATH] = "";
+    wchar_t path[MAX_PATH] = L"";
     const UINT length = functions->queryFile(drop, 0, path, MAX_PATH);
     // The drop is released before anything modal runs.
     functions->finish(drop);
-    if (length != 0) openHandedFile(path);
+    if (length != 0) openHandedFile(utf8FromWide(path));
 }

@@ -2,17 +2,20 @@
 
 #include <string>
 
+#include "base/WideText.h"
 #include "resource.h"
 #include "shell/Resources.h"
 
 HFONT makeListingFont(HWND control) {
-    const std::string face = loadResourceString(IDS_LISTING_FONT_FACE);
-    HFONT dialogFont = reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0));
-    LOGFONTA font = {};
-    if (face.empty() || !dialogFont || !GetObjectA(dialogFont, sizeof font, &font)) return nullptr;
-    lstrcpynA(font.lfFaceName, face.c_str(), LF_FACESIZE);
-    HFONT listingFont = CreateFontIndirectA(&font);
-    if (listingFont) SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(listingFont), FALSE);
+    const std::wstring face = wideFromUtf8(loadResourceString(IDS_LISTING_FONT_FACE));
+    HFONT dialogFont = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
+    LOGFONTW font = {};
+    if (face.empty() || !dialogFont || !GetObjectW(dialogFont, sizeof font, &font)) return nullptr;
+    lstrcpynW(font.lfFaceName, face.c_str(), LF_FACESIZE);
+    // Where the face is missing, the columns still line up in the stand-in.
+    font.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
+    HFONT listingFont = CreateFontIndirectW(&font);
+    if (listingFont) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(listingFont), FALSE);
     return listingFont;
 }
 

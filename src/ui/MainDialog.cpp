@@ -13,6 +13,7 @@
 #include "shell/MessageBoxes.h"
 #include "shell/Resources.h"
 #include "shell/UpdatesScope.h"
+#include "shell/WindowText.h"
 #include "ui/AboutDialog.h"
 #include "ui/ExactMarks.h"
 #include "ui/GuardedDialogProc.h"
@@ -53,12 +54,12 @@ LRESULT CALLBACK editKeyProc(HWND edit, UINT message, WPARAM wParam, LPARAM lPar
     const int id = GetDlgCtrlID(edit);
     const WNDPROC original =
         edit == sysexEdit || !isOffsetEdit(id) ? sysexEditProc : offsetEditProcs[id - IDC_OFFSET_FIRST];
-    return CallWindowProcA(original, edit, message, wParam, lParam);
+    return CallWindowProcW(original, edit, message, wParam, lParam);
 }
 
 WNDPROC subclass(HWND control) {
     return reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(editKeyProc)));
+        SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(editKeyProc)));
 }
 
 
@@ -69,6 +70,13 @@ void onInitDialog(HWND dialog) {
     presetCombo = GetDlgItem(dialog, IDC_PRESET_COMBO);
     sysexFont = makeListingFont(sysexEdit);
     listingColours = ListingColours::fetch();
+    // The template names the menu by number, which the dialog manager loads
+    // in a language of its own choice.
+    if (HMENU menu = loadUiMenu(IDR_MAIN_MENU)) {
+        HMENU templateMenu = GetMenu(dialog);
+        SetMenu(dialog, menu);
+        if (templateMenu) DestroyMenu(templateMenu);
+    }
     mainMenu = GetMenu(dialog);
     // What DragAcceptFiles does, without loading shell32 at every start.
     SetWindowLongPtrA(dialog, GWL_EXSTYLE, GetWindowLongPtrA(dialog, GWL_EXSTYLE) | WS_EX_ACCEPTFILES);
@@ -129,7 +137,7 @@ void onFormatChange(HWND dialog) {
     else if (midiFormat == static_cast<int32_t>(TuningFormat::GS) ||
              midiFormat == static_cast<int32_t>(TuningFormat::XG))
         partLabelText = loadResourceString(IDS_LABEL_PART);
-    SetDlgItemTextA(dialog, IDC_PART_LABEL, partLabelText.c_str());
+    setItemText(dialog, IDC_PART_LABEL, partLabelText);
     refreshSysexView();
 }
 
@@ -202,10 +210,10 @@ void onCommand(HWND dialog, int id, int notification) {
     case IDM_SEND_MIDI: sendListingOnce(dialog); break;
     case IDM_LIVE_SEND: toggleLiveSending(dialog); break;
     case IDM_OPTIONS:
-        DialogBoxParamA(appInstance, MAKEINTRESOURCEA(IDD_OPTIONS), dialog, optionsDialogProc, 0);
+        showDialog(IDD_OPTIONS, dialog, optionsDialogProc);
         break;
     case IDM_ABOUT:
-        DialogBoxParamA(appInstance, MAKEINTRESOURCEA(IDD_ABOUT), dialog, aboutDialogProc, 0);
+        showDialog(IDD_ABOUT, dialog, aboutDialogProc);
         break;
     case IDM_EXIT: SendMessageA(dialog, WM_CLOSE, 0, 0); break;
     case IDM_MANUAL: openManual(dialog); break;
@@ -217,7 +225,7 @@ void onCommand(HWND dialog, int id, int notification) {
 // control that was never subclassed (an initialisation that stopped early).
 void unsubclass(HWND control, WNDPROC& original) {
     if (!original) return;
-    SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
+    SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
     original = nullptr;
 }
 

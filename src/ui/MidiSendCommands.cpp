@@ -12,6 +12,7 @@
 #include "shell/AppState.h"
 #include "shell/MessageBoxes.h"
 #include "shell/Resources.h"
+#include "shell/WindowText.h"
 #include "ui/OptionsDialog.h"
 
 static_assert(kDefaultSysexPause == kDefaultSysexPauseMs && kMaxSysexPause == kMaxSysexPauseMs,
@@ -75,7 +76,7 @@ bool findChosenDevice(HWND owner, unsigned& index) {
             return true;
         }
         if (!askToChooseDevice(owner, match.status)) return false;
-        if (DialogBoxParamA(appInstance, MAKEINTRESOURCEA(IDD_OPTIONS), owner, optionsDialogProc, 0) != IDOK)
+        if (showDialog(IDD_OPTIONS, owner, optionsDialogProc) != IDOK)
             return false;
     }
 }
@@ -120,19 +121,17 @@ bool liveDeviceMoved() {
 
 void showProgress(HWND window, const SendEvent& event) {
     if (!showingProgress) {
-        char title[256] = {};
-        GetWindowTextA(window, title, sizeof title);
-        savedTitle = title;
+        savedTitle = windowText(window);
         showingProgress = true;
     }
     const std::string text = formatted(IDS_MIDI_SENDING_TITLE, savedTitle.c_str(), event.sent, event.total);
-    SetWindowTextA(window, text.c_str());
+    setWindowText(window, text);
 }
 
 void restoreTitle(HWND window) {
     if (!showingProgress) return;
     showingProgress = false;
-    SetWindowTextA(window, savedTitle.c_str());
+    setWindowText(window, savedTitle);
 }
 
 void reportFailure(HWND window, const SendFailure& failure) {

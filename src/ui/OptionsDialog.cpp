@@ -9,10 +9,12 @@
 #include "midiout/MidiDeviceLookup.h"
 #include "midiout/MidiOutDevice.h"
 #include "resource.h"
+#include "base/WideText.h"
 #include "settings/AppSettings.h"
 #include "shell/AppState.h"
 #include "shell/Centering.h"
 #include "shell/Resources.h"
+#include "shell/WindowText.h"
 #include "ui/GuardedDialogProc.h"
 #include "ui/SysexView.h"
 
@@ -52,9 +54,7 @@ void correctEdit(HWND dialog, int id) {
     if (!translated || value != corrected) SetDlgItemInt(dialog, id, static_cast<UINT>(corrected), TRUE);
 }
 
-void addDeviceEntry(HWND combo, const std::string& text) {
-    SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
-}
+void addDeviceEntry(HWND combo, const std::string& text) { addComboItem(combo, text); }
 
 void fillDeviceList(HWND dialog) {
     HWND combo = GetDlgItem(dialog, IDC_MIDI_DEVICE_COMBO);
@@ -80,7 +80,7 @@ static_assert(IDS_MTS_FORM_LAST - IDS_MTS_FORM_FIRST + 1 == kMtsFormCount, "a li
 void fillMtsFormList(HWND dialog) {
     HWND combo = GetDlgItem(dialog, IDC_MTS_FORM_COMBO);
     for (UINT id = IDS_MTS_FORM_FIRST; id <= IDS_MTS_FORM_LAST; ++id)
-        SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(loadResourceString(id).c_str()));
+        addComboItem(combo, loadResourceString(id));
     SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(mtsForm), 0);
 }
 
@@ -91,6 +91,62 @@ void storeMtsForm(HWND dialog) {
     if (form == mtsForm) return;
     mtsForm = form;
     refreshSysexView();
+}
+
+// The interface language's row, added where the buttons stood so that the
+// template stays as it is: a label and a list (as Windows, 日本語, English,
+// in the order of kLanguageSettings), the buttons moved down to make room.
+constexpr const char* kLanguageSettings[] = {"", "ja", "en"};
+constexpr int kLanguageRowHeight = 26;  // dialog units
+
+// `box` is in dialog units from the top of the OK button, `top` pixels.
+HWND addLanguageControl(HWND dialog, HWND after, const wchar_t* className, DWORD style, int id, RECT box, int top,
+                        const std::string& text) {
+    MapDialogRect(dialog, &box);
+    OffsetRect(&box, 0, top);
+    HWND control = CreateWindowExW(0, className, wideFromUtf8(text).c_str(), WS_CHILD | WS_VISIBLE | style,
+                                   box.left, box.top, box.right - box.left, box.bottom - box.top, dialog,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), appInstance, nullptr);
+    SendMessageW(control, WM_SETFONT, SendMessageW(dialog, WM_GETFONT, 0, 0), FALSE);
+    // The tab order and the label's mnemonic follow the Z order.
+    SetWindowPos(control, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    return control;
+}
+
+void addLanguageRow(HWND dialog) {
+    RECT shift = {0, 0, 0, kLanguageRowHeight};
+    MapDialogRect(dialog, &shift);
+    int buttonsTop = 0;
+    for (int id : {IDOK, IDCANCEL}) {
+        HWND button = GetDlgItem(dialog, id);
+        RECT place;
+        GetWindowRect(button, &place);
+        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&place), 2);
+        buttonsTop = place.top;
+        SetWindowPos(button, nullptr, place.left, place.top + shift.bottom, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    RECT outer;
+    GetWindowRect(dialog, &outer);
+    SetWindowPos(dialog, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top + shift.bottom,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+
+    HWND label = addLanguageControl(dialog, GetDlgItem(dialog, IDC_MTS_FORM_COMBO), L"STATIC", 0, -1,
+                                    {6, -2, 162, 6}, buttonsTop, loadResourceString(IDS_LANGUAGE_LABEL));
+    HWND combo = addLanguageControl(dialog, label, L"COMBOBOX", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP,
+                                    IDC_LANGUAGE_COMBO, {6, 8, 162, 68}, buttonsTop, "");
+    for (UINT id = IDS_LANGUAGE_AS_WINDOWS; id <= IDS_LANGUAGE_ENGLISH; ++id)
+        addComboItem(combo, loadResourceString(id));
+    WPARAM selected = 0;
+    for (WPARAM k = 0; k < 3; ++k)
+        if (languageSetting == kLanguageSettings[k]) selected = k;
+    SendMessageW(combo, CB_SETCURSEL, selected, 0);
+}
+
+// The choice takes effect at the next start; the window keeps its language.
+void storeLanguage(HWND dialog) {
+    const LRESULT chosen = SendDlgItemMessageW(dialog, IDC_LANGUAGE_COMBO, CB_GETCURSEL, 0, 0);
+    if (chosen >= 0 && chosen <= 2) languageSetting = kLanguageSettings[chosen];
 }
 
 void onInitDialog(HWND dialog) {
@@ -113,6 +169,7 @@ void onInitDialog(HWND dialog) {
     initSongGap(IDC_SONG_MESSAGE_GAP_EDIT, IDC_SONG_MESSAGE_GAP_SPIN, songMessageGap);
     fillMtsFormList(dialog);
     CheckDlgButton(dialog, IDC_SONG_PITCH_BEND, songMethod == kSongMethodPitchBend ? BST_CHECKED : BST_UNCHECKED);
+    addLanguageRow(dialog);
     centerWindow(nullptr, dialog);
 }
 
@@ -149,6 +206,7 @@ INT_PTR onCommand(HWND dialog, int id, int notification) {
         storeMtsForm(dialog);
         songMethod = IsDlgButtonChecked(dialog, IDC_SONG_PITCH_BEND) == BST_CHECKED ? kSongMethodPitchBend
                                                                                    : kSongMethodSysex;
+        storeLanguage(dialog);
         EndDialog(dialog, IDOK);
         return TRUE;
     case IDCANCEL:

@@ -1,29 +1,26 @@
 #include "ui/PresetCommands.h"
 
 #include <string>
-#include <vector>
 
+#include "base/Cp932Text.h"
 #include "resource.h"
 #include "settings/Presets.h"
 #include "shell/AppState.h"
 #include "shell/MessageBoxes.h"
 #include "shell/Resources.h"
 #include "shell/UpdatesScope.h"
+#include "shell/WindowText.h"
 #include "ui/SysexView.h"
 
 namespace {
 
-// The text of the selected list item, or false when none is selected or its
-// text is empty.
+// The text of the selected list item as Preset.ini spells it (code page
+// 932), or false when none is selected or its text is empty.
 bool selectedPresetName(int& index, std::string& name) {
-    index = static_cast<int>(SendMessageA(presetCombo, CB_GETCURSEL, 0, 0));
+    index = static_cast<int>(SendMessageW(presetCombo, CB_GETCURSEL, 0, 0));
     if (index == CB_ERR) return false;
-    const LRESULT length = SendMessageA(presetCombo, CB_GETLBTEXTLEN, index, 0);
-    if (length < 1) return false;
-    std::vector<char> text(static_cast<std::size_t>(length) + 1, '\0');
-    SendMessageA(presetCombo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text.data()));
-    name = text.data();
-    return true;
+    const std::string text = comboItem(presetCombo, index);
+    return !text.empty() && cp932FromUtf8(text, name);
 }
 
 int askWarning(UINT question) {
@@ -36,7 +33,7 @@ int askWarning(UINT question) {
 
 void fillPresetList() {
     for (const IniSection& section : presetFile.sections())
-        SendMessageA(presetCombo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(section.name.c_str()));
+        addComboItem(presetCombo, utf8FromCp932(section.name));
 }
 
 void pickPreset(HWND dialog) {
@@ -59,11 +56,17 @@ void pickPreset(HWND dialog) {
 }
 
 void savePreset() {
-    const int length = GetWindowTextLengthA(presetCombo);
-    if (length < 1) return;
-    std::vector<char> text(static_cast<std::size_t>(length) + 1, '\0');
-    GetWindowTextA(presetCombo, text.data(), length + 1);
-    const std::string name = text.data();
+    const std::string typed = windowText(presetCombo);
+    if (typed.empty()) return;
+    // Preset.ini is code page 932 text on every system; a name it cannot
+    // hold would come back as another name.
+    std::string name;
+    if (!cp932FromUtf8(typed, name)) {
+        const std::string text = loadResourceString(IDS_PRESET_NAME_NOT_CP932);
+        const std::string caption = loadResourceString(IDS_ERROR_CAPTION);
+        centeredMessageBox(mainWindow, text.c_str(), caption.c_str(), MB_ICONERROR);
+        return;
+    }
 
     const bool existed = presetFile.hasSection(name);
     // Only a Yes goes on: a box that could not be shown gives 0.
@@ -75,7 +78,7 @@ void savePreset() {
     writePresetOffsets(presetFile, name, offsets);
     writePresetExactTuning(presetFile, name, {exactHundredths, coarseSemitones});
     if (!existed)
-        SendMessageA(presetCombo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+        addComboItem(presetCombo, typed);
     // A bulk dump carries the name: its listing follows. Other forms' and
     // formats' listings come out the same and are left as they are.
     if (name != dumpPresetName) {
@@ -94,7 +97,7 @@ void deletePreset() {
     // The list may have changed while the question was open: read it again.
     if (!selectedPresetName(index, name)) return;
     if (presetFile.deleteSection(name)) {
-        SendMessageA(presetCombo, CB_DELETESTRING, index, 0);
-        SetWindowTextA(presetCombo, "");
+        SendMessageW(presetCombo, CB_DELETESTRING, index, 0);
+        SetWindowTextW(presetCombo, L"");
     }
 }

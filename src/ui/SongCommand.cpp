@@ -44,12 +44,12 @@ std::string resetsLine(const SongSummary& summary) {
     std::string items;
     for (std::size_t i = 0; i < summary.resets.size() && i < kListedResets; ++i) {
         const SongReset& reset = summary.resets[i];
-        items += (i == 0 ? "" : "、") + fillIn(loadResourceString(IDS_SONG_RESET_ITEM),
+        items += (i == 0 ? "" : loadResourceString(IDS_LIST_SEPARATOR)) + fillIn(loadResourceString(IDS_SONG_RESET_ITEM),
                                               {japaneseResetName(reset.kind), milliseconds(reset.ms),
                                                std::to_string(reset.track + 1)});
     }
     if (summary.resets.size() > kListedResets)
-        items += "、" + fillIn(loadResourceString(IDS_SONG_MORE_RESETS),
+        items += loadResourceString(IDS_LIST_SEPARATOR) + fillIn(loadResourceString(IDS_SONG_MORE_RESETS),
                               {std::to_string(summary.resets.size() - kListedResets)});
     return fillIn(loadResourceString(IDS_SONG_RESETS), {items});
 }
@@ -83,7 +83,7 @@ std::string summaryText(const SongSummary& summary, const std::string& path) {
 std::string channelList(uint16_t channels) {
     std::string list;
     for (int c = 0; c < 16; ++c)
-        if (channels & (1u << c)) list += (list.empty() ? "" : "、") + std::to_string(c + 1);
+        if (channels & (1u << c)) list += (list.empty() ? "" : loadResourceString(IDS_LIST_SEPARATOR)) + std::to_string(c + 1);
     return list;
 }
 

@@ -10,11 +10,13 @@
 #include <type_traits>
 #include <vector>
 
+#include "base/Cp932Text.h"
 #include "base/PathText.h"
 #include "resource.h"
 #include "shell/AppState.h"
 #include "shell/Centering.h"
 #include "shell/Resources.h"
+#include "shell/WindowText.h"
 #include "base/LoadFileBytes.h"
 #include "tuning/NoteNames.h"
 #include "tuning/ScalaScale.h"
@@ -65,6 +67,14 @@ static_assert(IDS_TEMPERAMENT_LAST - IDS_TEMPERAMENT_FIRST + 1 + IDS_TEMPERAMENT
 
 bool isBlank(const std::string& text) { return text.find_first_not_of(" \t") == std::string::npos; }
 
+// A description's bytes as text: UTF-8 when they are, else code page 932,
+// as a Japanese Windows showed every file before.
+std::string descriptionText(const std::string& bytes) {
+    const bool utf8 =
+        MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0) > 0;
+    return utf8 ? bytes : utf8FromCp932(bytes);
+}
+
 // The list index of the scale read from `path`, or -1 after its error box. A
 // file opened again replaces its earlier entry.
 int readScalaFile(HWND owner, const std::string& path) {
@@ -84,7 +94,7 @@ int readScalaFile(HWND owner, const std::string& path) {
         return -1;
     }
     const std::string& description = scala.scale.description;
-    OpenedScale scale{path, isBlank(description) ? fileNameOf(path) : description, mapped.offsets};
+    OpenedScale scale{path, isBlank(description) ? fileNameOf(path) : descriptionText(description), mapped.offsets};
     for (std::size_t i = 0; i < openedScales.size(); ++i)
         if (openedScales[i].path == path) {
             openedScales[i] = std::move(scale);
@@ -106,9 +116,7 @@ Choices readChoices(HWND dialog) {
     choices.tonic = static_cast<int>(SendDlgItemMessageA(dialog, IDC_TONIC_COMBO, CB_GETCURSEL, 0, 0));
     const LRESULT zero = SendDlgItemMessageA(dialog, IDC_ZERO_NOTE_COMBO, CB_GETCURSEL, 0, 0);
     choices.zeroNote = zero == 1 ? ZeroNote::A : ZeroNote::Tonic;
-    char text[32] = "";
-    GetDlgItemTextA(dialog, IDC_A4_EDIT, text, sizeof text);
-    choices.a4Text = text;
+    choices.a4Text = itemText(dialog, IDC_A4_EDIT);
     return choices;
 }
 
@@ -145,7 +153,7 @@ void updatePreview(HWND dialog) {
         if (result.ok()) previewedFit = result.fit;
     }
     const std::string text = previewedFit ? previewText(*previewedFit) : loadResourceString(IDS_A4_OUT_OF_RANGE_380);
-    SetDlgItemTextA(dialog, IDC_FIT_PREVIEW, text.c_str());
+    setItemText(dialog, IDC_FIT_PREVIEW, text);
     previewedAnalysis.reset();
     if (previewedFit) {
         std::array<double, 12> sent{};
@@ -158,7 +166,7 @@ void updatePreview(HWND dialog) {
 }
 
 void addItem(HWND dialog, int comboId, const std::string& text) {
-    SendDlgItemMessageA(dialog, comboId, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    addComboItem(GetDlgItem(dialog, comboId), text);
 }
 
 // `chosen` is the list entry to select, or -1 for that of the last OK.
@@ -178,7 +186,7 @@ void onInitDialog(HWND dialog, int chosen) {
     SendDlgItemMessageA(dialog, IDC_TONIC_COMBO, CB_SETCURSEL, static_cast<WPARAM>(remembered.tonic), 0);
     SendDlgItemMessageA(dialog, IDC_ZERO_NOTE_COMBO, CB_SETCURSEL, remembered.zeroNote == ZeroNote::A ? 1 : 0, 0);
     SendDlgItemMessageA(dialog, IDC_A4_EDIT, EM_LIMITTEXT, 16, 0);
-    SetDlgItemTextA(dialog, IDC_A4_EDIT, remembered.a4Text.c_str());
+    setItemText(dialog, IDC_A4_EDIT, remembered.a4Text);
     previewFont.reset(makeListingFont(GetDlgItem(dialog, IDC_FIT_PREVIEW)));
     updatePreview(dialog);
     centerWindow(nullptr, dialog);
@@ -193,7 +201,7 @@ void onOpenScala(HWND dialog) {
     const std::string& name = openedScales[index - kBuiltInCount].name;
     if (index < static_cast<int>(SendMessageA(list, CB_GETCOUNT, 0, 0)))
         SendMessageA(list, CB_DELETESTRING, static_cast<WPARAM>(index), 0);
-    SendMessageA(list, CB_INSERTSTRING, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(name.c_str()));
+    insertComboItem(list, index, name);
     SendMessageA(list, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
     updatePreview(dialog);
 }
@@ -267,7 +275,7 @@ INT_PTR CALLBACK temperamentDialogProc(HWND dialog, UINT message, WPARAM wParam,
 }
 
 void runDialog(HWND owner, int chosen) {
-    DialogBoxParamA(appInstance, MAKEINTRESOURCEA(IDD_TEMPERAMENT), owner, temperamentDialogProc, chosen);
+    showDialog(IDD_TEMPERAMENT, owner, temperamentDialogProc, chosen);
 }
 
 }  // namespace

@@ -6,7 +6,9 @@
 
 #include <cstdlib>
 
+#include "base/WideText.h"
 #include "resource.h"
+#include "settings/AppSettings.h"
 #include "shell/AppState.h"
 #include "shell/Resources.h"
 #include "shell/UpdatesScope.h"
@@ -31,37 +33,40 @@ void restrictDllSearchToSystemFolder() {
 // The main window is a dialog whose class is a copy of the system dialog
 // class under the program's own name, so it carries the program's icon.
 bool registerMainWindowClass() {
-    WNDCLASSA windowClass = {};
-    if (!GetClassInfoA(nullptr, "#32770", &windowClass)) return false;
+    WNDCLASSW windowClass = {};
+    if (!GetClassInfoW(nullptr, L"#32770", &windowClass)) return false;
     windowClass.cbWndExtra |= DLGWINDOWEXTRA;
-    windowClass.hIcon = LoadIconA(appInstance, MAKEINTRESOURCEA(IDI_APP));
-    windowClass.lpszClassName = "VelmarinWnd";
-    return RegisterClassA(&windowClass) != 0;
+    windowClass.hIcon = LoadIconW(appInstance, MAKEINTRESOURCEW(IDI_APP));
+    windowClass.lpszClassName = L"VelmarinWnd";
+    return RegisterClassW(&windowClass) != 0;
 }
 
 void runMessageLoop() {
-    HACCEL accelerators = LoadAcceleratorsA(appInstance, MAKEINTRESOURCEA(IDR_ACCELERATORS));
+    HACCEL accelerators = LoadAcceleratorsW(appInstance, MAKEINTRESOURCEW(IDR_ACCELERATORS));
     MSG message;
     // GetMessage gives 0 for WM_QUIT and -1 on an error; both end the loop.
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-        if (TranslateAcceleratorA(mainWindow, accelerators, &message)) continue;
-        if (IsDialogMessageA(mainWindow, &message)) continue;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (TranslateAcceleratorW(mainWindow, accelerators, &message)) continue;
+        if (IsDialogMessageW(mainWindow, &message)) continue;
         TranslateMessage(&message);
-        DispatchMessageA(&message);
+        DispatchMessageW(&message);
     }
 }
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     appInstance = instance;
     restrictDllSearchToSystemFolder();
     InitCommonControls();
+    presetFile.load(presetFilePath());
+    settingsFile.load(settingsFilePath());
+    chooseUiLanguage(readAppSettings(settingsFile).language);
 
     if (!registerMainWindowClass()) {
-        const std::string text = loadResourceString(IDS_CANNOT_CREATE_DIALOG);
-        const std::string caption = loadResourceString(IDS_ERROR_CAPTION);
-        MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_ICONERROR | MB_OK);
+        const std::wstring text = wideFromUtf8(loadResourceString(IDS_CANNOT_CREATE_DIALOG));
+        const std::wstring caption = wideFromUtf8(loadResourceString(IDS_ERROR_CAPTION));
+        MessageBoxW(nullptr, text.c_str(), caption.c_str(), MB_ICONERROR | MB_OK);
         return 0;
     }
 
@@ -69,20 +74,16 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         // Refreshes triggered while the dialog initialises its controls wait
         // until it is shown.
         UpdatesScope noUpdates(updatesEnabled);
-        presetFile.load(presetFilePath());
-        settingsFile.load(settingsFilePath());
-
-        mainWindow = CreateDialogParamA(appInstance, MAKEINTRESOURCEA(IDD_MAIN), nullptr,
-                                        mainDialogProc, 0);
+        mainWindow = createDialog(IDD_MAIN, nullptr, mainDialogProc);
         if (!mainWindow) return 0;
         ShowWindow(mainWindow, SW_SHOW);
         UpdateWindow(mainWindow);
     }
     refreshSysexView();
     // "Velmarin.exe FILE", as "Open with" and file associations start it; the
-    // runtime has split the command line by the system's rules, in the ANSI
-    // code page the program's paths are in.
-    if (__argc >= 2) openHandedFile(__argv[1]);
+    // runtime has split the wide command line by the system's rules, so the
+    // name may hold any character.
+    if (__argc >= 2) openHandedFile(utf8FromWide(__wargv[1]));
 
     runMessageLoop();
     return 0;

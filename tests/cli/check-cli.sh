@@ -203,6 +203,16 @@ expect 0 "read .syx"
 same_bytes 'format xg\nparts 1,3,4,16\noffsets 0 -10 -8 -6 -10 -2 -12 -4 -8 -12 -4 -8\n' out \
   "read back the .syx"
 
+# A name outside every code page: ë is not in 932, 音律 not in 1252.
+cp w.syx "Tëst 音律.syx"
+run read "Tëst 音律.syx"
+expect 0 "read a file named outside the code page"
+same_bytes 'format xg\nparts 1,3,4,16\noffsets 0 -10 -8 -6 -10 -2 -12 -4 -8 -12 -4 -8\n' out \
+  "read back the file named outside the code page"
+run build --temperament werckmeister3 --format xg --parts 1,3-4,16 -o "Tëst 音律 2.syx"
+expect 0 "build -o a name outside the code page"
+cmp -s w.syx "Tëst 音律 2.syx" || fail "build -o a name outside the code page wrote other bytes"
+
 run build --offsets "63,-64,0,1,-1,2,-2,3,-3,4,-4,5" --format gm2 --parts all --division 480 \
   --delta 10 -o m.mid
 expect 0 "build -o .mid"

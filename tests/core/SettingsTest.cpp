@@ -178,6 +178,7 @@ TEST(AppSettings, midiOutputKeysAreWrittenOnlyOnceSet) {
         std::string after;
         int32_t mtsForm = 0;
         int32_t songMethod = kSongMethodSysex;
+        const char* language = "";
     } rows[] = {
         {"never set", "", "", 20, sixKeys},
         {"pitch bends chosen", "", "", 20, sixKeys + "SongMethod=1\r\n", 0, kSongMethodPitchBend},
@@ -193,6 +194,8 @@ TEST(AppSettings, midiOutputKeysAreWrittenOnlyOnceSet) {
          "MidiPartOrChannel=0\r\nSysexEventDivision=120\r\nSysexEventDelta=0\r\n"},
         {"form chosen", "", "", 20, sixKeys + "MtsForm=3\r\n", 3},
         {"back to the default form", sixKeys + "MtsForm=2\r\n", "", 20, sixKeys + "MtsForm=0\r\n"},
+        {"language chosen", "", "", 20, sixKeys + "Language=en\r\n", 0, kSongMethodSysex, "en"},
+        {"back to as Windows", sixKeys + "Language=ja\r\n", "", 20, sixKeys + "Language=\r\n"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -202,6 +205,7 @@ TEST(AppSettings, midiOutputKeysAreWrittenOnlyOnceSet) {
         settings.sysexPause = row.pause;
         settings.mtsForm = row.mtsForm;
         settings.songMethod = row.songMethod;
+        settings.language = row.language;
         writeAppSettings(file, settings);
         EXPECT_EQ(row.after, file.serialize());
     }

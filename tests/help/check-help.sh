@@ -1,24 +1,31 @@
 #!/usr/bin/env bash
-# Checks the manual, help/Velmarin.html, as headless Chromium renders it.
+# Checks a manual, help/Velmarin.html or the English help/Velmarin.en.html,
+# as headless Chromium renders it.
 # The browser is driven through its DevTools pipe (fd 3 in, fd 4 out, each
 # message JSON ended by NUL), so no language beyond bash is needed. Checks:
 # - it loads with no console error, no script exception and no request for
 #   anything but the document itself (every host name is made unresolvable);
 #   a picture is embedded in it as a data: URL;
-# - charset UTF-8 (declared in the first 1024 bytes), lang="ja", valid UTF-8;
+# - charset UTF-8 (declared in the first 1024 bytes), lang="ja" (lang="en"
+#   for a document named *.en.html), valid UTF-8;
 # - every href is an in-page link to an existing id, ids are unique, and no
 #   src, url(...) or @import refers outside the document;
 # - at a phone's width (390 px) the page does not scroll sideways;
 # - every GS message quoted has 22 bytes and a correct Roland checksum, every
 #   XG message 9 bytes and every GM2 message 21 bytes;
-# - every text marked class="ui" is a text of res/Velmarin.rc, and every text
-#   of the dialogs and the menu in res/Velmarin.rc is explained.
+# - every text marked class="ui" is a text of the resource script (by default
+#   res/Velmarin.rc, res/Velmarin.en.rc for the English manual), and every
+#   text of its dialogs and menu is explained.
 # Usage: tests/help/check-help.sh [document] [resource script]
 set -euo pipefail
 export LC_ALL=C.UTF-8
 root=$(cd "$(dirname "$0")/../.." && pwd)
 doc=$(realpath "${1:-$root/help/Velmarin.html}")
-rc=${2:-$root/res/Velmarin.rc}
+case $doc in
+  *.en.html) lang=en default_rc=$root/res/Velmarin.en.rc ;;
+  *) lang=ja default_rc=$root/res/Velmarin.rc ;;
+esac
+rc=${2:-$default_rc}
 browser=${CHROMIUM:-chromium}
 command -v "$browser" >/dev/null || { echo "FAIL: $browser is not installed (apt-get install chromium)"; exit 1; }
 
@@ -101,11 +108,11 @@ url="file://$doc"
 call Page.navigate "{\"url\":\"$url\"}"
 wait_event Page.loadEventFired
 
-evaluate <<'JS'
+evaluate <<JS
 (() => {
   const out = [], d = document;
   if (d.characterSet !== 'UTF-8') out.push('FAIL the character set is ' + d.characterSet);
-  if (d.documentElement.lang !== 'ja') out.push('FAIL lang is "' + d.documentElement.lang + '"');
+  if (d.documentElement.lang !== '$lang') out.push('FAIL lang is "' + d.documentElement.lang + '"');
   const seen = new Set();
   for (const e of d.querySelectorAll('[id]')) {
     if (seen.has(e.id)) out.push('FAIL the id "' + e.id + '" is used twice');

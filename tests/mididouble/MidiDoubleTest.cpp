@@ -63,14 +63,13 @@ std::string buildXgPart1() {
     return std::string(reinterpret_cast<char*>(buffer), length);
 }
 
-TEST_F(MidiDouble, listsTheDevicesInTheAnsiCodePage) {
-    // "シンセ" in code page 932.
-    const std::string japanese = "\x83\x56\x83\x93\x83\x5A B";
-    SetEnvironmentVariableA("VELMARIN_MIDI_DEVICES", ("Synth A|" + japanese).c_str());
+TEST_F(MidiDouble, listsTheDevicesInUtf8) {
+    // "シンセ" in code page 932, which the double widens, and in UTF-8.
+    SetEnvironmentVariableA("VELMARIN_MIDI_DEVICES", "Synth A|\x83\x56\x83\x93\x83\x5A B");
     const MidiDeviceList list = platformMidiOut().listDevices();
     ASSERT_EQ(2u, list.names.size());
     EXPECT_EQ("Synth A", list.names[0]);
-    EXPECT_EQ(japanese, list.names[1]);
+    EXPECT_EQ("\xE3\x82\xB7\xE3\x83\xB3\xE3\x82\xBB B", list.names[1]);
 
     SetEnvironmentVariableA("VELMARIN_MIDI_DEVICES", "");
     EXPECT_TRUE(platformMidiOut().listDevices().names.empty());

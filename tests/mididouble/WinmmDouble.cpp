@@ -154,6 +154,17 @@ MMRESULT WINAPI midiOutGetDevCapsA(UINT_PTR id, LPMIDIOUTCAPSA caps, UINT size) 
     return MMSYSERR_NOERROR;
 }
 
+// The names as the wide call gives them: the variable's ANSI text widened.
+MMRESULT WINAPI midiOutGetDevCapsW(UINT_PTR id, LPMIDIOUTCAPSW caps, UINT size) {
+    MIDIOUTCAPSA narrow;
+    if (!caps || size < sizeof(MIDIOUTCAPSW)) return MMSYSERR_INVALPARAM;
+    if (const MMRESULT result = midiOutGetDevCapsA(id, &narrow, sizeof narrow)) return result;
+    *caps = {narrow.wMid, narrow.wPid, narrow.vDriverVersion, {}, narrow.wTechnology, narrow.wVoices,
+             narrow.wNotes, narrow.wChannelMask, narrow.dwSupport};
+    MultiByteToWideChar(CP_ACP, 0, narrow.szPname, -1, caps->szPname, MAXPNAMELEN - 1);
+    return MMSYSERR_NOERROR;
+}
+
 MMRESULT WINAPI midiOutOpen(LPHMIDIOUT handle, UINT id, DWORD_PTR callback, DWORD_PTR instance,
                             DWORD flags) {
     if (!handle) return MMSYSERR_INVALPARAM;
@@ -264,6 +275,14 @@ MMRESULT WINAPI midiOutGetErrorTextA(MMRESULT error, LPSTR text, UINT size) {
     std::strncpy(text, message, size - 1);
     text[size - 1] = '\0';
     return MMSYSERR_NOERROR;
+}
+
+MMRESULT WINAPI midiOutGetErrorTextW(MMRESULT error, LPWSTR text, UINT size) {
+    char narrow[MAXERRORLENGTH];
+    const MMRESULT result = midiOutGetErrorTextA(error, narrow, sizeof narrow);
+    if (result == MMSYSERR_NOERROR && MultiByteToWideChar(CP_ACP, 0, narrow, -1, text, static_cast<int>(size)) == 0)
+        return MMSYSERR_INVALPARAM;
+    return result;
 }
 
 }  // extern "C"
