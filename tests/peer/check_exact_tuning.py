@@ -20,13 +20,12 @@ Exit 77 (skipped) when the player or its instruments are missing.
 import math
 import os
 import shutil
-import subprocess
 import sys
 import tempfile
 
+from players import FREEPATS, SOUNDFONT, render_fluidsynth, render_timidity
+
 SKIP = 77
-FREEPATS = "/etc/timidity/freepats.cfg"
-SOUNDFONT = "/usr/share/sounds/sf2/FluidR3_GM.sf2"
 NOTE_SECONDS = 1.25  # 1 s sounding, 0.25 s silence
 # The instruments played: the ones whose rendering stays steadiest when
 # retuned by a semitone or more. TiMidity++ steps through a sample in
@@ -46,21 +45,6 @@ MEANTONE = [(n * MEANTONE_FIFTH) % 1200 for n in MEANTONE_FIFTHS]
 WERCKMEISTER = [0, 90.225, 192.180, 294.135, 390.225, 498.045, 588.270, 696.090, 792.180, 888.270,
                 996.090, 1092.180]
 CASES = {"meantone": ("meantone-1/4", MEANTONE, 440.0), "werckmeister": ("werckmeister3", WERCKMEISTER, 415.0)}
-
-
-def render_timidity(played, rendered, work):
-    config = os.path.join(work, "timidity.cfg")
-    with open(config, "w") as file:
-        file.write(f"source {FREEPATS}\n")
-    subprocess.run(["timidity", "-c", config, "-Ow", "--output-mono", "-s", "44100",
-                    "-EFreverb=0", "-EFchorus=0", "-o", rendered, played],
-                   check=True, capture_output=True)
-
-
-def render_fluidsynth(played, rendered, work):
-    subprocess.run(["fluidsynth", "-n", "-i", "-q", "-R", "0", "-C", "0", "-g", "1.0",
-                    "-r", "44100", "-O", "s16", "-T", "wav", "-F", rendered, SOUNDFONT, played],
-                   check=True, capture_output=True, cwd=work)
 
 
 PLAYERS = {"timidity": (render_timidity, FREEPATS, OBOE), "fluidsynth": (render_fluidsynth, SOUNDFONT, RECORDER)}

@@ -17,34 +17,18 @@ Exit 77 (skipped) when the player or its instruments are missing.
 import math
 import os
 import shutil
-import subprocess
 import sys
 import tempfile
 
+from players import FREEPATS, SOUNDFONT, render_fluidsynth, render_timidity
+
 SKIP = 77
-FREEPATS = "/etc/timidity/freepats.cfg"
-SOUNDFONT = "/usr/share/sounds/sf2/FluidR3_GM.sf2"
 NOTE_SECONDS = 1.0  # 0.75 s sounding, 0.25 s silence
 KEYS = range(60, 99)  # C4 and two octaves of 19 degrees up
 # freepats' oboe keeps within 0.1 cent of any pitch it is moved to; FluidR3's
 # clarinet strays least from one key's sample to the next.
 OBOE = 68
 CLARINET = 71
-
-
-def render_timidity(played, rendered, work):
-    config = os.path.join(work, "timidity.cfg")
-    with open(config, "w") as file:
-        file.write(f"source {FREEPATS}\n")
-    subprocess.run(["timidity", "-c", config, "-Ow", "--output-mono", "-s", "44100",
-                    "-EFreverb=0", "-EFchorus=0", "-o", rendered, played],
-                   check=True, capture_output=True)
-
-
-def render_fluidsynth(played, rendered, work):
-    subprocess.run(["fluidsynth", "-n", "-i", "-q", "-R", "0", "-C", "0", "-g", "1.0",
-                    "-r", "44100", "-O", "s16", "-T", "wav", "-F", rendered, SOUNDFONT, played],
-                   check=True, capture_output=True, cwd=work)
 
 
 # A retuned key sounds through the sample of the pitch it is moved to, so the

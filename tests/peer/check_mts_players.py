@@ -22,13 +22,12 @@ Exit 77 (skipped) when the player or its instruments are missing.
 """
 import os
 import shutil
-import subprocess
 import sys
 import tempfile
 
+from players import FREEPATS, SOUNDFONT, render_fluidsynth, render_timidity
+
 SKIP = 77
-FREEPATS = "/etc/timidity/freepats.cfg"
-SOUNDFONT = "/usr/share/sounds/sf2/FluidR3_GM.sf2"
 OFFSETS = [30, -47, 13, -8, 55, -20, -62, 63, -10, -33, 25, 1]
 CHANNEL = 3
 PROGRAM = 5
@@ -38,21 +37,6 @@ NOTE_SECONDS = 1.25  # 1 s sounding, 0.25 s silence
 # clarinet does not.
 OCARINA = 79
 CLARINET = 71
-
-
-def render_timidity(played, rendered, work):
-    config = os.path.join(work, "timidity.cfg")
-    with open(config, "w") as file:
-        file.write(f"source {FREEPATS}\n")
-    subprocess.run(["timidity", "-c", config, "-Ow", "--output-mono", "-s", "44100",
-                    "-EFreverb=0", "-EFchorus=0", "-o", rendered, played],
-                   check=True, capture_output=True)
-
-
-def render_fluidsynth(played, rendered, work):
-    subprocess.run(["fluidsynth", "-n", "-i", "-q", "-R", "0", "-C", "0", "-g", "1.0",
-                    "-r", "44100", "-O", "s16", "-T", "wav", "-F", rendered, SOUNDFONT, played],
-                   check=True, capture_output=True, cwd=work)
 
 
 PLAYERS = {
