@@ -1,0 +1,13 @@
+// The main window while it holds a keyboard tuning: the twelve edits greyed
+// and, between the part boxes and the listing, a line naming the scale and
+// the map (and saying so when the chosen format cannot send it).
+#pragma once
+
+#include <windows.h>
+
+// Once, from the main dialog's WM_INITDIALOG: the hidden line, in the
+// dialog's font.
+void createKeyboardLine(HWND dialog);
+// Follows keyboardKeys: greys or enables the edits and their up-downs, shows
+// or hides the line. `carried`: the chosen format and form send the tuning.
+void showKeyboardLine(bool carried);
