@@ -1,11 +1,26 @@
 #include "ui/KeyboardLine.h"
 
+#include "base/PathText.h"
 #include "base/WideText.h"
 #include "resource.h"
 #include "shell/AppState.h"
 #include "shell/Resources.h"
 #include "shell/WindowText.h"
 #include "ui/TuningReports.h"
+
+std::optional<HeldKeyboard> heldKeyboard;
+
+std::optional<std::string> synthFileText(const std::string& path) {
+    if (!keyboardKeys || !heldKeyboard) return std::nullopt;
+    const std::string name = fileNameOf(path);
+    switch (synthFileKindFromName(name)) {
+    case SynthFileKind::Scl: return scalaScaleText(heldKeyboard->onKeys.scale, name);
+    case SynthFileKind::Kbm: return keyboardMapText(heldKeyboard->onKeys.map, name);
+    case SynthFileKind::Tun: return anaMarkTuningText(heldKeyboard->tuning, heldKeyboard->description);
+    case SynthFileKind::None: break;
+    }
+    return std::nullopt;
+}
 
 void createKeyboardLine(HWND dialog) {
     const LPARAM font = SendMessageA(dialog, WM_GETFONT, 0, 0);

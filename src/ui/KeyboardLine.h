@@ -5,6 +5,24 @@
 
 #include <windows.h>
 
+#include <optional>
+#include <string>
+
+#include "tuning/KeyboardTuning.h"
+#include "tuning/TuningExport.h"
+
+// What the 音律 dialog laid on the keys, for the files software synthesizers
+// read; it stands for the main window's tuning only while keyboardKeys is set.
+struct HeldKeyboard {
+    ScaleOnKeys onKeys;
+    KeyboardTuning tuning;
+    std::string description;
+};
+extern std::optional<HeldKeyboard> heldKeyboard;
+// The held tuning as a .scl, .kbm or .tun file named `path`; nothing for any
+// other name or while no keyboard tuning is held.
+std::optional<std::string> synthFileText(const std::string& path);
+
 // Once, from the main dialog's WM_INITDIALOG: the hidden line, in the
 // dialog's font.
 void createKeyboardLine(HWND dialog);

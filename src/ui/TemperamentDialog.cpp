@@ -29,6 +29,7 @@
 #include "tuning/TuningFit.h"
 #include "ui/FifthsCircleView.h"
 #include "ui/GuardedDialogProc.h"
+#include "ui/KeyboardLine.h"
 #include "ui/FileDialog.h"
 #include "ui/ListingLook.h"
 #include "ui/SysexView.h"
@@ -70,6 +71,7 @@ std::optional<TuningAnalysis> previewedAnalysis;
 // While a scale laid on the keys is previewed (and its keys are not twelve
 // pitch classes): the tuning OK would hold.
 std::optional<KeyboardTuning> previewedKeys;
+KeyboardMap previewedMap;  // that laid the scale on them
 FontHandle previewFont;
 
 constexpr int kBuiltInCount = static_cast<int>(kTemperamentCount);
@@ -224,6 +226,7 @@ void updatePreview(HWND dialog) {
             if (result.ok()) previewedFit = result.fit;
         } else {
             previewedKeys = keys.tuning;
+            previewedMap = map;
             text = keyboardPreviewText(*scale, keys.tuning);
         }
     } else if (!onKeys && a4Hz) {
@@ -350,6 +353,7 @@ void holdKeyboardTuning(HWND dialog) {
         held = true;
         remembered = choices;
         keyboardKeys = keyOffsets(*previewedKeys);
+        heldKeyboard = HeldKeyboard{{scale.scale, previewedMap}, *previewedKeys, scale.name};
         keyboardScaleName = scale.name;
         keyboardMapName = scale.map ? scale.mapName : resourceLine(IDS_KEYBOARD_PREVIEW_LINES, 5);
     });

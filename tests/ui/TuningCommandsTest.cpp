@@ -349,6 +349,22 @@ TEST(Temperament, aNineteenNoteScaleWithAKeyboardMapIsHeldAsSingleNoteMessagesWi
     EXPECT_FALSE(app.enabled(offsetEdit(0)));
     EXPECT_EQ("キーボード音律: 19 equal / a440.kbm", app.text(IDC_KEYBOARD_LINE));
 
+    // The text save also writes the tuning for software synthesizers: key 60
+    // 568.421053 cents (the file's ninth degree) below key 69's 6900.
+    app.postClick(IDC_SAVE_TEXT);
+    const HWND save = app.waitForWindow("テキストで保存");
+    ASSERT_TRUE(save);
+    const std::wstring tunPath = app.folder() + L"\\19edo.tun";
+    app.type(fileNameField(save), utf8(tunPath));
+    PostMessageW(GetDlgItem(save, IDOK), BM_CLICK, 0, 0);
+    ASSERT_TRUE(waitFor([&] { return !IsWindow(save); })) << "the save dialog stayed open";
+    app.sync();
+    const std::optional<std::string> tun = readFile(tunPath);
+    ASSERT_TRUE(tun);
+    EXPECT_NE(std::string::npos, tun->find("[Exact Tuning]")) << *tun;
+    EXPECT_NE(std::string::npos, tun->find("note 60=6331.578947")) << *tun;
+    EXPECT_NE(std::string::npos, tun->find("note 69=6900.000000")) << *tun;
+
     // A twelve-note temperament brings the edits back.
     app.postCommand(IDM_TEMPERAMENT);
     const HWND again = app.waitForWindow("音律");
