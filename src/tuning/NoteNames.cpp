@@ -1,6 +1,6 @@
 #include "tuning/NoteNames.h"
 
-#include "tuning/TuningFit.h"
+#include <cstdio>
 
 namespace {
 
@@ -110,4 +110,48 @@ ExactOffsetListParse parseExactOffsetList(std::string_view text) {
     }
     if (item != 12) result.badItem = static_cast<int>(item) + 1;
     return result;
+}
+
+std::string hundredthsText(int32_t hundredths) {
+    if (hundredths % 100 == 0) return std::to_string(hundredths / 100);
+    char text[32];
+    const int64_t magnitude = hundredths < 0 ? -int64_t{hundredths} : int64_t{hundredths};
+    std::snprintf(text, sizeof text, "%s%lld.%02lld", hundredths < 0 ? "-" : "",
+                  static_cast<long long>(magnitude / 100), static_cast<long long>(magnitude % 100));
+    return text;
+}
+
+ParsedOffset parseOffsetText(std::string_view text) {
+    ParsedOffset parsed{OffsetTextError::NotANumber, 0};
+    std::size_t at = 0;
+    bool negative = false;
+    if (at < text.size() && (text[at] == '-' || text[at] == '+')) negative = text[at++] == '-';
+    int64_t whole = 0;
+    int64_t fraction = 0;
+    int digits = 0;
+    int decimals = 0;
+    bool point = false;
+    for (; at < text.size(); ++at) {
+        const char c = text[at];
+        if (c == '.' && !point) {
+            point = true;
+        } else if (c >= '0' && c <= '9') {
+            ++digits;
+            if (!point) {
+                whole = whole * 10 + (c - '0');
+                if (whole > 1000000) return parsed;
+            } else if (++decimals <= 2) {
+                fraction = fraction * 10 + (c - '0');
+            } else {
+                parsed.error = OffsetTextError::TooManyDecimals;
+            }
+        } else {
+            return {OffsetTextError::NotANumber, 0};
+        }
+    }
+    if (digits == 0) return {OffsetTextError::NotANumber, 0};
+    if (parsed.error == OffsetTextError::TooManyDecimals) return parsed;
+    for (int d = decimals; d < 2; ++d) fraction *= 10;
+    const int64_t value = whole * 100 + fraction;
+    return {OffsetTextError::None, static_cast<int32_t>(negative ? -value : value)};
 }

@@ -20,6 +20,20 @@ std::string pitchClassList(const std::vector<int>& pitchClasses, std::string_vie
 // any other text, including surrounding white space.
 std::optional<int> parseNoteName(std::string_view text);
 
+// Hundredths of a cent as text: a whole number as it is ("-6"), else with
+// two decimals ("-5.38", "0.50", "-0.05").
+std::string hundredthsText(int32_t hundredths);
+
+// Offsets as the user types them: a number with at most two decimals
+// ("-5.38", "12", "+3.5", "-.25"), in hundredths of a cent. Nothing for other
+// text, more decimals, or a value beyond +-1e6 cents.
+enum class OffsetTextError { None, NotANumber, TooManyDecimals };
+struct ParsedOffset {
+    OffsetTextError error = OffsetTextError::None;
+    int32_t hundredths = 0;
+};
+ParsedOffset parseOffsetText(std::string_view text);
+
 // Twelve integers for C..B separated by commas, e.g. "0,-10,4,...,-12".
 // White space around an item is allowed; each item is an optional sign and
 // decimal digits, at most -9999..9999 (the fit holds values to -64..63).

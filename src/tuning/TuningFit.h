@@ -112,16 +112,3 @@ struct FitReportRow {
 };
 std::array<FitReportRow, 12> fitReportRows(const TuningFit& fit);
 
-// Hundredths of a cent as text: a whole number as it is ("-6"), else with
-// two decimals ("-5.38", "0.50", "-0.05").
-std::string hundredthsText(int32_t hundredths);
-
-// Offsets as the user types them: a number with at most two decimals
-// ("-5.38", "12", "+3.5", "-.25"), in hundredths of a cent. Nothing for other
-// text, more decimals, or a value beyond +-1e6 cents.
-enum class OffsetTextError { None, NotANumber, TooManyDecimals };
-struct ParsedOffset {
-    OffsetTextError error = OffsetTextError::None;
-    int32_t hundredths = 0;
-};
-ParsedOffset parseOffsetText(std::string_view text);
