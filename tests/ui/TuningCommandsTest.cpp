@@ -376,4 +376,40 @@ TEST(Temperament, aNineteenNoteScaleWithAKeyboardMapIsHeldAsSingleNoteMessagesWi
     EXPECT_EQ(0u, app.close());
 }
 
+// A map that cannot be read names its file and line; "No" to the offer of
+// the single-note form keeps the dialog open and the main window as it was.
+TEST(Temperament, aBadKeyboardMapIsNamedAndDecliningTheSingleNoteFormChangesNothing) {
+    VelmarinApp app(kPart3AndBit16);
+    ASSERT_TRUE(app.started());
+    const std::string before = app.text(IDC_SYSEX_EDIT);
+    const std::wstring scalePath = app.folder() + L"\\bp.scl";
+    const std::wstring mapPath = app.folder() + L"\\bad.kbm";
+    // Bohlen-Pierce: thirteen steps to the tritave, 3/1.
+    ASSERT_TRUE(writeFile(scalePath, "! bp.scl\nBohlen-Pierce\n2\n1.5\n3/1\n"));
+    ASSERT_TRUE(writeFile(mapPath, "! bad.kbm\n0\n0\n127\n60\n69\nfour forty\n0\n"));
+    openFile(app, scalePath);
+    const HWND dialog = app.waitForWindow("音律");
+    ASSERT_TRUE(dialog);
+    EXPECT_EQ("2 音の音階、周期 1901.96 セント", lines(previewOf(app, dialog))[0]);
+    PostMessageW(GetDlgItem(dialog, IDC_OPEN_KEYBOARD_MAP), BM_CLICK, 0, 0);
+    const HWND open = app.waitForWindow("キーボードマップを開く", dialog);
+    ASSERT_TRUE(open);
+    app.type(fileNameField(open), utf8(mapPath));
+    PostMessageW(GetDlgItem(open, IDOK), BM_CLICK, 0, 0);
+    const HWND box = app.waitForWindow("エラー", dialog);
+    ASSERT_TRUE(box);
+    EXPECT_EQ("値が数値ではありません (キーの行は数値か x)。\n\n" + utf8(mapPath) + " (7 行目)", app.boxText(box));
+    app.answer(box, IDOK);
+
+    PostMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    const HWND offer = app.waitForWindow("確認", dialog);
+    ASSERT_TRUE(offer);
+    app.answer(offer, IDNO);
+    EXPECT_TRUE(IsWindow(dialog));
+    app.answer(dialog, IDCANCEL);
+    EXPECT_EQ(before, app.text(IDC_SYSEX_EDIT));
+    EXPECT_TRUE(app.enabled(offsetEdit(0)));
+    EXPECT_EQ(0u, app.close());
+}
+
 }  // namespace
