@@ -75,7 +75,8 @@ std::string keyboardMapErrorText(const KeyboardMapReadResult& result, const std:
 }
 
 std::string keyboardMapWarningText(const KeyboardMapReadResult& result, const std::string& path) {
-    return path + "\n\n" +
+    // Worded as the tuning readers' warnings are.
+    return loadResourceString(IDS_WARNINGS_HEADER) + "\n" + path + "\n\n" +
            fillIn(loadResourceString(IDS_KBM_TOO_FEW_LINES),
                   {std::to_string(result.map.mapSize), std::to_string(result.keyLinesRead)});
 }
