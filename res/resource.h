@@ -154,6 +154,20 @@
 #define IDS_PRESET_NAME_NOT_CP932 404
 #define IDS_LIST_SEPARATOR 405  // between the items of a list in a sentence
 
+// A scale of any size on the keys: the 音律 dialog's keyboard map and the
+// main window's line while a keyboard tuning is held
+#define IDS_KEYBOARD_MAP_BUTTON 420
+#define IDS_TITLE_OPEN_KBM 421
+#define IDS_FILTER_KBM 422
+#define IDS_KBM_ERROR_LINES 423     // one line per KeyboardMapError after None
+#define IDS_KBM_TOO_FEW_LINES 424
+#define IDS_KEYBOARD_ERROR_LINES 425  // one line per KeyboardTuningError after None
+#define IDS_KEYBOARD_PREVIEW_LINES 426
+#define IDS_KEYBOARD_LINE 427
+#define IDS_KEYBOARD_NOT_CARRIED 428
+#define IDS_KEYBOARD_SWITCH 429
+#define IDS_FILTER_TEXT_KEYS 430  // the text save's filter while a keyboard tuning is held
+
 // Main dialog controls
 #define IDC_EXACT_MARK_FIRST 1120  // 1120 + k: pitch class k's mark, made at run time
 #define IDC_PRESET_COMBO 1037
@@ -189,6 +203,8 @@
 #define IDC_SONG_MESSAGE_GAP_SPIN 1093
 #define IDC_SONG_PITCH_BEND 1094
 #define IDC_LANGUAGE_COMBO 1095  // made at run time, below the template's controls
+#define IDC_OPEN_KEYBOARD_MAP 1096  // 音律 dialog, made at run time
+#define IDC_KEYBOARD_LINE 1097      // main window, made at run time
 
 // Temperament dialog controls
 #define IDC_TEMPERAMENT_COMBO 1080

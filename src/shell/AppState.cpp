@@ -33,6 +33,9 @@ HMENU mainMenu = nullptr;
 ScaleOffsets scaleOffsets = {};
 std::array<std::optional<int32_t>, 12> exactHundredths = {};
 int32_t coarseSemitones = 0;
+std::optional<KeyOffsets> keyboardKeys;
+std::string keyboardScaleName;
+std::string keyboardMapName;
 
 // The SysEx and the program select after it fit with room to spare.
 static_assert(kLargestSysexList + kLargestChannelList <= kSysexBufferSize, "sysexBuffer holds every tuning");

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "settings/AppSettings.h"
@@ -70,6 +71,14 @@ extern ScaleOffsets scaleOffsets;
 // typing into a note's edit makes that note whole again.
 extern std::array<std::optional<int32_t>, 12> exactHundredths;
 extern int32_t coarseSemitones;
+// A keyboard tuning from the 音律 dialog (a scale twelve pitch classes cannot
+// hold, or one laid on the keys by a keyboard map): while held, the listing
+// sends it in the key-based forms instead of the edits, which are greyed;
+// writing the edits from elsewhere forgets it. The names are the scale's and
+// the map's, for the line that says what is held.
+extern std::optional<KeyOffsets> keyboardKeys;
+extern std::string keyboardScaleName;
+extern std::string keyboardMapName;
 
 // The messages of the last refresh and their hex text, which is what the
 // listing shows (lines out of view may follow a moment later). The buffer

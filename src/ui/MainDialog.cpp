@@ -16,6 +16,7 @@
 #include "shell/WindowText.h"
 #include "ui/AboutDialog.h"
 #include "ui/ExactMarks.h"
+#include "ui/KeyboardLine.h"
 #include "ui/GuardedDialogProc.h"
 #include "ui/HandedFiles.h"
 #include "ui/ListingEdit.h"
@@ -106,6 +107,7 @@ void onInitDialog(HWND dialog) {
     }
     fillPresetList();
     createExactMarks(dialog);
+    createKeyboardLine(dialog);
     scaleOffsets = readScaleOffsets(dialog);
     sysexEditProc = subclass(sysexEdit);
 

@@ -1,6 +1,8 @@
 #include "ui/SaveCommands.h"
 
+#include <optional>
 #include <string>
+#include <utility>
 
 #include "base/FileReplacement.h"
 #include "output/SysexSmf.h"
@@ -9,6 +11,7 @@
 #include "shell/Centering.h"
 #include "shell/MessageBoxes.h"
 #include "ui/FileDialog.h"
+#include "ui/KeyboardLine.h"
 
 namespace {
 
@@ -21,8 +24,10 @@ struct SaveCommand {
     const char* defaultExtension;
 };
 
-// The bytes of one save; the MIDI file image is built into `image`.
-bool bytesToSave(SaveKind kind, ByteBuffer& image, const void*& bytes, std::size_t& count) {
+// The bytes of one save; the MIDI file image is built into `image`, a
+// synthesizer's file named by `path` into `text`.
+bool bytesToSave(SaveKind kind, const std::string& path, ByteBuffer& image, std::string& text, const void*& bytes,
+                 std::size_t& count) {
     switch (kind) {
     case SaveKind::MidiFile:
         count = buildTuningSmf(sysexBuffer, sysexLength, sysexBuffer + sysexLength, channelMessageLength,
@@ -34,6 +39,12 @@ bool bytesToSave(SaveKind kind, ByteBuffer& image, const void*& bytes, std::size
         count = sysexLength;
         return true;
     case SaveKind::Text:
+        if (std::optional<std::string> synth = synthFileText(path)) {
+            text = std::move(*synth);
+            bytes = text.data();
+            count = text.size();
+            return true;
+        }
         bytes = sysexText.data();
         count = sysexText.size();
         return true;
@@ -48,14 +59,17 @@ void runSaveCommand(const SaveCommand& command) {
     // Centres the save-file dialog, its overwrite prompt and any error box.
     CenteringScope scope(GetCurrentThreadId());
     std::string path;
-    if (!chooseFile(FileDialogKind::Save, mainWindow, command.title, command.filter,
-                    command.defaultExtension, path))
+    // A keyboard tuning also goes as the files software synthesizers read.
+    const UINT filter = command.kind == SaveKind::Text && keyboardKeys && heldKeyboard ? IDS_FILTER_TEXT_KEYS
+                                                                                      : command.filter;
+    if (!chooseFile(FileDialogKind::Save, mainWindow, command.title, filter, command.defaultExtension, path))
         return;
 
     ByteBuffer image;
+    std::string text;
     const void* bytes = nullptr;
     std::size_t count = 0;
-    if (!bytesToSave(command.kind, image, bytes, count)) {
+    if (!bytesToSave(command.kind, path, image, text, bytes, count)) {
         reportSystemError(mainWindow, ERROR_NOT_ENOUGH_MEMORY);
         return;
     }

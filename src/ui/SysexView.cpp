@@ -6,6 +6,7 @@
 #include "shell/AppState.h"
 #include "sysex/HexListing.h"
 #include "ui/ExactMarks.h"
+#include "ui/KeyboardLine.h"
 #include "ui/ListingEdit.h"
 #include "ui/MidiSendCommands.h"
 
@@ -24,6 +25,7 @@ ScaleOffsets readScaleOffsets(HWND dialog) {
 void forgetExactTuning() {
     exactHundredths = {};
     coarseSemitones = 0;
+    keyboardKeys.reset();
 }
 
 void followOffsetEdit(int pitchClass) { exactHundredths[pitchClass].reset(); }
@@ -42,9 +44,15 @@ void refreshSysexView() {
     for (int k = 0; k < 12; ++k)
         if (exactHundredths[k]) exact.hundredths[k] = *exactHundredths[k];
     exact.coarseSemitones = coarseSemitones;
-    if (const std::optional<TuningListing> listing = buildTuningListingExact(
-            static_cast<TuningFormat>(midiFormat), mts, exact, static_cast<uint32_t>(midiPartOrChannel),
-            scaleDataBytes)) {
+    const auto selection = static_cast<uint32_t>(midiPartOrChannel);
+    // A keyboard tuning goes in the key-based forms only; any other leaves
+    // the listing empty, which the line beside it explains.
+    const bool keyBased = midiFormat == static_cast<int32_t>(TuningFormat::GM2) && isKeyBasedForm(mts.form);
+    const std::optional<TuningListing> listing =
+        keyboardKeys ? keyBased ? buildKeyboardListing(mts, *keyboardKeys, selection) : std::nullopt
+                     : buildTuningListingExact(static_cast<TuningFormat>(midiFormat), mts, exact, selection,
+                                               scaleDataBytes);
+    if (listing) {
         std::memcpy(sysexBuffer, listing->data(), listing->size());
         sysexLength = listing->sysexLength;
         channelMessageLength = listing->channelLength;
@@ -54,6 +62,7 @@ void refreshSysexView() {
     }
     showInListing(sysexText);
     showExactMarks();
+    showKeyboardLine(keyBased);
 
     const bool enabled = !sysexText.empty();
     for (HWND button : saveButtons) EnableWindow(button, enabled);

@@ -18,6 +18,10 @@
 #include "shell/Resources.h"
 #include "shell/WindowText.h"
 #include "base/LoadFileBytes.h"
+#include "base/WideText.h"
+#include "shell/MessageBoxes.h"
+#include "tuning/KeyboardMap.h"
+#include "tuning/KeyboardTuning.h"
 #include "tuning/NoteNames.h"
 #include "tuning/ScalaScale.h"
 #include "tuning/Temperaments.h"
@@ -25,6 +29,7 @@
 #include "tuning/TuningFit.h"
 #include "ui/FifthsCircleView.h"
 #include "ui/GuardedDialogProc.h"
+#include "ui/KeyboardLine.h"
 #include "ui/FileDialog.h"
 #include "ui/ListingLook.h"
 #include "ui/SysexView.h"
@@ -35,7 +40,12 @@ namespace {
 struct OpenedScale {
     std::string path;
     std::string name;  // its description, or its file name when that is empty
-    PitchClassOffsets offsets;
+    PitchClassOffsets offsets;  // when it fits the twelve pitch classes
+    ScalaScale scale;
+    bool needsKeyboard = false;  // more than twelve notes, or a period other than 2/1
+    std::optional<KeyboardMap> map;  // the .kbm opened for it
+    std::string mapName;
+    bool onKeys() const { return needsKeyboard || map.has_value(); }
 };
 
 struct Choices {
@@ -58,6 +68,10 @@ std::optional<TuningFit> previewedFit;
 // The circle of fifths shows what would be sent: the analysis of the
 // rounded offsets of previewedFit.
 std::optional<TuningAnalysis> previewedAnalysis;
+// While a scale laid on the keys is previewed (and its keys are not twelve
+// pitch classes): the tuning OK would hold.
+std::optional<KeyboardTuning> previewedKeys;
+KeyboardMap previewedMap;  // that laid the scale on them
 FontHandle previewFont;
 
 constexpr int kBuiltInCount = static_cast<int>(kTemperamentCount);
@@ -88,13 +102,19 @@ int readScalaFile(HWND owner, const std::string& path) {
         showReadError(owner, scalaErrorText(scala, path));
         return -1;
     }
-    const ScaleMapResult mapped = mapScaleToPitchClasses(scala.scale);
-    if (!mapped.ok()) {
-        showReadError(owner, scaleMapErrorText(mapped, path));
-        return -1;
+    const bool needsKeyboard = scaleNeedsKeyboard(scala.scale);
+    PitchClassOffsets offsets;
+    if (!needsKeyboard) {
+        const ScaleMapResult mapped = mapScaleToPitchClasses(scala.scale);
+        if (!mapped.ok()) {
+            showReadError(owner, scaleMapErrorText(mapped, path));
+            return -1;
+        }
+        offsets = mapped.offsets;
     }
     const std::string& description = scala.scale.description;
-    OpenedScale scale{path, isBlank(description) ? fileNameOf(path) : descriptionText(description), mapped.offsets};
+    OpenedScale scale{path, isBlank(description) ? fileNameOf(path) : descriptionText(description), offsets,
+                      scala.scale, needsKeyboard, std::nullopt, {}};
     for (std::size_t i = 0; i < openedScales.size(); ++i)
         if (openedScales[i].path == path) {
             openedScales[i] = std::move(scale);
@@ -102,6 +122,44 @@ int readScalaFile(HWND owner, const std::string& path) {
         }
     openedScales.push_back(std::move(scale));
     return kBuiltInCount + static_cast<int>(openedScales.size()) - 1;
+}
+
+OpenedScale* openedScale(int source) {
+    if (source >= kBuiltInCount && source - kBuiltInCount < static_cast<int>(openedScales.size()))
+        return &openedScales[source - kBuiltInCount];
+    return nullptr;
+}
+
+std::string formatted(const char* format, double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, format, value);
+    return text;
+}
+
+// The scale's size and period, the map, the degrees with their cents, then
+// every key as `velmarin-cli keys` prints it.
+std::string keyboardPreviewText(const OpenedScale& scale, const KeyboardTuning& keys) {
+    const std::string period = formatted("%.2f", scale.scale.pitches.back().cents);
+    std::string text = fillIn(resourceLine(IDS_KEYBOARD_PREVIEW_LINES, 0),
+                              {std::to_string(scale.scale.pitches.size()), period});
+    text += "\r\n" + (scale.map ? fillIn(resourceLine(IDS_KEYBOARD_PREVIEW_LINES, 1), {scale.mapName})
+                                  : resourceLine(IDS_KEYBOARD_PREVIEW_LINES, 2));
+    text += "\r\n\r\n" + resourceLine(IDS_KEYBOARD_PREVIEW_LINES, 3);
+    text += "\r\n" + formatted("%-4.0f", 0) + formatted("%12.2f", 0.0);
+    for (std::size_t d = 0; d < scale.scale.pitches.size(); ++d)
+        text += "\r\n" + formatted("%-4.0f", static_cast<double>(d + 1)) +
+                formatted("%12.2f", scale.scale.pitches[d].cents);
+    text += "\r\n\r\n" + resourceLine(IDS_KEYBOARD_PREVIEW_LINES, 4);
+    for (int key = 0; key < kKeyboardKeyCount; ++key) {
+        char line[64];
+        if (keys.mapped[key])
+            std::snprintf(line, sizeof line, "\r\n%-4d %12.4f %10.2f", key, keys.hz[key],
+                          centsFromEqualTemperament(key, keys.hz[key]));
+        else
+            std::snprintf(line, sizeof line, "\r\n%-4d %12s %10s", key, "-", "-");
+        text += line;
+    }
+    return text;
 }
 
 PitchClassOffsets sourceOffsets(int source) {
@@ -145,14 +203,41 @@ std::string previewText(const TuningFit& fit) {
 void updatePreview(HWND dialog) {
     const Choices choices = readChoices(dialog);
     previewedFit.reset();
-    if (const std::optional<double> a4Hz = parseFrequency(choices.a4Text)) {
+    previewedKeys.reset();
+    const OpenedScale* scale = openedScale(choices.source);
+    const bool onKeys = scale && scale->onKeys();
+    // A map names its own reference key and frequency.
+    const bool mapped = scale && scale->map;
+    for (int id : {IDC_TONIC_COMBO, IDC_ZERO_NOTE_COMBO, IDC_A4_EDIT}) EnableWindow(GetDlgItem(dialog, id), !mapped);
+    EnableWindow(GetDlgItem(dialog, IDC_OPEN_KEYBOARD_MAP), scale != nullptr);
+    std::string text;
+    const std::optional<double> a4Hz = parseFrequency(choices.a4Text);
+    if (onKeys && (mapped || a4Hz)) {
+        const KeyboardMap map =
+            mapped ? *scale->map : linearKeyboardMap(choices.tonic, *a4Hz, choices.zeroNote);
+        const KeyboardTuningResult keys = keyboardTuning(scale->scale, map);
+        if (!keys.ok()) {
+            text = keyboardTuningErrorText(keys, scale->scale, mapped ? scale->mapName : scale->path);
+        } else if (const std::optional<KeyboardPitchClasses> classes = keyboardPitchClasses(keys.tuning)) {
+            // Keys that repeat every twelve at 2/1 go everywhere as twelve pitch classes.
+            const FitOptions options{0, ZeroNote::None, classes->a4Hz, static_cast<TuningFormat>(midiFormat),
+                                     static_cast<MtsForm>(mtsForm)};
+            const FitResult result = fitOffsets(classes->offsets, options);
+            if (result.ok()) previewedFit = result.fit;
+        } else {
+            previewedKeys = keys.tuning;
+            previewedMap = map;
+            text = keyboardPreviewText(*scale, keys.tuning);
+        }
+    } else if (!onKeys && a4Hz) {
         // As the chosen format and form will send it.
         const FitOptions options{choices.tonic, choices.zeroNote, *a4Hz, static_cast<TuningFormat>(midiFormat),
                                  static_cast<MtsForm>(mtsForm)};
         const FitResult result = fitOffsets(sourceOffsets(choices.source), options);
         if (result.ok()) previewedFit = result.fit;
     }
-    const std::string text = previewedFit ? previewText(*previewedFit) : loadResourceString(IDS_A4_OUT_OF_RANGE_380);
+    if (previewedFit) text = previewText(*previewedFit);
+    if (text.empty()) text = loadResourceString(IDS_A4_OUT_OF_RANGE_380);
     setItemText(dialog, IDC_FIT_PREVIEW, text);
     previewedAnalysis.reset();
     if (previewedFit) {
@@ -162,11 +247,25 @@ void updatePreview(HWND dialog) {
         previewedAnalysis = analyseTuning(sent);
     }
     InvalidateRect(GetDlgItem(dialog, IDC_FIFTHS_CIRCLE), nullptr, FALSE);
-    EnableWindow(GetDlgItem(dialog, IDOK), previewedFit.has_value());
+    EnableWindow(GetDlgItem(dialog, IDOK), previewedFit.has_value() || previewedKeys.has_value());
 }
 
 void addItem(HWND dialog, int comboId, const std::string& text) {
     addComboItem(GetDlgItem(dialog, comboId), text);
+}
+
+// Beside the A4 row, under the Scala button and as wide, in the dialog's font.
+void createKeyboardMapButton(HWND dialog) {
+    RECT place{188, 46, 256, 61};
+    MapDialogRect(dialog, &place);
+    const std::wstring label = wideFromUtf8(loadResourceString(IDS_KEYBOARD_MAP_BUTTON));
+    const HWND button = CreateWindowExW(0, L"Button", label.c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
+                                        place.left, place.top, place.right - place.left, place.bottom - place.top,
+                                        dialog, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_OPEN_KEYBOARD_MAP)),
+                                        appInstance, nullptr);
+    SendMessageA(button, WM_SETFONT, SendMessageA(dialog, WM_GETFONT, 0, 0), FALSE);
+    // In the tab order after the Scala button.
+    SetWindowPos(button, GetDlgItem(dialog, IDC_OPEN_SCALA), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 // `chosen` is the list entry to select, or -1 for that of the last OK.
@@ -188,6 +287,7 @@ void onInitDialog(HWND dialog, int chosen) {
     SendDlgItemMessageA(dialog, IDC_A4_EDIT, EM_LIMITTEXT, 16, 0);
     setItemText(dialog, IDC_A4_EDIT, remembered.a4Text);
     previewFont.reset(makeListingFont(GetDlgItem(dialog, IDC_FIT_PREVIEW)));
+    createKeyboardMapButton(dialog);
     updatePreview(dialog);
     centerWindow(nullptr, dialog);
 }
@@ -206,7 +306,65 @@ void onOpenScala(HWND dialog) {
     updatePreview(dialog);
 }
 
+// The map for the scale chosen in the list, which keeps it for the run.
+void onOpenKeyboardMap(HWND dialog) {
+    OpenedScale* scale = openedScale(readChoices(dialog).source);
+    std::string path;
+    if (!scale || !chooseFileToOpen(dialog, IDS_TITLE_OPEN_KBM, IDS_FILTER_KBM, path)) return;
+    std::string bytes;
+    if (const LoadedFile loaded = loadFileBytes(path, kMaxScalaFileBytes, bytes); !loaded.ok()) {
+        showReadError(dialog, loadErrorText(loaded.error, path));
+        return;
+    }
+    const KeyboardMapReadResult read = parseKeyboardMap(bytes);
+    if (!read.ok()) {
+        showReadError(dialog, keyboardMapErrorText(read, path));
+        return;
+    }
+    if (read.tooFewKeyLines()) showReadWarning(dialog, keyboardMapWarningText(read, path));
+    scale->map = read.map;
+    scale->mapName = fileNameOf(path);
+    updatePreview(dialog);
+}
+
+// Only the key-based forms carry a keyboard tuning: offers to switch to
+// them; false when the user keeps the format.
+bool keyBasedFormChosen(HWND dialog) {
+    if (midiFormat == static_cast<int32_t>(TuningFormat::GM2) && isKeyBasedForm(static_cast<MtsForm>(mtsForm)))
+        return true;
+    const std::string text = loadResourceString(IDS_KEYBOARD_SWITCH);
+    const std::string caption = loadResourceString(IDS_CONFIRM_CAPTION);
+    if (centeredMessageBox(dialog, text.c_str(), caption.c_str(), MB_YESNO | MB_ICONQUESTION) != IDYES) return false;
+    mtsForm = static_cast<int32_t>(MtsForm::SingleNote);
+    // Through the list's notification, so the part label follows.
+    HWND formatCombo = GetDlgItem(mainWindow, IDC_FORMAT_COMBO);
+    SendMessageA(formatCombo, CB_SETCURSEL, static_cast<WPARAM>(TuningFormat::GM2), 0);
+    SendMessageA(mainWindow, WM_COMMAND, MAKEWPARAM(IDC_FORMAT_COMBO, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(formatCombo));
+    return true;
+}
+
+void holdKeyboardTuning(HWND dialog) {
+    const Choices choices = readChoices(dialog);
+    const OpenedScale& scale = *openedScale(choices.source);
+    bool held = false;
+    changeThenRefreshOnce([&] {
+        if (!keyBasedFormChosen(dialog)) return;
+        held = true;
+        remembered = choices;
+        keyboardKeys = keyOffsets(*previewedKeys);
+        heldKeyboard = HeldKeyboard{{scale.scale, previewedMap}, *previewedKeys, scale.name};
+        keyboardScaleName = scale.name;
+        keyboardMapName = scale.map ? scale.mapName : resourceLine(IDS_KEYBOARD_PREVIEW_LINES, 5);
+    });
+    if (held) EndDialog(dialog, IDOK);
+}
+
 void onOk(HWND dialog) {
+    if (previewedKeys) {
+        holdKeyboardTuning(dialog);
+        return;
+    }
     // Enter reaches here even while the button is disabled.
     if (!previewedFit) {
         MessageBeep(MB_ICONWARNING);
@@ -236,6 +394,7 @@ INT_PTR onCommand(HWND dialog, int id, int notification) {
         if (notification == EN_CHANGE) updatePreview(dialog);
         return TRUE;
     case IDC_OPEN_SCALA: onOpenScala(dialog); return TRUE;
+    case IDC_OPEN_KEYBOARD_MAP: onOpenKeyboardMap(dialog); return TRUE;
     case IDOK: onOk(dialog); return TRUE;
     case IDCANCEL: EndDialog(dialog, IDCANCEL); return TRUE;
     default: return FALSE;
@@ -263,6 +422,7 @@ INT_PTR handleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DESTROY:
         previewedFit.reset();
         previewedAnalysis.reset();
+        previewedKeys.reset();
         previewFont.reset();
         return FALSE;
     default:

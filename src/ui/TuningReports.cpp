@@ -49,7 +49,44 @@ constexpr KindLine<SmfError> kMidiFaultLines[] = {
 };
 static_assert(wordsEveryKindOnce(kMidiFaultLines, 1, kSmfErrorCount - 1), "a line for every kind of damage");
 
+constexpr KindLine<KeyboardMapError> kKeyboardMapLines[] = {
+    {KeyboardMapError::FileTooLarge, IDS_KBM_ERROR_LINES, 0},
+    {KeyboardMapError::MissingValue, IDS_KBM_ERROR_LINES, 1},
+    {KeyboardMapError::NotANumber, IDS_KBM_ERROR_LINES, 2},
+    {KeyboardMapError::OutOfRange, IDS_KBM_ERROR_LINES, 3},
+    {KeyboardMapError::LastKeyBeforeFirst, IDS_KBM_ERROR_LINES, 4},
+};
+static_assert(wordsEveryKindOnce(kKeyboardMapLines, 1, static_cast<int>(KeyboardMapError::LastKeyBeforeFirst)),
+              "a line for every kind of keyboard-map error");
+
+constexpr KindLine<KeyboardTuningError> kKeyboardTuningLines[] = {
+    {KeyboardTuningError::NoPitches, IDS_KEYBOARD_ERROR_LINES, 0},
+    {KeyboardTuningError::FormalOctaveBeyondScale, IDS_KEYBOARD_ERROR_LINES, 1},
+    {KeyboardTuningError::ReferenceKeyUnmapped, IDS_KEYBOARD_ERROR_LINES, 2},
+};
+static_assert(wordsEveryKindOnce(kKeyboardTuningLines, 1,
+                                 static_cast<int>(KeyboardTuningError::ReferenceKeyUnmapped)),
+              "a line for every kind of keyboard-tuning error");
+
 }  // namespace
+
+std::string keyboardMapErrorText(const KeyboardMapReadResult& result, const std::string& path) {
+    return withFile(kindLine(kKeyboardMapLines, result.error), path, result.line);
+}
+
+std::string keyboardMapWarningText(const KeyboardMapReadResult& result, const std::string& path) {
+    // Worded as the tuning readers' warnings are.
+    return loadResourceString(IDS_WARNINGS_HEADER) + "\n" + path + "\n\n" +
+           fillIn(loadResourceString(IDS_KBM_TOO_FEW_LINES),
+                  {std::to_string(result.map.mapSize), std::to_string(result.keyLinesRead)});
+}
+
+std::string keyboardTuningErrorText(const KeyboardTuningResult& result, const ScalaScale& scale,
+                                    const std::string& path) {
+    return withFile(fillIn(kindLine(kKeyboardTuningLines, result.error),
+                           {std::to_string(result.formalOctave), std::to_string(scale.pitches.size())}),
+                    path);
+}
 
 // A byte scan is safe in code page 932: no trail byte of a double-byte
 // character is '%'.

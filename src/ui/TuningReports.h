@@ -10,6 +10,8 @@
 
 #include "midi/SmfReader.h"
 #include "base/LoadFileBytes.h"
+#include "tuning/KeyboardMap.h"
+#include "tuning/KeyboardTuning.h"
 #include "tuning/ScalaScale.h"
 #include "tuning/TuningFileReader.h"
 
@@ -50,6 +52,11 @@ std::string kindLine(const KindLine<Kind> (&table)[N], Kind kind) {
 std::string loadErrorText(LoadFileError error, const std::string& path);
 std::string scalaErrorText(const ScalaReadResult& result, const std::string& path);
 std::string scaleMapErrorText(const ScaleMapResult& result, const std::string& path);
+std::string keyboardMapErrorText(const KeyboardMapReadResult& result, const std::string& path);
+std::string keyboardMapWarningText(const KeyboardMapReadResult& result, const std::string& path);
+// `path`: the map's, or the scale's when no map was opened.
+std::string keyboardTuningErrorText(const KeyboardTuningResult& result, const ScalaScale& scale,
+                                    const std::string& path);
 std::string tuningErrorText(const TuningReadResult& result, const std::string& path);
 // What is wrong with a refused MIDI file, at which byte, then the file: the
 // same text for the song command and for a MIDI file opened for its tuning.

@@ -297,4 +297,119 @@ TEST(OpenFile, aFileThatCannotBeReadIsNamedInTheErrorBox) {
     EXPECT_EQ(0u, app.close());
 }
 
+// A 19-note scale with a keyboard map: the dialog offers the single-note form
+// the GS default cannot replace, and the main window holds the keys.
+TEST(Temperament, aNineteenNoteScaleWithAKeyboardMapIsHeldAsSingleNoteMessagesWithTheEditsGreyed) {
+    VelmarinApp app(kPart3AndBit16);
+    ASSERT_TRUE(app.started());
+    std::string scale = "! 19edo.scl\n19 equal\n19\n";
+    for (int d = 1; d <= 19; ++d) scale += std::to_string(d * 1200.0 / 19) + "\n";
+    const std::wstring scalePath = app.folder() + L"\\19edo.scl";
+    const std::wstring mapPath = app.folder() + L"\\a440.kbm";
+    ASSERT_TRUE(writeFile(scalePath, scale));
+    // Linear, degree 0 on key 60, key 69 at 440 Hz.
+    ASSERT_TRUE(writeFile(mapPath, "! a440.kbm\n0\n0\n127\n60\n69\n440.0\n0\n"));
+    openFile(app, scalePath);
+    const HWND dialog = app.waitForWindow("音律");
+    ASSERT_TRUE(dialog);
+    PostMessageW(GetDlgItem(dialog, IDC_OPEN_KEYBOARD_MAP), BM_CLICK, 0, 0);
+    const HWND open = app.waitForWindow("キーボードマップを開く", dialog);
+    ASSERT_TRUE(open);
+    app.type(fileNameField(open), utf8(mapPath));
+    PostMessageW(GetDlgItem(open, IDOK), BM_CLICK, 0, 0);
+    ASSERT_TRUE(waitFor([&] { return !IsWindow(open); })) << "the open dialog stayed open";
+    app.sync();
+    const Texts preview = lines(previewOf(app, dialog));
+    ASSERT_LT(100u, preview.size()) << previewOf(app, dialog);
+    EXPECT_EQ("19 音の音階、周期 1200.00 セント", preview[0]);
+    EXPECT_EQ("キーボードマップ: a440.kbm", preview[1]);
+    // Key 69 nine steps above key 60: key 60 at 440 * 2^(-9/19) = 316.8542 Hz,
+    // 568.42 cents below A4, so 900 - 568.42 = 331.58 above its own pitch.
+    const auto keyLine = [&](int key) {
+        for (const std::string& line : preview)
+            if (!words(line).empty() && words(line)[0] == std::to_string(key) && words(line).size() == 3)
+                return words(line);
+        return Texts{};
+    };
+    EXPECT_EQ((Texts{"60", "316.8542", "331.58"}), keyLine(60));
+    EXPECT_EQ((Texts{"69", "440.0000", "0.00"}), keyLine(69));
+
+    PostMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    const HWND offer = app.waitForWindow("確認", dialog);
+    ASSERT_TRUE(offer);
+    app.answer(offer, IDYES);
+    ASSERT_TRUE(waitFor([&] { return !IsWindow(dialog); })) << "the dialog stayed open";
+    app.sync();
+    // Key 60 at 331.58 cents up: key 63 and 31.58 * 163.84 = 5174.07 steps,
+    // rounded up as the key-based forms send them: 5175 = 28 37.
+    const std::string listed = app.text(IDC_SYSEX_EDIT);
+    EXPECT_EQ(0u, listed.find("F0 7F 7F 08 02 00")) << listed;
+    EXPECT_NE(std::string::npos, listed.find("3C 3F 28 37")) << listed;
+    EXPECT_NE(std::string::npos, listed.find("45 45 00 00")) << listed;
+    EXPECT_FALSE(app.enabled(offsetEdit(0)));
+    EXPECT_EQ("キーボード音律: 19 equal / a440.kbm", app.text(IDC_KEYBOARD_LINE));
+
+    // The text save also writes the tuning for software synthesizers: key 60
+    // 568.421053 cents (the file's ninth degree) below key 69's 6900.
+    app.postClick(IDC_SAVE_TEXT);
+    const HWND save = app.waitForWindow("テキストで保存");
+    ASSERT_TRUE(save);
+    const std::wstring tunPath = app.folder() + L"\\19edo.tun";
+    app.type(fileNameField(save), utf8(tunPath));
+    PostMessageW(GetDlgItem(save, IDOK), BM_CLICK, 0, 0);
+    ASSERT_TRUE(waitFor([&] { return !IsWindow(save); })) << "the save dialog stayed open";
+    app.sync();
+    const std::optional<std::string> tun = readFile(tunPath);
+    ASSERT_TRUE(tun);
+    EXPECT_NE(std::string::npos, tun->find("[Exact Tuning]")) << *tun;
+    EXPECT_NE(std::string::npos, tun->find("note 60=6331.578947")) << *tun;
+    EXPECT_NE(std::string::npos, tun->find("note 69=6900.000000")) << *tun;
+
+    // A twelve-note temperament brings the edits back.
+    app.postCommand(IDM_TEMPERAMENT);
+    const HWND again = app.waitForWindow("音律");
+    ASSERT_TRUE(again);
+    pickIn(app, again, IDC_TEMPERAMENT_COMBO, kWerckmeister3);
+    app.answer(again, IDOK);
+    EXPECT_TRUE(app.enabled(offsetEdit(0)));
+    EXPECT_EQ(kWerckmeisterOnC, offsetTexts(app));
+    EXPECT_EQ(0u, app.close());
+}
+
+// A map that cannot be read names its file and line; "No" to the offer of
+// the single-note form keeps the dialog open and the main window as it was.
+TEST(Temperament, aBadKeyboardMapIsNamedAndDecliningTheSingleNoteFormChangesNothing) {
+    VelmarinApp app(kPart3AndBit16);
+    ASSERT_TRUE(app.started());
+    const std::string before = app.text(IDC_SYSEX_EDIT);
+    const std::wstring scalePath = app.folder() + L"\\bp.scl";
+    const std::wstring mapPath = app.folder() + L"\\bad.kbm";
+    // Bohlen-Pierce: thirteen steps to the tritave, 3/1.
+    ASSERT_TRUE(writeFile(scalePath, "! bp.scl\nBohlen-Pierce\n2\n1.5\n3/1\n"));
+    ASSERT_TRUE(writeFile(mapPath, "! bad.kbm\n0\n0\n127\n60\n69\nfour forty\n0\n"));
+    openFile(app, scalePath);
+    const HWND dialog = app.waitForWindow("音律");
+    ASSERT_TRUE(dialog);
+    EXPECT_EQ("2 音の音階、周期 1901.96 セント", lines(previewOf(app, dialog))[0]);
+    PostMessageW(GetDlgItem(dialog, IDC_OPEN_KEYBOARD_MAP), BM_CLICK, 0, 0);
+    const HWND open = app.waitForWindow("キーボードマップを開く", dialog);
+    ASSERT_TRUE(open);
+    app.type(fileNameField(open), utf8(mapPath));
+    PostMessageW(GetDlgItem(open, IDOK), BM_CLICK, 0, 0);
+    const HWND box = app.waitForWindow("エラー", dialog);
+    ASSERT_TRUE(box);
+    EXPECT_EQ("値が数値ではありません (キーの行は数値か x)。\n\n" + utf8(mapPath) + " (7 行目)", app.boxText(box));
+    app.answer(box, IDOK);
+
+    PostMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    const HWND offer = app.waitForWindow("確認", dialog);
+    ASSERT_TRUE(offer);
+    app.answer(offer, IDNO);
+    EXPECT_TRUE(IsWindow(dialog));
+    app.answer(dialog, IDCANCEL);
+    EXPECT_EQ(before, app.text(IDC_SYSEX_EDIT));
+    EXPECT_TRUE(app.enabled(offsetEdit(0)));
+    EXPECT_EQ(0u, app.close());
+}
+
 }  // namespace
