@@ -167,6 +167,7 @@
 #define IDS_KEYBOARD_NOT_CARRIED 428
 #define IDS_KEYBOARD_SWITCH 429
 #define IDS_FILTER_TEXT_KEYS 430  // the text save's filter while a keyboard tuning is held
+#define IDS_KEYBOARD_FROM_FILE 431  // the line's second name for keys opened from a file
 
 // Main dialog controls
 #define IDC_EXACT_MARK_FIRST 1120  // 1120 + k: pitch class k's mark, made at run time

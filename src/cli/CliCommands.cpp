@@ -354,10 +354,6 @@ int readBack(const CliCommand& command, std::ostream& out, std::ostream& err) {
     }
     const TuningReadResult& result = opened.read;
     // The keys are read as they are: what the twelve offsets made of them is beside the point.
-    const auto aboutTwelveOffsets = [](TuningWarningKind kind) {
-        return kind == TuningWarningKind::OffsetsHeld || kind == TuningWarningKind::OtherOctavesDiffer ||
-               kind == TuningWarningKind::IncompleteKeys;
-    };
     for (const TuningReadWarning& warning : result.warnings)
         if (!command.keys || !aboutTwelveOffsets(warning.kind))
             err << kProgram << command.readPath << ": warning: " << tuningWarningText(result, warning) << '\n';

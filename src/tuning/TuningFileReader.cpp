@@ -438,6 +438,25 @@ ScaleOffsets TuningReadResult::scaleOffsets() const {
     return result;
 }
 
+std::optional<KeyOffsets> keyboardKeysRead(const TuningReadResult& result) {
+    if (!result.ok() || result.format != TuningFormat::GM2 || !isKeyBasedForm(result.mtsForm)) return std::nullopt;
+    const bool allSet = std::all_of(result.keySteps.begin(), result.keySteps.end(),
+                                    [](const std::optional<int32_t>& steps) { return steps.has_value(); });
+    const bool octavesDiffer = std::any_of(result.warnings.begin(), result.warnings.end(), [](const TuningReadWarning& w) {
+        return w.kind == TuningWarningKind::OtherOctavesDiffer;
+    });
+    if (allSet && !octavesDiffer) return std::nullopt;
+    KeyOffsets keys;
+    for (int key = 0; key < kKeyCount; ++key)
+        if (result.keySteps[key]) keys[key] = hundredthsOfKeySteps(*result.keySteps[key] - key * kMtsStepsPerSemitone);
+    return keys;
+}
+
+bool aboutTwelveOffsets(TuningWarningKind kind) {
+    return kind == TuningWarningKind::OffsetsHeld || kind == TuningWarningKind::OtherOctavesDiffer ||
+           kind == TuningWarningKind::IncompleteKeys;
+}
+
 TuningReadResult readTuningFile(TuningFileKind kind, const uint8_t* bytes, std::size_t size) {
     TuningReadResult result;
     if (size > kMaxTuningFileBytes) {

@@ -132,3 +132,13 @@ struct TuningReadResult {
 // one MIDI file reader, which refuses a damaged file as the song command
 // does. Control changes tell which channels select a tuning program.
 TuningReadResult readTuningFile(TuningFileKind kind, const uint8_t* bytes, std::size_t size);
+
+// The keys a single-note or bulk-dump file sets, as a keyboard tuning holds
+// them (each the shortest offset that sends the same bytes), when they are not
+// one twelve-pitch-class tuning: some key is left as it is, or keys outside
+// 60-71 are tuned otherwise than their pitch class (the OtherOctavesDiffer
+// warning; a key held at 0 or 127 agrees). Nothing for any other file.
+std::optional<KeyOffsets> keyboardKeysRead(const TuningReadResult& result);
+// Whether a warning is about the twelve offsets made of the keys, which keys
+// read as they are make beside the point.
+bool aboutTwelveOffsets(TuningWarningKind kind);

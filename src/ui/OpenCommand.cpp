@@ -2,13 +2,18 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <optional>
 #include <string>
 
+#include "base/PathText.h"
 #include "resource.h"
 #include "shell/AppState.h"
+#include "shell/Resources.h"
 #include "tuning/OpenedFiles.h"
 #include "tuning/TuningFileReader.h"
 #include "ui/FileDialog.h"
+#include "ui/KeyboardLine.h"
 #include "ui/SysexView.h"
 #include "ui/TemperamentDialog.h"
 #include "ui/TuningReports.h"
@@ -69,7 +74,22 @@ void showTuningRead(const TuningReadResult& result, const std::string& path) {
         showReadError(mainWindow, tuningErrorText(result, path));
         return;
     }
-    changeThenRefreshOnce([&] { applyTuning(result); });
-    const std::string warnings = tuningWarningsText(result, path);
+    // Keys no twelve offsets hold are held as a keyboard tuning, so saving
+    // again gives the file's messages; the offsets' warnings are beside the point.
+    const std::optional<KeyOffsets> keys = keyboardKeysRead(result);
+    TuningReadResult shown = result;
+    if (keys)
+        shown.warnings.erase(std::remove_if(shown.warnings.begin(), shown.warnings.end(),
+                                            [](const TuningReadWarning& w) { return aboutTwelveOffsets(w.kind); }),
+                             shown.warnings.end());
+    changeThenRefreshOnce([&] {
+        applyTuning(result);
+        if (!keys) return;
+        keyboardKeys = *keys;
+        heldKeyboard.reset();
+        keyboardScaleName = fileNameOf(path);
+        keyboardMapName = loadResourceString(IDS_KEYBOARD_FROM_FILE);
+    });
+    const std::string warnings = tuningWarningsText(shown, path);
     if (!warnings.empty()) showReadWarning(mainWindow, warnings);
 }

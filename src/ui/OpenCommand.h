@@ -1,7 +1,8 @@
 // File -> Open: a Scala scale goes to the temperament dialog; a .syx, .mid or
 // .txt sets the format, the parts and the twelve offsets from the tuning
 // messages it holds, with one listing rebuild, and the reader's warnings or
-// error are shown.
+// error are shown. Single-note or bulk-dump keys that are not twelve pitch
+// classes are held as a keyboard tuning instead, under a line naming the file.
 #pragma once
 
 #include <cstddef>

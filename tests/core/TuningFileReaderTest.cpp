@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <optional>
 #include <string>
 
 #include "TestBytes.h"
@@ -368,6 +370,77 @@ TEST(TuningFileReader, readsHundredthsAndTheA4OfTheChannelTuning) {
         ASSERT_TRUE(result.ok()) << static_cast<int>(result.error);
         EXPECT_EQ(row.hundredths, result.hundredths[row.pitchClass]);
         EXPECT_NEAR(row.a4Hz, result.impliedA4Hz, 0.01);
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// Single-note changes of program 0 for keys first..last, key k tuned to
+// the three bytes tuning(k) names, 64 keys a message.
+template <typename Tuning>
+std::string singleNotes(int first, int last, Tuning tuning) {
+    std::string listing;
+    char text[32];
+    for (int from = first; from <= last; from += 64) {
+        const int to = std::min(last, from + 63);
+        std::snprintf(text, sizeof text, "F0 7F 7F 08 02 00 %02X", to - from + 1);
+        listing += text;
+        for (int key = from; key <= to; ++key) {
+            std::snprintf(text, sizeof text, " %02X ", key);
+            listing += text + tuning(key);
+        }
+        listing += " F7 ";
+    }
+    return listing;
+}
+
+std::string keyBytes(int key, const char* rest) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%02X %s", key, rest);
+    return text;
+}
+
+TEST(TuningFileReader, holdsAsAKeyboardTuningKeysThatAreNotTwelvePitchClasses) {
+    const auto own = [](int key) { return keyBytes(key, "00 00"); };
+    const struct {
+        const char* name;
+        std::string listing;
+        bool keyboard;
+        int key;  // then its expected offset, and key 0's
+        std::optional<int32_t> offset;
+        std::optional<int32_t> key0;
+    } rows[] = {
+        {"every key at its own pitch", singleNotes(0, 127, own), false, 72, {}, {}},
+        // C 50 cents low: key 0 held at 00 00 00 agrees.
+        {"C -50, key 0 held", singleNotes(0, 127, [](int key) {
+             return key % 12 ? keyBytes(key, "00 00") : key ? keyBytes(key - 1, "40 00") : "00 00 00"s;
+         }), false, 72, {}, {}},
+        // Key 72 one step (0.0061 cents) high: within half a step of C.
+        {"key 72 one step high", singleNotes(0, 127, [](int key) {
+             return key == 72 ? "48 00 01"s : keyBytes(key, "00 00");
+         }), false, 72, {}, {}},
+        // Key 72 128 steps high: 0.78125 cents, of which 0.78 sends 127.8 -> 128.
+        {"key 72 0.78 cents high", singleNotes(0, 127, [](int key) {
+             return key == 72 ? "48 01 00"s : keyBytes(key, "00 00");
+         }), true, 72, 78, 0},
+        // Keys 60-71 only, key 61 at 60 + 8192 steps: 50 cents low.
+        {"keys 60-71 only", singleNotes(60, 71, [](int key) {
+             return key == 61 ? "3C 40 00"s : keyBytes(key, "00 00");
+         }), true, 61, -5000, {}},
+        {"a scale/octave file", "F0 7E 7F 08 08 00 00 01 40 40 40 40 40 40 40 40 40 40 40 40 F7", false, 0, {}, {}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const TuningReadResult result = read(TuningFileKind::Txt, row.listing);
+        ASSERT_TRUE(result.ok()) << static_cast<int>(result.error);
+        const std::optional<KeyOffsets> keys = keyboardKeysRead(result);
+        ASSERT_EQ(row.keyboard, keys.has_value());
+        if (!keys) continue;
+        EXPECT_EQ(row.offset, (*keys)[row.key]);
+        EXPECT_EQ(row.key0, (*keys)[0]);
+        EXPECT_EQ(std::optional<int32_t>(0), (*keys)[row.key == 72 ? 71 : 60]);
     }
 }
 

@@ -365,6 +365,15 @@ TEST(Temperament, aNineteenNoteScaleWithAKeyboardMapIsHeldAsSingleNoteMessagesWi
     EXPECT_NE(std::string::npos, tun->find("note 60=6331.578947")) << *tun;
     EXPECT_NE(std::string::npos, tun->find("note 69=6900.000000")) << *tun;
 
+    app.postClick(IDC_SAVE_SMF);
+    const HWND saveMid = app.waitForWindow("SMFで保存");
+    ASSERT_TRUE(saveMid);
+    const std::wstring midPath = app.folder() + L"\\19edo.mid";
+    app.type(fileNameField(saveMid), utf8(midPath));
+    PostMessageW(GetDlgItem(saveMid, IDOK), BM_CLICK, 0, 0);
+    ASSERT_TRUE(waitFor([&] { return !IsWindow(saveMid); })) << "the save dialog stayed open";
+    app.sync();
+
     // A twelve-note temperament brings the edits back.
     app.postCommand(IDM_TEMPERAMENT);
     const HWND again = app.waitForWindow("音律");
@@ -373,6 +382,13 @@ TEST(Temperament, aNineteenNoteScaleWithAKeyboardMapIsHeldAsSingleNoteMessagesWi
     app.answer(again, IDOK);
     EXPECT_TRUE(app.enabled(offsetEdit(0)));
     EXPECT_EQ(kWerckmeisterOnC, offsetTexts(app));
+
+    // Opened back, the saved keys are held again as they were.
+    openFile(app, midPath);
+    EXPECT_EQ(listed, app.text(IDC_SYSEX_EDIT));
+    EXPECT_FALSE(app.enabled(offsetEdit(0)));
+    EXPECT_EQ("キーボード音律: 19edo.mid / ファイルのとおりのキー", app.text(IDC_KEYBOARD_LINE));
+    EXPECT_TRUE(app.ownedWindows().empty()) << "a warning about the twelve offsets was shown";
     EXPECT_EQ(0u, app.close());
 }
 
