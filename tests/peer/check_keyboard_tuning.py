@@ -46,7 +46,7 @@ if not shutil.which(PLAYER) or not os.path.exists(SOUNDS):
 try:
     import mido
     import numpy as np
-    from pitch import fundamental, load_mono, report_notes, run_cli
+    from pitch import fundamental, rendered_segments, report_notes, run_cli
 except ImportError as error:
     sys.exit(f"check_keyboard_tuning.py: {error} (Debian: apt-get install python3-mido python3-numpy)")
 
@@ -84,14 +84,8 @@ def main():
         reference = os.path.join(work, "reference.mid")
         run_cli(CLI, "build", "--offsets", "0,0,0,0,0,0,0,0,0,0,0,0", "--format", FORM, "--parts", "1",
                 "-o", reference)
-        segments = {}
-        for name, source in (("tuned", tuning), ("reference", reference)):
-            played = os.path.join(work, name + "-played.mid")
-            add_keys(source, played)
-            rendered = os.path.join(work, name + ".wav")
-            RENDER(played, rendered, work)
-            samples, rate = load_mono(rendered)
-            segments[name] = key_segments(samples, rate)
+        segments, rate = rendered_segments(work, (("tuned", tuning), ("reference", reference)), add_keys, RENDER,
+                                           key_segments)
 
     print(f"19-EDO from C4 in {FORM} on {PLAYER}")
     rows = []

@@ -55,7 +55,7 @@ if not shutil.which(PLAYER) or not os.path.exists(SOUNDS):
 try:
     import mido
     import numpy as np
-    from pitch import fundamental, load_mono, report_notes
+    from pitch import fundamental, rendered_segments, report_notes
     from pitch import run_cli as run_velmarin_cli
 except ImportError as error:
     sys.exit(f"check_mts_players.py: {error} (Debian: apt-get install python3-mido python3-numpy)")
@@ -103,14 +103,8 @@ def main():
         reference = os.path.join(work, "reference.mid")
         run_cli("build", "--offsets", "0,0,0,0,0,0,0,0,0,0,0,0", "--format", "gm2",
                 "--parts", str(CHANNEL), "-o", reference)
-        segments = {}
-        for name, source in (("tuned", tuning), ("reference", reference)):
-            played = os.path.join(work, name + "-played.mid")
-            add_notes(source, played)
-            rendered = os.path.join(work, name + ".wav")
-            RENDER(played, rendered, work)
-            samples, rate = load_mono(rendered)
-            segments[name] = note_segments(samples, rate)
+        segments, rate = rendered_segments(work, (("tuned", tuning), ("reference", reference)), add_notes, RENDER,
+                                           note_segments)
 
     print(f"{FORM} on {PLAYER}, channel {CHANNEL}")
     rows = []

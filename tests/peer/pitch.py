@@ -2,6 +2,7 @@
 one channel, a note's fundamental found in a stretch of samples, and the
 table of notes measured against their expected pitch."""
 import math
+import os
 import subprocess
 import sys
 import wave
@@ -31,6 +32,21 @@ def fundamental(segment, rate, expected):
 
 
 TOLERANCE_CENTS = 1.0
+
+
+def rendered_segments(work, sources, write_played, render, cut):
+    """Each (name, tuning file) of `sources`, with what `write_played` plays
+    after it, rendered by `render` and cut by `cut` into its notes: the notes'
+    samples by name, and the rate."""
+    segments = {}
+    for name, source in sources:
+        played = os.path.join(work, name + "-played.mid")
+        write_played(source, played)
+        rendered = os.path.join(work, name + ".wav")
+        render(played, rendered, work)
+        samples, rate = load_mono(rendered)
+        segments[name] = cut(samples, rate)
+    return segments, rate
 
 
 def run_cli(cli, *arguments):
