@@ -32,9 +32,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     if (!sameBytes(same.bytes, data, size)) std::abort();
 
-    // The tuning as pitch bends: the song it writes reads again.
+    // The tuning as pitch bends: the song it writes reads again. Every other
+    // size is a keyboard tuning, keys up to 40 semitones from their own.
     SongBendOptions bends;
-    for (std::size_t key = 0; key < bends.keyCents.size(); ++key) bends.keyCents[key] = static_cast<double>((key * 7 + size) % 101) - 50;
+    bends.nearestKeys = size % 2 != 0;
+    const std::size_t spread = bends.nearestKeys ? 8001 : 101;
+    for (std::size_t key = 0; key < bends.keyCents.size(); ++key)
+        bends.keyCents[key] = static_cast<double>((key * 7 + size) % spread) - static_cast<double>(spread / 2);
     bends.bendRange = static_cast<int>(size % (kMaxBendRange + 1));
     const SongBendResult bent = bendSong(data, size, bends);
     if (!bent.ok()) {

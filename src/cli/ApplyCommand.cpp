@@ -196,10 +196,11 @@ int applyToSongs(const CliCommand& command, const uint8_t* listing, uint32_t lis
     }, out, err);
 }
 
-int applyBendsToSongs(const CliCommand& command, const std::array<double, 12>& cents, std::ostream& out,
-                      std::ostream& err) {
+int applyBendsToSongs(const CliCommand& command, const std::array<double, 128>& keyCents, bool nearestKeys,
+                      std::ostream& out, std::ostream& err) {
     SongBendOptions options;
-    options.keyCents = keyCentsOfPitchClasses(cents);
+    options.keyCents = keyCents;
+    options.nearestKeys = nearestKeys;
     options.channels = static_cast<uint16_t>(command.parts & 0xFFFF);
     options.bendRange = command.bendRange;
     options.resetGapMs = command.song.resetGapMs;

@@ -14,7 +14,8 @@
 int applyToSongs(const CliCommand& command, const uint8_t* listing, uint32_t listingLength, std::ostream& out,
                  std::ostream& err);
 
-// --pitch-bend: the tuning as pitch bends, `cents` from equal temperament of
-// C..B as the fit gives them.
-int applyBendsToSongs(const CliCommand& command, const std::array<double, 12>& cents, std::ostream& out,
-                      std::ostream& err);
+// --pitch-bend: the tuning as pitch bends, `keyCents` from equal temperament
+// of every key; `nearestKeys` for a keyboard tuning, each note played on the
+// key nearest its pitch.
+int applyBendsToSongs(const CliCommand& command, const std::array<double, 128>& keyCents, bool nearestKeys,
+                      std::ostream& out, std::ostream& err);

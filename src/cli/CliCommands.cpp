@@ -16,6 +16,7 @@
 #include "midiout/MidiDeviceLookup.h"
 #include "midiout/SysexSender.h"
 #include "output/SysexSmf.h"
+#include "song/SongBends.h"
 #include "sysex/HexListing.h"
 #include "tuning/KeyboardTuning.h"
 #include "tuning/NoteNames.h"
@@ -494,13 +495,15 @@ int runCliCommand(const CliCommand& command, std::ostream& out, std::ostream& er
     case CliCommandKind::Keys: return printKeys(command, out, err);
     case CliCommandKind::Apply: {
         if (command.pitchBend) {
-            TuningFit fit;
-            if (!fitSource(command, err, fit)) return kExitBadInput;
+            SourceTuning tuning;
+            if (!tuneSource(command, err, tuning)) return kExitBadInput;
+            if (tuning.keyboard)
+                return applyBendsToSongs(command, keyCentsOfKeys(keyOffsets(tuning.keys)), true, out, err);
             std::array<double, 12> cents{};
             // The bends carry the A4 shift that a coarse tuning would.
             for (int k = 0; k < 12; ++k)
-                cents[k] = fit.notes[k].sentHundredths / 100.0 + fit.coarseSemitones * 100.0;
-            return applyBendsToSongs(command, cents, out, err);
+                cents[k] = tuning.fit.notes[k].sentHundredths / 100.0 + tuning.fit.coarseSemitones * 100.0;
+            return applyBendsToSongs(command, keyCentsOfPitchClasses(cents), false, out, err);
         }
         TuningListing list;
         if (!buildList(command, err, list)) return kExitBadInput;

@@ -122,6 +122,23 @@ struct SongFacts {
     std::array<bool, 128> keysPlayed{};  // on retuned channels
 };
 
+// The key each key of the song is played on and the bend it needs there.
+struct KeyPlan {
+    std::array<uint8_t, 128> sounds{};
+    std::array<double, 128> cents{};
+};
+
+KeyPlan planKeys(const SongBendOptions& options) {
+    KeyPlan plan;
+    for (int key = 0; key < 128; ++key) {
+        const double pitch = key * 100.0 + options.keyCents[key];
+        const int sounds = options.nearestKeys ? static_cast<int>(std::clamp(std::round(pitch / 100), 0.0, 127.0)) : key;
+        plan.sounds[key] = static_cast<uint8_t>(sounds);
+        plan.cents[key] = pitch - sounds * 100.0;
+    }
+    return plan;
+}
+
 bool soundsBefore(const Marked& a, const Marked& b) {
     if (a.tick != b.tick) return a.tick < b.tick;
     return a.track != b.track ? a.track < b.track : a.index < b.index;
@@ -242,9 +259,9 @@ struct RangePoint {
 
 class Bender {
 public:
-    Bender(const uint8_t* file, std::size_t tracks, const SongBendOptions& options, const SongFacts& facts,
-           int range, const TempoMap& map, SongBendSummary& summary)
-        : file_(file), options_(options), facts_(facts), range_(range), map_(map), summary_(summary),
+    Bender(const uint8_t* file, std::size_t tracks, const SongBendOptions& options, const KeyPlan& plan,
+           const SongFacts& facts, int range, const TempoMap& map, SongBendSummary& summary)
+        : file_(file), plan_(plan), facts_(facts), range_(range), map_(map), summary_(summary),
           removed_(tracks) {
         pending_.reserve(facts.channelEvents);
         messages_.reserve(3 * facts.channelEvents);
@@ -352,7 +369,7 @@ private:
 
     // The channel `source`'s note on `key` is played on.
     int chooseTarget(int source, int key, uint64_t tick) {
-        const double need = options_.keyCents[key];
+        const double need = plan_.cents[key];
         int best = kNoChannel;
         for (int t = 0; t < kChannels; ++t)
             if (targets_[t].owner == source && std::abs(targets_[t].tuningCents - need) < kSameBendCents &&
@@ -422,12 +439,14 @@ private:
     }
 
     // Replaces the event with the same message on channel `t`.
-    void moveTo(const TrackEvent& event, int t) {
+    void moveTo(const TrackEvent& event, int t) { moveTo(event, t, file_[event.dataOffset]); }
+    // The same, a note's message on the key `sounds` instead of its own.
+    void moveTo(const TrackEvent& event, int t, uint8_t sounds) {
         removed_[at_.track].push_back(event.index);
         at_.firstFree = event.index + 1;
         const uint8_t* data = file_ + event.dataOffset;
-        if (event.dataLength == 1) emit({channelStatus(channelKind(event.status), t), data[0]});
-        else emit({channelStatus(channelKind(event.status), t), data[0], data[1]});
+        if (event.dataLength == 1) emit({channelStatus(channelKind(event.status), t), sounds});
+        else emit({channelStatus(channelKind(event.status), t), sounds, data[1]});
     }
 
     void release(int t, int key, uint64_t tick) {
@@ -466,12 +485,13 @@ private:
         Target& target = targets_[t];
         at_.firstFree = event.index;
         if (target.owner != source) borrow(t, source);
-        if (target.sounding == 0) target.tuningCents = options_.keyCents[key];
+        if (target.sounding == 0) target.tuningCents = plan_.cents[key];
         sendBend(t, false);
-        if (t != source) moveTo(event, t);
+        const uint8_t sounds = plan_.sounds[key];
+        if (t != source || sounds != key) moveTo(event, t, sounds);
         sources_[source].noteChannel[key] = static_cast<int8_t>(t);
-        if (target.keysDown[key]++ == 0 && !target.sustained[key]) ++target.sounding;
-        target.sustained[key] = false;
+        if (target.keysDown[sounds]++ == 0 && !target.sustained[sounds]) ++target.sounding;
+        target.sustained[sounds] = false;
         summary_.retunedChannels |= static_cast<uint16_t>(1u << source);
     }
 
@@ -534,13 +554,16 @@ private:
         case kNoteOff: {
             const int to = state.noteChannel[data[0]];
             const int t = to == kNoChannel || targets_[to].owner != source ? source : to;
-            if (t != source) moveTo(event, t);
-            release(t, data[0], event.tick);
+            const uint8_t sounds = plan_.sounds[data[0]];
+            if (t != source || sounds != data[0]) moveTo(event, t, sounds);
+            release(t, sounds, event.tick);
             return;
         }
         case kKeyPressure: {
             const int t = state.noteChannel[data[0]];
-            if (t != kNoChannel && t != source && targets_[t].owner == source) moveTo(event, t);
+            const uint8_t sounds = plan_.sounds[data[0]];
+            if (t != kNoChannel && targets_[t].owner == source && (t != source || sounds != data[0]))
+                moveTo(event, t, sounds);
             return;
         }
         case kControlChange: controlChange(event, source, data[0], data[1]); return;
@@ -580,7 +603,7 @@ private:
     };
 
     const uint8_t* file_;
-    const SongBendOptions& options_;
+    const KeyPlan& plan_;
     const SongFacts& facts_;
     const int range_;
     const TempoMap& map_;
@@ -596,11 +619,11 @@ private:
     std::vector<std::vector<uint32_t>> removed_;
 };
 
-int rangeFor(const SongFacts& facts, const SongBendOptions& options) {
+int rangeFor(const SongFacts& facts, const SongBendOptions& options, const KeyPlan& plan) {
     if (options.bendRange != 0) return std::clamp(options.bendRange, kMinBendRange, kMaxBendRange);
     double widest = 0;
     for (int key = 0; key < 128; ++key)
-        if (facts.keysPlayed[key]) widest = std::max(widest, std::abs(options.keyCents[key]));
+        if (facts.keysPlayed[key]) widest = std::max(widest, std::abs(plan.cents[key]));
     const double cents = facts.widestSongRangeCents + widest;
     return std::clamp(static_cast<int>(std::ceil(cents / 100 - 1e-9)), kMinBendRange, kMaxBendRange);
 }
@@ -610,6 +633,12 @@ int rangeFor(const SongFacts& facts, const SongBendOptions& options) {
 std::array<double, 128> keyCentsOfPitchClasses(const std::array<double, 12>& pitchClassCents) {
     std::array<double, 128> keys{};
     for (int key = 0; key < 128; ++key) keys[key] = pitchClassCents[key % 12];
+    return keys;
+}
+
+std::array<double, 128> keyCentsOfKeys(const std::array<std::optional<int32_t>, 128>& keyHundredths) {
+    std::array<double, 128> keys{};
+    for (int key = 0; key < 128; ++key) keys[key] = keyHundredths[key].value_or(0) / 100.0;
     return keys;
 }
 
@@ -626,7 +655,8 @@ SongBendResult bendSong(const uint8_t* song, std::size_t size, const SongBendOpt
     summary.wrapped = layout.wrapped;
     summary.format = layout.format;
     summary.tracks = static_cast<uint32_t>(layout.tracks.size());
-    summary.bendRange = rangeFor(facts, options);
+    const KeyPlan plan = planKeys(options);
+    summary.bendRange = rangeFor(facts, options, plan);
     const TempoMap map(layout.division, facts.tempos);
 
     std::vector<TrackEdits> edits(layout.tracks.size());
@@ -653,7 +683,7 @@ SongBendResult bendSong(const uint8_t* song, std::size_t size, const SongBendOpt
         return a.tick != b.tick ? a.tick < b.tick : a.track != b.track ? a.track < b.track : a.firstFree < b.firstFree;
     });
 
-    Bender bender(song, layout.tracks.size(), options, facts, summary.bendRange, map, summary);
+    Bender bender(song, layout.tracks.size(), options, plan, facts, summary.bendRange, map, summary);
     bender.run(layout, points);
     summary.borrowedChannels = bender.borrowed();
 

@@ -10,6 +10,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "midi/SmfReader.h"
@@ -24,6 +25,11 @@ constexpr uint16_t kDrumChannels = 1u << 9;  // channel 10: never retuned, never
 struct SongBendOptions {
     // Cents from equal temperament of every key, 0-127; hundredths welcome.
     std::array<double, 128> keyCents{};
+    // Each note played on the key nearest its pitch and bent by the rest, for
+    // keyboard tunings, whose keys may lie octaves from their own pitch; a
+    // pitch beyond keys 0-127 is played on the end key. Otherwise every note
+    // keeps its key and is bent all the way.
+    bool nearestKeys = false;
     uint16_t channels = 0xFFFF & ~kDrumChannels;  // bit n: the song's channel n + 1 is retuned
     int bendRange = 0;  // semitones written, kMinBendRange..kMaxBendRange; 0: as wide as the song needs
     uint32_t resetGapMs = kDefaultBendResetGapMs;  // from a reset to the range set again
@@ -32,6 +38,8 @@ struct SongBendOptions {
 
 // The same cents for a pitch class on every octave: C..B.
 std::array<double, 128> keyCentsOfPitchClasses(const std::array<double, 12>& pitchClassCents);
+// A keyboard tuning's keys in hundredths of a cent; a key with none keeps its pitch.
+std::array<double, 128> keyCentsOfKeys(const std::array<std::optional<int32_t>, 128>& keyHundredths);
 
 // Notes that found no channel bent to their pitch, every channel being in
 // use, and played on the one of their channel nearest to it.

@@ -262,6 +262,9 @@ run apply song.mid --temperament werckmeister3 --pitch-bend -o bent.mid
 expect 0 "apply with pitch bends"
 has out "song.mid -> bent.mid: format 1, 3 tracks; pitch bend, range 3 semitones; channels 1, 2 retuned, 3, 4, 5, 6 borrowed; warning: 2 notes between a reset" \
   "the pitch-bend summary line"
+run apply song.mid --scl "$fixtures/scl/19edo.scl" --pitch-bend -o bent19.mid
+expect 0 "a keyboard tuning as pitch bends"
+has out "song.mid -> bent19.mid: format 1, 3 tracks; pitch bend, range 3 semitones;" "its summary line"
 run apply song.mid --temperament werckmeister3 --format mts-bulk --program 4 --parts 2,5 -o bulk.mid
 expect 0 "apply a bulk dump"
 run read bulk.mid

@@ -81,6 +81,15 @@ SongBendOptions options(int range = 4) {
     return o;
 }
 SongBendOptions withChannels(SongBendOptions o, uint16_t channels) { return o.channels = channels, o; }
+// A keyboard tuning: key 60 at +470 cents (nearest key 65, -30 there),
+// 62 at +50 (63, -50), 64 at -50 (64, -50), 127 at +300 (127, +300).
+SongBendOptions onNearestKeys(int range = 4) {
+    SongBendOptions o;
+    o.keyCents[60] = 470, o.keyCents[62] = 50, o.keyCents[64] = -50, o.keyCents[127] = 300;
+    o.nearestKeys = true;
+    o.bendRange = range;
+    return o;
+}
 
 struct Row {
     const char* name;
@@ -126,6 +135,14 @@ const Row kRows[] = {
       {64, 11, 7680, 4}, {60, 2, 8704, 4}, {62, 12, 7168, 4}, {64, 13, 7680, 4}, {62, 3, 7168, 4}, {62, 4, 7168, 4},
       {62, 5, 7168, 4}, {62, 6, 7168, 4}},
      0b11110110000000, 0},
+    {"half a semitone either way: up to the key above, down on its own key", song("00 90 3E 64 60 90 40 64"),
+     withChannels(onNearestKeys(), 1), {{63, 0, 7168, 4}, {64, 0, 7168, 4}}, 0, 0},
+    {"beyond key 127: on key 127, bent the rest", song("00 90 7F 64"), onNearestKeys(), {{127, 0, 14336, 4}}, 0, 0},
+    {"the automatic range takes the rest only: 2 semitones and 30 cents need 3", song("00 90 3C 64"),
+     onNearestKeys(0), {{65, 0, 7373, 3}}, 0, 0},
+    {"two keys on one key with two bends: two channels, each note-off following its note",
+     song("00 90 3C 64 00 90 41 64 60 80 3C 40 00 80 41 40"), withChannels(onNearestKeys(), 1),
+     {{65, 0, 7578, 4}, {65, 1, 8192, 4}}, 0b10, 0},
     {"a reset in mid-song: the range and bend again after it",
      song(kAllUsed + " 00 " + kGsReset + " 87 40 90 3C 64 60 80 3C 40 87 40 " + kGsReset + " 87 40 90 3C 64"),
      options(), {{60, 0, 8704, 4}, {60, 0, 8704, 4}}, 0, 0},
@@ -192,6 +209,14 @@ TEST(SongBends, aNotesOffAndPressureFollowItThePedalsReleaseGoesEverywhere) {
     EXPECT_TRUE(bytesEqual(song(range4("B0") + " 00 B0 40 7F 00 E0 00 44 00 90 3C 64 00 B1 40 7F " + range4("B1") +
                                 " 00 E1 00 3C 00 91 40 64 00 A1 40 30 00 81 40 40 00 B0 40 00 00 B1 40 00"),
                            result.bytes));
+}
+
+// Key 60 4.7 semitones high: on key 65, bent -30 cents, 8192 - 30 * 20.48 =
+// 7578, sent least significant byte first: 1A 3B.
+TEST(SongBends, aNotesPressureAndOffGoToTheKeyItIsPlayedOn) {
+    const Bytes in = song("00 90 3C 64 00 A0 3C 30 00 80 3C 40");
+    const SongBendResult result = bendSong(in.data(), in.size(), onNearestKeys());
+    EXPECT_TRUE(bytesEqual(song(range4("B0") + " 00 E0 1A 3B 00 90 41 64 00 A0 41 30 00 80 41 40"), result.bytes));
 }
 
 TEST(SongBends, theSummaryCountsWhatDidNotGoAsPlanned) {
