@@ -121,16 +121,23 @@ std::string bendSummaryText(const SongBendSummary& summary, const std::string& p
 }
 
 // The song written with the tuning as pitch bends of the channels ticked:
-// the listing's offsets, an empty one as 0, exact where the form carries
-// them, with the A4 shift a coarse tuning would carry.
+// the keys of a keyboard tuning the listing holds, or the listing's offsets,
+// an empty one as 0, exact where the form carries them, with the A4 shift a
+// coarse tuning would carry.
 SongBendResult bendWithListing(const std::string& bytes) {
     SongBendOptions options;
-    std::array<double, 12> cents{};
-    const bool fractions = offsetRange(static_cast<TuningFormat>(midiFormat), static_cast<MtsForm>(mtsForm)).fractions;
-    for (int k = 0; k < 12; ++k)
-        cents[k] = (fractions && exactHundredths[k] ? *exactHundredths[k] / 100.0 : scaleOffsets[k].value_or(0)) +
-                   coarseSemitones * 100.0;
-    options.keyCents = keyCentsOfPitchClasses(cents);
+    if (keyboardKeys) {
+        options.keyCents = keyCentsOfKeys(*keyboardKeys);
+        options.nearestKeys = true;
+    } else {
+        std::array<double, 12> cents{};
+        const bool fractions =
+            offsetRange(static_cast<TuningFormat>(midiFormat), static_cast<MtsForm>(mtsForm)).fractions;
+        for (int k = 0; k < 12; ++k)
+            cents[k] = (fractions && exactHundredths[k] ? *exactHundredths[k] / 100.0 : scaleOffsets[k].value_or(0)) +
+                       coarseSemitones * 100.0;
+        options.keyCents = keyCentsOfPitchClasses(cents);
+    }
     options.channels = static_cast<uint16_t>(midiPartOrChannel & 0xFFFF);
     return bendSong(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), options);
 }

@@ -96,24 +96,32 @@ TEST(SongCommand, aSongDroppedOrNamedOnTheCommandLineStartsIt) {
     EXPECT_EQ(0u, app.close());
 }
 
-TEST(SongCommand, withPitchBendChosenTheSongsNotesCarryBends) {
-    StartFiles bends = kGsPart1;
-    bends.settings = iniLines({"[AppSetting]", "Left=600", "Top=300", "MidiPartOrChannel=1", "SongMethod=1"});
-    VelmarinApp app(bends);
-    ASSERT_TRUE(app.started());
-    app.type(offsetEdit(0), "-10");  // C, the song's note
+const StartFiles kBendPart1{
+    iniLines({"[AppSetting]", "Left=600", "Top=300", "MidiPartOrChannel=1", "SongMethod=1"}), std::nullopt};
+
+// Drops the song with the pitch-bend method chosen, finds `method` in the
+// summary, says OK and saves the song beside itself; returns what was saved.
+std::string bendDroppedSong(VelmarinApp& app, const std::string& method) {
     const std::wstring song = app.folder() + L"\\song.mid";
-    ASSERT_TRUE(writeFile(song, kSong));
+    EXPECT_TRUE(writeFile(song, kSong));
     app.dropFile(song);
     const HWND box = app.waitForWindow("曲に音律を書き込む");
-    ASSERT_TRUE(box);
-    EXPECT_NE(std::string::npos, app.boxText(box).find("方式: ピッチベンド (ベンド幅 3 半音、調律メッセージなし)"));
+    if (!box) return "no summary box";
+    EXPECT_NE(std::string::npos, app.boxText(box).find(method)) << app.boxText(box);
     app.answer(box, IDOK);
     const HWND save = app.waitForWindow("音律を書き込んだ曲を保存");
-    ASSERT_TRUE(save);
+    if (!save) return "no save dialog";
     PostMessageW(GetDlgItem(save, IDOK), BM_CLICK, 0, 0);
-    ASSERT_TRUE(waitFor([&] { return !IsWindow(save); })) << "the save dialog stayed open";
+    EXPECT_TRUE(waitFor([&] { return !IsWindow(save); })) << "the save dialog stayed open";
     app.sync();
+    return readFile(app.folder() + L"\\song-tuned.mid").value_or("nothing saved");
+}
+
+TEST(SongCommand, withPitchBendChosenTheSongsNotesCarryBends) {
+    VelmarinApp app(kBendPart1);
+    ASSERT_TRUE(app.started());
+    app.type(offsetEdit(0), "-10");  // C, the song's note
+    const std::string saved = bendDroppedSong(app, "方式: ピッチベンド (ベンド幅 3 半音、調律メッセージなし)");
 
     std::array<double, 12> cents{};
     cents[0] = -10;
@@ -121,7 +129,23 @@ TEST(SongCommand, withPitchBendChosenTheSongsNotesCarryBends) {
     options.keyCents = keyCentsOfPitchClasses(cents);
     options.channels = 1;
     const SongBendResult expected = bendSong(reinterpret_cast<const uint8_t*>(kSong.data()), kSong.size(), options);
-    EXPECT_EQ(std::string(expected.bytes.begin(), expected.bytes.end()), readFile(app.folder() + L"\\song-tuned.mid"));
+    EXPECT_EQ(std::string(expected.bytes.begin(), expected.bytes.end()), saved);
+    EXPECT_EQ(0u, app.close());
+}
+
+// A keyboard tuning held from a file: the song's C4 (key 60, tuned 470 cents
+// up) is played on key 65 and bent 30 cents down at a range of 3: 7373.
+TEST(SongCommand, withPitchBendAHeldKeyboardTuningPlaysEachNoteOnTheKeyNearestItsPitch) {
+    VelmarinApp app(kBendPart1);
+    ASSERT_TRUE(app.started());
+    const std::wstring keys = app.folder() + L"\\key60.syx";
+    ASSERT_TRUE(writeFile(keys, hexString("F0 7F 7F 08 02 00 01 3C 40 59 4D F7")));
+    app.dropFile(keys);
+    app.sync();
+    ASSERT_TRUE(app.ownedWindows().empty()) << app.boxText(app.ownedWindows()[0]);
+    ASSERT_FALSE(app.enabled(offsetEdit(0))) << "the keys were not held";
+    const std::string saved = bendDroppedSong(app, "ピッチベンド");
+    EXPECT_NE(std::string::npos, saved.find(hexString("E0 4D 39 00 90 41 64"))) << dumpBytes(reinterpret_cast<const uint8_t*>(saved.data()), saved.size());
     EXPECT_EQ(0u, app.close());
 }
 
