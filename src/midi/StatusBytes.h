@@ -43,6 +43,7 @@ constexpr uint8_t kProgramChange = 0xC0;
 constexpr uint8_t kChannelPressure = 0xD0;
 constexpr uint8_t kPitchBend = 0xE0;
 constexpr uint8_t channelKind(uint8_t status) { return status & 0xF0; }
+constexpr int channelOf(uint8_t status) { return status & 0x0F; }
 constexpr uint8_t channelStatus(uint8_t kind, int channel) { return static_cast<uint8_t>(kind | (channel & 0x0F)); }
 
 // A pitch bend's 14 bits: the least significant seven first on the wire,
