@@ -81,6 +81,11 @@ struct ParameterChoice {
         default: break;
         }
     }
+    bool operator==(const ParameterChoice& o) const {
+        return rpnMsb == o.rpnMsb && rpnLsb == o.rpnLsb && nrpnMsb == o.nrpnMsb && nrpnLsb == o.nrpnLsb &&
+               nonRegistered == o.nonRegistered;
+    }
+    bool operator!=(const ParameterChoice& o) const { return !(*this == o); }
     bool choosesBendRange() const { return !nonRegistered && rpnMsb == 0 && rpnLsb == kRpnPitchBendRange; }
     // The parameter written: MSB << 7 | LSB, with 1 << 14 added for a
     // non-registered one; -1 for none.

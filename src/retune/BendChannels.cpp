@@ -73,6 +73,8 @@ void BendChannels::receiverReset() {
         target.tuningCents = 0;
         target.controllers.fill(kUnset);
         target.program = kUnset;
+        target.holdsRange = false;
+        target.choice = ParameterChoice{};
     }
 }
 
@@ -95,20 +97,28 @@ void BendChannels::sendBend(int t, bool always, RetuneOutput& out) {
     out.bend(t, value);
 }
 
+// A controller sent to target `t`, and the parameter it then writes.
+void BendChannels::control(int t, uint8_t controller, uint8_t value, RetuneOutput& out) {
+    out.control(t, controller, value);
+    if (controller == kResetAllControllers) targets_[t].choice = ParameterChoice{};
+    else targets_[t].choice.control(controller, value);
+}
+
 // Registered parameter 0, then the parameter the source had chosen again.
 void BendChannels::sendRange(int t, RetuneOutput& out) {
     const int owner = targets_[t].owner;
     const ParameterChoice choice = owner == kNoChannel ? ParameterChoice{} : sources_[owner].settings.choice;
-    out.control(t, kControllerRpnMsb, 0);
-    out.control(t, kControllerRpnLsb, kRpnPitchBendRange);
-    out.control(t, kControllerDataEntry, static_cast<uint8_t>(range_));
-    out.control(t, kControllerDataEntryLsb, 0);
-    out.control(t, kControllerRpnMsb, choice.rpnMsb);
-    out.control(t, kControllerRpnLsb, choice.rpnLsb);
+    control(t, kControllerRpnMsb, 0, out);
+    control(t, kControllerRpnLsb, kRpnPitchBendRange, out);
+    control(t, kControllerDataEntry, static_cast<uint8_t>(range_), out);
+    control(t, kControllerDataEntryLsb, 0, out);
+    control(t, kControllerRpnMsb, choice.rpnMsb, out);
+    control(t, kControllerRpnLsb, choice.rpnLsb, out);
     if (choice.nonRegistered) {
-        out.control(t, kControllerNrpnMsb, choice.nrpnMsb);
-        out.control(t, kControllerNrpnLsb, choice.nrpnLsb);
+        control(t, kControllerNrpnMsb, choice.nrpnMsb, out);
+        control(t, kControllerNrpnLsb, choice.nrpnLsb, out);
     }
+    targets_[t].holdsRange = true;
 }
 
 // The target source `source`'s note on `key` is played on; kNoChannel when
@@ -148,13 +158,14 @@ int BendChannels::chooseTarget(int source, int key, const ChannelMirror& mirror)
 
 void BendChannels::setController(int t, uint8_t controller, uint8_t value, RetuneOutput& out) {
     if (targets_[t].controllers[controller] == value) return;
-    out.control(t, controller, value);
+    control(t, controller, value, out);
     targets_[t].controllers[controller] = value;
 }
 
 // A free target takes over the state of source `source`: bank, program,
 // controllers, the parameters it wrote, pressure, then the range and the
-// source's choice of parameter.
+// source's choice of parameter; a player's channel that holds both already
+// is not given them again, a song's always is.
 void BendChannels::borrow(int t, int source, RetuneOutput& out) {
     Target& target = targets_[t];
     const ChannelSettings& state = sources_[source].settings;
@@ -176,13 +187,13 @@ void BendChannels::borrow(int t, int source, RetuneOutput& out) {
     for (std::size_t p = 0; p < state.parameterCount; ++p) {
         const ChannelSettings::Parameter& parameter = state.parameters[p];
         const bool nonRegistered = parameter.number >> 14;
-        out.control(t, nonRegistered ? kControllerNrpnMsb : kControllerRpnMsb, (parameter.number >> 7) & 0x7F);
-        out.control(t, nonRegistered ? kControllerNrpnLsb : kControllerRpnLsb, parameter.number & 0x7F);
-        if (parameter.msb != kUnset) out.control(t, kControllerDataEntry, static_cast<uint8_t>(parameter.msb));
-        if (parameter.lsb != kUnset) out.control(t, kControllerDataEntryLsb, static_cast<uint8_t>(parameter.lsb));
+        control(t, nonRegistered ? kControllerNrpnMsb : kControllerRpnMsb, (parameter.number >> 7) & 0x7F, out);
+        control(t, nonRegistered ? kControllerNrpnLsb : kControllerRpnLsb, parameter.number & 0x7F, out);
+        if (parameter.msb != kUnset) control(t, kControllerDataEntry, static_cast<uint8_t>(parameter.msb), out);
+        if (parameter.lsb != kUnset) control(t, kControllerDataEntryLsb, static_cast<uint8_t>(parameter.lsb), out);
     }
     if (state.pressure != kUnset) out.send({channelStatus(kChannelPressure, t), static_cast<uint8_t>(state.pressure)});
-    sendRange(t, out);
+    if (options_->input == RetuneInput::Song || !target.holdsRange || target.choice != state.choice) sendRange(t, out);
 }
 
 uint8_t BendChannels::soundingKey(const Source& source, int key) const {
@@ -264,7 +275,9 @@ void BendChannels::controlChange(int source, const uint8_t* message, RetuneOutpu
     for (int t = 0; t < kChannels; ++t) {
         Target& target = targets_[t];
         if (target.owner != source) continue;
-        if (t != source) out.control(t, controller, value);
+        if (t != source) control(t, controller, value, out);
+        else if (controller == kResetAllControllers) target.choice = ParameterChoice{};
+        else target.choice.control(controller, value);
         if (controller < kFirstChannelMode) target.controllers[controller] = value;
         if (controller == kResetAllControllers) {
             target.controllers = state.controllers;

@@ -45,11 +45,14 @@ private:
         double tuningCents = 0;  // the bend it holds for the tuning
         std::array<int16_t, 128> controllers;  // as given to it, or ChannelSettings::kUnset
         int16_t program = ChannelSettings::kUnset;
+        bool holdsRange = false;  // since the last reset
+        ParameterChoice choice;   // the parameter its data entry writes
     };
 
     int chooseTarget(int source, int key, const ChannelMirror& mirror);
     void borrow(int t, int source, RetuneOutput& out);
     void setController(int t, uint8_t controller, uint8_t value, RetuneOutput& out);
+    void control(int t, uint8_t controller, uint8_t value, RetuneOutput& out);
     uint16_t bendValue(double cents);
     double sourceCents(int t) const;
     void sendBend(int t, bool always, RetuneOutput& out);
