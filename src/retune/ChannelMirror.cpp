@@ -1,5 +1,7 @@
 #include "retune/ChannelMirror.h"
 
+#include <cstdint>
+
 #include "midi/ControlChanges.h"
 
 void ChannelMirror::follow(const uint8_t* message, std::size_t size, uint64_t now) {
@@ -11,7 +13,7 @@ void ChannelMirror::follow(const uint8_t* message, std::size_t size, uint64_t no
         if (message[2] != 0) {
             const int key = message[1];
             const bool before = channel.sounds(key);
-            if (channel.down[key] != 0xFF) ++channel.down[key];
+            if (channel.down[key] != UINT16_MAX) ++channel.down[key];
             channel.sustained[key] = false;
             channel.carriedNotes = true;
             settle(c, key, before, now);

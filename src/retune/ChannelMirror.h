@@ -15,7 +15,7 @@
 class ChannelMirror {
 public:
     struct Channel {
-        std::array<uint8_t, 128> down{};
+        std::array<uint16_t, 128> down{};
         std::array<bool, 128> sustained{};  // released while the sustain pedal was down
         std::array<bool, 128> caught{};     // down when the sostenuto pedal went down
         bool sustain = false;

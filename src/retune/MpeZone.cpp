@@ -113,7 +113,15 @@ void MpeZone::channelMessage(const uint8_t* message, RetuneOutput& out) {
     // 2.3: the wheel, the pedals and the other controllers, the program and
     // the channel pressure of the whole zone go to its manager channel; the
     // player's own range set there is the manager's.
-    if (kind == kControlChange) player_.control(message[1], message[2]);
+    if (kind == kControlChange) {
+        player_.control(message[1], message[2]);
+        // All Sound Off, Reset All Controllers and All Notes Off reach each
+        // member sounding a note too, for a receiver that takes them from
+        // the manager for itself alone.
+        if (message[1] == kAllSoundOff || message[1] == kResetAllControllers || message[1] == kAllNotesOff)
+            for (int c = 1; c < 16; ++c)
+                if (out.mirror()[c].sounding != 0) out.control(c, message[1], message[2]);
+    }
     if (channelDataBytes(message[0]) == 1) out.send({channelStatus(kind, kManager), message[1]});
     else out.send({channelStatus(kind, kManager), message[1], message[2]});
 }

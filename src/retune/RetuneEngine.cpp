@@ -101,8 +101,10 @@ void RetuneEngine::stop(RetuneSink& out) {
         for (int key = 0; key < 128; ++key)
             for (int n = channel.down[key]; n > 0; --n)
                 out_.send({channelStatus(kNoteOff, c), static_cast<uint8_t>(key), 0x40});
-        if (channel.sustain) out_.control(c, kControllerSustain, 0);
-        if (channel.sostenuto) out_.control(c, kControllerSostenuto, 0);
+        // The pedals up wherever notes were, whatever the receiver made of
+        // the resets and controllers between.
+        if (channel.carriedNotes || channel.sustain) out_.control(c, kControllerSustain, 0);
+        if (channel.carriedNotes || channel.sostenuto) out_.control(c, kControllerSostenuto, 0);
         if (channel.carriedNotes) out_.control(c, kAllNotesOff, 0);
         if (channel.bend != kPitchBendCenter) out_.bend(c, kPitchBendCenter);
     }

@@ -56,11 +56,15 @@ public:
     // the player (GS Reset, XG System On, GM or GM2 System On) goes out,
     // then the set-up again (at once, or with setUp() under setUpWhenAsked).
     void process(const uint8_t* message, std::size_t size, uint64_t time, RetuneSink& out);
+    // The same with the engine's own count of messages for the clock.
+    void process(const uint8_t* message, std::size_t size, RetuneSink& out) {
+        process(message, size, lastTime_ + 1, out);
+    }
     // The set-up after a reset, once the synthesizer listens again.
     void setUp(RetuneSink& out);
-    // Every note sounding goes off: a note-off for each key down, the sustain
-    // and sostenuto pedals up, All Notes Off on every channel that carried a
-    // note, the bends centred. The engine is then as new, start() beginning
+    // Every note sounding goes off: a note-off for each key down, then on
+    // every channel that carried a note the sustain and sostenuto pedals up
+    // and All Notes Off, and the bends centred. The engine is then as new, start() beginning
     // again.
     void stop(RetuneSink& out);
 

@@ -263,6 +263,11 @@ TEST(SongBends, resetsTiesAndOneTicksOrderByteForByte) {
          song(range4("B2") + " " + kAllUsed + " 00 E2 00 44 00 92 3C 64 00 C0 00 " + range4("B0") +
               " 00 E0 00 38 00 90 3E 64 60 82 3C 40 00 80 3E 40 60 E2 00 3C 00 92 40 64 60 82 40 40 60" + reset +
               "74" + range4("B0").substr(2) + " " + range4("B2") + " 86 4C 92 41 64 60 82 41 40")},
+        // F is not bent: at the song's own range of 2 its bends are the sums.
+        {"the song's own bends that say the sum keep their bytes, running status and all",
+         song("00 90 41 64 00 E0 00 50 00 00 60"), options(2),
+         song("00 B0 65 00 00 B0 64 00 00 B0 06 02 00 B0 26 00 00 B0 65 7F 00 B0 64 7F 00 90 41 64 00 E0 00 50 "
+              "00 00 60")},
         {"the first reset at the first note's tick: no range at the start, the range after its gap",
          song("00" + reset + "00 90 3C 64 83 60 80 3C 40"), options(),
          song("00" + reset + "00 E0 00 44 00 90 3C 64 74" + range4("B0").substr(2) + " 82 6C 80 3C 40")},
