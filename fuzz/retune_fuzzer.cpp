@@ -77,9 +77,13 @@ struct Receiver : RetuneSink {
             if (!c.sustain) c.sustained.fill(false);
             break;
         case 66:
-            if ((value >= 64) == c.sostenuto) break;
-            c.sostenuto = value >= 64;
-            for (int key = 0; key < 128; ++key) c.caught[key] = c.sostenuto && c.down[key] > 0;
+            if (value < 64) {
+                c.sostenuto = false;
+                c.caught.fill(false);
+            } else if (!c.sostenuto) {
+                c.sostenuto = true;
+                for (int key = 0; key < 128; ++key) c.caught[key] = c.down[key] > 0;
+            }
             break;
         case 120:
         case 123:

@@ -44,9 +44,16 @@ void ChannelMirror::control(int c, uint8_t controller, uint8_t value, uint64_t n
         settleAll(c, now);
         return;
     case kControllerSostenuto:
-        if (isPedalDown(value) == channel.sostenuto) return;
-        channel.sostenuto = isPedalDown(value);
-        for (int key = 0; key < 128; ++key) channel.caught[key] = channel.sostenuto && channel.down[key] != 0;
+        // It catches the keys down as it goes down, and lets go of them
+        // whenever it is up, even after a reset lifted it.
+        if (isPedalDown(value)) {
+            if (channel.sostenuto) return;
+            channel.sostenuto = true;
+            for (int key = 0; key < 128; ++key) channel.caught[key] = channel.down[key] != 0;
+            return;
+        }
+        channel.sostenuto = false;
+        channel.caught.fill(false);
         settleAll(c, now);
         return;
     case kAllSoundOff:

@@ -14,7 +14,7 @@ constexpr uint16_t kRpnMpeConfiguration = 6;
 }  // namespace
 
 MpeZone::MpeZone(const RetuneOptions& options, RetuneStatistics& statistics)
-    : options_(&options), statistics_(&statistics),
+    : statistics_(&statistics),
       memberCount_(std::clamp(options.mpeMemberChannels, 1, kMaxMpeMemberChannels)),
       range_(std::clamp(options.mpeBendRange, 1, kMaxMpeBendRange)) {
     members_ = 0;

@@ -32,7 +32,6 @@ private:
     int chooseMember(double need, const ChannelMirror& mirror);
     void sendRange(int channel, int semitones, int cents, RetuneOutput& out);
 
-    const RetuneOptions* options_;
     RetuneStatistics* statistics_;
     KeyPlan plan_{};
     int memberCount_;

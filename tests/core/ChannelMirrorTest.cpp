@@ -56,6 +56,16 @@ TEST(ChannelMirror, aZonesManagerPedalHoldsItsMembersAndAResetLiftsIt) {
     const Bytes pedalUp = hexBytes("B0 40 00");
     mirror.follow(pedalUp.data(), pedalUp.size(), 2);
     EXPECT_EQ(0u, mirror.notesSounding());
+    // Keys the sostenuto pedal caught before a reset go when it is up.
+    for (const char* hex : {"93 3C 64", "B3 42 7F", "83 3C 40"}) {
+        const Bytes message = hexBytes(hex);
+        mirror.follow(message.data(), message.size(), 3);
+    }
+    mirror.reset();
+    EXPECT_EQ(1u, mirror.notesSounding());
+    const Bytes sostenutoUp = hexBytes("B3 42 00");
+    mirror.follow(sostenutoUp.data(), sostenutoUp.size(), 4);
+    EXPECT_EQ(0u, mirror.notesSounding());
 }
 
 }  // namespace
