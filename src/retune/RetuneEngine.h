@@ -64,8 +64,8 @@ public:
     void setUp(RetuneSink& out);
     // Every note sounding goes off: a note-off for each key down, then on
     // every channel that carried a note the sustain and sostenuto pedals up
-    // and All Notes Off, and the bends centred. The engine is then as new, start() beginning
-    // again.
+    // and All Notes Off, and the bends centred. The engine is then as new,
+    // start() beginning again.
     void stop(RetuneSink& out);
 
     RetuneStatistics statistics() const;
@@ -73,7 +73,8 @@ public:
     // For a song's driver: a reset the song holds itself (its event stays);
     // setUp() follows once its gap has passed.
     void receiverReset();
-    // Bit n: channel n + 1 carried a note since the start.
+    // Bit n: channel n + 1 carried a note since the engine was made or
+    // last stopped.
     uint16_t channelsCarryingNotes() const;
 
 private:
