@@ -309,6 +309,16 @@ expect 1 "build -o into a missing folder"
 has err "velmarin-cli: no-such-folder/w.syx: cannot be written: " "the file named"
 grep -q "system error" err && fail "a bare error number instead of the system's text: $(cat err)"
 
+# A file that cannot be read: named, with the system's reason, on one line.
+for command in "offsets --scl missing.scl" "read missing.syx"; do
+  # shellcheck disable=SC2086 # the command's words
+  run $command
+  expect 1 "$command"
+  has err "velmarin-cli: missing.${command##*.}: cannot be opened: " "$command: the file and its reason named"
+  [ "$(wc -l <err)" -eq 1 ] || fail "$command: $(wc -l <err) lines on standard error, expected 1"
+  grep -q "system error" err && fail "$command: a bare error number instead of the system's text: $(cat err)"
+done
+
 if [ "$failures" -ne 0 ]; then
   echo "$failures check(s) failed"
   exit 1
