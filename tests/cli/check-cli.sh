@@ -49,6 +49,22 @@ has err "usage: velmarin-cli COMMAND" "a usage error prints the usage on standar
 
 run build --temperament equal --format gs --parts 1 --bogus
 expect 2 "unknown option"
+same_bytes "velmarin-cli: unknown option '--bogus' for build\\nTry 'velmarin-cli build --help'\\n" err \
+  "a usage error: what is wrong and where to look, in two lines"
+
+run build --help
+expect 0 "build --help"
+has out "  build SOURCE [FIT] --format F" "build --help shows build"
+has out "  --division N" "build --help shows the options build takes"
+grep -qE '^  (send|apply) |--port' out && fail "build --help shows what build does not take: $(cat out)"
+
+# The version the build was given, as the window's version block and the
+# release package's name take it.
+version=$(sed -n 's/^#define VELMARIN_VERSION_TEXT "\(.*\)"$/\1/p' "$(dirname "$cli")/generated/version.h")
+run --version
+expect 0 "--version"
+[ -n "$version" ] || fail "no version in $(dirname "$cli")/generated/version.h"
+same_bytes "velmarin-cli $version\\n" out "--version"
 
 run temperaments
 expect 0 "temperaments"
