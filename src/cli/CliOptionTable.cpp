@@ -169,38 +169,11 @@ std::optional<CliFault> setOutputFolder(const CliOptionRow&, const std::string& 
     return std::nullopt;
 }
 
-std::optional<CliFault> setReport(const CliOptionRow&, const std::string&, CliCommand& command) {
-    command.report = true;
+// A switch puts true where its row's `flag` points.
+std::optional<CliFault> setSwitch(const CliOptionRow& row, const std::string&, CliCommand& command) {
+    if (row.flag) row.flag(command) = true;
     return std::nullopt;
 }
-
-std::optional<CliFault> setSent(const CliOptionRow&, const std::string&, CliCommand& command) {
-    command.sent = true;
-    return std::nullopt;
-}
-
-std::optional<CliFault> setKeys(const CliOptionRow&, const std::string&, CliCommand& command) {
-    command.keys = true;
-    return std::nullopt;
-}
-
-std::optional<CliFault> setKeepTuning(const CliOptionRow&, const std::string&, CliCommand& command) {
-    command.song.keepOldTuning = true;
-    return std::nullopt;
-}
-
-std::optional<CliFault> setOverwrite(const CliOptionRow&, const std::string&, CliCommand& command) {
-    command.overwrite = true;
-    return std::nullopt;
-}
-
-std::optional<CliFault> setPitchBend(const CliOptionRow&, const std::string&, CliCommand& command) {
-    command.pitchBend = true;
-    return std::nullopt;
-}
-
-// --help and --version are answered before any option is read.
-std::optional<CliFault> setNothing(const CliOptionRow&, const std::string&, CliCommand&) { return std::nullopt; }
 
 bool hasSource(const CliLine& line) { return line.command.source != CliSourceKind::None; }
 bool hasTuningProgram(const CliLine& line) { return isKeyBasedForm(line.command.mts.form); }
@@ -330,10 +303,12 @@ const std::vector<CliOptionRow>& cliOptionRows() {
         {"-o", "FILE", S::CommandOnly, kBuild | kApply, setOutput,
          "build: the file written, its kind by its extension (.mid,\n"
          ".syx, .txt, .scl, .kbm or .tun); apply: the one song's copy"},
-        {"--report", nullptr, S::CommandOnly, kOffsets, setReport, "the fit report instead of the offsets"},
-        {"--sent", nullptr, S::CommandOnly, kAnalyse, setSent, "the rounded offsets that would be sent"},
-        {"--keys", nullptr, S::CommandOnly, kRead, setKeys,
-         "the keys that single-note changes or a bulk dump set"},
+        {"--report", nullptr, S::CommandOnly, kOffsets, setSwitch, "the fit report instead of the offsets", {},
+         [](CliCommand& c) -> bool& { return c.report; }},
+        {"--sent", nullptr, S::CommandOnly, kAnalyse, setSwitch, "the rounded offsets that would be sent", {},
+         [](CliCommand& c) -> bool& { return c.sent; }},
+        {"--keys", nullptr, S::CommandOnly, kRead, setSwitch, "the keys that single-note changes or a bulk dump set",
+         {}, [](CliCommand& c) -> bool& { return c.keys; }},
         {"--port", "DEVICE", S::Options, kSend, setPort, "a device's number or name as velmarin-cli ports lists it"},
         {"--pause", "MS", S::Options, kSend, setNumber, "milliseconds between messages, {range} (default {default})",
          {"the pause", kMinSysexPause, kMaxSysexPauseMs, " ms", false,
@@ -351,20 +326,23 @@ const std::vector<CliOptionRow>& cliOptionRows() {
          {"the time", kMinSongGap, kMaxSongGapMs, " ms", false,
           [](const CliCommand& c) { return 1.0 * c.song.messageGapMs; },
           [](CliCommand& c, double v) { c.song.messageGapMs = static_cast<uint32_t>(v); }}},
-        {"--keep-tuning", nullptr, S::Options, kApply, setKeepTuning,
-         "apply: keep the tuning messages a song sets itself up with"},
-        {"--pitch-bend", nullptr, S::Options, kApply, setPitchBend,
-         "apply: the tuning as pitch bends instead of SysEx"},
+        {"--keep-tuning", nullptr, S::Options, kApply, setSwitch,
+         "apply: keep the tuning messages a song sets itself up with", {},
+         [](CliCommand& c) -> bool& { return c.song.keepOldTuning; }},
+        {"--pitch-bend", nullptr, S::Options, kApply, setSwitch, "apply: the tuning as pitch bends instead of SysEx", {},
+         [](CliCommand& c) -> bool& { return c.pitchBend; }},
         {"--bend-range", "N", S::Options, kApply, setNumber,
          "apply --pitch-bend: the bend range written, {range}\n"
          "semitones (default as wide as the song and tuning need)",
          {"the bend range", kMinBendRange, kMaxBendRange, " semitones", false,
           [](const CliCommand& c) { return 1.0 * c.bendRange; },
           [](CliCommand& c, double v) { c.bendRange = static_cast<int32_t>(v); }}},
-        {"--overwrite", nullptr, S::Options, kApply, setOverwrite,
-         "apply: replace an existing output, the song itself included"},
-        {"--help", nullptr, S::Options, kEveryCommand, setNothing, "this text"},
-        {"--version", nullptr, S::Options, kOverview, setNothing, "the version of velmarin-cli"},
+        {"--overwrite", nullptr, S::Options, kApply, setSwitch,
+         "apply: replace an existing output, the song itself included", {},
+         [](CliCommand& c) -> bool& { return c.overwrite; }},
+        // Answered before any option is read.
+        {"--help", nullptr, S::Options, kEveryCommand, setSwitch, "this text"},
+        {"--version", nullptr, S::Options, kOverview, setSwitch, "the version of velmarin-cli"},
     };
     return rows;
 }

@@ -74,6 +74,7 @@ struct CliOptionRow {
     // nothing set it.
     std::string help;
     CliNumber number{};       // for the setter of numbers
+    bool& (*flag)(CliCommand&) = nullptr;  // for the setter of switches
 };
 
 // What a line gave, as the rules see it.

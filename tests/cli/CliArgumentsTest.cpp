@@ -255,6 +255,13 @@ TEST(CliArguments, AcceptedLinesCarryTheirValues) {
         EXPECT_EQ("saved.MID", parse.command.readPath);
     }
     {
+        SCOPED_TRACE("read --keys");
+        const CliParse parse = parseCliArguments({"read", "--keys", "bulk.syx"});
+        ASSERT_EQ(kExitSuccess, parse.exitCode) << parse.message;
+        EXPECT_EQ("bulk.syx", parse.command.readPath);
+        EXPECT_TRUE(parse.command.keys);
+    }
+    {
         SCOPED_TRACE("analyse --sent");
         const CliParse parse = parseCliArguments({"analyse", "--temperament", "kellner", "--tonic", "D", "--sent"});
         ASSERT_EQ(kExitSuccess, parse.exitCode) << parse.message;
