@@ -392,6 +392,6 @@ const CliOptionRow* findCliOption(std::string_view name) {
 
 std::string cliNumberText(double value) {
     char text[32];
-    std::snprintf(text, sizeof text, "%g", value);
+    std::snprintf(text, sizeof text, "%.10g", value);
     return text;
 }
