@@ -1,5 +1,6 @@
 #include "cli/CliArguments.h"
 
+#include <optional>
 #include <string_view>
 
 #include "cli/CliOptionTable.h"

@@ -49,7 +49,8 @@ has err "usage: velmarin-cli COMMAND" "a usage error prints the usage on standar
 
 run build --temperament equal --format gs --parts 1 --bogus
 expect 2 "unknown option"
-same_bytes "velmarin-cli: unknown option '--bogus' for build\\nTry 'velmarin-cli build --help'\\n" err \
+# Standard error is text: its lines end in CR LF on Windows.
+same_bytes "velmarin-cli: unknown option '--bogus' for build\\nTry 'velmarin-cli build --help'\\n" <(tr -d '\r' <err) \
   "a usage error: what is wrong and where to look, in two lines"
 
 run build --help
