@@ -148,12 +148,8 @@ bool applyToSong(const CliCommand& command, const std::string& song, const Rewri
         return false;
     };
     std::string bytes;
-    switch (loadFileBytes(song, kMaxSongFileBytes, bytes).error) {
-    case LoadFileError::None: break;
-    case LoadFileError::CannotOpen: return fail(song, "cannot be opened");
-    case LoadFileError::TooLarge: return fail(song, "is larger than 64 MiB");
-    default: return fail(song, "cannot be read");
-    }
+    const LoadedFile loaded = loadFileBytes(song, kMaxSongFileBytes, bytes);
+    if (!loaded.ok()) return fail(song, loadErrorText(loaded, kMaxSongFileBytes));
     const Rewritten result = rewrite(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
     if (!result.error.ok())
         return fail(song, smfFaultText(result.error));

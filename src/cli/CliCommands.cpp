@@ -31,14 +31,6 @@ namespace {
 
 const char kProgram[] = "velmarin-cli: ";
 
-std::string loadErrorText(LoadFileError error) {
-    switch (error) {
-    case LoadFileError::CannotOpen: return "cannot be opened";
-    case LoadFileError::TooLarge: return "is larger than 1 MiB";
-    default: return "cannot be read";
-    }
-}
-
 // Hundredths of a cent as the range names them: "-64..63", "-100..99.99".
 std::string heldRangeText(const CliCommand& command) {
     if (command.format == TuningFormat::GM2 && isKeyBasedForm(command.mts.form)) return "keys 0..127";
@@ -62,7 +54,7 @@ bool loadScalaText(const std::string& path, std::ostream& err, Read read) {
     std::string bytes;
     const LoadedFile loaded = loadFileBytes(path, kMaxScalaFileBytes, bytes);
     if (!loaded.ok()) {
-        err << kProgram << path << ": " << loadErrorText(loaded.error) << '\n';
+        err << kProgram << path << ": " << loadErrorText(loaded, kMaxScalaFileBytes) << '\n';
         return false;
     }
     return read(bytes);
@@ -350,7 +342,7 @@ int printReadKeys(const CliCommand& command, const TuningReadResult& result, std
 int readBack(const CliCommand& command, std::ostream& out, std::ostream& err) {
     const OpenedTuningFile opened = openTuningFile(platformFileSystem(), command.readPath);
     if (!opened.load.ok()) {
-        err << kProgram << command.readPath << ": " << loadErrorText(opened.load.error) << '\n';
+        err << kProgram << command.readPath << ": " << loadErrorText(opened.load, kMaxTuningFileBytes) << '\n';
         return kExitBadInput;
     }
     const TuningReadResult& result = opened.read;

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "base/SystemErrorText.h"
 #include "tuning/NoteNames.h"
 
 namespace {
@@ -38,6 +39,16 @@ int lowestPart(uint16_t parts) {
 }
 
 }  // namespace
+
+std::string loadErrorText(const LoadedFile& loaded, std::size_t limit) {
+    switch (loaded.error) {
+    case LoadFileError::None: return "";
+    case LoadFileError::CannotOpen: return "cannot be opened: " + systemErrorText(loaded.systemError);
+    case LoadFileError::TooLarge: return "is larger than " + std::to_string(limit / (1024 * 1024)) + " MiB";
+    case LoadFileError::ReadFailed: return "cannot be read: " + systemErrorText(loaded.systemError);
+    }
+    return "";
+}
 
 const char* smfErrorText(SmfError kind) {
     switch (kind) {

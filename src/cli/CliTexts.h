@@ -7,12 +7,17 @@
 #include <string>
 #include <vector>
 
+#include "base/LoadFileBytes.h"
 #include "midi/SmfReader.h"
 #include "midi/SysexMessages.h"
 #include "tuning/KeyboardTuning.h"
 #include "tuning/ScalaScale.h"
 #include "tuning/TuningFileReader.h"
 #include "tuning/TuningFit.h"
+
+// Why a file could not be loaded, after "PATH: ": "cannot be opened: " and
+// the system's reason, or "is larger than N MiB" for a file beyond `limit`.
+std::string loadErrorText(const LoadedFile& loaded, std::size_t limit);
 
 // What is wrong with a MIDI file, without the byte offset.
 const char* smfErrorText(SmfError kind);

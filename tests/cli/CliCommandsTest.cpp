@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "FakeMidiOut.h"
+#include "base/SystemErrorText.h"
 #include "cli/CliCommands.h"
 #include "cli/CliTexts.h"
 #include "midiout/SysexDeviceState.h"
@@ -124,6 +125,30 @@ TEST(CliTexts, everyReportHasItsWords) {
         result.group = row.group;
         result.parts = row.parts;
         EXPECT_EQ(row.text, tuningWarningText(result, row.warning));
+    }
+}
+
+TEST(CliTexts, aFileNotLoadedIsRefusedWithTheSystemsReason) {
+    std::string bytes;
+    const LoadedFile missing = loadFileBytes("no-such-folder/no-such-file.scl", kMaxScalaFileBytes, bytes);
+    const std::string reason = systemErrorText(missing.systemError);
+    const struct {
+        const char* name;
+        LoadedFile loaded;
+        std::size_t limit;
+        std::string text;
+    } rows[] = {
+        {"not opened", missing, kMaxScalaFileBytes, "cannot be opened: " + reason},
+        {"failing midway", {LoadFileError::ReadFailed, missing.systemError}, kMaxScalaFileBytes,
+         "cannot be read: " + reason},
+        {"a song too large", {LoadFileError::TooLarge}, kMaxSongFileBytes, "is larger than 64 MiB"},
+        {"a scale too large", {LoadFileError::TooLarge}, kMaxScalaFileBytes, "is larger than 1 MiB"},
+    };
+    ASSERT_EQ(LoadFileError::CannotOpen, missing.error);
+    ASSERT_NE(std::string::npos, reason.find_first_not_of("system error 0123456789")) << reason;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(row.text, loadErrorText(row.loaded, row.limit));
     }
 }
 

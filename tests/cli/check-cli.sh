@@ -49,6 +49,23 @@ has err "usage: velmarin-cli COMMAND" "a usage error prints the usage on standar
 
 run build --temperament equal --format gs --parts 1 --bogus
 expect 2 "unknown option"
+# Standard error is text: its lines end in CR LF on Windows.
+same_bytes "velmarin-cli: unknown option '--bogus' for build\\nTry 'velmarin-cli build --help'\\n" <(tr -d '\r' <err) \
+  "a usage error: what is wrong and where to look, in two lines"
+
+run build --help
+expect 0 "build --help"
+has out "  build SOURCE [FIT] --format F" "build --help shows build"
+has out "  --division N" "build --help shows the options build takes"
+grep -qE '^  (send|apply) |--port' out && fail "build --help shows what build does not take: $(cat out)"
+
+# The version the build was given, as the window's version block and the
+# release package's name take it.
+version=$(sed -n 's/^#define VELMARIN_VERSION_TEXT "\(.*\)"$/\1/p' "$(dirname "$cli")/generated/version.h")
+run --version
+expect 0 "--version"
+[ -n "$version" ] || fail "no version in $(dirname "$cli")/generated/version.h"
+same_bytes "velmarin-cli $version\\n" out "--version"
 
 run temperaments
 expect 0 "temperaments"
@@ -308,6 +325,16 @@ run build --temperament equal --format gs --parts 1 -o no-such-folder/w.syx
 expect 1 "build -o into a missing folder"
 has err "velmarin-cli: no-such-folder/w.syx: cannot be written: " "the file named"
 grep -q "system error" err && fail "a bare error number instead of the system's text: $(cat err)"
+
+# A file that cannot be read: named, with the system's reason, on one line.
+for command in "offsets --scl missing.scl" "read missing.syx"; do
+  # shellcheck disable=SC2086 # the command's words
+  run $command
+  expect 1 "$command"
+  has err "velmarin-cli: missing.${command##*.}: cannot be opened: " "$command: the file and its reason named"
+  [ "$(wc -l <err)" -eq 1 ] || fail "$command: $(wc -l <err) lines on standard error, expected 1"
+  grep -q "system error" err && fail "$command: a bare error number instead of the system's text: $(cat err)"
+done
 
 if [ "$failures" -ne 0 ]; then
   echo "$failures check(s) failed"
