@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "tuning/KeyPitch.h"
 #include "tuning/TuningFileReader.h"
 
 namespace {
@@ -32,7 +33,7 @@ ScaleOnKeys twelveToneScale(const TuningFit& fit, int tonic, std::string descrip
     map.mapSize = 12;
     map.middleKey = 60 + tonic;
     map.referenceKey = 69;
-    map.referenceHz = 440.0 * std::exp2((pitch(9) - 900.0) / 1200.0);
+    map.referenceHz = keyHz(kA4Key, kStandardA4Hz, pitch(9) - 900.0);
     map.formalOctave = 12;
     for (int k = 0; k < 12; ++k) map.degrees.push_back(k);
     return result;
