@@ -104,3 +104,13 @@ KeyOffsets keyOffsets(const KeyboardTuning& tuning) {
     }
     return keys;
 }
+
+KeyboardTuning keyboardTuningOfOffsets(const KeyOffsets& keys) {
+    KeyboardTuning tuning;
+    for (int key = 0; key < kKeyboardKeyCount; ++key) {
+        if (!keys[key]) continue;
+        tuning.mapped.set(static_cast<std::size_t>(key));
+        tuning.hz[key] = keyHz(key, kStandardA4Hz, *keys[key] / 100.0);
+    }
+    return tuning;
+}

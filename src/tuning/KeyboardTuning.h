@@ -66,3 +66,7 @@ std::optional<KeyboardPitchClasses> keyboardPitchClasses(const KeyboardTuning& t
 // of a cent (halves away from zero, held to +-1,000,000 cents), for the
 // key-based forms; nothing for an unmapped key.
 KeyOffsets keyOffsets(const KeyboardTuning& tuning);
+// The other way: each key with an offset sounds that many hundredths of a
+// cent from its equal-tempered pitch at A4 = 440 Hz; a key with none is
+// unmapped. No scale made it: scaleSize is 0.
+KeyboardTuning keyboardTuningOfOffsets(const KeyOffsets& keys);
