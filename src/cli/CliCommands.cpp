@@ -1,10 +1,8 @@
 #include "cli/CliCommands.h"
 
-#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstring>
-#include <initializer_list>
 #include <optional>
 #include <string>
 #include <utility>
@@ -128,11 +126,11 @@ void sayResolveError(const CliCommand& command, const TuningSource& source, cons
     err << '\n';
 }
 
-// The notices of `kinds` kind, worded on `err`.
-void sayNotices(const CliCommand& command, const std::vector<TuningNotice>& notices,
-                std::initializer_list<TuningNoticeKind> kinds, std::ostream& err) {
+// The notices about the key-based forms' messages, or the others, worded on `err`.
+void sayNotices(const CliCommand& command, const std::vector<TuningNotice>& notices, bool keyMessages,
+                std::ostream& err) {
     for (const TuningNotice& notice : notices) {
-        if (std::find(kinds.begin(), kinds.end(), notice.kind) == kinds.end()) continue;
+        if (aboutKeyMessages(notice.kind) != keyMessages) continue;
         err << kProgram;
         switch (notice.kind) {
         case TuningNoticeKind::HeldNotes:
@@ -146,7 +144,9 @@ void sayNotices(const CliCommand& command, const std::vector<TuningNotice>& noti
             err << "reached by no degree of the scale (sent as 0 before the zero note): "
                 << pitchClassList(notice.items, " ");
             break;
-        case TuningNoticeKind::HeldKeys: err << "held at a limit (keys 0..127): keys " << numberList(notice.items); break;
+        case TuningNoticeKind::HeldKeys:
+            err << "held at a limit (keys 0..127): keys " << numberList(notice.items);
+            break;
         case TuningNoticeKind::UnmappedKeys:
             err << notice.count << " keys that the map leaves unmapped are sent as no change (7F 7F 7F)";
             break;
@@ -166,8 +166,7 @@ bool tuneSource(const CliCommand& command, std::ostream& err, ResolvedTuning& re
         sayResolveError(command, source, resolved, err);
         return false;
     }
-    sayNotices(command, resolved.notices,
-               {TuningNoticeKind::HeldNotes, TuningNoticeKind::CoarseTuning, TuningNoticeKind::UnmappedNotes}, err);
+    sayNotices(command, resolved.notices, false, err);
     return true;
 }
 
@@ -197,7 +196,7 @@ bool buildList(const CliCommand& command, std::ostream& err, TuningListing& list
             << " cannot carry them: give --format mts-note or mts-bulk\n";
         return false;
     }
-    sayNotices(command, resolved.notices, {TuningNoticeKind::HeldKeys, TuningNoticeKind::UnmappedKeys}, err);
+    sayNotices(command, resolved.notices, true, err);
     const std::optional<TuningListing> built = tuningListing(tuning, command.format, command.mts, command.parts);
     if (!built) return false;
     list = *built;

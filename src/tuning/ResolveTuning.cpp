@@ -64,7 +64,6 @@ void resolveOnKeys(ResolvedTuning& result, const TuningSource& source) {
         takeKeys(result, keys.tuning);
         return;
     }
-    tuning.a4Hz = classes->a4Hz;
     FitOptions options = fit;
     options.tonic = 0;
     options.zeroNote = ZeroNote::None;
@@ -73,6 +72,10 @@ void resolveOnKeys(ResolvedTuning& result, const TuningSource& source) {
 }
 
 }  // namespace
+
+bool aboutKeyMessages(TuningNoticeKind kind) {
+    return kind == TuningNoticeKind::HeldKeys || kind == TuningNoticeKind::UnmappedKeys;
+}
 
 ResolvedTuning resolveTuning(const TuningSource& source) {
     ResolvedTuning result;

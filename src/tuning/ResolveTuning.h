@@ -48,11 +48,13 @@ enum class TuningNoticeKind {
     HeldNotes,      // items: pitch classes whose offset was held at the form's limit
     CoarseTuning,   // count: the A4 shift's whole semitones, sent as coarse tuning on every channel
     UnmappedNotes,  // items: pitch classes no degree of the scale reaches, sent as 0 before the zero note
-    // The last two are about the key-based forms' messages: a front end
-    // names them where it sends them.
-    HeldKeys,      // items: keys whose pitch lies beyond keys 0..127, sent as the end key
-    UnmappedKeys,  // count: keys the map leaves unmapped, sent as "no change"
+    HeldKeys,       // items: keys whose pitch lies beyond keys 0..127, sent as the end key
+    UnmappedKeys,   // count: keys the map leaves unmapped, sent as "no change"
 };
+
+// HeldKeys and UnmappedKeys are about the messages of the key-based forms:
+// a front end names them where it sends them, not where it shows the keys.
+bool aboutKeyMessages(TuningNoticeKind kind);
 
 struct TuningNotice {
     TuningNoticeKind kind = TuningNoticeKind::HeldNotes;
@@ -62,10 +64,10 @@ struct TuningNotice {
 
 struct ResolvedTuning {
     TuningError error = TuningError::None;
-    FitError fitError = FitError::None;      // Fit
-    ScaleMapResult scaleMap;                 // ScaleMap: the error and its lines and degrees
-    KeyboardTuningResult keyboardTuning;     // KeyboardTuning: the error and the map's formal octave
-    Tuning tuning;                           // when ok
+    FitError fitError = FitError::None;   // Fit
+    ScaleMapResult scaleMap;              // ScaleMap: the error and its lines and degrees
+    KeyboardTuningResult keyboardTuning;  // KeyboardTuning: the error and the map's formal octave
+    Tuning tuning;                        // when ok
     std::vector<TuningNotice> notices;
     bool ok() const { return error == TuningError::None; }
 };

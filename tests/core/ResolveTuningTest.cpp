@@ -222,7 +222,8 @@ TEST(ResolveTuning, theEditsAndAFileReadBackAreTuningsToo) {
     EXPECT_EQ(512, fromEdits.twelve.exactOffsets().hundredths[0]);
     EXPECT_EQ(6300, fromEdits.twelve.exactOffsets().hundredths[2]);
     EXPECT_EQ(500, fromEdits.twelve.sentHundredths(0, TuningFormat::GS, {}));
-    EXPECT_DOUBLE_EQ(-94.88, pitchClassCents(fromEdits, CentsKind::Sent, TuningFormat::GM2, MtsForm::ScaleOctave2Byte)[0]);
+    const MtsForm twoByte = MtsForm::ScaleOctave2Byte;
+    EXPECT_DOUBLE_EQ(-94.88, pitchClassCents(fromEdits, CentsKind::Sent, TuningFormat::GM2, twoByte)[0]);
 
     // Key 60 half a semitone up (8192 of 16384 steps), key 61 never set.
     TuningReadResult read;
