@@ -8,12 +8,7 @@ namespace {
 
 TEST(KeyPitch, isTheEqualTemperedKeyboardAtItsA4) {
     // 440 x 2^((key - 69) / 12 + cents / 1200), by hand.
-    const struct {
-        int key;
-        double a4Hz;
-        double cents;
-        double hz;
-    } rows[] = {
+    const struct { int key; double a4Hz, cents, hz; } rows[] = {
         {69, 440.0, 0, 440.0},         {60, 440.0, 0, 261.6255653},   {0, 440.0, 0, 8.1757989156},
         {127, 440.0, 0, 12543.853951}, {60, 440.0, 100, 277.1826310}, {69, 415.0, 0, 415.0},
         {60, 415.0, 0, 246.7604764},   {68, 440.0, -100, 391.9954360},
