@@ -192,11 +192,7 @@ int applyToSongs(const CliCommand& command, const uint8_t* listing, uint32_t lis
     }, out, err);
 }
 
-int applyBendsToSongs(const CliCommand& command, const std::array<double, 128>& keyCents, bool nearestKeys,
-                      std::ostream& out, std::ostream& err) {
-    SongBendOptions options;
-    options.keyCents = keyCents;
-    options.nearestKeys = nearestKeys;
+int applyBendsToSongs(const CliCommand& command, SongBendOptions options, std::ostream& out, std::ostream& err) {
     options.channels = static_cast<uint16_t>(command.parts & 0xFFFF);
     options.bendRange = command.bendRange;
     options.resetGapMs = command.song.resetGapMs;

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "base/SystemErrorText.h"
+#include "tuning/KeyPitch.h"
 #include "tuning/NoteNames.h"
 
 namespace {
@@ -268,7 +269,7 @@ std::string numberList(const std::vector<int>& numbers) {
 std::string keyLineText(int key, std::optional<double> hz) {
     if (!hz) return std::to_string(key) + "\t-\t-";
     char line[80];
-    std::snprintf(line, sizeof line, "%d\t%.4f\t%.2f", key, *hz, centsFromEqualTemperament(key, *hz));
+    std::snprintf(line, sizeof line, "%d\t%.4f\t%.2f", key, *hz, centsAboveKey(key, *hz));
     std::string text = line;
     if (text.size() >= 5 && text.compare(text.size() - 5, 5, "-0.00") == 0) text.erase(text.size() - 5, 1);
     return text;

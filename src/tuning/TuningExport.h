@@ -3,6 +3,8 @@
 // keys. Text out; the front end writes the file.
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <string>
 
 #include "tuning/KeyboardMap.h"
@@ -24,6 +26,9 @@ struct ScaleOnKeys {
 // and a 12-key map from that key (degrees 0..11, formal octave 12) whose
 // reference is key 69 at the A4 it sounds, coarse tuning included.
 ScaleOnKeys twelveToneScale(const TuningFit& fit, int tonic, std::string description);
+// The same from each pitch class's exact cents and the coarse semitones.
+ScaleOnKeys twelveToneScale(const std::array<double, 12>& exactCents, int32_t coarseSemitones, int tonic,
+                            std::string description);
 
 // The file as Scala writes it, lines ending with CR LF: a comment naming the
 // file, the description, the count, then each pitch: a ratio as "p/q" (an

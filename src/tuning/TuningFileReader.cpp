@@ -7,6 +7,7 @@
 #include "midi/ControlChanges.h"
 #include "midi/MessageSplit.h"
 #include "midi/SysexMessages.h"
+#include "tuning/KeyPitch.h"
 
 namespace {
 
@@ -169,7 +170,7 @@ private:
         int channel = 0;
         while (!(chosen & (1u << channel))) ++channel;
         const double cents = channelTunings_.cents(channel);
-        result.impliedA4Hz = 440.0 * std::pow(2.0, (cents + result.hundredths[9] / 100.0) / 1200.0);
+        result.impliedA4Hz = keyHz(kA4Key, kStandardA4Hz, cents + result.hundredths[9] / 100.0);
         if (std::fmod(cents, 100.0) == 0) result.coarseSemitones = static_cast<int32_t>(cents / 100.0);
     }
 

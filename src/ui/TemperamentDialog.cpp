@@ -20,6 +20,7 @@
 #include "base/LoadFileBytes.h"
 #include "base/WideText.h"
 #include "shell/MessageBoxes.h"
+#include "tuning/KeyPitch.h"
 #include "tuning/KeyboardMap.h"
 #include "tuning/KeyboardTuning.h"
 #include "tuning/NoteNames.h"
@@ -154,7 +155,7 @@ std::string keyboardPreviewText(const OpenedScale& scale, const KeyboardTuning& 
         char line[64];
         if (keys.mapped[key])
             std::snprintf(line, sizeof line, "\r\n%-4d %12.4f %10.2f", key, keys.hz[key],
-                          centsFromEqualTemperament(key, keys.hz[key]));
+                          centsAboveKey(key, keys.hz[key]));
         else
             std::snprintf(line, sizeof line, "\r\n%-4d %12s %10s", key, "-", "-");
         text += line;
