@@ -134,16 +134,18 @@ TEST(QueuedMidiIn, aFullQueueCountsWhatItLosesAndStillGivesTheBuffersBack) {
     PieceDevice device(2);
     device.shortMessage(hexBytes("90 3C 64"));
     device.piece(0, hexBytes("F0 01 02 03"));
-    device.piece(1, hexBytes("04 05 F7"));        // lost: the queue is full
+    device.piece(1, hexBytes("04 05"));         // lost: the queue is full
     device.shortMessage(hexBytes("80 3C 40"));  // lost too
     EXPECT_EQ(2u, device.losses().overflowed);
     EXPECT_FALSE(device.allBack());
     EXPECT_TRUE(messagesAre({"90 3C 64"}, device.receiveAll()));
     EXPECT_TRUE(device.allBack());
-    // The SysEx that lost its end is not delivered when the next arrives.
-    device.piece(2, hexBytes("F0 06 F7"));
-    EXPECT_TRUE(messagesAre({"F0 06 F7"}, device.receiveAll()));
+    // The SysEx that lost its middle is not delivered with its end.
+    device.piece(2, hexBytes("06 F7"));
+    device.piece(3, hexBytes("F0 07 F7"));
+    EXPECT_TRUE(messagesAre({"F0 07 F7"}, device.receiveAll()));
     EXPECT_EQ(0u, device.losses().damaged);
+    EXPECT_TRUE(device.allBack());
 }
 
 TEST(QueuedMidiIn, aSysexLongerThanTheLimitIsLetGoAsDamaged) {
