@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "TestBytes.h"
+#include "midiin/MidiBackendIn.h"
 #include "midiin/QueuedMidiIn.h"
 
 namespace {
@@ -204,3 +205,61 @@ TEST(PooledMidiIn, aSysexTakesAsManyBuffersAsItNeedsOrIsLostWhole) {
 }
 
 }  // namespace
+
+// An input system as RtMidi shows one: ports by name, the open port's
+// receiver kept so that the test hands messages and failures to it.
+struct FakeInBackend final : MidiInBackend {
+    struct Port final : MidiBackendInPort {
+        bool start(std::string&) override { return true; }
+        bool stop(std::string&) override { return true; }
+    };
+    std::string name() const override { return "Jack"; }
+    bool listPorts(std::vector<std::string>& names, std::string&) override {
+        names = ports;
+        return true;
+    }
+    std::unique_ptr<MidiBackendInPort> open(unsigned port, MidiBackendReceiver& to, std::string& error) override {
+        error = refusal;
+        if (!refusal.empty()) return nullptr;
+        opened = port;
+        receiver = &to;
+        return std::make_unique<Port>();
+    }
+
+    std::vector<std::string> ports{"keyboard:out", "other:out"};
+    std::string refusal;
+    unsigned opened = 99;
+    MidiBackendReceiver* receiver = nullptr;
+};
+
+struct NoWake final : MidiInWake {
+    void wake() noexcept override {}
+};
+
+TEST(MidiBackendIn, opensThePortOfTheListedNameAndItsFailureCarriesTheSystemsText) {
+    std::vector<std::unique_ptr<MidiInBackend>> backends;
+    auto* jack = new FakeInBackend;
+    backends.emplace_back(jack);
+    MidiBackendIn system(std::move(backends));
+    ASSERT_EQ((std::vector<std::string>{"keyboard:out", "other:out"}), system.listDevices().names);
+    // Another program's port came before it since the listing.
+    jack->ports.insert(jack->ports.begin(), "new:out");
+    MidiError error = 0;
+    std::unique_ptr<MidiInDevice> device = system.open(1, error);
+    ASSERT_TRUE(device);
+    EXPECT_EQ(2u, jack->opened);
+    NoWake wake;
+    device->start(wake);
+    const Bytes sysex = hexBytes("F0 7E 7F 09 01 F7");
+    jack->receiver->received(sysex.data(), sysex.size());
+    jack->receiver->failed("JACK server shut down");
+    MidiInMessage message;
+    ASSERT_TRUE(device->receive(message));
+    EXPECT_TRUE(bytesEqual(sysex, message.bytes));
+    EXPECT_EQ(MidiBackendPorts::kMidiBackendErrorBase, device->failure());
+    EXPECT_EQ("JACK server shut down", device->failureText());
+
+    jack->refusal = "no room for a port";
+    EXPECT_FALSE(system.open(0, error));
+    EXPECT_EQ("no room for a port", system.errorText(error));
+}
