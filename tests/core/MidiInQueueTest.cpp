@@ -74,14 +74,6 @@ private:
     bool out_[4] = {true, true, true, true};
 };
 
-::testing::AssertionResult messagesAre(const std::vector<std::string>& expected, const std::vector<Bytes>& got) {
-    if (got.size() != expected.size())
-        return ::testing::AssertionFailure() << got.size() << " messages, expected " << expected.size();
-    for (std::size_t i = 0; i < got.size(); ++i)
-        if (auto same = bytesEqual(hexBytes(expected[i]), got[i]); !same) return same << " (message " << i << ")";
-    return ::testing::AssertionSuccess();
-}
-
 TEST(QueuedMidiIn, shortMessagesKeepTheirBytesAndTimingTrafficIsPassedBy) {
     PieceDevice device(16);
     device.shortMessage(hexBytes("90 3C 64"), 1000);

@@ -78,14 +78,6 @@ struct Rig {
 
 using Kind = PlayEvent::Kind;
 
-::testing::AssertionResult bytesAre(const std::vector<std::string>& expected, const std::vector<Bytes>& got) {
-    if (got.size() != expected.size())
-        return ::testing::AssertionFailure() << got.size() << " messages, expected " << expected.size();
-    for (std::size_t i = 0; i < got.size(); ++i)
-        if (auto same = bytesEqual(hexBytes(expected[i]), got[i]); !same) return same << " (message " << i << ")";
-    return ::testing::AssertionSuccess();
-}
-
 // The index of `call` in `calls`, or the size when it is not there.
 std::size_t indexOf(const std::vector<std::string>& calls, const std::string& call) {
     return std::find(calls.begin(), calls.end(), call) - calls.begin();
@@ -98,7 +90,7 @@ TEST(PlayThrough, messagesGoThroughInOrderAndStopEndsTheNotesBeforeTheDevicesClo
     rig.feed({"90 3C 64", "B0 40 7F", "F0 41 10 42 12 40 00 7F 00 41 F7", "91 40 50", "E1 00 48",
               "80 3C 40", "D1 30", "92 43 70", "92 43 00"});
     rig.play->stop();
-    EXPECT_TRUE(bytesAre({"90 3C 64", "B0 40 7F", "F0 41 10 42 12 40 00 7F 00 41 F7", "91 40 50", "E1 00 48",
+    EXPECT_TRUE(messagesAre({"90 3C 64", "B0 40 7F", "F0 41 10 42 12 40 00 7F 00 41 F7", "91 40 50", "E1 00 48",
                           "80 3C 40", "D1 30", "92 43 70", "92 43 00",
                           // the processor's stop: E4 on channel 2 still sounds, the pedal is down
                           "81 40 40", "B0 40 00"},
@@ -127,10 +119,10 @@ TEST(PlayThrough, anOutputThatFailsMidStreamEndsPlayAndTheStopMessagesAreTried) 
     EXPECT_EQ(PlayFailure::Step::Send, stopped.failure.step);
     EXPECT_EQ(kMidiNoDriver, stopped.failure.code);
     EXPECT_EQ("fake error 6", stopped.failure.text);
-    EXPECT_TRUE(bytesAre({"90 3C 64", "90 40 64"}, rig.delivered()));
+    EXPECT_TRUE(messagesAre({"90 3C 64", "90 40 64"}, rig.delivered()));
     // The third note was refused; the fourth never went; the stop's note
     // offs for the three the processor passed on were tried.
-    EXPECT_TRUE(bytesAre({"90 43 64", "80 3C 40", "80 40 40", "80 43 40"}, rig.out.refused()));
+    EXPECT_TRUE(messagesAre({"90 43 64", "80 3C 40", "80 40 40", "80 43 40"}, rig.out.refused()));
     EXPECT_EQ((std::vector<Kind>{Kind::Started, Kind::Failed, Kind::Stopped}), rig.log.kinds());
     EXPECT_EQ((std::vector<std::string>{"open 0", "reset", "close"}), rig.out.calls());
     EXPECT_EQ("close", rig.in.calls().back());
@@ -146,7 +138,7 @@ TEST(PlayThrough, anInputThatGoesAwayIsReportedAfterWhatItSentAndTheNotesEnd) {
     EXPECT_EQ(PlayFailure::Device::Input, stopped.failure.device);
     EXPECT_EQ(PlayFailure::Step::Receive, stopped.failure.step);
     EXPECT_EQ(kMidiDeviceGone, stopped.failure.code);
-    EXPECT_TRUE(bytesAre({"90 3C 64", "B0 07 64", "80 3C 40"}, rig.delivered()));
+    EXPECT_TRUE(messagesAre({"90 3C 64", "B0 07 64", "80 3C 40"}, rig.delivered()));
     EXPECT_EQ("close", rig.out.calls().back());
 
     // The system's own text, where it gives one, is the failure's.
@@ -211,7 +203,7 @@ TEST(PlayThrough, aChangeRunsOnTheWorkerBetweenMessagesAndMaySend) {
     }
     rig.feed({"80 3C 40"});
     rig.play->stop();
-    EXPECT_TRUE(bytesAre({"90 3C 64", "E0 00 50", "80 3C 40"}, rig.delivered()));
+    EXPECT_TRUE(messagesAre({"90 3C 64", "E0 00 50", "80 3C 40"}, rig.delivered()));
 }
 
 TEST(PlayThrough, messagesTheQueueHadNoRoomForAreReportedAsLost) {
