@@ -1,7 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "TestBytes.h"
-#include "output/MidiFile.h"
 #include "output/SysexSmf.h"
 #include "sysex/SysexBuilder.h"
 
@@ -11,29 +12,28 @@ Bytes toBytes(const ByteBuffer& buffer) {
     return Bytes(buffer.data(), buffer.data() + buffer.size());
 }
 
-TEST(ByteBuffer, growsToExactlyTheSizeAskedFor) {
+// Growing keeps the bytes in use; 0 releases the storage; an append whose
+// size would pass 32 bits is refused and leaves the buffer as it was.
+TEST(ByteBuffer, growsKeepingItsBytesAndRefusesASizeBeyond32Bits) {
     ByteBuffer buffer;
     EXPECT_EQ(nullptr, buffer.data());
+    ASSERT_TRUE(buffer.append("\x12\x34", 2));
+    ASSERT_TRUE(buffer.append(uint8_t{0x56}));
     ASSERT_TRUE(buffer.resize(5));
-    EXPECT_EQ(5u, buffer.size());
-    EXPECT_EQ(5u, buffer.capacity());
-    buffer.data()[0] = 0x12;
-    buffer.data()[4] = 0x34;
+    buffer.data()[3] = 0x78;
+    buffer.data()[4] = 0x9A;
+    ASSERT_TRUE(buffer.append("\xBC", 1));
+    EXPECT_TRUE(bytesEqual(hexBytes("12 34 56 78 9A BC"), toBytes(buffer)));
 
-    ASSERT_TRUE(buffer.resize(7));  // exact, no headroom; the bytes in use move along
-    EXPECT_EQ(7u, buffer.capacity());
-    EXPECT_EQ(0x12, buffer[0]);
-    EXPECT_EQ(0x34, buffer[4]);
+    ASSERT_TRUE(buffer.resize(2));
+    EXPECT_TRUE(bytesEqual(hexBytes("12 34"), toBytes(buffer)));
+    EXPECT_TRUE(buffer.append("", 0));
+    EXPECT_FALSE(buffer.append("\xDE", UINT32_MAX - 1));
+    EXPECT_TRUE(bytesEqual(hexBytes("12 34"), toBytes(buffer)));
 
-    uint8_t* const storage = buffer.data();
-    ASSERT_TRUE(buffer.resize(2));  // shrinking keeps the storage
-    EXPECT_EQ(storage, buffer.data());
-    EXPECT_EQ(2u, buffer.size());
-    EXPECT_EQ(7u, buffer.capacity());
-
-    ASSERT_TRUE(buffer.resize(0));  // 0 releases it
+    ASSERT_TRUE(buffer.resize(0));
     EXPECT_EQ(nullptr, buffer.data());
-    EXPECT_EQ(0u, buffer.capacity());
+    EXPECT_TRUE(buffer.empty());
 }
 
 TEST(ByteBuffer, copiesOwnTheirBytes) {
@@ -48,75 +48,6 @@ TEST(ByteBuffer, copiesOwnTheirBytes) {
     ByteBuffer moved(std::move(original));
     EXPECT_EQ(0u, original.size());
     EXPECT_TRUE(bytesEqual(hexBytes("7F 02 03"), toBytes(moved)));
-}
-
-TEST(MidiFile, variableLengthQuantitiesAtTheGroupBoundaries) {
-    const struct {
-        uint32_t value;
-        const char* expected;
-    } rows[] = {
-        {0, "00"},           {0x7F, "7F"},          {0x80, "81 00"},
-        {0x3FFF, "FF 7F"},   {0x4000, "81 80 00"},  {16384, "81 80 00"},
-        {32767, "81 FF 7F"}, {0x1FFFFF, "FF FF 7F"}, {0x200000, "81 80 80 00"},
-        {0x0FFFFFFF, "FF FF FF 7F"},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.value);
-        ByteBuffer out;
-        ASSERT_TRUE(out.append("\xAA\xAA\xAA\xAA\xAA", 5));  // replaced, not appended to
-        ASSERT_TRUE(encodeVlq(row.value, out));
-        EXPECT_TRUE(bytesEqual(hexBytes(row.expected), toBytes(out)));
-        EXPECT_EQ(out.size(), vlqLength(row.value));
-    }
-}
-
-TEST(MidiFile, setDivisionAcceptsTicksAndSmpteRatesOnly) {
-    const struct {
-        uint16_t word;
-        uint16_t stored;
-    } rows[] = {
-        {120, 120},       {1, 1},           {0x7FFF, 0x7FFF}, {0xE850, 0xE850},  // -24
-        {0xE728, 0xE728}, {0xE350, 0xE350}, {0xE250, 0xE250},                    // -25 -29 -30
-        {0xE650, 0},      {0x8000, 0},      {0xFF00, 0},      {0xE150, 0},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.word);
-        MidiFile file;
-        setDivision(file, row.word);
-        EXPECT_EQ(row.stored, file.division);
-    }
-}
-
-TEST(MidiFile, runningStatusLeavesOutRepeatedChannelStatusOnly) {
-    MidiFile file;
-    file.format = 1;
-    file.division = 96;
-    file.tracks.emplace_back();
-    MidiTrack& track = file.tracks.back();
-    const uint8_t noteOn[] = {0x3C, 0x64};
-    ASSERT_TRUE(addEvent(track, 0, 0x90, noteOn, 2));
-    ASSERT_TRUE(addEvent(track, 200, 0x90, noteOn, 2));
-    const uint8_t sysex[] = {0x01, 0xF7};
-    ASSERT_TRUE(addEvent(track, 0, 0xF0, sysex, 2));
-    ASSERT_TRUE(addEvent(track, 1, 0x90, noteOn, 2));  // SysEx ended the running status
-    const uint8_t endOfTrack[] = {0x2F, 0x00};
-    ASSERT_TRUE(addEvent(track, 0, 0xFF, endOfTrack, 2));
-    EXPECT_EQ(201u, track.back().time);
-
-    ByteBuffer with, without;
-    EXPECT_EQ(8u + 0x14, trackChunkSize(track, true));
-    EXPECT_EQ(8u + 0x15, trackChunkSize(track, false));
-    EXPECT_EQ(14u + 8 + 0x14, serializeMidiFile(file, true, with));
-    EXPECT_EQ(14u + 8 + 0x15, serializeMidiFile(file, false, without));
-    const char* header = "4D 54 68 64 00 00 00 06 00 01 00 01 00 60 4D 54 72 6B";
-    EXPECT_TRUE(bytesEqual(hexBytes(std::string(header) +
-                                    " 00 00 00 14 00 90 3C 64 81 48 3C 64 00 F0 01 F7"
-                                    " 01 90 3C 64 00 FF 2F 00"),
-                           toBytes(with)));
-    EXPECT_TRUE(bytesEqual(hexBytes(std::string(header) +
-                                    " 00 00 00 15 00 90 3C 64 81 48 90 3C 64 00 F0 01 F7"
-                                    " 01 90 3C 64 00 FF 2F 00"),
-                           toBytes(without)));
 }
 
 Bytes smf(TuningFormat format, uint32_t selection, int32_t division, int32_t delta) {
@@ -185,13 +116,69 @@ TEST(SysexSmf, largestDeltaAndLargestList) {
     EXPECT_EQ(0x00, file[22]);  // the first event has delta 0
     EXPECT_TRUE(bytesEqual(hexBytes("81 FF 7F F0 08"), file.data() + 33, 5));
     EXPECT_TRUE(bytesEqual(hexBytes("00 FF 2F 00"), file.data() + file.size() - 4, 4));
-    EXPECT_EQ(file.size(), 14 + 8 + trackLengthField(file));
+    EXPECT_TRUE(bytesEqual(hexBytes("00 00 09 C2"), file.data() + 18, 4));  // 2520 - 22
 
-    for (uint32_t selection : {0u, 1u, 0x8001u}) {
-        for (int32_t delta : {0, 127, 128, 16384}) {
-            const Bytes other = smf(TuningFormat::GS, selection, 1, delta);
-            EXPECT_EQ(other.size(), 14 + 8 + trackLengthField(other));
-        }
+    // A GS message is an event of 24 bytes after a delta of 0 (23 and its
+    // delta after it), End of Track 4.
+    const struct {
+        uint32_t selection;
+        int32_t delta;
+        uint32_t trackLength;
+    } rows[] = {
+        {0, 0, 4},          {0, 16384, 4},        {1, 0, 28},           {1, 16384, 28},
+        {0x8001, 0, 52},    {0x8001, 127, 52},    {0x8001, 128, 53},    {0x8001, 16384, 54},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::to_string(row.selection) + " delta " + std::to_string(row.delta));
+        const Bytes other = smf(TuningFormat::GS, row.selection, 1, row.delta);
+        EXPECT_EQ(row.trackLength, trackLengthField(other));
+        EXPECT_EQ(22 + row.trackLength, other.size());
+    }
+}
+
+// The header's division as given, when it counts ticks or names an SMPTE
+// rate (bit 15 set, high byte -24, -25, -29 or -30); else 0.
+TEST(SysexSmf, theDivisionIsWrittenWhenItIsTicksOrAnSmpteRate) {
+    const struct {
+        int32_t division;
+        const char* written;
+    } rows[] = {
+        {120, "00 78"},     {1, "00 01"},       {0x7FFF, "7F FF"},  {0x10078, "00 78"},
+        {0xE850, "E8 50"},  {0xE728, "E7 28"},  {0xE350, "E3 50"},  {0xE250, "E2 50"},
+        {0xE650, "00 00"},  {0x8000, "00 00"},  {0xFF00, "00 00"},  {0xE150, "00 00"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.division);
+        const Bytes file = smf(TuningFormat::GS, 0, row.division, 0);
+        EXPECT_TRUE(bytesEqual(hexBytes(row.written), file.data() + 12, 2));
+    }
+}
+
+// Channel messages after the SysEx, a channel's messages at one tick and
+// the next channel `delta` later: running status leaves out a repeated
+// status byte, never the first after a SysEx.
+TEST(SysexSmf, channelMessagesFollowTheSysexUnderRunningStatus) {
+    const struct {
+        const char* name;
+        const char* sysex;
+        const char* channel;
+        const char* track;
+    } rows[] = {
+        {"two channels after a SysEx", "F0 01 F7", "B1 65 00 B1 64 03 B1 06 05 B2 65 00 B2 64 03 B2 06 05",
+         "00 00 00 1D 00 F0 02 01 F7 05 B1 65 00 00 64 03 00 06 05 05 B2 65 00 00 64 03 00 06 05 00 FF 2F 00"},
+        {"no SysEx: the first at tick 0", "", "B0 65 00 B0 64 03",
+         "00 00 00 0B 00 B0 65 00 00 64 03 00 FF 2F 00"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const Bytes sysex = hexBytes(row.sysex);
+        const Bytes channel = hexBytes(row.channel);
+        ByteBuffer out;
+        ASSERT_NE(0u, buildTuningSmf(sysex.data(), static_cast<uint32_t>(sysex.size()), channel.data(),
+                                     static_cast<uint32_t>(channel.size()), 96, 5, out));
+        EXPECT_TRUE(bytesEqual(hexBytes("4D 54 68 64 00 00 00 06 00 00 00 01 00 60 4D 54 72 6B " +
+                                        std::string(row.track)),
+                               toBytes(out)));
     }
 }
 
