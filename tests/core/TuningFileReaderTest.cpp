@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "TestBytes.h"
 #include "output/SysexSmf.h"
@@ -60,10 +62,39 @@ std::string warningsOf(const TuningReadResult& result) {
     return ::testing::AssertionSuccess();
 }
 
+// The writers' files read back. The reader and the writers share the wire
+// format's rules, so the files of parts 9, 10, 11 and 16 at the extremes are
+// first held to bytes typed from each dialect's layout: GS blocks 19 10 1A
+// 1F with their Roland checksums, XG parts 08 09 0A 0F, the MTS channel map
+// 02 0E 00; data bytes 40 + cents.
 TEST(TuningFileReader, readsBackEverySavedKindFormatAndPartSet) {
+    const uint32_t anchorParts = part(9) | part(10) | part(11) | part(16);
+    const std::string data = "00 7F 40 41 3F 7E 01 4A 36 61 1F 45";
+    const struct {
+        TuningFormat format;
+        std::size_t size;
+        std::vector<std::pair<std::size_t, std::string>> spans;
+    } anchors[] = {
+        {TuningFormat::GS, 88,
+         {{0, "F0 41 10 42 12 40 19 40 " + data + " 64 F7 F0 41 10 42 12 40 10 40 " + data + " 6D F7"},
+          {44, "F0 41 10 42 12 40 1A 40 " + data + " 63 F7 F0 41 10 42 12 40 1F 40 " + data + " 5E F7"}}},
+        {TuningFormat::XG, 432,
+         {{0, "F0 43 10 4C 08 08 41 00 F7"}, {13 * 9, "F0 43 10 4C 08 09 42 7F F7"},
+          {26 * 9, "F0 43 10 4C 08 0A 43 40 F7"}, {47 * 9, "F0 43 10 4C 08 0F 4C 45 F7"}}},
+        {TuningFormat::GM2, 21, {{0, "F0 7E 7F 08 08 02 0E 00 " + data + " F7"}}},
+    };
+    for (const auto& anchor : anchors) {
+        SCOPED_TRACE("anchor, format " + std::to_string(static_cast<int>(anchor.format)));
+        const Bytes syx = sysexList(anchor.format, kExtremes, anchorParts);
+        ASSERT_EQ(anchor.size, syx.size());
+        for (const auto& [position, hex] : anchor.spans) {
+            const Bytes expected = hexBytes(hex);
+            EXPECT_TRUE(bytesEqual(expected, syx.data() + position, expected.size())) << "at " << position;
+        }
+    }
+
     for (TuningFormat format : {TuningFormat::GS, TuningFormat::XG, TuningFormat::GM2}) {
-        for (uint32_t parts : {part(1), part(10), part(1) | part(2) | part(3),
-                               part(9) | part(10) | part(11) | part(16), 0xFFFFu}) {
+        for (uint32_t parts : {part(1), part(10), part(1) | part(2) | part(3), anchorParts, 0xFFFFu}) {
             for (const Offsets& offsets : {kDetuned, kExtremes}) {
                 SCOPED_TRACE("format " + std::to_string(static_cast<int>(format)) + " parts " +
                              std::to_string(parts) + " offsets from " + std::to_string(offsets[0]));
