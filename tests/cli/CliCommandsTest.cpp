@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "FakeMidiOut.h"
+#include "cli/ApplyCommand.h"
 #include "cli/CliCommands.h"
 #include "cli/CliTexts.h"
 
@@ -78,6 +79,43 @@ TEST(CliSend, FailuresExitWithStatusOneAndSayWhy) {
         EXPECT_NE(std::string::npos, err.str().find("--port 2")) << err.str();
     }
     EXPECT_TRUE(midi.delivered().empty());
+}
+
+// apply's line: every time in whole milliseconds, a half rounded up.
+TEST(CliApply, theSummaryRoundsMillisecondsHalfUp) {
+    const auto summary = [](double tuningMs, bool afterReset, double resetMs, uint64_t shiftTicks, double shiftMs) {
+        SongSummary s;
+        s.format = 1;
+        s.tracks = 2;
+        s.messages = 16;
+        s.firstTuningMs = tuningMs;
+        s.afterReset = afterReset;
+        s.resets.push_back({SysexKind::GsReset, 0, 0, resetMs, true});
+        s.shiftTicks = shiftTicks;
+        s.shiftMs = shiftMs;
+        return s;
+    };
+    SongSummary warned = summary(2.5, false, 0, 0, 0);
+    warned.gapWarnings.push_back({1999.5, 3});
+    warned.gapWarnings.push_back({2000.4, 1});
+    const struct {
+        const char* name;
+        SongSummary summary;
+        const char* line;
+    } rows[] = {
+        {"99.5 up, 0.4 down", summary(99.5, true, 0.4, 48, 99.5),
+         "format 1, 2 tracks; 16 messages in track 1 at 100 ms, after GS Reset at 0 ms; music moved 100 ms (48 ticks) later"},
+        {"0.5 up, 100.4999 down", summary(100.4999, true, 0.5, 1, 0.5),
+         "format 1, 2 tracks; 16 messages in track 1 at 100 ms, after GS Reset at 1 ms; music moved 1 ms (1 tick) later"},
+        {"no reset; the warnings' resets", warned,
+         "format 1, 2 tracks; 16 messages in track 1 at 3 ms, no reset before the first note"
+         "; warning: 3 notes on tuned channels before the tuning after the reset at 2000 ms"
+         "; warning: 1 note on tuned channels before the tuning after the reset at 2000 ms"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(row.line, songSummaryLine(row.summary));
+    }
 }
 
 }  // namespace
