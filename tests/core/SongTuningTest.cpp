@@ -170,6 +170,61 @@ const Row kRows[] = {
      smf(0, "01 E0", {join({"00", kGsReset, "83 60 90 3C 64 00", kOldGs, "60 80 3C 00", kEnd})}), kXgPart1C, {},
      smf(0, "01 E0", {join({"00", kGsReset, "60", kXgPart1CEvent, "83 00 90 3C 64 60 80 3C 00", kEnd})}),
      {0, 0, 100, 0, 1, 0, 0, 0}},
+    {"bytes after End of Track inside its chunk stay there, counted in its length",
+     smf(0, "01 E0", {join({"00", kGsReset, kEnd, "00 F8 01"})}), kXgPart1C, {},
+     smf(0, "01 E0", {join({"00", kGsReset, "60", kXgPart1CEvent, kEnd, "00 F8 01"})}), {0, 0, 100, 0, 0, 0, 0, 0}},
+    {"a header chunk of eight bytes: its last two kept, the track after it found",
+     hexBytes("4D 54 68 64 00 00 00 08 00 00 00 01 01 E0 12 34 4D 54 72 6B 00 00 00 11" + join({"00", kGsReset, kEnd})),
+     kXgPart1C, {},
+     hexBytes("4D 54 68 64 00 00 00 08 00 00 00 01 01 E0 12 34 4D 54 72 6B 00 00 00 1C" +
+              join({"00", kGsReset, "60", kXgPart1CEvent, kEnd})),
+     {0, 0, 100, 0, 0, 0, 0, 0}},
+    {"96 ticks a quarter note: 100 ms is 19.2 ticks, so tick 20 (104 ms)",
+     smf(0, "00 60", {join({"00", kGsReset, kEnd})}), kXgPart1C, {},
+     smf(0, "00 60", {join({"00", kGsReset, "14", kXgPart1CEvent, kEnd})}), {0, 0, 104, 0, 0, 0, 0, 0}},
+    {"1 tick a quarter note: 100 ms is a fifth of a tick, so tick 1 (500 ms)",
+     smf(0, "00 01", {join({"00", kGsReset, kEnd})}), kXgPart1C, {},
+     smf(0, "00 01", {join({"00", kGsReset, "01", kXgPart1CEvent, kEnd})}), {0, 0, 500, 0, 0, 0, 0, 0}},
+    {"32767 ticks a quarter note: 6553.4 ticks, so 6554 (B3 1A)",
+     smf(0, "7F FF", {join({"00", kGsReset, kEnd})}), kXgPart1C, {},
+     smf(0, "7F FF", {join({"00", kGsReset, "B3 1A", kXgPart1CEvent, kEnd})}), {0, 0, 100, 0, 0, 0, 0, 0}},
+    {"SMPTE 30 frames of 80 ticks: 240 ticks (81 70)",
+     smf(0, "E2 50", {join({"00", kGsReset, kEnd})}), kXgPart1C, {},
+     smf(0, "E2 50", {join({"00", kGsReset, "81 70", kXgPart1CEvent, kEnd})}), {0, 0, 100, 0, 0, 0, 0, 0}},
+    {"SMPTE 24 frames of 4 ticks: 9.6 ticks, so 10 (104 ms)",
+     smf(0, "E8 04", {join({"00", kGsReset, kEnd})}), kXgPart1C, {},
+     smf(0, "E8 04", {join({"00", kGsReset, "0A", kXgPart1CEvent, kEnd})}), {0, 0, 104, 0, 0, 0, 0, 0}},
+    // A text of 300 bytes: a track of 322 (01 42), data of 344 (01 58), RIFF 356 (01 64); with the
+    // 11 bytes of the tuning the data is odd, 355 (01 63), and takes a pad byte that the RIFF size,
+    // 368 (01 70), counts and the data size does not.
+    {"RIFF RMID over 255 bytes whose even data turns odd: the pad byte follows it",
+     hexBytes("52 49 46 46 64 01 00 00 52 4D 49 44 64 61 74 61 58 01 00 00"
+              " 4D 54 68 64 00 00 00 06 00 00 00 01 01 E0 4D 54 72 6B 00 00 01 42 00 FF 01 82 2C 41*300" +
+              join({"00", kGsReset, kEnd})),
+     kXgPart1C, {},
+     hexBytes("52 49 46 46 70 01 00 00 52 4D 49 44 64 61 74 61 63 01 00 00"
+              " 4D 54 68 64 00 00 00 06 00 00 00 01 01 E0 4D 54 72 6B 00 00 01 4D 00 FF 01 82 2C 41*300" +
+              join({"00", kGsReset, "60", kXgPart1CEvent, kEnd, "00"})),
+     {0, 0, 100, 0, 0, 0, 0, 0}},
+    // A text of 311 bytes: odd data of 355 with its pad, RIFF 368; then even data of 366 (01 6E),
+    // the pad gone, RIFF 378 (01 7A).
+    {"RIFF RMID over 255 bytes whose odd padded data turns even: the pad goes",
+     hexBytes("52 49 46 46 70 01 00 00 52 4D 49 44 64 61 74 61 63 01 00 00"
+              " 4D 54 68 64 00 00 00 06 00 00 00 01 01 E0 4D 54 72 6B 00 00 01 4D 00 FF 01 82 37 41*311" +
+              join({"00", kGsReset, kEnd, "00"})),
+     kXgPart1C, {},
+     hexBytes("52 49 46 46 7A 01 00 00 52 4D 49 44 64 61 74 61 6E 01 00 00"
+              " 4D 54 68 64 00 00 00 06 00 00 00 01 01 E0 4D 54 72 6B 00 00 01 58 00 FF 01 82 37 41*311" +
+              join({"00", kGsReset, "60", kXgPart1CEvent, kEnd})),
+     {0, 0, 100, 0, 0, 0, 0, 0}},
+    // A text of 70000 bytes (84 A2 70): a track of 70023 (00 01 11 87), then 70034 (00 01 11 92).
+    {"a track longer than 65535 bytes: its length takes three bytes",
+     hexBytes("4D 54 68 64 00 00 00 06 00 00 00 01 01 E0 4D 54 72 6B 00 01 11 87 00 FF 01 84 A2 70 41*70000" +
+              join({"00", kGsReset, kEnd})),
+     kXgPart1C, {},
+     hexBytes("4D 54 68 64 00 00 00 06 00 00 00 01 01 E0 4D 54 72 6B 00 01 11 92 00 FF 01 84 A2 70 41*70000" +
+              join({"00", kGsReset, "60", kXgPart1CEvent, kEnd})),
+     {0, 0, 100, 0, 0, 0, 0, 0}},
     {"no reset, a note at tick 0 before a lyric: the tuning goes before the note; a GS Reset after it moves too",
      smf(0, "01 E0", {join({"00 FF 03 00 00 90 3C 64 00 FF 05 00 00 40 64 83 60", kGsReset, "28 90 3E 64", kEnd})}),
      kXgPart1C, channel1Tuned(),

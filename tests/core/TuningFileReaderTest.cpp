@@ -188,6 +188,38 @@ TEST(TuningFileReader, readsHandMadeFilesInTheOtherForms) {
     EXPECT_EQ(1u, keys.warnings[2].pitchClasses);
 }
 
+// The channels of a key-based file are those that select its tuning program
+// (registered parameter 3, bank 0 through parameter 4) with the data entry
+// MSB, as a receiver follows the controllers.
+TEST(TuningFileReader, theChannelsAreThoseThatSelectTheProgram) {
+    const std::string program2 = "F0 7F 7F 08 02 02 01 3C 3C 00 00 F7 ";
+    const struct {
+        const char* name;
+        const char* controls;
+        uint32_t parts;
+    } rows[] = {
+        {"channel 4", "B3 65 00 B3 64 03 B3 06 02", part(4)},
+        {"channel 16", "BF 65 00 BF 64 03 BF 06 02", part(16)},
+        {"channels 1 and 16", "B0 65 00 B0 64 03 B0 06 02 BF 65 00 BF 64 03 BF 06 02", part(1) | part(16)},
+        {"the last program chosen", "B3 65 00 B3 64 03 B3 06 05 B3 06 02", part(4)},
+        {"the null parameter after it", "B3 65 00 B3 64 03 B3 06 02 B3 65 7F B3 64 7F B3 06 05", part(4)},
+        {"registered after a non-registered one", "B3 63 00 B3 62 03 B3 65 00 B3 64 03 B3 06 02", part(4)},
+        {"a non-registered MSB after it", "B3 65 00 B3 64 03 B3 63 00 B3 06 02", 0},
+        {"a non-registered LSB after it", "B3 65 00 B3 64 03 B3 62 03 B3 06 02", 0},
+        {"data entry before the choice", "B3 06 02 B3 65 00 B3 64 03", 0},
+        {"data entry LSB only", "B3 65 00 B3 64 03 B3 26 02", 0},
+        {"bank 1", "B3 65 00 B3 64 03 B3 06 02 B3 64 04 B3 06 01", 0},
+        {"the program of another channel", "B3 65 00 B3 64 03 B2 06 02", 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const TuningReadResult result = read(TuningFileKind::Txt, program2 + row.controls);
+        ASSERT_TRUE(result.ok()) << static_cast<int>(result.error);
+        EXPECT_EQ(2, result.program);
+        EXPECT_EQ(row.parts, result.parts);
+    }
+}
+
 // Hand-made files: a .syx with stray bytes before and between its messages,
 // lower-case hex with CR LF, MTS 2-byte real-time, and a format 1 MIDI file
 // whose second track holds running status, a meta event and an F7 escape
@@ -388,6 +420,18 @@ TEST(TuningFileReader, readsHundredthsAndTheA4OfTheChannelTuning) {
         // Fine tuning 00 00 (-100 cents) and coarse +1 cancel: 440.
         {"fine -100, coarse +1", "F0 7E 7F 08 08 00 00 01 40 40 40 40 40 40 40 40 40 40 40 40 F7 "
                                  "B0 65 00 B0 64 01 B0 06 00 B0 26 00 B0 64 02 B0 06 41", 9, 0, 440.0},
+        // Fine tuning 40 7F: 127 steps, +1.55 cents: 440.394.
+        {"fine MSB, then LSB", "F0 7E 7F 08 08 00 00 01 40 40 40 40 40 40 40 40 40 40 40 40 F7 "
+                               "B0 65 00 B0 64 01 B0 06 40 B0 26 7F", 9, 0, 440.394},
+        // The MSB after the LSB sets it to 0: no change.
+        {"fine LSB, then MSB", "F0 7E 7F 08 08 00 00 01 40 40 40 40 40 40 40 40 40 40 40 40 F7 "
+                               "B0 65 00 B0 64 01 B0 26 7F B0 06 40", 9, 0, 440.0},
+        // Data entry after a non-registered parameter is chosen (99, or 98
+        // alone) is not the coarse tuning: no A4 from the channel.
+        {"coarse -1 to a non-registered MSB", "F0 7E 7F 08 08 00 00 01 40 40 40 40 40 40 40 40 40 40 40 40 F7 "
+                                              "B0 65 00 B0 64 02 B0 63 00 B0 06 3F", 9, 0, 0},
+        {"coarse -1 to a non-registered LSB", "F0 7E 7F 08 08 00 00 01 40 40 40 40 40 40 40 40 40 40 40 40 F7 "
+                                              "B0 65 00 B0 64 02 B0 62 05 B0 06 3F", 9, 0, 0},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
