@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -129,11 +131,14 @@ TEST(VariableLength, fixedSizeIntegersInBothByteOrders) {
         EXPECT_EQ(row.bigEndian, readBigEndian32(bytes.data()));
         EXPECT_EQ(row.littleEndian, readLittleEndian32(bytes.data()));
         EXPECT_EQ(row.bigEndian >> 16, readBigEndian16(bytes.data()));
-        uint8_t written[4];
+        // Each write into bytes that none of the rows holds.
+        uint8_t written[4] = {0xA5, 0xA5, 0xA5, 0xA5};
         writeBigEndian32(written, row.bigEndian);
         EXPECT_TRUE(bytesEqual(bytes, written, 4));
+        std::fill(std::begin(written), std::end(written), uint8_t{0xA5});
         writeLittleEndian32(written, row.littleEndian);
         EXPECT_TRUE(bytesEqual(bytes, written, 4));
+        std::fill(std::begin(written), std::end(written), uint8_t{0xA5});
         writeBigEndian16(written, static_cast<uint16_t>(row.bigEndian >> 16));
         EXPECT_TRUE(bytesEqual(Bytes(bytes.begin(), bytes.begin() + 2), written, 2));
     }
