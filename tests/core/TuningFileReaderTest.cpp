@@ -397,6 +397,7 @@ namespace {
 // A's offset included).
 TEST(TuningFileReader, readsHundredthsAndTheA4OfTheChannelTuning) {
     const char k2ByteHead[] = "F0 7E 7F 08 09 00 00 01 ";
+    const std::string kFlat = "F0 7E 7F 08 08 00 00 01 40 40 40 40 40 40 40 40 40 40 40 40 F7 ";  // channel 1
     const struct {
         const char* name;
         std::string listing;
@@ -415,23 +416,17 @@ TEST(TuningFileReader, readsHundredthsAndTheA4OfTheChannelTuning) {
         // Key 69 (A4) at 68 + 14574/16384: -11.05 cents.
         {"key A -11.05", "F0 7F 7F 08 02 00 01 45 44 71 6E F7", 9, -1105, 0},
         // Coarse tuning -1 on channel 1, A at 0: 440 x 2^(-100/1200) = 415.30.
-        {"coarse -1", "F0 7E 7F 08 08 00 00 01 40 40 40 40 40 40 40 40 40 40 40 40 F7 "
-                      "B0 65 00 B0 64 02 B0 06 3F B0 65 7F B0 64 7F", 9, 0, 415.305},
+        {"coarse -1", kFlat + "B0 65 00 B0 64 02 B0 06 3F B0 65 7F B0 64 7F", 9, 0, 415.305},
         // Fine tuning 00 00 (-100 cents) and coarse +1 cancel: 440.
-        {"fine -100, coarse +1", "F0 7E 7F 08 08 00 00 01 40 40 40 40 40 40 40 40 40 40 40 40 F7 "
-                                 "B0 65 00 B0 64 01 B0 06 00 B0 26 00 B0 64 02 B0 06 41", 9, 0, 440.0},
+        {"fine -100, coarse +1", kFlat + "B0 65 00 B0 64 01 B0 06 00 B0 26 00 B0 64 02 B0 06 41", 9, 0, 440.0},
         // Fine tuning 40 7F: 127 steps, +1.55 cents: 440.394.
-        {"fine MSB, then LSB", "F0 7E 7F 08 08 00 00 01 40 40 40 40 40 40 40 40 40 40 40 40 F7 "
-                               "B0 65 00 B0 64 01 B0 06 40 B0 26 7F", 9, 0, 440.394},
+        {"fine MSB, then LSB", kFlat + "B0 65 00 B0 64 01 B0 06 40 B0 26 7F", 9, 0, 440.394},
         // The MSB after the LSB sets it to 0: no change.
-        {"fine LSB, then MSB", "F0 7E 7F 08 08 00 00 01 40 40 40 40 40 40 40 40 40 40 40 40 F7 "
-                               "B0 65 00 B0 64 01 B0 26 7F B0 06 40", 9, 0, 440.0},
+        {"fine LSB, then MSB", kFlat + "B0 65 00 B0 64 01 B0 26 7F B0 06 40", 9, 0, 440.0},
         // Data entry after a non-registered parameter is chosen (99, or 98
         // alone) is not the coarse tuning: no A4 from the channel.
-        {"coarse -1 to a non-registered MSB", "F0 7E 7F 08 08 00 00 01 40 40 40 40 40 40 40 40 40 40 40 40 F7 "
-                                              "B0 65 00 B0 64 02 B0 63 00 B0 06 3F", 9, 0, 0},
-        {"coarse -1 to a non-registered LSB", "F0 7E 7F 08 08 00 00 01 40 40 40 40 40 40 40 40 40 40 40 40 F7 "
-                                              "B0 65 00 B0 64 02 B0 62 05 B0 06 3F", 9, 0, 0},
+        {"coarse -1 to a non-registered MSB", kFlat + "B0 65 00 B0 64 02 B0 63 00 B0 06 3F", 9, 0, 0},
+        {"coarse -1 to a non-registered LSB", kFlat + "B0 65 00 B0 64 02 B0 62 05 B0 06 3F", 9, 0, 0},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
