@@ -220,7 +220,12 @@ struct SourceState {
         auto it = std::find_if(parameters.begin(), parameters.end(),
                                [&](const auto& entry) { return entry[0] == parameter; });
         if (it == parameters.end()) it = parameters.insert(parameters.end(), {parameter, kUnset, kUnset});
-        (*it)[controller == kControllerDataEntry ? 1 : 2] = value;
+        if (controller == kControllerDataEntry) {
+            (*it)[1] = value;
+            (*it)[2] = kUnset;  // MIDI 1.0: the MSB sets the LSB to 0, which the MSB alone gives again
+        } else {
+            (*it)[2] = value;
+        }
     }
 };
 

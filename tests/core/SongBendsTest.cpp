@@ -206,6 +206,18 @@ TEST(SongBends, aBorrowedChannelTakesTheSongChannelsStateAndItsLaterChanges) {
         result.bytes));
 }
 
+// The song's parameter set LSB first, then MSB: its channel holds the MSB
+// and an LSB of 0 (MIDI 1.0), so the borrowed channel gets the MSB alone.
+TEST(SongBends, aBorrowedChannelTakesAParameterAsTheSongsChannelHoldsIt) {
+    const Bytes in = song("00 B0 63 01 00 B0 62 08 00 B0 26 05 00 B0 06 40 00 90 3C 64 00 90 40 64");
+    const SongBendResult result = bendSong(in.data(), in.size(), options());
+    EXPECT_TRUE(bytesEqual(
+        song(range4("B0") + " 00 B0 63 01 00 B0 62 08 00 B0 26 05 00 B0 06 40 00 E0 00 44 00 90 3C 64 "
+             "00 B1 63 01 00 B1 62 08 00 B1 06 40 00 B1 65 00 00 B1 64 00 00 B1 06 04 00 B1 26 00 00 B1 65 7F "
+             "00 B1 64 7F 00 B1 63 01 00 B1 62 08 00 E1 00 3C 00 91 40 64"),
+        result.bytes));
+}
+
 TEST(SongBends, aNotesOffAndPressureFollowItThePedalsReleaseGoesEverywhere) {
     const Bytes in = song("00 B0 40 7F 00 90 3C 64 00 90 40 64 00 A0 40 30 00 80 40 40 00 B0 40 00");
     const SongBendResult result = bendSong(in.data(), in.size(), options());
