@@ -46,7 +46,7 @@ std::string scalaScaleText(const ScalaScale& scale, const std::string& fileName)
     appendLine(text, " " + std::to_string(scale.pitches.size()));
     appendLine(text, "!");
     for (const ScalaPitch& pitch : scale.pitches)
-        appendLine(text, pitch.isRatio ? " " + std::to_string(pitch.numerator) + "/" + std::to_string(pitch.denominator)
+        appendLine(text, pitch.isRatio ? " " + pitch.numerator.digits() + "/" + pitch.denominator.digits()
                                        : formatted(" %.6f", pitch.cents));
     return text;
 }
