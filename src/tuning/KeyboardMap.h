@@ -2,6 +2,7 @@
 // degree of a scale, and which key sounds at which frequency.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -17,19 +18,6 @@ constexpr int64_t kMaxKeyboardDegree = kMaxScalaNoteCount * 1000;
 constexpr double kMaxReferenceHz = 1e6;
 constexpr int kUnmappedDegree = -1;  // an "x" entry
 
-struct KeyboardMap {
-    int mapSize = 0;        // 0: every key the next degree (a linear map)
-    int firstKey = 0;       // keys outside firstKey..lastKey are left unmapped
-    int lastKey = 127;
-    int middleKey = 60;     // the key of degree 0, the map's first entry
-    int referenceKey = 69;  // the key that sounds at referenceHz
-    double referenceHz = 440.0;
-    int formalOctave = 0;   // degrees from one repetition of the map to the next; 0: the scale's size
-    // mapSize entries, kUnmappedDegree for "x"; a file with fewer key lines
-    // than the map size leaves the rest unmapped.
-    std::vector<int> degrees;
-};
-
 // The header's values in the order of the file, then the key lines.
 enum class KeyboardMapField {
     MapSize,
@@ -41,6 +29,25 @@ enum class KeyboardMapField {
     FormalOctave,
     Degree,
 };
+constexpr std::size_t kKeyboardMapHeaderFields = static_cast<std::size_t>(KeyboardMapField::FormalOctave) + 1;
+
+struct KeyboardMap {
+    int mapSize = 0;        // 0: every key the next degree (a linear map)
+    int firstKey = 0;       // keys outside firstKey..lastKey are left unmapped
+    int lastKey = 127;
+    int middleKey = 60;     // the key of degree 0, the map's first entry
+    int referenceKey = 69;  // the key that sounds at referenceHz
+    double referenceHz = 440.0;
+    int formalOctave = 0;   // degrees from one repetition of the map to the next; 0: the scale's size
+    // mapSize entries, kUnmappedDegree for "x"; a file with fewer key lines
+    // than the map size leaves the rest unmapped.
+    std::vector<int> degrees;
+    // The 1-based line of each header value in the file it was read from, by
+    // KeyboardMapField (MapSize..FormalOctave); 0 for a map made in code.
+    std::array<std::size_t, kKeyboardMapHeaderFields> lines{};
+    std::size_t lineOf(KeyboardMapField field) const { return lines[static_cast<std::size_t>(field)]; }
+};
+
 
 enum class KeyboardMapError {
     None,

@@ -181,7 +181,7 @@ same_bytes '10 -13 3 19 -3 13 -10 6 -16 0 16 -6\n' out "twelve pitch classes fro
 printf '3\n0\n127\n60\n61\n440\n3\n0\nx\n' >bad.kbm
 run keys --scl "$fixtures/scl/19edo.scl" --kbm bad.kbm
 expect 1 "a reference key without a degree"
-has err "bad.kbm: The reference key is unmapped" "the map named"
+has err "bad.kbm: Line 5: the reference key is unmapped" "the map named, at the reference key's line"
 
 # GS part 1 and 2, equal temperament: every data byte 40; checksums worked
 # out by hand (block 11: 0x6F, block 12: 0x6E).

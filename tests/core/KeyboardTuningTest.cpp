@@ -74,6 +74,7 @@ TEST(KeyboardMap, refusesMalformedLinesNamingThem) {
         {"octave beyond 1000", "0\n0\n127\n60\n69\n440\n1001\n", E::OutOfRange, F::FormalOctave, 7},
         {"degree neither number nor x", "2\n0\n127\n60\n69\n440\n2\n0\ny\n", E::NotANumber, F::Degree, 9},
         {"negative degree", "2\n0\n127\n60\n69\n440\n2\n-3\n", E::OutOfRange, F::Degree, 8},
+        {"degree 1000001", "1\n0\n127\n60\n60\n440\n0\n1000001\n", E::OutOfRange, F::Degree, 8},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -85,6 +86,51 @@ TEST(KeyboardMap, refusesMalformedLinesNamingThem) {
     std::string big = "0\n0\n127\n60\n69\n440\n0\n";
     big.resize(kMaxScalaFileBytes + 1, '\n');
     EXPECT_EQ(E::FileTooLarge, parseKeyboardMap(big).error);
+}
+
+// Each inclusive limit of the header and the entries is itself accepted.
+TEST(KeyboardMap, acceptsEachLimitItself) {
+    const struct {
+        const char* name;
+        std::string text;
+        int mapSize, firstKey, lastKey, middleKey, referenceKey;
+        double referenceHz;
+        int formalOctave;
+    } rows[] = {
+        {"map size 1000", "1000\n0\n127\n60\n69\n440\n0\n", 1000, 0, 127, 60, 69, 440, 0},
+        {"first and last key the same key", "0\n64\n64\n60\n64\n440\n0\n", 0, 64, 64, 60, 64, 440, 0},
+        {"every key 0", "0\n0\n0\n0\n0\n440\n0\n", 0, 0, 0, 0, 0, 440, 0},
+        {"every key 127", "0\n127\n127\n127\n127\n440\n0\n", 0, 127, 127, 127, 127, 440, 0},
+        {"frequency 1000000", "0\n0\n127\n60\n69\n1000000\n0\n", 0, 0, 127, 60, 69, 1e6, 0},
+        {"formal octave 1000", "0\n0\n127\n60\n69\n440\n1000\n", 0, 0, 127, 60, 69, 440, 1000},
+        {"degree 1000000", "1\n0\n127\n60\n60\n440\n0\n1000000\n", 1, 0, 127, 60, 60, 440, 0},
+        {"a file of exactly 1 MiB",
+         [] {
+             std::string text = "0\n0\n127\n60\n69\n440\n0\n";
+             text.resize(kMaxScalaFileBytes, '\n');
+             return text;
+         }(),
+         0, 0, 127, 60, 69, 440, 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const KeyboardMapReadResult read = parseKeyboardMap(row.text);
+        ASSERT_TRUE(read.ok()) << static_cast<int>(read.error) << " at line " << read.line;
+        const KeyboardMap& map = read.map;
+        EXPECT_EQ(row.mapSize, map.mapSize);
+        EXPECT_EQ(row.firstKey, map.firstKey);
+        EXPECT_EQ(row.lastKey, map.lastKey);
+        EXPECT_EQ(row.middleKey, map.middleKey);
+        EXPECT_EQ(row.referenceKey, map.referenceKey);
+        EXPECT_EQ(row.referenceHz, map.referenceHz);
+        EXPECT_EQ(row.formalOctave, map.formalOctave);
+    }
+    EXPECT_EQ(1000000, parseKeyboardMap(rows[6].text).map.degrees[0]);
+    // A map of one key tunes that key alone, at the reference frequency.
+    const KeyboardTuningResult one = keyboardTuning(equalScale(5, 1200), parseKeyboardMap(rows[1].text).map);
+    ASSERT_TRUE(one.ok());
+    EXPECT_EQ(1u, one.tuning.mapped.count());
+    EXPECT_EQ(440.0, one.tuning.hz[64]);
 }
 
 // Key frequencies by hand: f = reference * 2^((cents of the key's degree -
@@ -146,6 +192,37 @@ TEST(KeyboardTuning, refusesWhatTheScaleCannotPlay) {
     }
     // A formal octave equal to the scale's size is the scale's own.
     EXPECT_TRUE(keyboardTuning(edo5, parseKeyboardMap("1\n0\n127\n60\n60\n440\n5\n0\n").map).ok());
+}
+
+// The map keeps the line of each header value, comments counted; a map
+// made in code has none.
+TEST(KeyboardTuning, namesTheMapsLineOfTheFormalOctaveOrTheReferenceKey) {
+    const ScalaScale edo5 = equalScale(5, 1200);
+    KeyboardMap inCode;
+    inCode.mapSize = 1;
+    inCode.degrees = {kUnmappedDegree};
+    const struct {
+        const char* name;
+        KeyboardMap map;
+        KeyboardTuningError error;
+        std::size_t line;
+    } rows[] = {
+        {"formal octave 6 of a 5-note scale, after comments",
+         parseKeyboardMap("! a map\n1\n0\n127\n60\n60\n440\n! the octave\n6\n0\n").map,
+         KeyboardTuningError::FormalOctaveBeyondScale, 9},
+        {"reference key on an x", parseKeyboardMap("2\n0\n127\n60\n61\n440\n5\n0\nx\n").map,
+         KeyboardTuningError::ReferenceKeyUnmapped, 5},
+        {"reference key on an x of a map made in code", inCode, KeyboardTuningError::ReferenceKeyUnmapped, 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const KeyboardTuningResult result = keyboardTuning(edo5, row.map);
+        EXPECT_EQ(row.error, result.error);
+        EXPECT_EQ(row.line, result.line);
+    }
+    const KeyboardMap read = parseKeyboardMap("! c\n0\n! first\n0\n127\n60\n69\n440\n0\n").map;
+    EXPECT_EQ((std::array<std::size_t, kKeyboardMapHeaderFields>{2, 4, 5, 6, 7, 8, 9}), read.lines);
+    EXPECT_EQ((std::array<std::size_t, kKeyboardMapHeaderFields>{}), linearKeyboardMap(0, 440).lines);
 }
 
 TEST(KeyboardTuning, withoutAMapPutsDegreeZeroOnTheTonicOfOctaveFour) {
