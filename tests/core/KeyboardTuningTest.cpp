@@ -10,6 +10,8 @@
 
 namespace {
 
+using namespace std::string_literals;
+
 const char kSelectChannel2Program5Text[] =
     "B1 65 00 B1 64 03 B1 06 05 B1 65 00 B1 64 04 B1 06 00 B1 65 7F B1 64 7F";
 
@@ -223,6 +225,50 @@ TEST(KeyboardTuning, namesTheMapsLineOfTheFormalOctaveOrTheReferenceKey) {
     const KeyboardMap read = parseKeyboardMap("! c\n0\n! first\n0\n127\n60\n69\n440\n0\n").map;
     EXPECT_EQ((std::array<std::size_t, kKeyboardMapHeaderFields>{2, 4, 5, 6, 7, 8, 9}), read.lines);
     EXPECT_EQ((std::array<std::size_t, kKeyboardMapHeaderFields>{}), linearKeyboardMap(0, 440).lines);
+}
+
+// Bohlen-Pierce (13 steps to 3/1) on keys 100..127, key 127 the reference:
+// its offset 1200 log2(f / 12543.8540) to the hundredth (halves away from
+// zero), then ceil(hundredths * 16384 / 10000) steps above key 127. The
+// forms reach 7F 7F 7E, 127 + 16382/16384 semitones (13289.6566 Hz); a
+// target beyond it, or rounded up to 7F 7F 7F ("no change"), is held there.
+TEST(KeyboardTuning, theTopKeyReaches7F7F7EAndIsHeldOnlyBeyondIt) {
+    const ScalaScale bohlenPierce = parseScala(readFixtureText("scl/bohlen_pierce.scl")).scale;
+    const struct {
+        const char* hz;
+        int32_t hundredths;
+        const char* bytes;
+        bool held;
+    } rows[] = {
+        {"12543.8539514", 0, "7F 00 00", false},
+        // 61.837 cents: ceil(6184 * 1.6384 = 10131.87) = 10132 = 4F 14.
+        {"13000", 6184, "7F 4F 14", false},
+        // 99.980 cents: ceil(16380.72) = 16381 = 7F 7D.
+        {"13289.6", 9998, "7F 7F 7D", false},
+        // 99.987 cents: ceil(16382.36) = 16383 would be 7F 7F 7F.
+        {"13289.65", 9999, "7F 7F 7E", true},
+        // 101.335 cents: past key 128 (13289.7503 Hz).
+        {"13300", 10133, "7F 7F 7E", true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.hz);
+        const KeyboardMapReadResult map = parseKeyboardMap("0\n100\n127\n60\n127\n"s + row.hz + "\n0\n");
+        ASSERT_TRUE(map.ok());
+        const KeyboardTuningResult tuning = keyboardTuning(bohlenPierce, map.map);
+        ASSERT_TRUE(tuning.ok());
+        const KeyOffsets keys = keyOffsets(tuning.tuning);
+        EXPECT_EQ(row.hundredths, keys[127]);
+        EXPECT_EQ(row.held, keyTargetHeld(127, *keys[127]));
+        EXPECT_FALSE(keyTargetHeld(126, *keys[126]));
+        const std::optional<TuningListing> dump = buildKeyboardListing({MtsForm::BulkDump, 0, ""}, keys, 1);
+        ASSERT_TRUE(dump);
+        EXPECT_TRUE(bytesEqual(hexBytes(row.bytes), dump->data() + 22 + 127 * 3, 3));
+        // Read back, 7F 7F 7E is a pitch like any other.
+        const TuningReadResult read = readTuningFile(TuningFileKind::Syx, dump->data(), dump->sysexLength);
+        ASSERT_TRUE(read.ok());
+        const Bytes bytes = hexBytes(row.bytes);
+        EXPECT_EQ(127 * 16384 + (bytes[1] << 7 | bytes[2]), read.keySteps[127]);
+    }
 }
 
 TEST(KeyboardTuning, withoutAMapPutsDegreeZeroOnTheTonicOfOctaveFour) {

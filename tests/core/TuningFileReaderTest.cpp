@@ -256,6 +256,8 @@ TEST(TuningFileReader, reportsFilesWithoutAUsableMessage) {
         {"scala file", TuningFileKind::Scl, "", TuningReadError::UnsupportedKind, 0},
         {"too large", TuningFileKind::Syx, std::string(kMaxTuningFileBytes + 1, '\0'),
          TuningReadError::FileTooLarge, 0},
+        {"the largest size, read", TuningFileKind::Syx, std::string(kMaxTuningFileBytes, '\0'),
+         TuningReadError::NoTuningMessage, 0},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -430,6 +432,26 @@ TEST(TuningFileReader, holdsAsAKeyboardTuningKeysThatAreNotTwelvePitchClasses) {
              return key == 61 ? "3C 40 00"s : keyBytes(key, "00 00");
          }), true, 61, -5000, {}},
         {"a scale/octave file", "F0 7E 7F 08 08 00 00 01 40 40 40 40 40 40 40 40 40 40 40 40 F7", false, 0, {}, {}},
+        // G 50 cents high: key 127 (G9) at 127 + 8192/16384 agrees, and so
+        // does 7F 00 00, where earlier versions held every key above key 127.
+        {"G +50, key 127 at 7F 40 00", singleNotes(0, 127, [](int key) {
+             return keyBytes(key, key % 12 == 7 ? "40 00" : "00 00");
+         }), false, 72, {}, {}},
+        {"G +50, key 127 held at 7F 00 00", singleNotes(0, 127, [](int key) {
+             return key == 127 ? "7F 00 00"s : keyBytes(key, key % 12 == 7 ? "40 00" : "00 00");
+         }), false, 72, {}, {}},
+        // 25 cents high is not held: it differs, 4096 steps = +25.00.
+        {"G +50, key 127 at 7F 20 00", singleNotes(0, 127, [](int key) {
+             return key == 127 ? "7F 20 00"s : keyBytes(key, key % 12 == 7 ? "40 00" : "00 00");
+         }), true, 127, 2500, 0},
+        // 7F 7F 7E, 16382 steps: 99.9878 cents, no hundredth sends it, the
+        // nearest 99.99; 7F 7F 7F sets nothing.
+        {"key 127 at 7F 7F 7E", singleNotes(0, 127, [](int key) {
+             return key == 127 ? "7F 7F 7E"s : keyBytes(key, "00 00");
+         }), true, 127, 9999, 0},
+        {"key 127 at 7F 7F 7F", singleNotes(0, 127, [](int key) {
+             return key == 127 ? "7F 7F 7F"s : keyBytes(key, "00 00");
+         }), true, 127, {}, 0},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
