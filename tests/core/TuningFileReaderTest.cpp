@@ -157,6 +157,32 @@ TEST(TuningFileReader, readsHandMadeFilesInTheOtherForms) {
     EXPECT_EQ(1u, keys.warnings[2].pitchClasses);
 }
 
+// The readers' inclusive limits, each read itself: 2-byte values rounding
+// to -64 and +63 cents (-5243 steps: -64.001; 5161: +63.001) are not held;
+// XG part 16 (0F) is read and part 17 (10) skipped with a warning.
+TEST(TuningFileReader, readsEachLimitItself) {
+    std::string mts2 = "F0 7E 7F 08 09 00 00 01 " + mts2Pair(-5243) + mts2Pair(5161);
+    for (int k = 2; k < 12; ++k) mts2 += mts2Pair(0);
+    const struct {
+        const char* name;
+        std::string listing;
+        TuningFormat format;
+        Offsets offsets;
+        uint32_t parts;
+        const char* warnings;  // kinds, as warningsOf lists them
+    } rows[] = {
+        {"MTS 2-byte at -64 and +63", mts2 + "F7", TuningFormat::GM2, Offsets{-64, 63}, part(1), ""},
+        {"XG parts 16 and 17", "F0 43 10 4C 08 0F 41 50 F7 F0 43 10 4C 08 10 41 30 F7", TuningFormat::XG,
+         Offsets{16}, part(16), "4\n1\n"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const TuningReadResult result = read(TuningFileKind::Txt, row.listing);
+        EXPECT_TRUE(readsAs(result, row.format, row.offsets, row.parts));
+        EXPECT_EQ(row.warnings, warningsOf(result));
+    }
+}
+
 // Hand-made files: a .syx with stray bytes before and between its messages,
 // lower-case hex with CR LF, MTS 2-byte real-time, and a format 1 MIDI file
 // whose second track holds running status, a meta event and an F7 escape
