@@ -167,7 +167,8 @@ void BM_ReadScalaFolderOntoTheKeys(benchmark::State& state) {
                 switch ((k + variant) % 3) {
                 case 0: text += " " + std::to_string((tritave ? 1901.955 : 1200.0) * k / notes) + "\n"; break;
                 case 1: text += " " + std::to_string(notes + k) + "/" + std::to_string(notes) + "\n"; break;
-                default: text += " " + std::to_string(k) + tenTo25 + "/" + std::to_string(k) + "9" + tenTo25.substr(1) + "\n";
+                default:
+                    text += " " + std::to_string(k) + tenTo25 + "/" + std::to_string(k) + "9" + tenTo25.substr(1) + "\n";
                 }
             }
             text += tritave ? " 3/1\n" : " 2/1\n";

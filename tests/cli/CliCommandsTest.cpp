@@ -168,30 +168,4 @@ TEST(CliTexts, scaleFilesAreRefusedNamingTheLine) {
     }
 }
 
-// A map read from a file is named at the line of the value at fault, as its
-// read errors are; a map made in code has no line to name.
-TEST(CliTexts, keyboardTuningErrorsNameTheMapsLine) {
-    ScalaScale edo5;
-    for (int k = 1; k <= 5; ++k) edo5.pitches.push_back({240.0 * k, false, 0, 1, 0});
-    KeyboardMap inCode;
-    inCode.mapSize = 1;
-    inCode.degrees = {kUnmappedDegree};
-    const struct {
-        const char* name;
-        KeyboardMap map;
-        const char* text;
-    } rows[] = {
-        {"formal octave", parseKeyboardMap("! m\n1\n0\n127\n60\n60\n440\n6\n0\n").map,
-         "Line 8: the formal octave degree 6 lies beyond the scale's 5 notes."},
-        {"reference key", parseKeyboardMap("2\n0\n127\n60\n61\n440\n5\n0\nx\n").map,
-         "Line 5: the reference key is unmapped, so no key can be given its frequency."},
-        {"reference key of a map made in code", inCode,
-         "The reference key is unmapped, so no key can be given its frequency."},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        EXPECT_EQ(row.text, keyboardTuningErrorText(keyboardTuning(edo5, row.map), edo5));
-    }
-}
-
 }  // namespace

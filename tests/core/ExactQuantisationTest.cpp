@@ -63,11 +63,7 @@ const Row kRows[] = {
     // carries into D#4, never 3E 7F 7F nor a byte of 80.
     {GM2, Note, 2, -0.002, 256, "3E 00 00", false}, {GM2, Note, 2, 0.002, 256, "3E 00 00", false},
     {GM2, Note, 2, 99.998, 256, "3F 00 00", false},
-    // Below key 0: held at 00 00 00. G9 (key 127) reaches 7F 7F 7E, 127 +
-    // 16382/16384 semitones: +0.005 sends 0.01, ceil(1.6384) = 2 steps;
-    // +99.98, ceil(9998 * 1.6384 = 16380.72) = 16381 = 7F 7F 7D; +99.994
-    // sends 99.99, ceil(16382.36) = 16383, which would be 7F 7F 7F, "no
-    // change": held at 7F 7F 7E; +100 is key 128, held there too.
+    // Below key 0 held; G9 up to 7F 7F 7E: +99.98 ceil(16380.72) = 16381, +99.99 16383 (7F 7F 7F) held.
     {GM2, Note, 0, -0.005, 8, "00 00 00", true}, {GM2, Note, 0, 0, 8, "00 00 00", false},
     {GM2, Note, 7, 0.005, 524, "7F 00 02", false}, {GM2, Note, 7, 99.98, 524, "7F 7F 7D", false},
     {GM2, Note, 7, 99.994, 524, "7F 7F 7E", true}, {GM2, Note, 7, 100, 524, "7F 7F 7E", true},
