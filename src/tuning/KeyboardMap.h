@@ -48,7 +48,6 @@ struct KeyboardMap {
     std::size_t lineOf(KeyboardMapField field) const { return lines[static_cast<std::size_t>(field)]; }
 };
 
-
 enum class KeyboardMapError {
     None,
     FileTooLarge,        // more than kMaxScalaFileBytes
