@@ -11,6 +11,7 @@
 #include "midi/SmfReader.h"
 #include "midi/SysexMessages.h"
 #include "tuning/KeyboardTuning.h"
+#include "tuning/ResolveTuning.h"
 #include "tuning/ScalaScale.h"
 #include "tuning/TuningFileReader.h"
 #include "tuning/TuningFit.h"
@@ -46,6 +47,9 @@ std::string keyboardMapErrorText(const KeyboardMapReadResult& result);
 // The warning of a map with fewer key lines than its size.
 std::string keyboardMapWarningText(const KeyboardMapReadResult& result);
 std::string keyboardTuningErrorText(const KeyboardTuningResult& result, const ScalaScale& scale);
+// The DegreesCollide notice: "degree 1 (line 4) and degree 2 (line 5) both
+// fall on D, so the scale goes on the keys, one degree a key".
+std::string degreesOnKeysText(const TuningNotice& notice);
 // Why a keyboard tuning is not twelve pitch classes, for a scale of `notes`.
 std::string keyboardOnlyText(std::size_t notes);
 // "3 5 60"
