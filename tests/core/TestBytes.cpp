@@ -95,3 +95,11 @@ Bytes testSmf(int format, const char* division, const std::vector<std::string>& 
     }
     return bytes;
 }
+
+::testing::AssertionResult messagesAre(const std::vector<std::string>& expected, const std::vector<Bytes>& got) {
+    if (got.size() != expected.size())
+        return ::testing::AssertionFailure() << got.size() << " messages, expected " << expected.size();
+    for (std::size_t i = 0; i < got.size(); ++i)
+        if (auto same = bytesEqual(hexBytes(expected[i]), got[i]); !same) return same << " (message " << i << ")";
+    return ::testing::AssertionSuccess();
+}
