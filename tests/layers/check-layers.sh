@@ -6,10 +6,10 @@
 #                 the status and data bits, a channel message's kind, byte
 #                 order, the framing of a SysEx) is written outside it;
 #   the core      (src/base, src/midi, src/sysex, src/output, src/settings,
-#                 src/tuning, src/midiout, src/song) has no Windows header in
-#                 any header file and includes nothing of the front ends
-#                 (src/shell, src/ui, src/cli) in any file; Win32 calls sit in
-#                 *_win.cpp files;
+#                 src/tuning, src/midiout, src/song, src/mtsesp) has no
+#                 Windows header in any header file and includes nothing of
+#                 the front ends (src/shell, src/ui, src/cli) in any file;
+#                 Win32 calls sit in *_win.cpp files;
 #   the window    (src/shell, src/ui) and the command line (src/cli) are two
 #                 front ends on the core and never include each other;
 #                 inside the window, src/shell is below src/ui and never
@@ -18,7 +18,7 @@
 set -uo pipefail
 src=${1:?usage: check-layers.sh <src folder>}
 cd "$src" || exit 2
-core_folders=(base midi sysex output settings tuning midiout song)
+core_folders=(base midi sysex output settings tuning midiout song mtsesp)
 windows_headers='windows\.h|windef\.h|winbase\.h|winuser\.h|mmsystem\.h|commctrl\.h|commdlg\.h|shellapi\.h'
 breaches=0
 
