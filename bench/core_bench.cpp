@@ -1,6 +1,7 @@
 // Figures for the core: a keystroke's build and listing, the MIDI file image,
 // the preset file at start and close, a Scala scale fitted, a tuning file read
-// back, live sending to a MIDI device, and a tuning written into songs. Run:
+// back, live sending to a MIDI device, a tuning written into songs, and a
+// keystroke published to MTS-ESP clients. Run:
 // core_bench (Release build).
 #include <benchmark/benchmark.h>
 
@@ -22,6 +23,7 @@
 
 #include "midiout/SysexDeviceState.h"
 #include "midiout/SysexSender.h"
+#include "mtsesp/MtsEspMaster.h"
 #include "output/SysexSmf.h"
 #include "settings/IniFile.h"
 #include "settings/Presets.h"
@@ -145,6 +147,30 @@ void BM_KeyboardTuning43ToBulkDump(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_KeyboardTuning43ToBulkDump)->Unit(benchmark::kMicrosecond);
+
+// A keystroke's publication to MTS-ESP clients: the twelve offsets turned
+// into the 128 keys and compared with the last publication, against a
+// library that does nothing, so that the figure is Velmarin's own; each
+// keystroke changes one offset (aim: 5 us), or nothing (state.range(0) 0).
+void BM_MtsEspPublishKeystroke(benchmark::State& state) {
+    MtsEspFunctions library;
+    library.registerMaster = [](void*) {};
+    library.deregisterMaster = [] {};
+    library.hasMaster = [] { return false; };
+    library.setNoteTunings = [](const double*) {};
+    library.setScaleName = [](const char*) {};
+    library.filterNote = [](bool, char, signed char) {};
+    library.clearNoteFilter = [] {};
+    MtsEspMaster master(library);
+    master.start();
+    ExactOffsets offsets;
+    int32_t step = 0;
+    for (auto _ : state) {
+        offsets.hundredths[4] = state.range(0) ? ++step % 2 : 0;
+        master.publish(mtsEspKeyTable(offsets, "Werckmeister III"));
+    }
+}
+BENCHMARK(BM_MtsEspPublishKeystroke)->Arg(1)->Arg(0);
 
 // The largest file the program saves, 1,728 bytes of XG for all sixteen
 // parts, read back (aim: 20 us).
