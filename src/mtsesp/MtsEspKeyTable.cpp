@@ -20,30 +20,21 @@ std::optional<int> within(int value, int lowest, int highest) {
 
 }  // namespace
 
-bool MtsEspPublication::operator==(const MtsEspPublication& other) const {
-    return hz == other.hz && filtered == other.filtered && scaleName == other.scaleName &&
-           periodRatio == other.periodRatio && mapSize == other.mapSize && mapStartKey == other.mapStartKey &&
-           referenceKey == other.referenceKey;
-}
-
 MtsEspPublication mtsEspPublication(const MtsEspKeyTable& table) {
     MtsEspPublication publication;
-    std::optional<double> below;
-    for (int key = 0; key < kMtsEspKeyCount; ++key) {
-        if (playable(table, key)) {
-            below = table.hz[key];
-            publication.hz[key] = table.hz[key];
-        } else {
-            publication.filtered.set(static_cast<std::size_t>(key));
-            if (below) publication.hz[key] = *below;
-        }
-    }
-    // The lowest keys, with no mapped key below them, take the first one above.
     int firstPlayable = 0;
     while (firstPlayable < kMtsEspKeyCount && !playable(table, firstPlayable)) ++firstPlayable;
-    for (int key = 0; key < firstPlayable; ++key)
-        publication.hz[key] = firstPlayable < kMtsEspKeyCount ? table.hz[firstPlayable] : equalTemperedHz(key, 0.0);
-
+    for (int key = 0; key < kMtsEspKeyCount; ++key) {
+        if (playable(table, key)) {
+            publication.hz[key] = table.hz[key];
+            continue;
+        }
+        publication.filtered.set(static_cast<std::size_t>(key));
+        if (key > firstPlayable)
+            publication.hz[key] = publication.hz[key - 1];  // the nearest mapped key's below, passed up
+        else
+            publication.hz[key] = firstPlayable < kMtsEspKeyCount ? table.hz[firstPlayable] : equalTemperedHz(key, 0.0);
+    }
     publication.scaleName = table.scaleName;
     if (std::isfinite(table.periodRatio) && table.periodRatio > 0) publication.periodRatio = table.periodRatio;
     publication.mapSize = within(table.mapSize, 1, 127);

@@ -43,7 +43,6 @@ struct MtsEspPublication {
     std::optional<int> mapSize;         // when it lies in 1..127
     std::optional<int> mapStartKey;     // when it lies in 0..127
     int referenceKey = -1;              // 0..127, else -1
-    bool operator==(const MtsEspPublication& other) const;
 };
 
 MtsEspPublication mtsEspPublication(const MtsEspKeyTable& table);

@@ -40,7 +40,6 @@ void MtsEspMaster::stop() {
 void MtsEspMaster::publish(const MtsEspKeyTable& table) {
     if (!registered_) return;
     const MtsEspPublication publication = mtsEspPublication(table);
-    if (sent_ && *sent_ == publication) return;
     // Forgotten while sending: should anything throw on the way, the next
     // publication sends everything again.
     const std::optional<MtsEspPublication> previous = std::move(sent_);

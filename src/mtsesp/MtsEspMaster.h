@@ -41,7 +41,7 @@ public:
     // Sends what changed since the last publication, everything the first
     // time after registering; nothing when not registered. Unchanged data is
     // not sent again, as each call may wake every client: a publication
-    // equal to the last costs a comparison. The keys go in one call, or key
+    // equal to the last costs the comparisons. The keys go in one call, or key
     // by key (the changed ones) where the library has only that call. The
     // filters, when the filtered keys change, are cleared and set again
     // (where the library cannot clear them, the keys no longer filtered are
