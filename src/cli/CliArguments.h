@@ -14,6 +14,7 @@
 #include "song/SongTuning.h"
 #include "sysex/MtsForms.h"
 #include "sysex/SysexBuilder.h"
+#include "tuning/ResolveTuning.h"
 #include "tuning/TuningFit.h"
 
 enum class CliCommandKind { Help, Temperaments, Offsets, Build, Read, Ports, Send, Analyse, Apply, Keys };
@@ -33,6 +34,7 @@ struct CliCommand {
     std::string temperamentId;            // Temperament
     std::string scalaPath;                // Scala
     std::string keyboardMapPath;          // Scala: --kbm, the keys it plays on
+    ScaleLayout layout = ScaleLayout::Automatic;  // Scala: --layout
     std::array<int32_t, 12> offsets{};    // Offsets, C..B, in whole cents
     std::array<int32_t, 12> offsetHundredths{};  // the same as typed, in hundredths
     FitOptions fit;
@@ -68,34 +70,41 @@ constexpr int kExitBadInput = 1;
 constexpr int kExitUsage = 2;
 
 struct CliParse {
-    // kExitSuccess when `command` holds what to do. kExitUsage when the line
-    // is not a command line of the program: an unknown command or option, an
-    // option the command does not take or given twice, a missing option or
-    // option argument, two sources, a word outside an option's fixed list
-    // (--format, --zero), --program with a form that has no tuning program,
-    // --kbm without --scl or with --tonic, --zero or --a4 (the map sets the
-    // keys and their frequency),
-    // an output file that is not .mid, .syx, .txt, .scl, .kbm or .tun, a file for `read` that
-    // is not .syx, .mid or .txt (a .scl included); apply without a song, or
-    // with -o and several songs or --out-dir too; apply --pitch-bend with
-    // --format, --program or --gap, or --bend-range without --pitch-bend.
-    // kExitBadInput when the line has the right shape but a value that the
-    // user types in is malformed or out of range: --temperament (an unknown
-    // id), --offsets, --tonic, --a4, --parts, --program, --division, --delta,
-    // --pause, --after-reset, --gap, --bend-range; --offsets also with more
-    // than two decimals or beyond the range of the chosen --format (-64..63
-    // without).
+    // kExitSuccess when `command` holds what to do: for Help, print
+    // `helpText`. kExitUsage when the line is not a command line of the
+    // program: an unknown command or option, an option the command does not
+    // take or given twice, a missing option value, a word outside an option's
+    // fixed list (--format, --zero), an output file that is not .mid, .syx,
+    // .txt, .scl, .kbm or .tun, a file for `read` that is not .syx, .mid or
+    // .txt, or a broken rule between options (cliRules() in CliOptionTable.h:
+    // two sources, --kbm without --scl, ...). kExitBadInput when the line has
+    // the right shape but a value the user types in is malformed or out of
+    // its range: --temperament (an unknown id), --offsets (also beyond the
+    // range of the chosen --format, -64..63 without), --tonic, --parts and
+    // each number.
     int exitCode = kExitSuccess;
-    std::string message;  // English, one line, for standard error
+    std::string message;      // English, one line, for standard error
+    std::string commandName;  // once the line has named a command
+    bool showUsage = false;   // no command at all: the whole usage follows the message
+    std::string helpText;     // Help: the usage, a command's help or the version
     CliCommand command;
 };
 
 // `arguments` excludes the program name. "--help" anywhere asks for the
-// usage. Options take their value as the next argument.
+// usage, or for the help of the command the line starts with; "--version"
+// first for the version. Options take their value as the next argument.
 CliParse parseCliArguments(const std::vector<std::string>& arguments);
 
-// The usage text, ending with a line end.
+// The texts the program prints about itself (CliUsage.cpp), each ending with
+// a line end: the usage of every command and option; the help of one
+// command, with the options it takes; "velmarin-cli VERSION"; and what a
+// refused line prints on standard error: its message, then for a usage error
+// where to look ("Try 'velmarin-cli build --help'"), or the whole usage when
+// the line named no command.
 const char* cliUsage();
+std::string cliCommandHelp(CliCommandKind kind);
+std::string cliVersionText();
+std::string cliErrorText(const CliParse& parse);
 
 // The words of --format, which `read` also prints.
 struct CliFormatName {

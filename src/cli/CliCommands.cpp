@@ -1,11 +1,11 @@
 #include "cli/CliCommands.h"
 
 #include <array>
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/FileReplacement.h"
@@ -16,28 +16,22 @@
 #include "midiout/MidiDeviceLookup.h"
 #include "midiout/SysexSender.h"
 #include "output/SysexSmf.h"
-#include "song/SongBends.h"
+#include "song/TuningBends.h"
 #include "sysex/HexListing.h"
-#include "tuning/KeyboardTuning.h"
+#include "tuning/KeyPitch.h"
+#include "tuning/KeyboardMap.h"
 #include "tuning/NoteNames.h"
 #include "tuning/OpenedFiles.h"
+#include "tuning/ResolveTuning.h"
 #include "tuning/ScalaScale.h"
 #include "tuning/Temperaments.h"
 #include "tuning/TuningAnalysis.h"
-#include "tuning/TuningExport.h"
 #include "tuning/TuningFileReader.h"
+#include "tuning/TuningOutputs.h"
 
 namespace {
 
 const char kProgram[] = "velmarin-cli: ";
-
-std::string loadErrorText(LoadFileError error) {
-    switch (error) {
-    case LoadFileError::CannotOpen: return "cannot be opened";
-    case LoadFileError::TooLarge: return "is larger than 1 MiB";
-    default: return "cannot be read";
-    }
-}
 
 // Hundredths of a cent as the range names them: "-64..63", "-100..99.99".
 std::string heldRangeText(const CliCommand& command) {
@@ -46,168 +40,158 @@ std::string heldRangeText(const CliCommand& command) {
     return hundredthsText(range.lowest) + ".." + hundredthsText(range.highest);
 }
 
-// The command's source as it sounds: twelve pitch classes fitted, or a
-// keyboard tuning when the scale or its map tunes keys.
-struct SourceTuning {
-    bool keyboard = false;
-    KeyboardTuning keys;  // keyboard
-    TuningFit fit;        // twelve pitch classes
-    std::size_t scaleSize = 0;
-    std::optional<ScaleOnKeys> onKeys;  // the scale and the map that made `keys`
-    std::string description;            // of the source, for the files of software synthesizers
-};
+// The file name without its folders, for the comment that opens a file.
+std::string baseName(const std::string& path) {
+    const std::size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
 
 template <class Read>
 bool loadScalaText(const std::string& path, std::ostream& err, Read read) {
     std::string bytes;
     const LoadedFile loaded = loadFileBytes(path, kMaxScalaFileBytes, bytes);
     if (!loaded.ok()) {
-        err << kProgram << path << ": " << loadErrorText(loaded.error) << '\n';
+        err << kProgram << path << ": " << loadErrorText(loaded, kMaxScalaFileBytes) << '\n';
         return false;
     }
     return read(bytes);
 }
 
-// The keyboard tuning of the scale with the command's map, or with the linear
-// map when it names none; false (with the message on `err`) when it fails.
-bool keyboardOfScale(const CliCommand& command, const ScalaScale& scale, std::ostream& err, KeyboardTuning& keys,
-                     KeyboardMap& map) {
-    map = linearKeyboardMap(command.fit.tonic, command.fit.a4Hz, command.fit.zeroNote);
-    const std::string& path = command.keyboardMapPath;
-    if (!path.empty() && !loadScalaText(path, err, [&](const std::string& bytes) {
-            const KeyboardMapReadResult read = parseKeyboardMap(bytes);
-            if (!read.ok()) {
-                err << kProgram << path << ": " << keyboardMapErrorText(read) << '\n';
-                return false;
-            }
-            if (read.tooFewKeyLines())
-                err << kProgram << path << ": warning: " << keyboardMapWarningText(read) << '\n';
-            map = read.map;
-            return true;
-        }))
-        return false;
-    const KeyboardTuningResult tuning = keyboardTuning(scale, map);
-    if (!tuning.ok()) {
-        err << kProgram << (path.empty() ? command.scalaPath : path) << ": " << keyboardTuningErrorText(tuning, scale)
-            << '\n';
-        return false;
-    }
-    keys = tuning.tuning;
-    return true;
-}
-
-// Names the held and unmapped notes on `err`; false for a bad fit.
-bool fitPitchClasses(const CliCommand& command, const PitchClassOffsets& offsets, const FitOptions& options,
-                     std::ostream& err, TuningFit& fit) {
-    const FitResult result = fitOffsets(offsets, options);
-    if (!result.ok()) {
-        err << kProgram << fitErrorText(result.error) << '\n';
-        return false;
-    }
-    fit = result.fit;
-    if (!fit.heldNotes.empty())
-        err << kProgram << "held at a limit (" << heldRangeText(command) << "): " << pitchClassList(fit.heldNotes, " ")
-            << '\n';
-    if (fit.coarseSemitones != 0)
-        err << kProgram << "the A4 shift goes as coarse tuning: " << fit.coarseSemitones << " semitone"
-            << (fit.coarseSemitones == 1 || fit.coarseSemitones == -1 ? "" : "s") << " on every channel\n";
-    if (!fit.unmappedNotes.empty())
-        err << kProgram << "reached by no degree of the scale (sent as 0 before the zero note): "
-            << pitchClassList(fit.unmappedNotes, " ") << '\n';
-    return true;
-}
-
-bool tuneSource(const CliCommand& command, std::ostream& err, SourceTuning& tuning) {
-    PitchClassOffsets offsets;
-    FitOptions options = command.fit;
+// The command's source with its files read; false (with the message on
+// `err`) when one cannot be.
+bool readSource(const CliCommand& command, std::ostream& err, TuningSource& source) {
+    source.fit = command.fit;
     switch (command.source) {
     case CliSourceKind::Temperament:
-        offsets = temperamentOffsets(*findTemperament(command.temperamentId));
-        tuning.description = findTemperament(command.temperamentId)->englishName;
-        break;
+        source.kind = TuningSourceKind::Temperament;
+        source.temperamentId = command.temperamentId;
+        return true;
     case CliSourceKind::Offsets:
-        for (int k = 0; k < 12; ++k) offsets.cents[k] = command.offsetHundredths[k] / 100.0;
-        tuning.description = "Twelve offsets from equal temperament";
-        break;
-    case CliSourceKind::Scala: {
-        ScalaScale scale;
+        source.kind = TuningSourceKind::Offsets;
+        source.offsetHundredths = command.offsetHundredths;
+        return true;
+    case CliSourceKind::Scala:
+        source.kind = TuningSourceKind::Scala;
+        source.scaleFileName = baseName(command.scalaPath);
+        source.layout = command.layout;
         if (!loadScalaText(command.scalaPath, err, [&](const std::string& bytes) {
                 ScalaReadResult read = parseScala(bytes);
                 if (!read.ok()) err << kProgram << command.scalaPath << ": " << scalaErrorText(read) << '\n';
-                scale = std::move(read.scale);
+                source.scale = std::move(read.scale);
                 return read.ok();
             }))
             return false;
-        tuning.scaleSize = scale.pitches.size();
-        tuning.description = scale.description;
-        if (!command.keyboardMapPath.empty() || scaleNeedsKeyboard(scale)) {
-            KeyboardMap map;
-            if (!keyboardOfScale(command, scale, err, tuning.keys, map)) return false;
-            tuning.onKeys = ScaleOnKeys{std::move(scale), std::move(map)};
-            const std::optional<KeyboardPitchClasses> classes = keyboardPitchClasses(tuning.keys);
-            tuning.keyboard = !classes;
-            if (tuning.keyboard) return true;
-            offsets = classes->offsets;
-            options.tonic = 0;
-            options.zeroNote = ZeroNote::None;
-            options.a4Hz = classes->a4Hz;
-            break;
-        }
-        const ScaleMapResult mapped = mapScaleToPitchClasses(scale);
-        if (!mapped.ok()) {
-            err << kProgram << command.scalaPath << ": " << scaleMapErrorText(mapped) << '\n';
-            return false;
-        }
-        offsets = mapped.offsets;
+        if (command.keyboardMapPath.empty()) return true;
+        source.mapFileName = baseName(command.keyboardMapPath);
+        return loadScalaText(command.keyboardMapPath, err, [&](const std::string& bytes) {
+            const KeyboardMapReadResult read = parseKeyboardMap(bytes);
+            if (!read.ok()) {
+                err << kProgram << command.keyboardMapPath << ": " << keyboardMapErrorText(read) << '\n';
+                return false;
+            }
+            if (read.tooFewKeyLines())
+                err << kProgram << command.keyboardMapPath << ": warning: " << keyboardMapWarningText(read) << '\n';
+            source.keyboardMap = read.map;
+            return true;
+        });
+    case CliSourceKind::None:
         break;
     }
-    case CliSourceKind::None:
+    return false;
+}
+
+void sayResolveError(const CliCommand& command, const TuningSource& source, const ResolvedTuning& resolved,
+                     std::ostream& err) {
+    err << kProgram;
+    switch (resolved.error) {
+    case TuningError::UnknownTemperament:
+        err << "--temperament " << command.temperamentId
+            << ": no such temperament (velmarin-cli temperaments lists them)";
+        break;
+    case TuningError::Fit: err << fitErrorText(resolved.fitError); break;
+    case TuningError::ScaleMap: err << command.scalaPath << ": " << scaleMapErrorText(resolved.scaleMap); break;
+    case TuningError::KeyboardTuning:
+        err << (command.keyboardMapPath.empty() ? command.scalaPath : command.keyboardMapPath) << ": "
+            << keyboardTuningErrorText(resolved.keyboardTuning, source.scale);
+        break;
+    case TuningError::None: break;
+    }
+    err << '\n';
+}
+
+// The notices about the key-based forms' messages, or the others, worded on `err`.
+void sayNotices(const CliCommand& command, const std::vector<TuningNotice>& notices, bool keyMessages,
+                std::ostream& err) {
+    for (const TuningNotice& notice : notices) {
+        if (aboutKeyMessages(notice.kind) != keyMessages) continue;
+        err << kProgram;
+        switch (notice.kind) {
+        case TuningNoticeKind::HeldNotes:
+            err << "held at a limit (" << heldRangeText(command) << "): " << pitchClassList(notice.items, " ");
+            break;
+        case TuningNoticeKind::CoarseTuning:
+            err << "the A4 shift goes as coarse tuning: " << notice.count << " semitone"
+                << (notice.count == 1 || notice.count == -1 ? "" : "s") << " on every channel";
+            break;
+        case TuningNoticeKind::UnmappedNotes:
+            err << "reached by no degree of the scale (sent as 0 before the zero note): "
+                << pitchClassList(notice.items, " ");
+            break;
+        case TuningNoticeKind::HeldKeys:
+            err << "held at a limit (keys 0..127): keys " << numberList(notice.items);
+            break;
+        case TuningNoticeKind::UnmappedKeys:
+            err << notice.count << " keys that the map leaves unmapped are sent as no change (7F 7F 7F)";
+            break;
+        case TuningNoticeKind::DegreesCollide: err << command.scalaPath << ": " << degreesOnKeysText(notice); break;
+        }
+        err << '\n';
+    }
+}
+
+// The command's tuning, the notices about its pitch classes worded; false
+// after the message of a failure. Those about the keys' messages are the
+// listing's to word.
+bool tuneSource(const CliCommand& command, std::ostream& err, ResolvedTuning& resolved) {
+    TuningSource source;
+    if (!readSource(command, err, source)) return false;
+    resolved = resolveTuning(source);
+    if (!resolved.ok()) {
+        sayResolveError(command, source, resolved, err);
         return false;
     }
-    return fitPitchClasses(command, offsets, options, err, tuning.fit);
+    sayNotices(command, resolved.notices, false, err);
+    return true;
 }
 
 // The twelve pitch classes of the source; a keyboard tuning is refused,
 // naming what can take it.
-bool fitSource(const CliCommand& command, std::ostream& err, TuningFit& fit) {
-    SourceTuning tuning;
-    if (!tuneSource(command, err, tuning)) return false;
-    if (tuning.keyboard) {
-        err << kProgram << command.scalaPath << ": " << keyboardOnlyText(tuning.scaleSize)
+bool fitSource(const CliCommand& command, std::ostream& err, Tuning& tuning) {
+    ResolvedTuning resolved;
+    if (!tuneSource(command, err, resolved)) return false;
+    tuning = std::move(resolved.tuning);
+    if (tuning.onKeys()) {
+        err << kProgram << command.scalaPath << ": " << keyboardOnlyText(tuning.keys->tuning.scaleSize)
             << " (velmarin-cli keys prints them; build, send and apply carry them with --format mts-note or "
                "mts-bulk)\n";
         return false;
     }
-    fit = tuning.fit;
     return true;
 }
 
 // With no preset to take it from, a bulk dump is named "Velmarin".
 bool buildList(const CliCommand& command, std::ostream& err, TuningListing& list) {
-    SourceTuning tuning;
-    if (!tuneSource(command, err, tuning)) return false;
-    std::optional<TuningListing> built;
-    if (tuning.keyboard) {
-        if (command.format != TuningFormat::GM2 || !isKeyBasedForm(command.mts.form)) {
-            err << kProgram << command.scalaPath << ": " << keyboardOnlyText(tuning.scaleSize) << "; "
-                << cliFormatWord(command.format, command.mts.form)
-                << " cannot carry them: give --format mts-note or mts-bulk\n";
-            return false;
-        }
-        const KeyOffsets keys = keyOffsets(tuning.keys);
-        std::vector<int> held;
-        for (int key = 0; key < kKeyboardKeyCount; ++key)
-            if (keys[key] && keyTargetHeld(key, *keys[key])) held.push_back(key);
-        if (!held.empty()) err << kProgram << "held at a limit (keys 0..127): keys " << numberList(held) << '\n';
-        const std::size_t unmapped = tuning.keys.mapped.size() - tuning.keys.mapped.count();
-        if (unmapped != 0)
-            err << kProgram << unmapped << " keys that the map leaves unmapped are sent as no change (7F 7F 7F)\n";
-        built = buildKeyboardListing(command.mts, keys, command.parts);
-    } else {
-        ScaleDataBytes dataBytes;
-        built = buildTuningListingExact(command.format, command.mts, tuning.fit.exactOffsets(), command.parts,
-                                        dataBytes);
+    ResolvedTuning resolved;
+    if (!tuneSource(command, err, resolved)) return false;
+    const Tuning& tuning = resolved.tuning;
+    if (!formCarries(tuning, command.format, command.mts.form)) {
+        err << kProgram << command.scalaPath << ": " << keyboardOnlyText(tuning.keys->tuning.scaleSize) << "; "
+            << cliFormatWord(command.format, command.mts.form)
+            << " cannot carry them: give --format mts-note or mts-bulk\n";
+        return false;
     }
+    sayNotices(command, resolved.notices, true, err);
+    const std::optional<TuningListing> built = tuningListing(tuning, command.format, command.mts, command.parts);
     if (!built) return false;
     list = *built;
     return true;
@@ -216,18 +200,10 @@ bool buildList(const CliCommand& command, std::ostream& err, TuningListing& list
 // key, Hz with four decimals, cents from the key's equal-tempered pitch at
 // A4 = 440 Hz with two; "-" for both of an unmapped key.
 int printKeys(const CliCommand& command, std::ostream& out, std::ostream& err) {
-    SourceTuning tuning;
-    if (!tuneSource(command, err, tuning)) return kExitBadInput;
-    for (int key = 0; key < kKeyboardKeyCount; ++key) {
-        std::optional<double> hz;
-        if (tuning.keyboard) {
-            if (tuning.keys.mapped.test(static_cast<std::size_t>(key))) hz = tuning.keys.hz[key];
-        } else {
-            const NoteFit& note = tuning.fit.notes[key % 12];
-            hz = 440.0 * std::exp2((key - 69 + tuning.fit.coarseSemitones) / 12.0 + note.exactCents / 1200.0);
-        }
-        out << keyLineText(key, hz) << '\n';
-    }
+    ResolvedTuning resolved;
+    if (!tuneSource(command, err, resolved)) return kExitBadInput;
+    const std::array<std::optional<double>, kKeyboardKeyCount> hz = keyFrequencies(resolved.tuning);
+    for (int key = 0; key < kKeyboardKeyCount; ++key) out << keyLineText(key, hz[key]) << '\n';
     return kExitSuccess;
 }
 
@@ -238,8 +214,9 @@ int listTemperaments(std::ostream& out) {
 }
 
 int printOffsets(const CliCommand& command, std::ostream& out, std::ostream& err) {
-    TuningFit fit;
-    if (!fitSource(command, err, fit)) return kExitBadInput;
+    Tuning tuning;
+    if (!fitSource(command, err, tuning)) return kExitBadInput;
+    const TuningFit& fit = *tuning.fit;
     if (command.report) {
         out << formatFitReport(fit);
     } else {
@@ -251,32 +228,19 @@ int printOffsets(const CliCommand& command, std::ostream& out, std::ostream& err
     return kExitSuccess;
 }
 
-// The file name without its folders, for the comment that opens a file.
-std::string baseName(const std::string& path) {
-    const std::size_t slash = path.find_last_of("/\\");
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 // The tuning itself as software synthesizers read it: a keyboard tuning's
 // scale and map as they came, twelve pitch classes as a 12-note scale from
 // the tonic with its map.
 int writeSynthFile(const CliCommand& command, std::ostream& err) {
-    SourceTuning tuning;
-    if (!tuneSource(command, err, tuning)) return kExitBadInput;
-    const ScaleOnKeys onKeys =
-        tuning.onKeys ? *tuning.onKeys : twelveToneScale(tuning.fit, command.fit.tonic, tuning.description);
-    const std::string name = baseName(command.outputPath);
-    std::string text;
-    if (command.output == CliOutputKind::Scala) {
-        text = scalaScaleText(onKeys.scale, name);
-    } else if (command.output == CliOutputKind::KeyboardMap) {
-        text = keyboardMapText(onKeys.map, name);
-    } else {
-        const KeyboardTuningResult keys = keyboardTuning(onKeys.scale, onKeys.map);
-        if (!keys.ok()) return kExitBadInput;  // the source's own tuning, made the same way, passed
-        text = anaMarkTuningText(keys.tuning, onKeys.scale.description);
-    }
-    if (const SystemError error = writeFileReplacing(command.outputPath, text.data(), text.size())) {
+    ResolvedTuning resolved;
+    if (!tuneSource(command, err, resolved)) return kExitBadInput;
+    const SynthFileKind kind = command.output == CliOutputKind::Scala         ? SynthFileKind::Scl
+                               : command.output == CliOutputKind::KeyboardMap ? SynthFileKind::Kbm
+                                                                              : SynthFileKind::Tun;
+    const std::optional<std::string> text = synthFileText(resolved.tuning, kind, baseName(command.outputPath),
+                                                          synthFileDescription(resolved.tuning));
+    if (!text) return kExitBadInput;  // every tuning the command line makes has its files
+    if (const SystemError error = writeFileReplacing(command.outputPath, text->data(), text->size())) {
         err << kProgram << command.outputPath << ": cannot be written: " << systemErrorText(error) << '\n';
         return kExitBadInput;
     }
@@ -340,8 +304,10 @@ int printReadKeys(const CliCommand& command, const TuningReadResult& result, std
     }
     for (int key = 0; key < kKeyboardKeyCount; ++key) {
         std::optional<double> hz;
-        if (const std::optional<int32_t> steps = result.keySteps[key])
-            hz = 440.0 * std::exp2((*steps / static_cast<double>(kMtsStepsPerSemitone) - 69.0) / 12.0);
+        if (const std::optional<int32_t> steps = result.keySteps[key]) {
+            const int semitones = *steps / kMtsStepsPerSemitone;  // steps are never negative
+            hz = keyHz(semitones, kStandardA4Hz, (*steps % kMtsStepsPerSemitone) * 100.0 / kMtsStepsPerSemitone);
+        }
         out << keyLineText(key, hz) << '\n';
     }
     return kExitSuccess;
@@ -350,7 +316,7 @@ int printReadKeys(const CliCommand& command, const TuningReadResult& result, std
 int readBack(const CliCommand& command, std::ostream& out, std::ostream& err) {
     const OpenedTuningFile opened = openTuningFile(platformFileSystem(), command.readPath);
     if (!opened.load.ok()) {
-        err << kProgram << command.readPath << ": " << loadErrorText(opened.load.error) << '\n';
+        err << kProgram << command.readPath << ": " << loadErrorText(opened.load, kMaxTuningFileBytes) << '\n';
         return kExitBadInput;
     }
     const TuningReadResult& result = opened.read;
@@ -468,14 +434,10 @@ int sendToPort(const CliCommand& command, std::ostream& err, MidiOutSystem& midi
 }
 
 int printAnalysis(const CliCommand& command, std::ostream& out, std::ostream& err) {
-    TuningFit fit;
-    if (!fitSource(command, err, fit)) return kExitBadInput;
-    std::array<double, 12> cents{};
-    // The coarse tuning is part of what sounds: it moves the beat rates.
-    for (int k = 0; k < 12; ++k)
-        cents[k] = (command.sent ? fit.notes[k].sentHundredths / 100.0 : fit.notes[k].exactCents) +
-                   fit.coarseSemitones * 100.0;
-    out << formatTuningAnalysis(analyseTuning(cents));
+    Tuning tuning;
+    if (!fitSource(command, err, tuning)) return kExitBadInput;
+    out << formatTuningAnalysis(analyseTuning(pitchClassCents(
+        tuning, command.sent ? CentsKind::Sent : CentsKind::Exact, command.format, command.mts.form)));
     return kExitSuccess;
 }
 
@@ -495,15 +457,10 @@ int runCliCommand(const CliCommand& command, std::ostream& out, std::ostream& er
     case CliCommandKind::Keys: return printKeys(command, out, err);
     case CliCommandKind::Apply: {
         if (command.pitchBend) {
-            SourceTuning tuning;
-            if (!tuneSource(command, err, tuning)) return kExitBadInput;
-            if (tuning.keyboard)
-                return applyBendsToSongs(command, keyCentsOfKeys(keyOffsets(tuning.keys)), true, out, err);
-            std::array<double, 12> cents{};
-            // The bends carry the A4 shift that a coarse tuning would.
-            for (int k = 0; k < 12; ++k)
-                cents[k] = tuning.fit.notes[k].sentHundredths / 100.0 + tuning.fit.coarseSemitones * 100.0;
-            return applyBendsToSongs(command, keyCentsOfPitchClasses(cents), false, out, err);
+            ResolvedTuning resolved;
+            if (!tuneSource(command, err, resolved)) return kExitBadInput;
+            return applyBendsToSongs(command, tuningBendOptions(resolved.tuning, command.format, command.mts.form),
+                                     out, err);
         }
         TuningListing list;
         if (!buildList(command, err, list)) return kExitBadInput;

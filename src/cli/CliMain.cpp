@@ -13,13 +13,13 @@ namespace {
 
 int runCommand(int argc, char** argv, std::ostream& out) {
     CliParse parse = parseCliArguments(programArguments(argc, argv));
-    if (parse.exitCode == kExitUsage) {
-        std::cerr << "velmarin-cli: " << parse.message << "\n\n" << cliUsage();
+    if (parse.exitCode != kExitSuccess) {
+        std::cerr << cliErrorText(parse);
         return parse.exitCode;
     }
-    if (parse.exitCode != kExitSuccess) {
-        std::cerr << "velmarin-cli: " << parse.message << '\n';
-        return parse.exitCode;
+    if (parse.command.kind == CliCommandKind::Help) {
+        out << parse.helpText;
+        return kExitSuccess;
     }
     parse.command.showProgress = standardErrorIsTerminal();
     return runCliCommand(parse.command, out, std::cerr, platformMidiOut());

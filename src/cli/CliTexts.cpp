@@ -1,9 +1,11 @@
 #include "cli/CliTexts.h"
 
+#include <array>
+#include <cstdio>
 #include <cstdlib>
 
-#include <cstdio>
-
+#include "base/SystemErrorText.h"
+#include "tuning/KeyPitch.h"
 #include "tuning/NoteNames.h"
 
 namespace {
@@ -31,6 +33,18 @@ const char* groupName(TuningGroup group) {
     return "";
 }
 
+// "degree 1 (line 4) and degree 2 (line 5) both fall on D"; the implicit
+// 1/1 is line 0.
+std::string degreesOnOnePitchClass(const std::array<int, 2>& degrees, const std::array<std::size_t, 2>& lines,
+                                   int pitchClass) {
+    std::string text;
+    for (int i = 0; i < 2; ++i) {
+        text += (i ? " and degree " : "degree ") + std::to_string(degrees[i]);
+        text += lines[i] == 0 ? " (the implicit 1/1)" : " (line " + std::to_string(lines[i]) + ")";
+    }
+    return text + " both fall on " + pitchClassName(pitchClass);
+}
+
 int lowestPart(uint16_t parts) {
     int lowest = 0;
     while (lowest < 15 && !(parts & (1u << lowest))) ++lowest;
@@ -38,6 +52,16 @@ int lowestPart(uint16_t parts) {
 }
 
 }  // namespace
+
+std::string loadErrorText(const LoadedFile& loaded, std::size_t limit) {
+    switch (loaded.error) {
+    case LoadFileError::None: return "";
+    case LoadFileError::CannotOpen: return "cannot be opened: " + systemErrorText(loaded.systemError);
+    case LoadFileError::TooLarge: return "is larger than " + std::to_string(limit / (1024 * 1024)) + " MiB";
+    case LoadFileError::ReadFailed: return "cannot be read: " + systemErrorText(loaded.systemError);
+    }
+    return "";
+}
 
 const char* smfErrorText(SmfError kind) {
     switch (kind) {
@@ -163,10 +187,6 @@ std::string scalaErrorText(const ScalaReadResult& result) {
 }
 
 std::string scaleMapErrorText(const ScaleMapResult& result) {
-    const auto degree = [](int number, std::size_t line) {
-        const std::string text = "degree " + std::to_string(number);
-        return line == 0 ? text + " (the implicit 1/1)" : text + " (line " + std::to_string(line) + ")";
-    };
     switch (result.error) {
     case ScaleMapError::None: return "";
     case ScaleMapError::NoPitches: return "The scale lists no pitches, so it has no period.";
@@ -179,9 +199,10 @@ std::string scaleMapErrorText(const ScaleMapResult& result) {
                " notes; Velmarin tunes twelve pitch classes that repeat every octave, so at most twelve notes can be "
                "used.";
     case ScaleMapError::DegreesCollide:
-        return "Scale " + degree(result.firstDegree, result.firstDegreeLine) + " and " +
-               degree(result.secondDegree, result.secondDegreeLine) + " both fall on " +
-               pitchClassName(result.pitchClass) + ".";
+        return "Scale " +
+               degreesOnOnePitchClass({result.firstDegree, result.secondDegree},
+                                      {result.firstDegreeLine, result.secondDegreeLine}, result.pitchClass) +
+               ".";
     }
     return "";
 }
@@ -231,16 +252,27 @@ std::string keyboardMapWarningText(const KeyboardMapReadResult& result) {
 }
 
 std::string keyboardTuningErrorText(const KeyboardTuningResult& result, const ScalaScale& scale) {
+    std::string what;
     switch (result.error) {
     case KeyboardTuningError::None: return "";
     case KeyboardTuningError::NoPitches: return "The scale lists no pitches, so it has no period.";
     case KeyboardTuningError::FormalOctaveBeyondScale:
-        return "The formal octave degree " + std::to_string(result.formalOctave) + " lies beyond the scale's " +
+        what = "the formal octave degree " + std::to_string(result.formalOctave) + " lies beyond the scale's " +
                std::to_string(scale.pitches.size()) + " notes.";
+        break;
     case KeyboardTuningError::ReferenceKeyUnmapped:
-        return "The reference key is unmapped, so no key can be given its frequency.";
+        what = "the reference key is unmapped, so no key can be given its frequency.";
+        break;
     }
-    return "";
+    if (result.line != 0) return numbered("Line ", result.line) + ": " + what;
+    what.front() = 'T';
+    return what;
+}
+
+std::string degreesOnKeysText(const TuningNotice& notice) {
+    return degreesOnOnePitchClass({notice.items.at(0), notice.items.at(1)}, {notice.lines.at(0), notice.lines.at(1)},
+                                  notice.pitchClass) +
+           ", so the scale goes on the keys, one degree a key";
 }
 
 std::string keyboardOnlyText(std::size_t notes) {
@@ -257,7 +289,7 @@ std::string numberList(const std::vector<int>& numbers) {
 std::string keyLineText(int key, std::optional<double> hz) {
     if (!hz) return std::to_string(key) + "\t-\t-";
     char line[80];
-    std::snprintf(line, sizeof line, "%d\t%.4f\t%.2f", key, *hz, centsFromEqualTemperament(key, *hz));
+    std::snprintf(line, sizeof line, "%d\t%.4f\t%.2f", key, *hz, centsAboveKey(key, *hz));
     std::string text = line;
     if (text.size() >= 5 && text.compare(text.size() - 5, 5, "-0.00") == 0) text.erase(text.size() - 5, 1);
     return text;

@@ -7,12 +7,18 @@
 #include <string>
 #include <vector>
 
+#include "base/LoadFileBytes.h"
 #include "midi/SmfReader.h"
 #include "midi/SysexMessages.h"
 #include "tuning/KeyboardTuning.h"
+#include "tuning/ResolveTuning.h"
 #include "tuning/ScalaScale.h"
 #include "tuning/TuningFileReader.h"
 #include "tuning/TuningFit.h"
+
+// Why a file could not be loaded, after "PATH: ": "cannot be opened: " and
+// the system's reason, or "is larger than N MiB" for a file beyond `limit`.
+std::string loadErrorText(const LoadedFile& loaded, std::size_t limit);
 
 // What is wrong with a MIDI file, without the byte offset.
 const char* smfErrorText(SmfError kind);
@@ -40,7 +46,12 @@ const char* fitErrorText(FitError error);
 std::string keyboardMapErrorText(const KeyboardMapReadResult& result);
 // The warning of a map with fewer key lines than its size.
 std::string keyboardMapWarningText(const KeyboardMapReadResult& result);
+// Led by the map's line ("Line 7: the formal octave degree ...") when the
+// map came from a file, as the map's read errors are.
 std::string keyboardTuningErrorText(const KeyboardTuningResult& result, const ScalaScale& scale);
+// The DegreesCollide notice: "degree 1 (line 4) and degree 2 (line 5) both
+// fall on D, so the scale goes on the keys, one degree a key".
+std::string degreesOnKeysText(const TuningNotice& notice);
 // Why a keyboard tuning is not twelve pitch classes, for a scale of `notes`.
 std::string keyboardOnlyText(std::size_t notes);
 // "3 5 60"

@@ -27,7 +27,13 @@ bool ChannelSettings::control(uint8_t controller, uint8_t value) {
             *it = {number, kUnset, kUnset};
             ++parameterCount;
         }
-        (controller == kControllerDataEntry ? it->msb : it->lsb) = value;
+        if (controller == kControllerDataEntry) {
+            // MIDI 1.0: a new MSB sets the LSB to 0, which the MSB alone gives again.
+            it->msb = value;
+            it->lsb = kUnset;
+        } else {
+            it->lsb = value;
+        }
     }
     if (controller < kFirstChannelMode && !isParameterController(controller)) controllers[controller] = value;
     if (controller == kResetAllControllers) {

@@ -19,7 +19,7 @@ struct ChannelSettings {
     struct Parameter {
         int32_t number;  // as ParameterChoice::chosen gives it
         int16_t msb;     // the data entry written (6, 38), or kUnset
-        int16_t lsb;
+        int16_t lsb;     // kUnset again after each MSB, which sets it to 0
     };
 
     std::array<int16_t, 128> controllers;  // below 120, the parameter controllers aside; or kUnset

@@ -20,8 +20,7 @@ uint8_t* appendCoarseTuning(uint8_t* out, int channel, int32_t semitones) {
 }
 
 double bendRangeAfterDataEntry(double rangeCents, uint8_t controller, uint8_t value) {
-    return controller == kControllerDataEntry ? value * 100.0 + std::fmod(rangeCents, 100.0)
-                                              : std::floor(rangeCents / 100.0) * 100.0 + value;
+    return controller == kControllerDataEntry ? value * 100.0 : std::floor(rangeCents / 100.0) * 100.0 + value;
 }
 
 std::optional<ParameterWrite> RegisteredParameters::control(int channel, uint8_t controller, uint8_t value) {
@@ -62,7 +61,13 @@ void ChannelTunings::control(int channel, uint8_t controller, uint8_t value) {
         tuning.coarse = write->value;
     } else if (write->parameter == kRpnFineTuning) {
         tuning.tuned = true;
-        (write->leastSignificant ? tuning.fineLsb : tuning.fineMsb) = write->value;
+        if (write->leastSignificant) {
+            tuning.fineLsb = write->value;
+        } else {
+            // MIDI 1.0: a new MSB sets the LSB to 0; an LSB may follow it.
+            tuning.fineMsb = write->value;
+            tuning.fineLsb = 0;
+        }
     }
 }
 

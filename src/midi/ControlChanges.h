@@ -97,8 +97,8 @@ struct ParameterChoice {
 };
 
 // The pitch-bend range after a data entry on registered parameter 0: its
-// MSB (6) sets the semitones and keeps the cents, its LSB (38) the cents
-// and keeps the semitones.
+// MSB (6) sets the semitones and the cents to 0, as MIDI 1.0 has a
+// receiver do; its LSB (38) sets the cents and keeps the semitones.
 double bendRangeAfterDataEntry(double rangeCents, uint8_t controller, uint8_t value);
 
 struct ParameterWrite {
@@ -145,6 +145,8 @@ private:
 
 // The coarse and fine tuning each channel holds through registered
 // parameters 2 and 1, in cents (a receiver's master tuning of the channel).
+// A fine tuning's data entry MSB sets its LSB to 0, as MIDI 1.0 has a
+// receiver do.
 class ChannelTunings {
 public:
     void control(int channel, uint8_t controller, uint8_t value);

@@ -71,6 +71,14 @@ constexpr uint32_t wireDataBytes(uint8_t status) {
     return 0;
 }
 
+// The bytes a whole short message takes on the wire: its status and data.
+constexpr uint32_t shortMessageSize(uint8_t status) { return 1 + wireDataBytes(status); }
+
+// What a keyboard sends to keep time and to show it is connected: the MIDI
+// clock (F8), time code quarter frames (F1) and active sensing (FE). They
+// come many times a second and carry no note, so a live input passes them by.
+constexpr bool isTimingTraffic(uint8_t status) { return status == 0xF8 || status == 0xF1 || status == 0xFE; }
+
 // Running status as a reader of a MIDI file follows it. A channel status
 // sets it; an event that begins with a data byte repeats it. The standard
 // has SysEx and meta events cancel it, but sequencers have long written

@@ -65,15 +65,6 @@ struct TuningListing {
     uint32_t size() const { return sysexLength + channelLength; }
 };
 
-// 8192 + round(cents * 81.92): the 14-bit value of an offset in the 2-byte
-// scale/octave form, 8192 being no change. Offsets are clamped to -64..63 first.
-uint16_t mts14BitValue(int32_t cents);
-
-// The key's tuning as the single-note and bulk forms carry it: the semitone
-// at or below the target, then the 14-bit fraction of a semitone above it,
-// rounded up. A target below key 0 or above key 127 gives that semitone.
-std::array<uint8_t, 3> keyTuningBytes(int key, int32_t cents);
-
 // Offsets in hundredths of a cent, C..B, as a temperament, a scale or the
 // command line give them, and the whole semitones of coarse tuning that go
 // with them on every selected channel (0: none is sent). Each form
@@ -99,6 +90,11 @@ struct OffsetRange {
 };
 OffsetRange offsetRange(TuningFormat format, MtsForm form);
 
+// 7F 7F 7E: key 127 and 16382/16384 of a semitone, the highest pitch the
+// key-based forms carry; 7F 7F 7F, a step above it, means "no change".
+constexpr int32_t kHighestKeySteps =
+    static_cast<int32_t>(kMtsKeyCount - 1) * kMtsStepsPerSemitone + (kMtsStepsPerSemitone - 2);
+
 // The quantisation of an exact offset in each form:
 // whole cents, halves away from zero (GS, XG, the 1-byte form);
 int32_t wholeCents(int32_t hundredths);
@@ -107,8 +103,9 @@ int32_t wholeCents(int32_t hundredths);
 uint16_t mts14BitValueExact(int32_t hundredths);
 // the key's target key + cents / 100 in 1/16384 semitones, rounded up, the
 // fraction carried into the semitone when it reaches 16384; a target below
-// key 0 is held at 00 00 00, one above key 127 at 7F 00 00 (7F 7F 7F would
-// mean no change) (the key-based forms).
+// key 0 is held at 00 00 00, one beyond 7F 7F 7E (key 127 and 16382/16384,
+// about 13,289.66 Hz at A4 = 440) at 7F 7F 7E, since 7F 7F 7F means no
+// change (the key-based forms).
 std::array<uint8_t, 3> keyTuningBytesExact(int key, int32_t hundredths);
 // Whether a key's target lies beyond what keyTuningBytesExact can carry.
 bool keyTargetHeld(int key, int32_t hundredths);
@@ -144,11 +141,6 @@ bool buildTuningMessagesExact(TuningFormat format, const MtsOptions& mts, const 
                          uint32_t selection, ScaleDataBytes& scaleDataBytes, uint8_t* sysex,
                          uint32_t& length, ChannelMessageList& channelMessages);
 
-// buildTuningMessages into one value; nothing for an unknown format or form
-// (scaleDataBytes is written all the same).
-std::optional<TuningListing> buildTuningListing(TuningFormat format, const MtsOptions& mts,
-                                                const ScaleOffsets& offsets, uint32_t selection,
-                                                ScaleDataBytes& scaleDataBytes);
 // A keyboard tuning as the key-based forms take it: each key's offset from
 // its own equal-tempered pitch in hundredths of a cent, any size, or nothing
 // for a key the tuning leaves as it is.
@@ -162,6 +154,8 @@ using KeyOffsets = std::array<std::optional<int32_t>, kMtsKeyCount>;
 std::optional<TuningListing> buildKeyboardListing(const MtsOptions& mts, const KeyOffsets& keys,
                                                   uint32_t selection);
 
+// buildTuningMessagesExact into one value; nothing for an unknown format or
+// form (scaleDataBytes is written all the same).
 std::optional<TuningListing> buildTuningListingExact(TuningFormat format, const MtsOptions& mts,
                                                 const ExactOffsets& exact, uint32_t selection,
                                                 ScaleDataBytes& scaleDataBytes);

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
-namespace {
+#include "tuning/KeyPitch.h"
 
-constexpr int kReferenceA4Key = 69;
+namespace {
 
 int64_t floorDivision(int64_t numerator, int64_t denominator) {
     const int64_t quotient = numerator / denominator;
@@ -31,8 +31,6 @@ double degreeCents(const ScalaScale& scale, int64_t degree) {
            (step == 0 ? 0.0 : scale.pitches[static_cast<std::size_t>(step - 1)].cents);
 }
 
-double equalTemperedHz(int key, double a4Hz) { return a4Hz * std::exp2((key - kReferenceA4Key) / 12.0); }
-
 }  // namespace
 
 KeyboardTuningResult keyboardTuning(const ScalaScale& scale, const KeyboardMap& map) {
@@ -45,12 +43,14 @@ KeyboardTuningResult keyboardTuning(const ScalaScale& scale, const KeyboardMap& 
     if (map.formalOctave > size) {
         result.error = KeyboardTuningError::FormalOctaveBeyondScale;
         result.formalOctave = map.formalOctave;
+        result.line = map.lineOf(KeyboardMapField::FormalOctave);
         return result;
     }
     const int formalOctave = map.formalOctave == 0 ? size : map.formalOctave;
     const std::optional<int64_t> referenceDegree = keyDegree(map, formalOctave, map.referenceKey);
     if (!referenceDegree) {
         result.error = KeyboardTuningError::ReferenceKeyUnmapped;
+        result.line = map.lineOf(KeyboardMapField::ReferenceKey);
         return result;
     }
     const double referenceCents = degreeCents(scale, *referenceDegree);
@@ -60,7 +60,7 @@ KeyboardTuningResult keyboardTuning(const ScalaScale& scale, const KeyboardMap& 
         const std::optional<int64_t> degree = keyDegree(map, formalOctave, key);
         if (!degree) continue;
         tuning.mapped.set(static_cast<std::size_t>(key));
-        tuning.hz[key] = map.referenceHz * std::exp2((degreeCents(scale, *degree) - referenceCents) / 1200.0);
+        tuning.hz[key] = raisedHz(map.referenceHz, degreeCents(scale, *degree) - referenceCents);
     }
     return result;
 }
@@ -73,28 +73,24 @@ bool scaleNeedsKeyboard(const ScalaScale& scale) {
 KeyboardMap linearKeyboardMap(int tonic, double a4Hz, ZeroNote zeroNote) {
     KeyboardMap map;
     map.middleKey = 60 + tonic;
-    map.referenceKey = zeroNote == ZeroNote::A ? kReferenceA4Key : map.middleKey;
-    map.referenceHz = equalTemperedHz(map.referenceKey, a4Hz);
+    map.referenceKey = zeroNote == ZeroNote::A ? kA4Key : map.middleKey;
+    map.referenceHz = keyHz(map.referenceKey, a4Hz);
     return map;
-}
-
-double centsFromEqualTemperament(int key, double hz) {
-    return 1200.0 * std::log2(hz / equalTemperedHz(key, 440.0));
 }
 
 std::optional<KeyboardPitchClasses> keyboardPitchClasses(const KeyboardTuning& tuning) {
     if (!tuning.mapped.all()) return std::nullopt;
     for (int key = 0; key + 12 < kKeyboardKeyCount; ++key)
-        if (std::fabs(centsFromEqualTemperament(key + 12, tuning.hz[key + 12]) -
-                      centsFromEqualTemperament(key, tuning.hz[key])) > 1e-6)
+        if (std::fabs(centsAboveKey(key + 12, tuning.hz[key + 12]) -
+                      centsAboveKey(key, tuning.hz[key])) > 1e-6)
             return std::nullopt;
     KeyboardPitchClasses classes;
-    const double a4Hz = tuning.hz[kReferenceA4Key];
+    const double a4Hz = tuning.hz[kA4Key];
     if (a4Hz >= kMinA4Hz && a4Hz <= kMaxA4Hz) classes.a4Hz = a4Hz;
-    const double shift = 1200.0 * std::log2(classes.a4Hz / 440.0);
+    const double shift = centsAboveKey(kA4Key, classes.a4Hz);
     for (int pitchClass = 0; pitchClass < 12; ++pitchClass)
         classes.offsets.cents[pitchClass] =
-            centsFromEqualTemperament(60 + pitchClass, tuning.hz[60 + pitchClass]) - shift;
+            centsAboveKey(60 + pitchClass, tuning.hz[60 + pitchClass]) - shift;
     return classes;
 }
 
@@ -103,10 +99,20 @@ KeyOffsets keyOffsets(const KeyboardTuning& tuning) {
     KeyOffsets keys;
     for (int key = 0; key < kKeyboardKeyCount; ++key) {
         if (!tuning.mapped.test(static_cast<std::size_t>(key))) continue;
-        const double hundredths = centsFromEqualTemperament(key, tuning.hz[key]) * 100.0;
+        const double hundredths = centsAboveKey(key, tuning.hz[key]) * 100.0;
         // A key beyond every limit (an infinite or vanishing frequency) is held too.
         const double held = std::isnan(hundredths) ? 0.0 : std::clamp(hundredths, -kHeldHundredths, kHeldHundredths);
         keys[key] = static_cast<int32_t>(std::llround(held));
     }
     return keys;
+}
+
+KeyboardTuning keyboardTuningOfOffsets(const KeyOffsets& keys) {
+    KeyboardTuning tuning;
+    for (int key = 0; key < kKeyboardKeyCount; ++key) {
+        if (!keys[key]) continue;
+        tuning.mapped.set(static_cast<std::size_t>(key));
+        tuning.hz[key] = keyHz(key, kStandardA4Hz, *keys[key] / 100.0);
+    }
+    return tuning;
 }

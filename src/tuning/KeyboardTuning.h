@@ -29,6 +29,9 @@ enum class KeyboardTuningError {
 struct KeyboardTuningResult {
     KeyboardTuningError error = KeyboardTuningError::None;
     int formalOctave = 0;  // FormalOctaveBeyondScale: the map's
+    // FormalOctaveBeyondScale, ReferenceKeyUnmapped: the map's line of the
+    // formal octave or of the reference key; 0 for a map made in code.
+    std::size_t line = 0;
     KeyboardTuning tuning;
     bool ok() const { return error == KeyboardTuningError::None; }
 };
@@ -52,9 +55,6 @@ bool scaleNeedsKeyboard(const ScalaScale& scale);
 // frequency for A4 = a4Hz; with the zero note A, key 69 sounds at a4Hz instead.
 KeyboardMap linearKeyboardMap(int tonic, double a4Hz, ZeroNote zeroNote = ZeroNote::Tonic);
 
-// The cents of `hz` above key's equal-tempered pitch at A4 = 440 Hz.
-double centsFromEqualTemperament(int key, double hz);
-
 // A keyboard tuning that maps every key and repeats every twelve keys at 2/1
 // is twelve pitch classes: their offsets from equal temperament at a4Hz (the
 // frequency of key 69 when it lies in 380..480 Hz, else 440), for the fit
@@ -69,3 +69,7 @@ std::optional<KeyboardPitchClasses> keyboardPitchClasses(const KeyboardTuning& t
 // of a cent (halves away from zero, held to +-1,000,000 cents), for the
 // key-based forms; nothing for an unmapped key.
 KeyOffsets keyOffsets(const KeyboardTuning& tuning);
+// The other way: each key with an offset sounds that many hundredths of a
+// cent from its equal-tempered pitch at A4 = 440 Hz; a key with none is
+// unmapped. No scale made it: scaleSize is 0.
+KeyboardTuning keyboardTuningOfOffsets(const KeyOffsets& keys);

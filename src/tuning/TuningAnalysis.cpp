@@ -3,17 +3,13 @@
 #include <cmath>
 #include <cstdio>
 
+#include "tuning/KeyPitch.h"
 #include "tuning/NoteNames.h"
 
 namespace {
 
 constexpr double kFractionTolerance = 0.05;
 constexpr int kDenominators[] = {1, 2, 3, 4, 5, 6, 8, 12};
-
-
-double frequency(int midiNote, double centsFromEqual) {
-    return 440.0 * std::pow(2.0, (midiNote - 69) / 12.0 + centsFromEqual / 1200.0);
-}
 
 // The interval `semitones` above `lower`, pure when the lower note's
 // `lowerPartial`-th partial meets the upper note's `upperPartial`-th (3 and 2
@@ -26,8 +22,8 @@ IntervalAnalysis measure(const std::array<double, 12>& cents, int lower, int sem
     const double pure = ratioCents(static_cast<double>(lowerPartial) / upperPartial);
     interval.deviationCents = 100.0 * semitones + cents[interval.upper] - cents[lower] - pure;
     const int lowerNote = 60 + lower;
-    interval.beatsPerSecond = upperPartial * frequency(lowerNote + semitones, cents[interval.upper]) -
-                              lowerPartial * frequency(lowerNote, cents[lower]);
+    interval.beatsPerSecond = upperPartial * keyHz(lowerNote + semitones, kStandardA4Hz, cents[interval.upper]) -
+                              lowerPartial * keyHz(lowerNote, kStandardA4Hz, cents[lower]);
     return interval;
 }
 

@@ -2,7 +2,9 @@
 
 #include <cmath>
 #include <cstdio>
+#include <utility>
 
+#include "tuning/KeyPitch.h"
 #include "tuning/TuningFileReader.h"
 
 namespace {
@@ -20,10 +22,15 @@ void appendLine(std::string& text, const std::string& line) { text += line + kLi
 }  // namespace
 
 ScaleOnKeys twelveToneScale(const TuningFit& fit, int tonic, std::string description) {
+    std::array<double, 12> exactCents{};
+    for (int p = 0; p < 12; ++p) exactCents[p] = fit.notes[p].exactCents;
+    return twelveToneScale(exactCents, fit.coarseSemitones, tonic, std::move(description));
+}
+
+ScaleOnKeys twelveToneScale(const std::array<double, 12>& exactCents, int32_t coarseSemitones, int tonic,
+                            std::string description) {
     // The pitch of key 60 + p in cents above C4 at A4 = 440 Hz.
-    const auto pitch = [&fit](int p) {
-        return 100.0 * (p + fit.coarseSemitones) + fit.notes[p % 12].exactCents;
-    };
+    const auto pitch = [&](int p) { return 100.0 * (p + coarseSemitones) + exactCents[p % 12]; };
     ScaleOnKeys result;
     result.scale.description = std::move(description);
     for (int k = 1; k < 12; ++k) result.scale.pitches.push_back({pitch(tonic + k) - pitch(tonic), false, 0, 1, 0});
@@ -32,7 +39,7 @@ ScaleOnKeys twelveToneScale(const TuningFit& fit, int tonic, std::string descrip
     map.mapSize = 12;
     map.middleKey = 60 + tonic;
     map.referenceKey = 69;
-    map.referenceHz = 440.0 * std::exp2((pitch(9) - 900.0) / 1200.0);
+    map.referenceHz = keyHz(kA4Key, kStandardA4Hz, pitch(9) - 900.0);
     map.formalOctave = 12;
     for (int k = 0; k < 12; ++k) map.degrees.push_back(k);
     return result;
@@ -46,7 +53,7 @@ std::string scalaScaleText(const ScalaScale& scale, const std::string& fileName)
     appendLine(text, " " + std::to_string(scale.pitches.size()));
     appendLine(text, "!");
     for (const ScalaPitch& pitch : scale.pitches)
-        appendLine(text, pitch.isRatio ? " " + std::to_string(pitch.numerator) + "/" + std::to_string(pitch.denominator)
+        appendLine(text, pitch.isRatio ? " " + pitch.numerator.digits() + "/" + pitch.denominator.digits()
                                        : formatted(" %.6f", pitch.cents));
     return text;
 }
@@ -76,14 +83,22 @@ std::string keyboardMapText(const KeyboardMap& map, const std::string& fileName)
 std::string anaMarkTuningText(const KeyboardTuning& tuning, const std::string& description) {
     std::string text;
     appendLine(text, "; " + description);
+    std::string unmapped;
+    for (int key = 0; key < kKeyboardKeyCount; ++key)
+        if (!tuning.mapped.test(static_cast<std::size_t>(key))) unmapped += " " + std::to_string(key);
+    if (!unmapped.empty())
+        appendLine(text, "; Keys the keyboard map leaves unmapped, at their equal-tempered pitch:" + unmapped);
     std::string exact;
     appendLine(text, "[Tuning]");
     appendLine(exact, "[Exact Tuning]");
     appendLine(exact, "BaseFreq=" + formatted("%.10f", kAnaMarkBaseHz));
     for (int key = 0; key < kKeyboardKeyCount; ++key) {
-        if (!tuning.mapped.test(static_cast<std::size_t>(key))) continue;
-        // A key beyond every limit (an infinite or vanishing frequency) is held.
-        const double cents = std::fmax(-1e7, std::fmin(1e7, 1200.0 * std::log2(tuning.hz[key] / kAnaMarkBaseHz)));
+        // An unmapped key sounds where "no change" leaves it, 100 cents a key
+        // above the base; a key beyond every limit (an infinite or vanishing
+        // frequency) is held.
+        const double cents = !tuning.mapped.test(static_cast<std::size_t>(key))
+                                 ? 100.0 * key
+                                 : std::fmax(-1e7, std::fmin(1e7, 1200.0 * std::log2(tuning.hz[key] / kAnaMarkBaseHz)));
         const std::string note = "note " + std::to_string(key) + "=";
         appendLine(text, note + std::to_string(std::llround(cents)));
         appendLine(exact, note + formatted("%.6f", cents));

@@ -3,6 +3,8 @@
 // keys. Text out; the front end writes the file.
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <string>
 
 #include "tuning/KeyboardMap.h"
@@ -24,6 +26,9 @@ struct ScaleOnKeys {
 // and a 12-key map from that key (degrees 0..11, formal octave 12) whose
 // reference is key 69 at the A4 it sounds, coarse tuning included.
 ScaleOnKeys twelveToneScale(const TuningFit& fit, int tonic, std::string description);
+// The same from each pitch class's exact cents and the coarse semitones.
+ScaleOnKeys twelveToneScale(const std::array<double, 12>& exactCents, int32_t coarseSemitones, int tonic,
+                            std::string description);
 
 // The file as Scala writes it, lines ending with CR LF: a comment naming the
 // file, the description, the count, then each pitch: a ratio as "p/q" (an
@@ -32,10 +37,11 @@ std::string scalaScaleText(const ScalaScale& scale, const std::string& fileName)
 // Each value after the comment line Scala writes above it; "x" for an
 // unmapped entry; the frequency with ten significant decimals.
 std::string keyboardMapText(const KeyboardMap& map, const std::string& fileName);
-// [Tuning] with each mapped key's cents above kAnaMarkBaseHz, rounded to
-// whole cents, then [Exact Tuning] with them to six decimals. An unmapped
-// key is left out of both, which leaves it at the format's default, its
-// equal-tempered pitch.
+// [Tuning] with every key's cents above kAnaMarkBaseHz, rounded to whole
+// cents, then [Exact Tuning] with them to six decimals. A key the map leaves
+// unmapped, which the MIDI messages leave as it is, is written at its
+// equal-tempered pitch (100 cents a key), and a comment after the
+// description lists such keys; with every key mapped there is no comment.
 std::string anaMarkTuningText(const KeyboardTuning& tuning, const std::string& description);
 
 // The output files of `build` besides the SysEx ones.

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "tuning/KeyPitch.h"
 #include "tuning/NoteNames.h"
 #include "tuning/Temperaments.h"
 
@@ -64,7 +65,7 @@ FitResult fitOffsets(const PitchClassOffsets& offsets, const FitOptions& options
     }
     const int zeroNote = options.zeroNote == ZeroNote::A ? 9 : options.tonic;
     const double zeroShift = options.zeroNote == ZeroNote::None ? 0.0 : -moved[zeroNote];
-    const double a4Shift = 1200.0 * std::log2(options.a4Hz / 440.0);
+    const double a4Shift = centsAboveKey(kA4Key, options.a4Hz);
     const double shift = zeroShift + a4Shift;
     const OffsetRange range = offsetRange(options.format, options.form);
     const bool keyBased = options.format == TuningFormat::GM2 && isKeyBasedForm(options.form);

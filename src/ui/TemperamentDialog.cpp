@@ -20,6 +20,7 @@
 #include "base/LoadFileBytes.h"
 #include "base/WideText.h"
 #include "shell/MessageBoxes.h"
+#include "tuning/KeyPitch.h"
 #include "tuning/KeyboardMap.h"
 #include "tuning/KeyboardTuning.h"
 #include "tuning/NoteNames.h"
@@ -137,7 +138,8 @@ std::string formatted(const char* format, double value) {
 }
 
 // The scale's size and period, the map, the degrees with their cents, then
-// every key as `velmarin-cli keys` prints it.
+// every key as `velmarin-cli keys` prints it, one the key-based forms hold
+// at a limit marked as the fit marks a note.
 std::string keyboardPreviewText(const OpenedScale& scale, const KeyboardTuning& keys) {
     const std::string period = formatted("%.2f", scale.scale.pitches.back().cents);
     std::string text = fillIn(resourceLine(IDS_KEYBOARD_PREVIEW_LINES, 0),
@@ -150,14 +152,17 @@ std::string keyboardPreviewText(const OpenedScale& scale, const KeyboardTuning& 
         text += "\r\n" + formatted("%-4.0f", static_cast<double>(d + 1)) +
                 formatted("%12.2f", scale.scale.pitches[d].cents);
     text += "\r\n\r\n" + resourceLine(IDS_KEYBOARD_PREVIEW_LINES, 4);
+    const KeyOffsets offsets = keyOffsets(keys);
+    const std::string heldMark = loadResourceString(IDS_FIT_HELD_MARK);
     for (int key = 0; key < kKeyboardKeyCount; ++key) {
         char line[64];
         if (keys.mapped[key])
             std::snprintf(line, sizeof line, "\r\n%-4d %12.4f %10.2f", key, keys.hz[key],
-                          centsFromEqualTemperament(key, keys.hz[key]));
+                          centsAboveKey(key, keys.hz[key]));
         else
             std::snprintf(line, sizeof line, "\r\n%-4d %12s %10s", key, "-", "-");
         text += line;
+        if (offsets[key] && keyTargetHeld(key, *offsets[key])) text += "  " + heldMark;
     }
     return text;
 }

@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "cli/CliArguments.h"
+#include "cli/CliOptionTable.h"
+#include "version.h"
 
 namespace {
 
@@ -253,6 +255,13 @@ TEST(CliArguments, AcceptedLinesCarryTheirValues) {
         EXPECT_EQ("saved.MID", parse.command.readPath);
     }
     {
+        SCOPED_TRACE("read --keys");
+        const CliParse parse = parseCliArguments({"read", "--keys", "bulk.syx"});
+        ASSERT_EQ(kExitSuccess, parse.exitCode) << parse.message;
+        EXPECT_EQ("bulk.syx", parse.command.readPath);
+        EXPECT_TRUE(parse.command.keys);
+    }
+    {
         SCOPED_TRACE("analyse --sent");
         const CliParse parse = parseCliArguments({"analyse", "--temperament", "kellner", "--tonic", "D", "--sent"});
         ASSERT_EQ(kExitSuccess, parse.exitCode) << parse.message;
@@ -269,6 +278,185 @@ TEST(CliArguments, HelpAnywhereWins) {
         EXPECT_EQ(kExitSuccess, parse.exitCode);
         EXPECT_EQ(CliCommandKind::Help, parse.command.kind);
     }
+}
+
+// What a refused line prints on standard error, as the program prints it.
+struct ErrorLine {
+    Arguments arguments;
+    int exitCode;
+    const char* text;
+};
+
+TEST(CliArguments, AUsageErrorSaysWhatAndWhereToLookInTwoLines) {
+    const ErrorLine rows[] = {
+        {{"play"}, kExitUsage, "velmarin-cli: unknown command 'play'\nTry 'velmarin-cli --help'\n"},
+        {{"--frobnicate"}, kExitUsage, "velmarin-cli: unknown command '--frobnicate'\nTry 'velmarin-cli --help'\n"},
+        {buildWith({"--frobnicate"}), kExitUsage,
+         "velmarin-cli: unknown option '--frobnicate' for build\nTry 'velmarin-cli build --help'\n"},
+        {{"offsets", "--temperament", "equal", "--a4"}, kExitUsage,
+         "velmarin-cli: --a4 needs a value (HZ)\nTry 'velmarin-cli offsets --help'\n"},
+        {{"temperaments", "--format", "gs"}, kExitUsage,
+         "velmarin-cli: temperaments does not take --format\nTry 'velmarin-cli temperaments --help'\n"},
+        {{"keys", "--temperament", "equal", "--kbm", "a.kbm"}, kExitUsage,
+         "velmarin-cli: --kbm goes with --scl\nTry 'velmarin-cli keys --help'\n"},
+        {{"keys", "--temperament", "equal", "--layout", "keys"}, kExitUsage,
+         "velmarin-cli: --layout goes with --scl\nTry 'velmarin-cli keys --help'\n"},
+        {{"build", "--scl", "a.scl", "--kbm", "a.kbm", "--layout", "keys", "-o", "a.tun"}, kExitUsage,
+         "velmarin-cli: --layout does not go with --kbm: the map lays the scale on the keys\n"
+         "Try 'velmarin-cli build --help'\n"},
+        {{"offsets", "--scl", "a.scl", "--layout", "octaves"}, kExitUsage,
+         "velmarin-cli: --layout 'octaves': the layout is keys or pitch-classes\nTry 'velmarin-cli offsets --help'\n"},
+        {{"build", "--temperament", "equal", "--format", "mts", "--parts", "1"}, kExitUsage,
+         "velmarin-cli: --format 'mts': the format is gs, xg or gm2, or gm2-2byte, mts-note or mts-bulk\n"
+         "Try 'velmarin-cli build --help'\n"},
+        {{"read", "a.syx", "b.syx"}, kExitUsage,
+         "velmarin-cli: unexpected argument 'b.syx' for read\nTry 'velmarin-cli read --help'\n"},
+        {{"apply", "a.mid", "b.mid", "--temperament", "equal", "--pitch-bend", "-o", "c.mid"}, kExitUsage,
+         "velmarin-cli: -o does not go with several songs: it names the output of one song; give --out-dir for "
+         "several\nTry 'velmarin-cli apply --help'\n"},
+        {{"send", "--temperament", "equal", "--format", "gs", "--parts", "1"}, kExitUsage,
+         "velmarin-cli: send needs --port\nTry 'velmarin-cli send --help'\n"},
+        // A value out of its range is one line, and a bad input.
+        {{"offsets", "--temperament", "equal", "--a4", "379"}, kExitBadInput,
+         "velmarin-cli: --a4 379: the frequency must lie between 380 and 480 Hz\n"},
+        {buildWith({"--pause", "1"}), kExitUsage,
+         "velmarin-cli: build does not take --pause\nTry 'velmarin-cli build --help'\n"},
+    };
+    for (const ErrorLine& row : rows) {
+        SCOPED_TRACE("velmarin-cli " + joined(row.arguments));
+        const CliParse parse = parseCliArguments(row.arguments);
+        EXPECT_EQ(row.exitCode, parse.exitCode);
+        EXPECT_EQ(row.text, cliErrorText(parse));
+    }
+}
+
+TEST(CliArguments, NoCommandAtAllShowsTheWholeUsage) {
+    const CliParse parse = parseCliArguments({});
+    EXPECT_EQ(kExitUsage, parse.exitCode);
+    EXPECT_EQ(std::string("velmarin-cli: no command given\n\n") + cliUsage(), cliErrorText(parse));
+}
+
+// The overview as users have known it, with --version and --layout added and
+// the pitch-bend default of --after-reset under it.
+TEST(CliArguments, TheUsageListsEveryCommandAndOption) {
+    EXPECT_EQ(R"usage(usage: velmarin-cli COMMAND [OPTIONS]
+
+commands:
+  temperaments      the built-in temperaments: id, a tab, the name
+  keys SOURCE [FIT] [--kbm FILE]
+                    the 128 keys: key, Hz, cents from the key's equal-tempered
+                    pitch at A4 = 440 Hz (tab-separated; - - for an unmapped key)
+  offsets SOURCE [FIT] [--report] [--format F]
+                    the twelve offsets C..B in cents, or the fit report;
+                    with two decimals where the form F carries them
+  build SOURCE [FIT] --format F --parts LIST [--program N] [--division N]
+        [--delta N] [-o FILE]
+                    the SysEx as hex text on standard output, or into FILE
+                    (.mid, .syx or .txt); or the tuning for software
+                    synthesizers, without --format and --parts: a Scala scale
+                    (.scl) and keyboard map (.kbm), or all 128 keys (.tun)
+  read FILE [--keys]
+                    format, parts and offsets of the tuning in a .syx, .mid
+                    or .txt file; --keys: the lines of keys for the keys that
+                    its single-note changes or bulk dump set
+  ports             the MIDI output devices: number, a tab, the name
+  send SOURCE [FIT] --format F --parts LIST [--program N] --port DEVICE
+        [--pause MS]
+                    the SysEx sent to a MIDI output device
+  analyse SOURCE [FIT] [--sent] [--format F]
+                    the twelve fifths and twelve major thirds: kind, lower and
+                    upper note, cents from pure, fraction of the Pythagorean
+                    comma, beats per second (tab-separated); --sent analyses
+                    the rounded offsets that would be sent
+  apply SONG... SOURCE [FIT] --format F --parts LIST [--program N]
+        [-o FILE | --out-dir DIR] [--after-reset MS] [--gap MS] [--keep-tuning]
+        [--overwrite]
+                    the tuning written into each song (a .mid or .rmi file)
+                    after its resets, as NAME-tuned.mid beside it unless -o
+                    (one song) or --out-dir (same names there) says where;
+                    one line per song on standard output
+  apply SONG... SOURCE [FIT] --pitch-bend [--parts LIST] [--bend-range N]
+        [-o FILE | --out-dir DIR] [--after-reset MS] [--keep-tuning] [--overwrite]
+                    the tuning written as pitch bends, for players that ignore
+                    tuning messages: notes move to free channels bent to their
+                    pitch; --parts names the song's channels (default all but 10)
+
+SOURCE, one of:
+  --temperament ID  a built-in temperament (see: velmarin-cli temperaments)
+  --scl FILE        a Scala scale file; one of more than twelve notes or a
+                    period other than 2/1 tunes the keys, degree 0 on the
+                    tonic of octave 4 (C4 = key 60; with --zero a, A4 keeps its
+                    pitch), sent with mts-note or mts-bulk
+  --kbm FILE        with --scl: a Scala keyboard map, which sets the keys each
+                    degree plays and their frequency (instead of FIT)
+  --layout keys|pitch-classes
+                    with --scl: keys lays the scale one degree a key, degree 0
+                    on the tonic of octave 4 as above; pitch-classes fits it
+                    onto C..B or refuses it (default: C..B, or the keys where
+                    two degrees would fall on one pitch class)
+  --offsets LIST    twelve numbers for C..B, e.g. "0,-10,-8,-6,-10,-2,-12,-4,-8,-12,-4,-8"
+                    (at most two decimals: "0,-5.38,-10.75,...")
+FIT:
+  --tonic NOTE      C C# Db D D# Eb E F F# Gb G G# Ab A A# Bb B (default C)
+  --zero tonic|a    the note kept at its equal-tempered pitch (default tonic;
+                    an --offsets list is kept as it is unless --zero is given)
+  --a4 HZ           the frequency of A4, 380 to 480 (default 440)
+options:
+  --format F        the SysEx dialect: gs, xg or gm2; or gm2 in another form
+                    of the MIDI Tuning Standard: gm2-2byte (scale/octave,
+                    2-byte), mts-note (single-note changes of all keys) or
+                    mts-bulk (a bulk dump of all keys)
+  --parts LIST      parts or channels 1-16 and ranges a-b, separated by
+                    commas, or all
+  --program N       the tuning program of mts-note and mts-bulk, 0 to 127
+                    (default 0), which the channels select
+  --division N      ticks per quarter note of a .mid, 1 to 32767 (default 120)
+  --delta N         ticks between the messages of a .mid, 0 to 32767 (default 0)
+  --port DEVICE     a device's number or name as velmarin-cli ports lists it
+  --pause MS        milliseconds between messages, 0 to 500 (default 20)
+  --out-dir DIR     apply: where the tuned songs go, under their own names
+  --after-reset MS  apply: from a reset to the tuning, 0 to 1000 (default 100)
+                    (with --pitch-bend, to the bend range: default 120)
+  --gap MS          apply: between two messages, 0 to 1000 (default 0)
+  --keep-tuning     apply: keep the tuning messages a song sets itself up with
+  --pitch-bend      apply: the tuning as pitch bends instead of SysEx
+  --bend-range N    apply --pitch-bend: the bend range written, 1 to 24
+                    semitones (default as wide as the song and tuning need)
+  --overwrite       apply: replace an existing output, the song itself included
+  --help            this text
+  --version         the version of velmarin-cli
+
+exit status: 0 done, 1 a bad input file or value, 2 a usage error
+)usage",
+              std::string(cliUsage()));
+}
+
+TEST(CliArguments, ACommandsHelpShowsItAndTheOptionsItTakesAlone) {
+    for (const CliCommandRow& command : cliCommandRows()) {
+        SCOPED_TRACE(command.name);
+        const CliParse parse = parseCliArguments({command.name, "--frobnicate", "--help"});
+        ASSERT_EQ(kExitSuccess, parse.exitCode);
+        EXPECT_EQ(CliCommandKind::Help, parse.command.kind);
+        EXPECT_EQ(cliCommandHelp(command.kind), parse.helpText);
+        EXPECT_EQ(0u, parse.helpText.find(std::string("usage:\n  ") + command.name + " ")) << parse.helpText;
+        for (const CliCommandRow& other : cliCommandRows())
+            EXPECT_EQ(other.kind == command.kind,
+                      parse.helpText.find(std::string("\n  ") + other.name + " ") != std::string::npos)
+                << other.name;
+        for (const CliOptionRow& option : cliOptionRows())
+            EXPECT_EQ((option.commands & cliCommandBit(command.kind)) != 0,
+                      parse.helpText.find(std::string("\n  ") + option.name + " ") != std::string::npos)
+                << option.name;
+    }
+    EXPECT_EQ(cliUsage(), parseCliArguments({"--help"}).helpText);
+}
+
+TEST(CliArguments, TheVersionIsTheProgramsOne) {
+    EXPECT_EQ("velmarin-cli " VELMARIN_VERSION_TEXT "\n", cliVersionText());
+    const CliParse parse = parseCliArguments({"--version"});
+    EXPECT_EQ(kExitSuccess, parse.exitCode);
+    EXPECT_EQ(CliCommandKind::Help, parse.command.kind);
+    EXPECT_EQ(cliVersionText(), parse.helpText);
 }
 
 }  // namespace

@@ -49,6 +49,23 @@ has err "usage: velmarin-cli COMMAND" "a usage error prints the usage on standar
 
 run build --temperament equal --format gs --parts 1 --bogus
 expect 2 "unknown option"
+# Standard error is text: its lines end in CR LF on Windows.
+same_bytes "velmarin-cli: unknown option '--bogus' for build\\nTry 'velmarin-cli build --help'\\n" <(tr -d '\r' <err) \
+  "a usage error: what is wrong and where to look, in two lines"
+
+run build --help
+expect 0 "build --help"
+has out "  build SOURCE [FIT] --format F" "build --help shows build"
+has out "  --division N" "build --help shows the options build takes"
+grep -qE '^  (send|apply) |--port' out && fail "build --help shows what build does not take: $(cat out)"
+
+# The version the build was given, as the window's version block and the
+# release package's name take it.
+version=$(sed -n 's/^#define VELMARIN_VERSION_TEXT "\(.*\)"$/\1/p' "$(dirname "$cli")/generated/version.h")
+run --version
+expect 0 "--version"
+[ -n "$version" ] || fail "no version in $(dirname "$cli")/generated/version.h"
+same_bytes "velmarin-cli $version\\n" out "--version"
 
 run temperaments
 expect 0 "temperaments"
@@ -178,10 +195,42 @@ same_bytes '62\t-\t-\n' <(sed -n 63p out) "read --keys: a key left as it is"
 run offsets --scl "$fixtures/scl/31edo.scl" --kbm "$fixtures/kbm/meantone31.kbm"
 expect 0 "31-EDO on twelve keys"
 same_bytes '10 -13 3 19 -3 13 -10 6 -16 0 16 -6\n' out "twelve pitch classes from a keyboard map"
+# Two degrees on D (190 and 210 cents): the scale goes on the keys, one
+# degree a key, and says so in one line. Key 61 plays degree 1: 261.6256 x
+# 2^(190/1200) = 291.9734 Hz, 90 cents above C#4.
+collide="$fixtures/scl/degrees_collide.scl"
+run keys --scl "$collide"
+expect 0 "keys of a scale whose degrees collide"
+has err "degrees_collide.scl: degree 1 (line 4) and degree 2 (line 5) both fall on D, so the scale goes on the keys, one degree a key" \
+  "the scale on the keys said"
+[ "$(wc -l <err)" -eq 1 ] || fail "the scale on the keys: $(wc -l <err) lines on standard error, expected 1"
+same_bytes '61\t291.9734\t90.00\n' <(sed -n 62p out) "keys: degree 1 on the next key"
+run build --scl "$collide" --format mts-note --parts 1 -o collide.mid
+expect 0 "a scale whose degrees collide by single-note changes"
+run offsets --scl "$collide" --layout pitch-classes
+expect 1 "--layout pitch-classes with two degrees on D"
+has err "Scale degree 1 (line 4) and degree 2 (line 5) both fall on D." "the two degrees named"
+# The just major scale, seven keys a period: key 67 its 2/1, 500 cents above G4.
+run keys --scl "$fixtures/scl/seven_note.scl" --layout keys
+expect 0 "--layout keys"
+same_bytes '67\t523.2511\t500.00\n' <(sed -n 68p out) "keys: the period seven keys up"
 printf '3\n0\n127\n60\n61\n440\n3\n0\nx\n' >bad.kbm
 run keys --scl "$fixtures/scl/19edo.scl" --kbm bad.kbm
 expect 1 "a reference key without a degree"
-has err "bad.kbm: The reference key is unmapped" "the map named"
+has err "bad.kbm: Line 5: the reference key is unmapped" "the map named, at the reference key's line"
+# The top key reaches 7F 7F 7E: Bohlen-Pierce on keys 100..127 with key 127
+# at 13000 Hz, 61.84 cents above its own pitch, is carried as it is; at
+# 13300 Hz, past 7F 7F 7E, it is held there and named.
+printf '0\n100\n127\n60\n127\n13000\n0\n' >top.kbm
+run build --scl "$fixtures/scl/bohlen_pierce.scl" --kbm top.kbm --format mts-bulk --parts 1
+expect 0 "key 127 above its own pitch"
+has out "7F 4F 14" "key 127 at 127 + 10132/16384"
+grep -q "held at a limit" err && fail "key 127 at 13000 Hz held: $(cat err)"
+printf '0\n100\n127\n60\n127\n13300\n0\n' >top.kbm
+run build --scl "$fixtures/scl/bohlen_pierce.scl" --kbm top.kbm --format mts-bulk --parts 1
+expect 0 "key 127 beyond 7F 7F 7E"
+tr -d '\r' <err | grep -qx "velmarin-cli: held at a limit (keys 0\.\.127): keys 127" ||
+  fail "the top key held and named: $(cat err)"
 
 # GS part 1 and 2, equal temperament: every data byte 40; checksums worked
 # out by hand (block 11: 0x6F, block 12: 0x6E).
@@ -308,6 +357,16 @@ run build --temperament equal --format gs --parts 1 -o no-such-folder/w.syx
 expect 1 "build -o into a missing folder"
 has err "velmarin-cli: no-such-folder/w.syx: cannot be written: " "the file named"
 grep -q "system error" err && fail "a bare error number instead of the system's text: $(cat err)"
+
+# A file that cannot be read: named, with the system's reason, on one line.
+for command in "offsets --scl missing.scl" "read missing.syx"; do
+  # shellcheck disable=SC2086 # the command's words
+  run $command
+  expect 1 "$command"
+  has err "velmarin-cli: missing.${command##*.}: cannot be opened: " "$command: the file and its reason named"
+  [ "$(wc -l <err)" -eq 1 ] || fail "$command: $(wc -l <err) lines on standard error, expected 1"
+  grep -q "system error" err && fail "$command: a bare error number instead of the system's text: $(cat err)"
+done
 
 if [ "$failures" -ne 0 ]; then
   echo "$failures check(s) failed"

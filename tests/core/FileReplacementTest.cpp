@@ -119,7 +119,9 @@ TEST(LoadFileBytes, readsWholeFilesUpToTheLimitThroughTheSeam) {
         EXPECT_EQ(row.error == LoadFileError::None ? readFile(path) : "", bytes);
     }
     std::string bytes;
-    EXPECT_EQ(LoadFileError::CannotOpen, loadFileBytes(fixturePath("tuning/no-such-file.syx"), 33, bytes).error);
+    const LoadedFile missing = loadFileBytes(fixturePath("tuning/no-such-file.syx"), 33, bytes);
+    EXPECT_EQ(LoadFileError::CannotOpen, missing.error);
+    EXPECT_TRUE(isFileNotFound(missing.systemError)) << "system error " << missing.systemError;
 }
 
 TEST(FileReplacement, aFailedWriteKeepsTheOldFileAndLeavesNoTemporaryFile) {

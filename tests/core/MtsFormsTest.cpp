@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <utility>
 #include <vector>
@@ -45,7 +46,7 @@ TEST(MtsForms, buildEveryFormAndReadItBack) {
           {263, "F7 F0 7F 7F 08 02 05 40 40"},
           {264 + 7 + 3 * 4, "43 43 40 00"},
           {264 + 7 + 7 * 4, "47 46 73 1A"},
-          {264 + 7 + 63 * 4, "7F 7F 00 00 F7"},
+          {264 + 7 + 63 * 4, "7F 7F 40 00 F7"},  // G9 +50 cents: 127 + 8192/16384
           {528, kSelectChannel2Program5},
           {552, "B2 65 00 B2 64 03 B2 06 05"}}},
         {"bulk dump, a 16-letter name", MtsForm::BulkDump, Offsets{}, 1u << 9, 0,
@@ -56,7 +57,8 @@ TEST(MtsForms, buildEveryFormAndReadItBack) {
          Offsets{0, -10, 4, -6, -14, -2, -12, 2, -8, -16, -4, -12}, 0xFFFFu, 3, "\x89\xb9\x8a\x4b",
          408, 384,
          {{0, "F0 7E 7F 08 01 03 56 65 6C 6D 61 72 69 6E 20*8 00 00 00 00 73 1A"},
-          {22 + 127 * 3, "7F 00 00 56 F7"},
+          // G9 +2 cents: ceil(327.68) = 328 = 02 48; the checksum 56 of 7F 00 00 XOR 02 XOR 48.
+          {22 + 127 * 3, "7F 02 48 1C F7"},
           {408 + 15 * 24 + 18, "BF 65 7F BF 64 7F"}}},
     };
     for (const auto& row : rows) {
@@ -108,15 +110,25 @@ TEST(MtsForms, buildEveryFormAndReadItBack) {
         }
     }
 
-    // One line per channel after the SysEx in the listing.
+    // One line per message in the listing, the channel's after the SysEx:
+    // program 5, 64 keys each, every key kk at kk 00 00.
     ScaleDataBytes data;
     uint8_t sysex[kLargestSysexList];
     uint32_t length = 0;
     ChannelMessageList channel;
     ASSERT_TRUE(buildTuningMessages(TuningFormat::GM2, {MtsForm::SingleNote, 5, ""}, ScaleOffsets{},
                                     1u << 1, data, sysex, length, channel));
+    const auto singleNoteLine = [](int firstKey) {
+        std::string line = "F0 7F 7F 08 02 05 40";
+        char key[16];
+        for (int k = firstKey; k < firstKey + 64; ++k) {
+            std::snprintf(key, sizeof key, " %02X %02X 00 00", k, k);
+            line += key;
+        }
+        return line + " F7";
+    };
     const std::string text = formatHexListing(sysex, length, channel.bytes, channel.length);
-    EXPECT_EQ(formatHexListing(sysex, length) + "\r\n" + kSelectChannel2Program5, text);
+    EXPECT_EQ(singleNoteLine(0) + "\r\n" + singleNoteLine(64) + "\r\n" + kSelectChannel2Program5, text);
     // An unknown form builds nothing, as an unknown format does.
     length = 7;
     EXPECT_FALSE(buildTuningMessages(TuningFormat::GM2, {static_cast<MtsForm>(4), 0, ""},

@@ -32,6 +32,8 @@ Texts offsetTexts(const VelmarinApp& app) {
     return texts;
 }
 
+bool shown(const VelmarinApp& app, int id) { return IsWindowVisible(app.item(id)) != FALSE; }
+
 Texts words(const std::string& line) {
     std::istringstream in(line);
     Texts result;
@@ -195,6 +197,12 @@ TEST(Temperament, anExactMeantoneInTheTwoByteFormAndAnEditThatRoundsOneNote) {
     EXPECT_FALSE(IsWindowVisible(GetDlgItem(app.window(), IDC_EXACT_MARK_FIRST + 2)));
     EXPECT_EQ(kHead + std::string("3B 43 46 48 37 1F 42 18 32 6E 3D 68 2E 3E 39 38 44 30 35 06 F7"),
               app.text(IDC_SYSEX_EDIT));
+    // A format without fractions hides the marks; back in the 2-byte form,
+    // the notes still exact are marked again.
+    app.pick(IDC_FORMAT_COMBO, 0);
+    EXPECT_FALSE(shown(app, IDC_EXACT_MARK_FIRST + 1));
+    app.pick(IDC_FORMAT_COMBO, 2);
+    EXPECT_TRUE(shown(app, IDC_EXACT_MARK_FIRST + 1));
     EXPECT_EQ(0u, app.close());
 }
 
@@ -348,6 +356,13 @@ TEST(Temperament, aNineteenNoteScaleWithAKeyboardMapIsHeldAsSingleNoteMessagesWi
     EXPECT_NE(std::string::npos, listed.find("45 45 00 00")) << listed;
     EXPECT_FALSE(app.enabled(offsetEdit(0)));
     EXPECT_EQ("キーボード音律: 19 equal / a440.kbm", app.text(IDC_KEYBOARD_LINE));
+    EXPECT_TRUE(shown(app, IDC_KEYBOARD_LINE));
+    // A format that cannot send the keys says so in the line; back in the
+    // single-note form, it no longer does.
+    app.pick(IDC_FORMAT_COMBO, 0);
+    EXPECT_EQ("キーボード音律: 19 equal / a440.kbm (この形式では送れません)", app.text(IDC_KEYBOARD_LINE));
+    app.pick(IDC_FORMAT_COMBO, 2);
+    EXPECT_EQ("キーボード音律: 19 equal / a440.kbm", app.text(IDC_KEYBOARD_LINE));
 
     // The text save also writes the tuning for software synthesizers: key 60
     // 568.421053 cents (the file's ninth degree) below key 69's 6900.
@@ -382,12 +397,14 @@ TEST(Temperament, aNineteenNoteScaleWithAKeyboardMapIsHeldAsSingleNoteMessagesWi
     app.answer(again, IDOK);
     EXPECT_TRUE(app.enabled(offsetEdit(0)));
     EXPECT_EQ(kWerckmeisterOnC, offsetTexts(app));
+    EXPECT_FALSE(shown(app, IDC_KEYBOARD_LINE));
 
     // Opened back, the saved keys are held again as they were.
     openFile(app, midPath);
     EXPECT_EQ(listed, app.text(IDC_SYSEX_EDIT));
     EXPECT_FALSE(app.enabled(offsetEdit(0)));
     EXPECT_EQ("キーボード音律: 19edo.mid / ファイルのとおりのキー", app.text(IDC_KEYBOARD_LINE));
+    EXPECT_TRUE(shown(app, IDC_KEYBOARD_LINE));
     EXPECT_TRUE(app.ownedWindows().empty()) << "a warning about the twelve offsets was shown";
     EXPECT_EQ(0u, app.close());
 }
