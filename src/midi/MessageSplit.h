@@ -94,7 +94,7 @@ inline bool isWholeMessage(const uint8_t* message, std::size_t size) {
     if (size == 0) return false;
     const uint8_t status = message[0];
     if (status == kSysexStart) return nextStatusByte(message, 1, size) == size - 1 && message[size - 1] == kSysexEnd;
-    if (isDataByte(status) || status == kSysexEnd || size != 1 + wireDataBytes(status)) return false;
+    if (isDataByte(status) || status == kSysexEnd || size != shortMessageSize(status)) return false;
     for (std::size_t i = 1; i < size; ++i)
         if (!isDataByte(message[i])) return false;
     return true;

@@ -79,6 +79,8 @@ TEST(ChannelSettings, followsWhatASenderSets) {
     EXPECT_TRUE(channel.control(6, 12));
     EXPECT_TRUE(channel.control(38, 50));
     EXPECT_DOUBLE_EQ(1250, channel.rangeCents);
+    EXPECT_TRUE(channel.control(6, 3));  // MIDI 1.0: an MSB sets the cents (its LSB) to 0
+    EXPECT_DOUBLE_EQ(300, channel.rangeCents);
     // Non-registered 1/8 and registered 1 written, their numbers kept.
     for (const auto& [controller, value] : {std::pair<uint8_t, uint8_t>{99, 1}, {98, 8}, {6, 64}, {101, 0}, {100, 1},
                                             {6, 70}, {38, 3}})
@@ -90,6 +92,9 @@ TEST(ChannelSettings, followsWhatASenderSets) {
     EXPECT_EQ(1, channel.parameters[1].number);
     EXPECT_EQ(70, channel.parameters[1].msb);
     EXPECT_EQ(3, channel.parameters[1].lsb);
+    EXPECT_FALSE(channel.control(6, 71));  // MIDI 1.0: a new MSB sets the LSB to 0, which it alone gives
+    EXPECT_EQ(71, channel.parameters[1].msb);
+    EXPECT_EQ(ChannelSettings::kUnset, channel.parameters[1].lsb);
     // Reset All Controllers: volume, pan and bank select stay.
     for (const auto& [controller, value] : {std::pair<uint8_t, uint8_t>{0, 1}, {32, 2}, {7, 80}, {10, 30}, {1, 64},
                                             {64, 127}, {121, 0}})
