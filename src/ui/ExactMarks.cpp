@@ -26,5 +26,5 @@ void showExactMarks() {
     const bool fractions = offsetRange(static_cast<TuningFormat>(midiFormat), static_cast<MtsForm>(mtsForm)).fractions;
     for (int k = 0; k < 12; ++k)
         ShowWindow(GetDlgItem(mainWindow, IDC_EXACT_MARK_FIRST + k),
-                   fractions && !keyboardKeys && exactHundredths[k] ? SW_SHOWNA : SW_HIDE);
+                   fractions && !currentTuning.onKeys() && currentTuning.twelve.exactHundredths[k] ? SW_SHOWNA : SW_HIDE);
 }
