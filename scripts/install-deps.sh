@@ -11,7 +11,7 @@ packages=(
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools
   wine wine64 xvfb xauth x11-utils locales imagemagick zip fonts-ipafont-gothic
   chromium python3-mido python3-numpy timidity freepats fluidsynth fluid-soundfont-gm
-  pkg-config librtmidi-dev jackd2 jack-tools
+  pkg-config librtmidi-dev jackd2 jack-tools libjack-jackd2-dev
 )
 
 as_root() {

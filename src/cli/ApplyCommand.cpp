@@ -25,8 +25,9 @@ std::string plural(uint64_t count, const char* noun) {
 
 std::string milliseconds(double ms) { return std::to_string(std::llround(ms)) + " ms"; }
 
-// One line: what the song is, where the tuning went and what else changed.
-std::string summaryLine(const SongSummary& summary) {
+}  // namespace
+
+std::string songSummaryLine(const SongSummary& summary) {
     std::string line = "format " + std::to_string(summary.format) + ", " + plural(summary.tracks, "track");
     if (summary.wrapped) line += ", RIFF RMID";
     line += "; " + plural(summary.messages, "message") + " in track " + std::to_string(summary.tuningTrack + 1) +
@@ -51,6 +52,8 @@ std::string summaryLine(const SongSummary& summary) {
                 milliseconds(warning.resetMs);
     return line;
 }
+
+namespace {
 
 std::string channelList(uint16_t channels) {
     std::string list;
@@ -188,7 +191,7 @@ int applyToSongs(const CliCommand& command, const uint8_t* listing, uint32_t lis
     options.tunedChannels = static_cast<uint16_t>(command.parts & 0xFFFF);  // part n listens on channel n
     return applyToEverySong(command, [&](const uint8_t* song, std::size_t size) {
         SongTuningResult result = tuneSong(song, size, listing, listingLength, options);
-        return Rewritten{result.error, result.summary.wrapped, std::move(result.bytes), summaryLine(result.summary)};
+        return Rewritten{result.error, result.summary.wrapped, std::move(result.bytes), songSummaryLine(result.summary)};
     }, out, err);
 }
 

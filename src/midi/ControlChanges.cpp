@@ -72,7 +72,13 @@ void ChannelTunings::control(int channel, uint8_t controller, uint8_t value) {
         tuning.coarse = write->value;
     } else if (write->parameter == kRpnFineTuning) {
         tuning.tuned = true;
-        (write->leastSignificant ? tuning.fineLsb : tuning.fineMsb) = write->value;
+        if (write->leastSignificant) {
+            tuning.fineLsb = write->value;
+        } else {
+            // MIDI 1.0: a new MSB sets the LSB to 0; an LSB may follow it.
+            tuning.fineMsb = write->value;
+            tuning.fineLsb = 0;
+        }
     }
 }
 

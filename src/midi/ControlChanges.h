@@ -102,6 +102,8 @@ private:
 
 // The coarse and fine tuning each channel holds through registered
 // parameters 2 and 1, in cents (a receiver's master tuning of the channel).
+// A fine tuning's data entry MSB sets its LSB to 0, as MIDI 1.0 has a
+// receiver do.
 class ChannelTunings {
 public:
     void control(int channel, uint8_t controller, uint8_t value);

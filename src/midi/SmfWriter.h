@@ -1,16 +1,14 @@
 // Writing a Standard MIDI File: the header chunk, track chunk headers, delta
-// times and events, into any byte sink. The listing's .mid, the general MIDI
-// file model and the songs written again all go through it.
+// times and events, into any byte sink. The listing's .mid and the songs
+// written again go through it.
 //
-// A sink has byte(uint8_t) and bytes(const uint8_t*, std::size_t). The same
-// code runs over a ByteCounter to size a file and over a ByteCursor to write
-// it into storage sized beforehand.
+// A sink has byte(uint8_t) and bytes(const uint8_t*, std::size_t): a
+// ByteCursor writes into storage sized beforehand.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <vector>
 
 #include "midi/SmfChunks.h"
 #include "midi/StatusBytes.h"
@@ -30,31 +28,6 @@ public:
 
 private:
     uint8_t* at_;
-};
-
-// Counts what a ByteCursor would write.
-class ByteCounter {
-public:
-    void bytes(const void*, std::size_t count) { size_ += count; }
-    void byte(uint8_t) { ++size_; }
-    std::size_t size() const { return size_; }
-
-private:
-    std::size_t size_ = 0;
-};
-
-// Appends to a vector, growing it as it goes.
-class ByteAppender {
-public:
-    explicit ByteAppender(std::vector<uint8_t>& out) : out_(out) {}
-    void bytes(const void* data, std::size_t count) {
-        const auto* from = static_cast<const uint8_t*>(data);
-        out_.insert(out_.end(), from, from + count);
-    }
-    void byte(uint8_t value) { out_.push_back(value); }
-
-private:
-    std::vector<uint8_t>& out_;
 };
 
 template <class Sink>
@@ -87,8 +60,8 @@ public:
         const uint32_t length = encodeVariableLength(ticks, quantity);
         for (uint32_t i = 0; i < length; ++i) sink_.byte(quantity[i]);
     }
-    // An event after its delta time, as the MIDI file model keeps it: the
-    // status byte, then everything that follows it in the file. With
+    // An event after its delta time: the status byte, then everything that
+    // follows it in the file. With
     // `runningStatus` a channel message leaves out its status byte when the
     // event written before it is a channel message of the same status; after
     // a SysEx or meta event every status byte is written, as the standard

@@ -43,6 +43,7 @@ constexpr uint8_t kProgramChange = 0xC0;
 constexpr uint8_t kChannelPressure = 0xD0;
 constexpr uint8_t kPitchBend = 0xE0;
 constexpr uint8_t channelKind(uint8_t status) { return status & 0xF0; }
+constexpr int channelOf(uint8_t status) { return status & 0x0F; }
 constexpr uint8_t channelStatus(uint8_t kind, int channel) { return static_cast<uint8_t>(kind | (channel & 0x0F)); }
 
 // A pitch bend's 14 bits: the least significant seven first on the wire,
@@ -69,6 +70,14 @@ constexpr uint32_t wireDataBytes(uint8_t status) {
     if (status == 0xF2) return 2;
     return 0;
 }
+
+// The bytes a whole short message takes on the wire: its status and data.
+constexpr uint32_t shortMessageSize(uint8_t status) { return 1 + wireDataBytes(status); }
+
+// What a keyboard sends to keep time and to show it is connected: the MIDI
+// clock (F8), time code quarter frames (F1) and active sensing (FE). They
+// come many times a second and carry no note, so a live input passes them by.
+constexpr bool isTimingTraffic(uint8_t status) { return status == 0xF8 || status == 0xF1 || status == 0xFE; }
 
 // Running status as a reader of a MIDI file follows it. A channel status
 // sets it; an event that begins with a data byte repeats it. The standard

@@ -59,86 +59,23 @@ int64_t midiWireTimeMs(std::size_t messageSize) {
 }
 
 MidiBackendOut::MidiBackendOut(std::vector<std::unique_ptr<MidiBackend>> backends, SendClock& clock)
-    : backends_(std::move(backends)), clock_(clock) {}
+    : backends_(std::move(backends)), clock_(clock), ports_(portSources(backends_)) {}
 
-MidiDeviceList MidiBackendOut::listDevices() {
-    MidiDeviceList list;
-    list.available = true;
-    std::vector<Listed> listed;
-    std::size_t offering = 0;
-    for (std::size_t b = 0; b < backends_.size(); ++b) {
-        MidiSystemState state;
-        state.name = backends_[b]->name();
-        std::vector<std::string> ports;
-        state.reached = backends_[b]->listPorts(ports, state.error);
-        if (!state.reached) ports.clear();
-        offering += ports.empty() ? 0 : 1;
-        for (unsigned p = 0; p < ports.size(); ++p) listed.push_back({b, p, ports[p]});
-        list.systems.push_back(std::move(state));
-    }
-    for (const Listed& port : listed)
-        list.names.push_back(offering > 1 ? list.systems[port.backend].name + ": " + port.name
-                                          : port.name);
-    std::lock_guard<std::mutex> lock(mutex_);
-    listed_ = std::move(listed);
-    everListed_ = true;
-    return list;
-}
+MidiDeviceList MidiBackendOut::listDevices() { return ports_.listDevices(); }
 
 std::unique_ptr<MidiOutDevice> MidiBackendOut::open(unsigned index, MidiError& error) {
-    bool listed;
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        listed = everListed_;
-    }
-    if (!listed) listDevices();
-    Listed wanted;
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        if (index >= listed_.size()) {
-            error = kMidiBadDeviceId;
-            return nullptr;
-        }
-        wanted = listed_[index];
-    }
-    MidiBackend& backend = *backends_[wanted.backend];
-    std::vector<std::string> ports;
+    std::size_t backend = 0;
+    unsigned number = 0;
+    if (!ports_.find(index, backend, number, error)) return nullptr;
     std::string text;
-    if (!backend.listPorts(ports, text)) {
-        error = codeFor(text);
-        return nullptr;
-    }
-    // Another program may have come or gone since the list was shown; the
-    // user chose the port by its name.
-    if (wanted.port >= ports.size() || ports[wanted.port] != wanted.name) {
-        wanted.port = 0;
-        while (wanted.port < ports.size() && ports[wanted.port] != wanted.name) ++wanted.port;
-        if (wanted.port == ports.size()) {
-            error = kMidiBadDeviceId;
-            return nullptr;
-        }
-    }
-    std::unique_ptr<MidiBackendPort> port = backend.open(wanted.port, text);
+    std::unique_ptr<MidiBackendPort> port = backends_[backend]->open(number, text);
     if (!port) {
-        error = codeFor(text);
+        error = ports_.codeFor(text);
         return nullptr;
     }
     error = 0;
     return std::make_unique<BackendDevice>(std::move(port), clock_,
-                                           [this](const std::string& t) { return codeFor(t); });
+                                           [this](const std::string& t) { return ports_.codeFor(t); });
 }
 
-std::string MidiBackendOut::errorText(MidiError error) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (error < kMidiBackendErrorBase || error - kMidiBackendErrorBase >= errorTexts_.size())
-        return {};
-    return errorTexts_[error - kMidiBackendErrorBase];
-}
-
-MidiError MidiBackendOut::codeFor(const std::string& text) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    std::size_t i = 0;
-    while (i < errorTexts_.size() && errorTexts_[i] != text) ++i;
-    if (i == errorTexts_.size()) errorTexts_.push_back(text);
-    return kMidiBackendErrorBase + static_cast<MidiError>(i);
-}
+std::string MidiBackendOut::errorText(MidiError error) { return ports_.errorText(error); }

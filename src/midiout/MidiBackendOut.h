@@ -8,10 +8,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
+#include "midiout/MidiBackendPorts.h"
 #include "midiout/MidiOutDevice.h"
 #include "midiout/SendClock.h"
 
@@ -28,16 +28,9 @@ public:
     virtual bool close(std::string& error) = 0;
 };
 
-// One MIDI system.
-class MidiBackend {
+// One MIDI system's output side.
+class MidiBackend : public MidiPortSource {
 public:
-    virtual ~MidiBackend() = default;
-    // The system's own name ("ALSA", "Jack", "CoreMidi").
-    virtual std::string name() const = 0;
-    // The output ports it offers now, in its own numbering; false with the
-    // system's text when it cannot be reached (no ALSA sequencer device, no
-    // JACK server running).
-    virtual bool listPorts(std::vector<std::string>& names, std::string& error) = 0;
     // Opens port number `port` of the system's numbering now; null with the
     // system's text on failure.
     virtual std::unique_ptr<MidiBackendPort> open(unsigned port, std::string& error) = 0;
@@ -47,10 +40,7 @@ public:
 // 0.32 ms a byte), rounded up to whole milliseconds.
 int64_t midiWireTimeMs(std::size_t messageSize);
 
-// The device list is the systems' ports in turn, each name led by its
-// system's name and ": " when more than one system offers ports (so that a
-// user tells an ALSA port from a JACK one), as is; the systems' states go
-// with it.
+// The device list is MidiBackendPorts' over the systems' output ports.
 //
 // A device opened from it has no message header, and the system reports no
 // completion: sendLong sends the message at once; waitDone returns once the
@@ -61,9 +51,7 @@ int64_t midiWireTimeMs(std::size_t messageSize);
 // (the sender plays no notes that would need silencing); close closes the
 // port.
 //
-// Error codes are kMidiBadDeviceId for a device number that no system
-// offers any more, and from kMidiBackendErrorBase up one code per distinct
-// text a system gave, which errorText returns.
+// Error codes are MidiBackendPorts' (kMidiBackendErrorBase up).
 class MidiBackendOut final : public MidiOutSystem {
 public:
     MidiBackendOut(std::vector<std::unique_ptr<MidiBackend>> backends, SendClock& clock);
@@ -75,20 +63,10 @@ public:
     std::unique_ptr<MidiOutDevice> open(unsigned index, MidiError& error) override;
     std::string errorText(MidiError error) override;
 
-    static constexpr MidiError kMidiBackendErrorBase = 0x7FFF1000;
+    static constexpr MidiError kMidiBackendErrorBase = MidiBackendPorts::kMidiBackendErrorBase;
 
 private:
-    struct Listed {
-        std::size_t backend = 0;
-        unsigned port = 0;
-        std::string name;  // the system's own name of the port
-    };
-    MidiError codeFor(const std::string& text);
-
     std::vector<std::unique_ptr<MidiBackend>> backends_;
     SendClock& clock_;
-    std::mutex mutex_;  // the list is made on one thread, devices opened on another
-    std::vector<Listed> listed_;
-    bool everListed_ = false;
-    std::vector<std::string> errorTexts_;
+    MidiBackendPorts ports_;
 };

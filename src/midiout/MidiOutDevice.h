@@ -55,9 +55,11 @@ public:
     // Copies `bytes` (one whole SysEx message), prepares a header for them
     // and hands it to the device. On an error nothing stays prepared.
     virtual MidiError sendLong(const uint8_t* bytes, std::size_t count) = 0;
-    // Hands one channel message (a status byte 80-EF and its one or two data
-    // bytes) to the device, which takes it at once: no header, nothing to
-    // wait for. The long message, if any, must be done first.
+    // Hands one short message (a channel message, status 80-EF and its one
+    // or two data bytes, or a system common or real-time one that a
+    // keyboard played through sends) to the device, which takes it at once:
+    // no header, nothing to wait for. The long message, if any, must be done
+    // first.
     virtual MidiError sendShort(const uint8_t* bytes, std::size_t count) = 0;
     // Waits until the device reports the message done, at most `timeoutMs`;
     // kMidiTimedOut when it did not. The header stays prepared. Through

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "base/SystemLibrary.h"
-#include "base/WideText.h"
 #include "midiout/MidiOutDevice.h"
+#include "midiout/WinmmDeviceList.h"
 
 namespace {
 
@@ -128,21 +128,7 @@ private:
 
 class WinMidiOut final : public MidiOutSystem {
 public:
-    MidiDeviceList listDevices() override {
-        MidiDeviceList list;
-        if (!winmm_.usable()) return list;
-        list.available = true;
-        const UINT count = winmm_.getNumDevs();
-        for (UINT i = 0; i < count; ++i) {
-            MIDIOUTCAPSW caps{};
-            // A device that cannot describe itself keeps its number, nameless.
-            if (winmm_.getDevCaps(i, &caps, sizeof caps) != MMSYSERR_NOERROR)
-                list.names.emplace_back();
-            else
-                list.names.push_back(utf8FromWide(std::wstring_view(caps.szPname, wcsnlen(caps.szPname, MAXPNAMELEN))));
-        }
-        return list;
-    }
+    MidiDeviceList listDevices() override { return winmmDeviceList<MIDIOUTCAPSW>(winmm_); }
     std::unique_ptr<MidiOutDevice> open(unsigned index, MidiError& error) override {
         if (!winmm_.usable()) {
             error = MMSYSERR_NODRIVER;
@@ -164,12 +150,7 @@ public:
         error = 0;
         return std::make_unique<WinMidiOutDevice>(winmm_, handle, event);
     }
-    std::string errorText(MidiError error) override {
-        if (!winmm_.usable()) return {};
-        wchar_t text[MAXERRORLENGTH] = {};
-        if (winmm_.getErrorText(error, text, MAXERRORLENGTH) != MMSYSERR_NOERROR) return {};
-        return utf8FromWide(std::wstring_view(text, wcsnlen(text, MAXERRORLENGTH)));
-    }
+    std::string errorText(MidiError error) override { return winmmErrorText<MAXERRORLENGTH>(winmm_, error); }
 
 private:
     Winmm winmm_;

@@ -24,7 +24,6 @@ public:
     uint8_t* data() { return storage_; }
     const uint8_t* data() const { return storage_; }
     uint32_t size() const { return size_; }
-    uint32_t capacity() const { return capacity_; }
     bool empty() const { return size_ == 0; }
     uint8_t operator[](uint32_t index) const { return storage_[index]; }
 

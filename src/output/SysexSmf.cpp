@@ -2,15 +2,17 @@
 
 #include "midi/MessageSplit.h"
 #include "midi/SmfChunks.h"
+#include "midi/SmfReader.h"
 #include "midi/SmfWriter.h"
-#include "output/MidiFile.h"
 
 namespace {
 
-// The one track of a listing's file, after its chunk header: each SysEx an
-// event, `delta` ticks after the one before (the first at 0); then each
-// channel message an event, a channel's messages at one tick, `delta` ticks
-// after the event before them, with running status; End of Track.
+// The header's division: `word` when it counts ticks per quarter note or its
+// high byte is an SMPTE rate (-24, -25, -29, -30); 0 for any other word.
+uint16_t writtenDivision(uint16_t word) {
+    return isSmpteDivision(word) && smpteFramesPerSecond(word) == 0 ? 0 : word;
+}
+
 // The one track of a listing's file, after its chunk header: each SysEx an
 // event, `delta` ticks after the one before (the first at 0); then each
 // channel message an event, a channel's messages at one tick, `delta` ticks
@@ -48,14 +50,12 @@ void writeTuningTrack(ByteCursor& cursor, const uint8_t* sysex, uint32_t sysexLe
 uint32_t buildTuningSmf(const uint8_t* sysexList, uint32_t sysexLength,
                         const uint8_t* channelMessages, uint32_t channelLength, int32_t division,
                         int32_t delta, ByteBuffer& out) {
-    MidiFile header;
-    setDivision(header, static_cast<uint16_t>(division));
     const uint64_t largest = uint64_t{kHeaderChunkSize} + kChunkHeaderSize + 8 + 5 * (uint64_t{sysexLength} + channelLength);
     out.resize(0);
     if (largest > UINT32_MAX || !out.resize(static_cast<uint32_t>(largest))) return 0;
     ByteCursor cursor(out.data());
     SmfWriter<ByteCursor> writer(cursor);
-    writer.header(0, 1, header.division);
+    writer.header(0, 1, writtenDivision(static_cast<uint16_t>(division)));
     writer.trackHeader(0);  // its length once the events are written
     writeTuningTrack(cursor, sysexList, sysexLength, channelMessages, channelLength, static_cast<uint32_t>(delta));
     const auto written = static_cast<uint32_t>(cursor.position() - out.data());

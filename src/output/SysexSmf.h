@@ -6,8 +6,9 @@
 
 #include "output/ByteBuffer.h"
 
-// `division`: ticks per quarter note (its low 16 bits are used); `delta`:
-// ticks between consecutive messages. The list is cut into its whole SysEx
+// `division`: its low 16 bits, ticks per quarter note or an SMPTE rate and
+// ticks a frame; a high byte with bit 15 set that names no SMPTE rate (-24,
+// -25, -29, -30) writes 0. `delta`: ticks between consecutive messages. The list is cut into its whole SysEx
 // messages as midi/MessageSplit.h cuts a listing; a message cut short at the
 // end is left out. Returns the byte count of `out`, or 0 when memory ran out.
 uint32_t buildSysexSmf(const uint8_t* sysexList, uint32_t sysexLength, int32_t division,

@@ -178,8 +178,9 @@ SmfFault readFacts(const uint8_t* file, const SmfLayout& layout, uint16_t retune
                 facts.keysPlayed[data[0]] = true;
             } else if (isControlChange(event.status)) {
                 choices[c].control(data[0], data[1]);
+                // MIDI 1.0: a data entry MSB sets the LSB (the cents) to 0.
                 if (choices[c].choosesRange() && data[0] == kControllerDataEntry)
-                    range[c] = data[1] * 100.0 + std::fmod(range[c], 100.0);
+                    range[c] = data[1] * 100.0;
                 else if (choices[c].choosesRange() && data[0] == kControllerDataEntryLsb)
                     range[c] = std::floor(range[c] / 100.0) * 100.0 + data[1];
                 facts.widestSongRangeCents = std::max(facts.widestSongRangeCents, range[c]);
@@ -219,7 +220,12 @@ struct SourceState {
         auto it = std::find_if(parameters.begin(), parameters.end(),
                                [&](const auto& entry) { return entry[0] == parameter; });
         if (it == parameters.end()) it = parameters.insert(parameters.end(), {parameter, kUnset, kUnset});
-        (*it)[controller == kControllerDataEntry ? 1 : 2] = value;
+        if (controller == kControllerDataEntry) {
+            (*it)[1] = value;
+            (*it)[2] = kUnset;  // MIDI 1.0: the MSB sets the LSB to 0, which the MSB alone gives again
+        } else {
+            (*it)[2] = value;
+        }
     }
 };
 
@@ -499,8 +505,9 @@ private:
         SourceState& state = sources_[source];
         if ((controller == kControllerDataEntry || controller == kControllerDataEntryLsb) &&
             state.choice.choosesRange()) {
-            // The song's own range: its bends are rescaled into the one written.
-            state.rangeCents = controller == kControllerDataEntry ? value * 100.0 + std::fmod(state.rangeCents, 100.0)
+            // The song's own range: its bends are rescaled into the one
+            // written. The MSB sets the cents to 0, as MIDI 1.0 has it.
+            state.rangeCents = controller == kControllerDataEntry ? value * 100.0
                                                                   : std::floor(state.rangeCents / 100) * 100 + value;
             removed_[at_.track].push_back(event.index);
             at_.firstFree = event.index + 1;

@@ -138,14 +138,6 @@ bool isKeyBasedForm(MtsForm form) {
     return form == MtsForm::SingleNote || form == MtsForm::BulkDump;
 }
 
-uint16_t mts14BitValue(int32_t cents) {
-    return mts14BitValueExact(std::clamp(cents, int32_t{-64}, int32_t{63}) * 100);
-}
-
-std::array<uint8_t, 3> keyTuningBytes(int key, int32_t cents) {
-    return keyTuningBytesExact(key, std::clamp(cents, int32_t{-64}, int32_t{63}) * 100);
-}
-
 ExactOffsets exactOffsets(const ScaleOffsets& whole) {
     ExactOffsets exact;
     for (std::size_t k = 0; k < whole.size(); ++k)
@@ -257,12 +249,6 @@ bool buildTuningMessagesExact(TuningFormat format, const MtsOptions& mts, const 
                 channelOut = appendCoarseTuning(channelOut, channel, exact.coarseSemitones);
     channelMessages.length = static_cast<uint32_t>(channelOut - channelMessages.bytes);
     return true;
-}
-
-std::optional<TuningListing> buildTuningListing(TuningFormat format, const MtsOptions& mts,
-                                                const ScaleOffsets& offsets, uint32_t selection,
-                                                ScaleDataBytes& scaleDataBytes) {
-    return buildTuningListingExact(format, mts, exactOffsets(offsets), selection, scaleDataBytes);
 }
 
 std::optional<TuningListing> buildKeyboardListing(const MtsOptions& mts, const KeyOffsets& keys,

@@ -65,15 +65,6 @@ struct TuningListing {
     uint32_t size() const { return sysexLength + channelLength; }
 };
 
-// 8192 + round(cents * 81.92): the 14-bit value of an offset in the 2-byte
-// scale/octave form, 8192 being no change. Offsets are clamped to -64..63 first.
-uint16_t mts14BitValue(int32_t cents);
-
-// The key's tuning as the single-note and bulk forms carry it: the semitone
-// at or below the target, then the 14-bit fraction of a semitone above it,
-// rounded up. A target below key 0 or above key 127 gives that semitone.
-std::array<uint8_t, 3> keyTuningBytes(int key, int32_t cents);
-
 // Offsets in hundredths of a cent, C..B, as a temperament, a scale or the
 // command line give them, and the whole semitones of coarse tuning that go
 // with them on every selected channel (0: none is sent). Each form
@@ -144,11 +135,6 @@ bool buildTuningMessagesExact(TuningFormat format, const MtsOptions& mts, const 
                          uint32_t selection, ScaleDataBytes& scaleDataBytes, uint8_t* sysex,
                          uint32_t& length, ChannelMessageList& channelMessages);
 
-// buildTuningMessages into one value; nothing for an unknown format or form
-// (scaleDataBytes is written all the same).
-std::optional<TuningListing> buildTuningListing(TuningFormat format, const MtsOptions& mts,
-                                                const ScaleOffsets& offsets, uint32_t selection,
-                                                ScaleDataBytes& scaleDataBytes);
 // A keyboard tuning as the key-based forms take it: each key's offset from
 // its own equal-tempered pitch in hundredths of a cent, any size, or nothing
 // for a key the tuning leaves as it is.
@@ -162,6 +148,8 @@ using KeyOffsets = std::array<std::optional<int32_t>, kMtsKeyCount>;
 std::optional<TuningListing> buildKeyboardListing(const MtsOptions& mts, const KeyOffsets& keys,
                                                   uint32_t selection);
 
+// buildTuningMessagesExact into one value; nothing for an unknown format or
+// form (scaleDataBytes is written all the same).
 std::optional<TuningListing> buildTuningListingExact(TuningFormat format, const MtsOptions& mts,
                                                 const ExactOffsets& exact, uint32_t selection,
                                                 ScaleDataBytes& scaleDataBytes);

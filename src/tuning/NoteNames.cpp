@@ -15,21 +15,6 @@ std::string_view trim(std::string_view text) {
     return text;
 }
 
-std::optional<int32_t> parseSmallInteger(std::string_view text) {
-    bool negative = false;
-    if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
-        negative = text.front() == '-';
-        text.remove_prefix(1);
-    }
-    if (text.empty() || text.size() > 4) return std::nullopt;
-    int32_t value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return std::nullopt;
-        value = value * 10 + (c - '0');
-    }
-    return negative ? -value : value;
-}
-
 }  // namespace
 
 const char* pitchClassName(int pitchClass) {
@@ -64,29 +49,6 @@ std::optional<int> parseNoteName(std::string_view text) {
         if (pitchClass == 12 || pitchClass == -1) return std::nullopt;
     }
     return pitchClass;
-}
-
-OffsetListParse parseOffsetList(std::string_view text) {
-    OffsetListParse result;
-    std::size_t item = 0;
-    for (;;) {
-        const std::size_t comma = text.find(',');
-        const std::string_view field = trim(text.substr(0, comma));
-        if (item == 12) {
-            result.badItem = 13;
-            return result;
-        }
-        const std::optional<int32_t> value = parseSmallInteger(field);
-        if (!value) {
-            result.badItem = static_cast<int>(item) + 1;
-            return result;
-        }
-        result.offsets[item++] = *value;
-        if (comma == std::string_view::npos) break;
-        text.remove_prefix(comma + 1);
-    }
-    if (item != 12) result.badItem = static_cast<int>(item) + 1;
-    return result;
 }
 
 ExactOffsetListParse parseExactOffsetList(std::string_view text) {

@@ -34,23 +34,14 @@ struct ParsedOffset {
 };
 ParsedOffset parseOffsetText(std::string_view text);
 
-// Twelve integers for C..B separated by commas, e.g. "0,-10,4,...,-12".
-// White space around an item is allowed; each item is an optional sign and
-// decimal digits, at most -9999..9999 (the fit holds values to -64..63).
-struct OffsetListParse {
-    std::array<int32_t, 12> offsets{};
-    // 0 when parsed; otherwise the 1-based item that is missing or not an
-    // integer, or 13 when there are more than twelve items.
-    int badItem = 0;
-    bool ok() const { return badItem == 0; }
-};
-OffsetListParse parseOffsetList(std::string_view text);
-
-// The same with numbers of at most two decimals ("0,-5.38,-10.75,..."),
-// in hundredths of a cent, at most -9999.99..9999.99.
+// Twelve numbers for C..B separated by commas, each of at most two decimals
+// ("0,-5.38,-10.75,..."), in hundredths of a cent, at most
+// -9999.99..9999.99. White space around an item is allowed.
 struct ExactOffsetListParse {
     std::array<int32_t, 12> hundredths{};
-    int badItem = 0;               // as OffsetListParse's
+    // 0 when parsed; otherwise the 1-based item that is missing or not such
+    // a number, or 13 when there are more than twelve items.
+    int badItem = 0;
     bool tooManyDecimals = false;  // the bad item has three decimals or more
     bool ok() const { return badItem == 0; }
 };

@@ -1,14 +1,14 @@
 // `send` wired to the engine, with the core tests' fake device behind it.
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <sstream>
 
 #include "FakeMidiOut.h"
 #include "base/SystemErrorText.h"
+#include "cli/ApplyCommand.h"
 #include "cli/CliCommands.h"
 #include "cli/CliTexts.h"
-#include "midiout/SysexDeviceState.h"
-#include "sysex/SysexBuilder.h"
 
 namespace {
 
@@ -26,22 +26,23 @@ TEST(CliSend, TheDeviceGetsEveryMessageOfTheListingInOrder) {
     std::ostringstream out, err;
     ASSERT_EQ(kExitSuccess, runCliCommand(sendCommand("Fake Synth B"), out, err, midi)) << err.str();
 
-    ScaleOffsets offsets;
-    const int32_t cents[12] = {0, -10, -8, -6, -10, -2, -12, -4, -8, -12, -4, -8};
-    for (int k = 0; k < 12; ++k) offsets[k] = cents[k];
-    ScaleDataBytes dataBytes;
-    uint8_t list[kLargestSysexList];
-    uint32_t length = 0;
-    ASSERT_TRUE(buildSysexList(TuningFormat::XG, offsets, 0x6, dataBytes, list, length));
-    const std::vector<SysexSpan> spans = splitSysexList(list, length);
-
+    // XG: parts 2 and 3 (01, 02), C..B (41..4C), 40 + cents.
+    const char* const expected[] = {
+        "F0 43 10 4C 08 01 41 40 F7", "F0 43 10 4C 08 01 42 36 F7", "F0 43 10 4C 08 01 43 38 F7",
+        "F0 43 10 4C 08 01 44 3A F7", "F0 43 10 4C 08 01 45 36 F7", "F0 43 10 4C 08 01 46 3E F7",
+        "F0 43 10 4C 08 01 47 34 F7", "F0 43 10 4C 08 01 48 3C F7", "F0 43 10 4C 08 01 49 38 F7",
+        "F0 43 10 4C 08 01 4A 34 F7", "F0 43 10 4C 08 01 4B 3C F7", "F0 43 10 4C 08 01 4C 38 F7",
+        "F0 43 10 4C 08 02 41 40 F7", "F0 43 10 4C 08 02 42 36 F7", "F0 43 10 4C 08 02 43 38 F7",
+        "F0 43 10 4C 08 02 44 3A F7", "F0 43 10 4C 08 02 45 36 F7", "F0 43 10 4C 08 02 46 3E F7",
+        "F0 43 10 4C 08 02 47 34 F7", "F0 43 10 4C 08 02 48 3C F7", "F0 43 10 4C 08 02 49 38 F7",
+        "F0 43 10 4C 08 02 4A 34 F7", "F0 43 10 4C 08 02 4B 3C F7", "F0 43 10 4C 08 02 4C 38 F7",
+    };
     const std::vector<DeliveredMessage> delivered = midi.delivered();
-    ASSERT_EQ(spans.size(), delivered.size());
-    for (std::size_t i = 0; i < spans.size(); ++i) {
+    ASSERT_EQ(std::size(expected), delivered.size());
+    for (std::size_t i = 0; i < delivered.size(); ++i) {
         SCOPED_TRACE("message " + std::to_string(i));
         EXPECT_EQ(1u, delivered[i].device);
-        EXPECT_TRUE(bytesEqual(Bytes(list + spans[i].offset, list + spans[i].offset + spans[i].size),
-                               delivered[i].bytes));
+        EXPECT_TRUE(bytesEqual(hexBytes(expected[i]), delivered[i].bytes));
     }
     EXPECT_EQ(0, midi.openDevices());
     EXPECT_EQ("", out.str());
@@ -79,6 +80,43 @@ TEST(CliSend, FailuresExitWithStatusOneAndSayWhy) {
         EXPECT_NE(std::string::npos, err.str().find("--port 2")) << err.str();
     }
     EXPECT_TRUE(midi.delivered().empty());
+}
+
+// apply's line: every time in whole milliseconds, a half rounded up.
+TEST(CliApply, theSummaryRoundsMillisecondsHalfUp) {
+    const auto summary = [](double tuningMs, bool afterReset, double resetMs, uint64_t shiftTicks, double shiftMs) {
+        SongSummary s;
+        s.format = 1;
+        s.tracks = 2;
+        s.messages = 16;
+        s.firstTuningMs = tuningMs;
+        s.afterReset = afterReset;
+        s.resets.push_back({SysexKind::GsReset, 0, 0, resetMs, true});
+        s.shiftTicks = shiftTicks;
+        s.shiftMs = shiftMs;
+        return s;
+    };
+    SongSummary warned = summary(2.5, false, 0, 0, 0);
+    warned.gapWarnings.push_back({1999.5, 3});
+    warned.gapWarnings.push_back({2000.4, 1});
+    const struct {
+        const char* name;
+        SongSummary summary;
+        const char* line;
+    } rows[] = {
+        {"99.5 up, 0.4 down", summary(99.5, true, 0.4, 48, 99.5),
+         "format 1, 2 tracks; 16 messages in track 1 at 100 ms, after GS Reset at 0 ms; music moved 100 ms (48 ticks) later"},
+        {"0.5 up, 100.4999 down", summary(100.4999, true, 0.5, 1, 0.5),
+         "format 1, 2 tracks; 16 messages in track 1 at 100 ms, after GS Reset at 1 ms; music moved 1 ms (1 tick) later"},
+        {"no reset; the warnings' resets", warned,
+         "format 1, 2 tracks; 16 messages in track 1 at 3 ms, no reset before the first note"
+         "; warning: 3 notes on tuned channels before the tuning after the reset at 2000 ms"
+         "; warning: 1 note on tuned channels before the tuning after the reset at 2000 ms"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(row.line, songSummaryLine(row.summary));
+    }
 }
 
 }  // namespace

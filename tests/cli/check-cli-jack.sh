@@ -17,13 +17,8 @@ server=velmarin-test-$$
 export JACK_DEFAULT_SERVER=$server JACK_NO_START_SERVER=1
 work=$(mktemp -d /tmp/velmarin-cli-jack.XXXXXX)
 jackd_pid='' dump_pid='' hog_pid=''
-# stop PID: SIGTERM, then SIGKILL after 10 s.
-stop() {
-  kill "$1" 2>/dev/null || return 0
-  for _ in $(seq 100); do kill -0 "$1" 2>/dev/null || break; sleep 0.1; done
-  kill -9 "$1" 2>/dev/null
-  wait "$1" 2>/dev/null
-}
+# shellcheck source=../common/jack-server.sh
+. "$(dirname "$0")/../common/jack-server.sh"
 # The server first: it lets its clients go at once, where a client killed
 # first keeps the server waiting for it for a minute.
 cleanup() {
@@ -31,7 +26,7 @@ cleanup() {
   [ -n "$dump_pid" ] && stop "$dump_pid"
   [ -n "$hog_pid" ] && stop "$hog_pid"
   rm -rf "$work"
-  rm -f /dev/shm/jack_sem.*_"$server"_*
+  remove_server_files "$server"
 }
 trap cleanup EXIT
 cd "$work" || exit 1
@@ -46,13 +41,6 @@ expect() {
     fail "$2: exit status $status, expected $1"
     sed 's/^/  stderr: /' err
   fi
-}
-# until SECONDS COMMAND...: true once COMMAND succeeds, false after SECONDS.
-until_within() {
-  local tenths=$(($1 * 10))
-  shift
-  for _ in $(seq "$tenths"); do "$@" && return 0; sleep 0.1; done
-  return 1
 }
 
 if [ -e /dev/snd/seq ]; then
@@ -74,8 +62,7 @@ fi
 jackd --no-realtime --sync -t 5000 --port-max 3 -n "$server" -d dummy -C 0 -P 0 -r 48000 -p 1024 \
   >jackd.log 2>&1 &
 jackd_pid=$!
-server_up() { [ "$(timeout 5 jack_wait -s "$server" -c 2>/dev/null)" = running ]; }
-if ! until_within 15 server_up; then
+if ! until_within 15 server_up "$server"; then
   fail "the JACK server did not start"
   sed 's/^/  jackd: /' jackd.log
   exit 1

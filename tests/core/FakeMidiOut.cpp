@@ -42,15 +42,17 @@ public:
             system_.failNumber_ = SIZE_MAX;
             return system_.failError_;
         }
+        if (const MidiError error = system_.refuseAfterCount(bytes, count)) return error;
         system_.delivered_.push_back(
-            {index_, Bytes(bytes, bytes + count), system_.clock_.nowMs(), -1});
+            {index_, Bytes(bytes, bytes + count), system_.clock_.nowMs(), -1, system_.calls_.size()});
         prepared_ = true;
         return 0;
     }
     MidiError sendShort(const uint8_t* bytes, std::size_t count) override {
         std::lock_guard<std::mutex> lock(system_.mutex_);
+        if (const MidiError error = system_.refuseAfterCount(bytes, count)) return error;
         const int64_t now = system_.clock_.nowMs();
-        system_.delivered_.push_back({index_, Bytes(bytes, bytes + count), now, now});
+        system_.delivered_.push_back({index_, Bytes(bytes, bytes + count), now, now, system_.calls_.size()});
         return 0;
     }
     MidiError waitDone(uint32_t timeoutMs) override {
@@ -136,6 +138,23 @@ void FakeMidiOut::failMessageWith(std::size_t number, MidiError error, bool inWa
 void FakeMidiOut::neverComplete(bool never) {
     std::lock_guard<std::mutex> lock(mutex_);
     never_ = never;
+}
+
+void FakeMidiOut::failSendsAfter(std::size_t count, MidiError error) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    failAfter_ = count;
+    failAfterError_ = error;
+}
+
+MidiError FakeMidiOut::refuseAfterCount(const uint8_t* bytes, std::size_t count) {
+    if (delivered_.size() < failAfter_) return 0;
+    refused_.emplace_back(bytes, bytes + count);
+    return failAfterError_;
+}
+
+std::vector<Bytes> FakeMidiOut::refused() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return refused_;
 }
 
 void FakeMidiOut::holdAtMessage(std::size_t number) {

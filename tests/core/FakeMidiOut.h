@@ -38,6 +38,7 @@ struct DeliveredMessage {
     Bytes bytes;
     int64_t handedAtMs = 0;
     int64_t doneAtMs = 0;
+    std::size_t callsBefore = 0;  // calls() recorded when it was handed over
 };
 
 class FakeMidiOut final : public MidiOutSystem {
@@ -55,6 +56,10 @@ public:
     // life) fails in sendLong, or in waitDone when `inWait`.
     void failMessageWith(std::size_t number, MidiError error, bool inWait = false);
     void neverComplete(bool never);
+    // Once `count` messages have been delivered, every further one, short or
+    // long, fails with `error` (a device unplugged) and goes to refused().
+    void failSendsAfter(std::size_t count, MidiError error);
+    std::vector<Bytes> refused() const;
     // The next this many unprepares of a prepared header fail, as when the
     // driver still holds the message (kMidiStillPlaying). Set before a send.
     int unprepareRefusals = 0;
@@ -75,6 +80,8 @@ public:
 private:
     class Device;
     friend class Device;
+    // Called with the lock held: the error of a send past failSendsAfter.
+    MidiError refuseAfterCount(const uint8_t* bytes, std::size_t count);
 
     FakeClock& clock_;
     mutable std::mutex mutex_;
@@ -85,6 +92,9 @@ private:
     MidiError failError_ = 0;
     bool failInWait_ = false;
     bool never_ = false;
+    std::size_t failAfter_ = SIZE_MAX;
+    MidiError failAfterError_ = 0;
+    std::vector<Bytes> refused_;
     std::size_t holdNumber_ = SIZE_MAX;
     bool held_ = false;
     std::vector<DeliveredMessage> delivered_;

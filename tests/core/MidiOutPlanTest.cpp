@@ -67,6 +67,9 @@ TEST(SysexDeviceState, messagesReplaceEachOtherByTheirAddress) {
         {"single note over a bulk dump's key", "F0 7E 7F 08 01 00 20*16 00*384 00 F7", "F0 7F 7F 08 02 00 01 00 00 00 00 F7", true},
         {"program select: the same run", "B2 65 00 B2 64 03 B2 06 05", "B2 65 00 B2 64 03 B2 06 05", false},
         {"program select: another program", "B2 65 00 B2 64 03 B2 06 05", "B2 65 00 B2 64 03 B2 06 06", true},
+        {"program select: channel 16 holds its own beside channel 8",
+         "BF 65 00 BF 64 03 BF 06 05 B7 65 00 B7 64 03 B7 06 06", "BF 65 00 BF 64 03 BF 06 05", false},
+        {"program select: channel 16 never sent", "B7 65 00 B7 64 03 B7 06 05", "BF 65 00 BF 64 03 BF 06 05", true},
         {"GM2: channel 16 alone, the same map", "F0 7E 7F 08 08 02 00 00 40*12 F7", "F0 7E 7F 08 08 02 00 00 40*12 F7",
          false},
         {"GM2: channel 15 besides 16", "F0 7E 7F 08 08 02 00 00 40*12 F7", "F0 7E 7F 08 08 03 00 00 40*12 F7", true},
@@ -111,6 +114,38 @@ TEST(SysexDeviceState, theLastMessageSentToAnAddressCounts) {
     const Bytes list = hexBytes("F0 7E 7F 08 08 00 00 01 40*12 F7 F0 7E 7F 08 08 00 00 03 41*12 F7 F0 7E 7F 08 08 00 00 01 40*12 F7");
     state.recordSent(list.data(), 21);
     EXPECT_EQ("0+21 21+21 ", spansText(state.changedMessages(list.data() + 21, list.size() - 21)));
+}
+
+// Bit n: channel n + 1 holds a coarse tuning (registered parameter 2, its
+// data entry MSB) other than none (40) that the list does not set again.
+TEST(SysexDeviceState, coarseTuningsLeftFollowTheRegisteredParameter) {
+    const char* const kChannel16Down = "BF 65 00 BF 64 02 BF 06 3F BF 65 7F BF 64 7F";
+    const struct {
+        const char* name;
+        const char* sent;
+        const char* list;
+        uint16_t left;
+    } rows[] = {
+        {"channel 1, -1", "B0 65 00 B0 64 02 B0 06 3F B0 65 7F B0 64 7F", "", 0x0001},
+        {"channel 16, -1", kChannel16Down, "", 0x8000},
+        {"channel 16, set again by the list", kChannel16Down, "BF 65 00 BF 64 02 BF 06 40 BF 65 7F BF 64 7F", 0},
+        {"channel 16, the list sets channel 15's", kChannel16Down, "BE 65 00 BE 64 02 BE 06 40 BE 65 7F BE 64 7F",
+         0x8000},
+        {"channel 16, none", "BF 65 00 BF 64 02 BF 06 40 BF 65 7F BF 64 7F", "", 0},
+        {"the last of two data entries", "B0 65 00 B0 64 02 B0 06 3F B0 06 40", "", 0},
+        {"a data entry LSB: unused", "B0 65 00 B0 64 02 B0 26 3F", "", 0},
+        {"to a non-registered MSB", "B0 65 00 B0 64 02 B0 63 00 B0 06 3F", "", 0},
+        {"to a non-registered LSB", "B0 65 00 B0 64 02 B0 62 00 B0 06 3F", "", 0},
+        {"registered again after a non-registered one", "B0 63 00 B0 62 00 B0 65 00 B0 64 02 B0 06 3F", "", 0x0001},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        SysexDeviceState state;
+        const Bytes sent = hexBytes(row.sent);
+        for (const SysexSpan& span : splitSysexList(sent.data(), sent.size())) state.recordSent(sent.data() + span.offset, span.size);
+        const Bytes list = hexBytes(row.list);
+        EXPECT_EQ(row.left, state.coarseTuningsLeft(list.data(), list.size()));
+    }
 }
 
 TEST(MidiDeviceLookup, aRememberedNameIsFoundOnlyByExactMatch) {

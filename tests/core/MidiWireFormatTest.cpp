@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -7,6 +9,7 @@
 #include "midi/ControlChanges.h"
 #include "midi/MessageSplit.h"
 #include "midi/SmfReader.h"
+#include "midi/SmfWriter.h"
 #include "midi/StatusBytes.h"
 #include "midi/SysexMessages.h"
 #include "midi/VariableLength.h"
@@ -106,6 +109,38 @@ TEST(VariableLength, readAndWrittenAtTheGroupBoundaries) {
         uint8_t written[kMaxVariableLengthBytes];
         const uint32_t length = encodeVariableLength(row.value, written);
         EXPECT_TRUE(bytesEqual(bytes, written, length));
+    }
+}
+
+// The chunk headers' integers: every byte counts, big-endian in a Standard
+// MIDI File, little-endian in its RIFF wrapper.
+TEST(VariableLength, fixedSizeIntegersInBothByteOrders) {
+    const struct {
+        const char* bytes;
+        uint32_t bigEndian;
+        uint32_t littleEndian;
+    } rows[] = {
+        {"00 00 00 06", 0x00000006, 0x06000000},
+        {"12 34 56 78", 0x12345678, 0x78563412},
+        {"80 00 00 01", 0x80000001, 0x01000080},
+        {"FF FF FF FE", 0xFFFFFFFE, 0xFEFFFFFF},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.bytes);
+        const Bytes bytes = hexBytes(row.bytes);
+        EXPECT_EQ(row.bigEndian, readBigEndian32(bytes.data()));
+        EXPECT_EQ(row.littleEndian, readLittleEndian32(bytes.data()));
+        EXPECT_EQ(row.bigEndian >> 16, readBigEndian16(bytes.data()));
+        // Each write into bytes that none of the rows holds.
+        uint8_t written[4] = {0xA5, 0xA5, 0xA5, 0xA5};
+        writeBigEndian32(written, row.bigEndian);
+        EXPECT_TRUE(bytesEqual(bytes, written, 4));
+        std::fill(std::begin(written), std::end(written), uint8_t{0xA5});
+        writeLittleEndian32(written, row.littleEndian);
+        EXPECT_TRUE(bytesEqual(bytes, written, 4));
+        std::fill(std::begin(written), std::end(written), uint8_t{0xA5});
+        writeBigEndian16(written, static_cast<uint16_t>(row.bigEndian >> 16));
+        EXPECT_TRUE(bytesEqual(Bytes(bytes.begin(), bytes.begin() + 2), written, 2));
     }
 }
 
@@ -238,6 +273,7 @@ TEST(ControlChanges, dataEntryWritesTheRegisteredParameterChosenLast) {
         std::vector<std::array<uint8_t, 2>> controls;  // controller, value on channel 1
         int parameter;                                 // of the last data entry; -1 for none
         int value;
+        bool leastSignificant = false;                 // the last data entry was 38
     } rows[] = {
         {"nothing chosen yet", {{6, 5}}, -1, 0},
         {"tuning program", {{101, 0}, {100, 3}, {6, 5}}, 3, 5},
@@ -245,6 +281,15 @@ TEST(ControlChanges, dataEntryWritesTheRegisteredParameterChosenLast) {
         {"the null parameter", {{101, 0}, {100, 3}, {101, 127}, {100, 127}, {6, 5}}, -1, 0},
         {"a non-registered parameter after it", {{101, 0}, {100, 3}, {99, 1}, {98, 2}, {6, 5}}, -1, 0},
         {"registered again", {{99, 1}, {98, 2}, {101, 0}, {100, 2}, {6, 64}}, 2, 64},
+        {"a non-registered MSB alone after it", {{101, 0}, {100, 3}, {99, 1}, {6, 5}}, -1, 0},
+        {"a non-registered LSB alone after it", {{101, 0}, {100, 3}, {98, 2}, {6, 5}}, -1, 0},
+        {"a non-registered one before it", {{99, 1}, {98, 2}, {101, 0}, {100, 3}, {6, 5}}, 3, 5},
+        {"a registered LSB alone after a non-registered one: its MSB as chosen before",
+         {{101, 0}, {100, 3}, {99, 1}, {98, 2}, {100, 4}, {6, 1}}, 4, 1},
+        {"a registered MSB alone", {{101, 1}, {6, 9}}, 1 << 7 | 127, 9},
+        {"data entry LSB", {{101, 0}, {100, 1}, {6, 64}, {38, 7}}, 1, 7, true},
+        {"data entry LSB, then its MSB", {{101, 0}, {100, 1}, {38, 7}, {6, 64}}, 1, 64},
+        {"data entry LSB to a non-registered one", {{101, 0}, {100, 1}, {99, 0}, {38, 7}}, -1, 0},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -254,6 +299,7 @@ TEST(ControlChanges, dataEntryWritesTheRegisteredParameterChosenLast) {
         EXPECT_EQ(row.parameter, last ? last->parameter : -1);
         if (last) {
             EXPECT_EQ(row.value, last->value);
+            EXPECT_EQ(row.leastSignificant, last->leastSignificant);
         }
         EXPECT_FALSE(parameters.control(1, 6, 5));  // another channel chose nothing
     }
@@ -262,6 +308,71 @@ TEST(ControlChanges, dataEntryWritesTheRegisteredParameterChosenLast) {
         for (const auto& control : {std::array<uint8_t, 2>{101, 0}, {100, 3}, {6, 2}}) selects.control(channel, control[0], control[1]);
     EXPECT_EQ(0x8001, selects.channelsSelecting(2, 0));
     EXPECT_EQ(0, selects.channelsSelecting(2, 1));
+}
+
+// Coarse tuning (registered parameter 2): its MSB, 64 + semitones. Fine
+// tuning (1): 14 bits, 8192 none, 8192 steps per 100 cents. A data entry MSB
+// sets the LSB the receiver holds to 0 (MIDI 1.0), so an LSB sent before
+// its MSB is lost.
+TEST(ControlChanges, channelTuningsFollowCoarseAndFineTuning) {
+    const struct {
+        const char* name;
+        int channel;
+        std::vector<std::array<uint8_t, 2>> controls;
+        uint16_t tuned;
+        double cents;
+    } rows[] = {
+        {"nothing", 0, {}, 0, 0},
+        {"coarse -1", 0, {{101, 0}, {100, 2}, {6, 63}}, 0x0001, -100},
+        {"coarse +2 on channel 16", 15, {{101, 0}, {100, 2}, {6, 66}}, 0x8000, 200},
+        {"fine 00 00", 0, {{101, 0}, {100, 1}, {6, 0}, {38, 0}}, 0x0001, -100},
+        {"fine 40 7F: 127 steps", 0, {{101, 0}, {100, 1}, {6, 0x40}, {38, 0x7F}}, 0x0001, 1.55029296875},
+        {"fine 7F 7F: 8191 steps", 0, {{101, 0}, {100, 1}, {6, 0x7F}, {38, 0x7F}}, 0x0001, 99.98779296875},
+        {"fine LSB 7F, then MSB 40: the LSB is 0", 0, {{101, 0}, {100, 1}, {38, 0x7F}, {6, 0x40}}, 0x0001, 0},
+        {"fine MSB 3F alone: 8064 steps", 0, {{101, 0}, {100, 1}, {6, 0x3F}}, 0x0001, -1.5625},
+        {"coarse LSB: unused", 0, {{101, 0}, {100, 2}, {38, 5}}, 0, 0},
+        {"coarse after a non-registered LSB", 0, {{101, 0}, {100, 2}, {98, 0}, {6, 63}}, 0, 0},
+        {"coarse and fine together", 0, {{101, 0}, {100, 2}, {6, 65}, {100, 1}, {6, 0x20}}, 0x0001, 50},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        ChannelTunings tunings;
+        for (const auto& control : row.controls) tunings.control(row.channel, control[0], control[1]);
+        EXPECT_EQ(row.tuned, tunings.tunedChannels());
+        EXPECT_DOUBLE_EQ(row.cents, tunings.cents(row.channel));
+    }
+}
+
+// RIFF chunks are padded to an even size; the pad byte is not counted in
+// the chunk's own size but is in the RIFF chunk's, which holds it. A bare
+// RMID file: RIFF size 4 ("RMID") + 8 + data (+ pad); the data chunk's
+// body begins at byte 20.
+TEST(SmfWriter, aRewrappedDataChunkIsPaddedToAnEvenSize) {
+    const struct {
+        const char* name;
+        uint32_t riffSize;
+        std::size_t oldData, oldDataEnd, newData;
+        uint32_t dataSize, newRiffSize;
+        bool pad;
+        std::size_t oldPadded;
+    } rows[] = {
+        {"even, then odd: a pad byte", 356, 344, 364, 355, 355, 368, true, 344},
+        {"even, then even", 356, 344, 364, 346, 346, 358, false, 344},
+        {"odd with its pad, then even: the pad goes", 368, 355, 375, 366, 366, 378, false, 356},
+        {"odd with its pad, then odd", 368, 355, 375, 357, 357, 370, true, 356},
+        {"odd ending the RIFF chunk unpadded, then odd: still unpadded", 367, 355, 375, 357, 357, 369, false, 355},
+        {"odd ending the RIFF chunk unpadded, then even", 367, 355, 375, 366, 366, 378, false, 355},
+        {"even with a chunk of 12 after it, then odd", 368, 344, 364, 355, 355, 380, true, 344},
+        {"over 65535 bytes, even, then odd", 0x10010, 0x10004, 0x10018, 0x1000F, 0x1000F, 0x1001C, true, 0x10004},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const RiffRewrap rewrap = rewrapRiff(row.riffSize, row.oldData, row.oldDataEnd, row.newData);
+        EXPECT_EQ(row.dataSize, rewrap.dataSize);
+        EXPECT_EQ(row.newRiffSize, rewrap.riffSize);
+        EXPECT_EQ(row.pad, rewrap.pad);
+        EXPECT_EQ(row.oldPadded, rewrap.oldPadded);
+    }
 }
 
 const char* const kTuning = "00 F0 15 41 10 42 12 40 11 40 40*12 6F F7";  // GS part 1, all 0
@@ -298,6 +409,13 @@ TEST(SmfReader, readAndApplyGiveOneVerdict) {
     const Bytes oneTrack = testSmf(0, "01 E0", {track({kTuning, kNote, kEnd})});
     const Bytes oddTrack = testSmf(0, "01 E0", {track({kTuning, kNote, "00 FF 01 01 41", kEnd})});
     ASSERT_EQ(1u, oddTrack.size() & 1);
+    // A text of 300 bytes (length 82 2C): a track of 341 bytes, a file of 363.
+    const Bytes longTrack = testSmf(0, "01 E0", {track({"00 FF 01 82 2C 41*300", kTuning, kNote, kEnd})});
+    ASSERT_EQ(363u, longTrack.size());
+    // A text of 70000 bytes (84 A2 70): a track of 70042 bytes, 00 01 11 9A.
+    const Bytes longestTrack = hexBytes("4D 54 68 64 00 00 00 06 00 00 00 01 01 E0 4D 54 72 6B 00 01 11 9A"
+                                        " 00 FF 01 84 A2 70 41*70000" + track({kTuning, kNote, kEnd}));
+    ASSERT_EQ(22u + 70042, longestTrack.size());
     const struct {
         const char* name;
         Bytes file;
@@ -315,6 +433,21 @@ TEST(SmfReader, readAndApplyGiveOneVerdict) {
          SmfError::None, 0},
         {"a four-byte delta time", testSmf(0, "01 E0", {track({kTuning, "FF FF FF 7F 90 3C 64", kEnd})}), SmfError::None, 0},
         {"SMPTE, 29.97 frames a second", testSmf(0, "E3 28", {track({kTuning, kNote, kEnd})}), SmfError::None, 0},
+        {"96 ticks a quarter note", testSmf(0, "00 60", {track({kTuning, kNote, kEnd})}), SmfError::None, 0},
+        {"1 tick a quarter note", testSmf(0, "00 01", {track({kTuning, kNote, kEnd})}), SmfError::None, 0},
+        {"32767 ticks a quarter note", testSmf(0, "7F FF", {track({kTuning, kNote, kEnd})}), SmfError::None, 0},
+        {"SMPTE 25 frames of 40 ticks", testSmf(0, "E7 28", {track({kTuning, kNote, kEnd})}), SmfError::None, 0},
+        {"SMPTE 30 frames of 80 ticks", testSmf(0, "E2 50", {track({kTuning, kNote, kEnd})}), SmfError::None, 0},
+        {"SMPTE 24 frames of 255 ticks", testSmf(0, "E8 FF", {track({kTuning, kNote, kEnd})}), SmfError::None, 0},
+        {"a header chunk of eight bytes, its last two skipped",
+         hexBytes("4D 54 68 64 00 00 00 08 00 00 00 01 01 E0 4D 54 4D 54 72 6B 00 00 00 24" +
+                  track({kTuning, kNote, kEnd})),
+         SmfError::None, 0},
+        {"bytes after End of Track inside its chunk", testSmf(0, "01 E0", {track({kTuning, kNote, kEnd, "00 F8 01"})}),
+         SmfError::None, 0},
+        {"a track longer than 255 bytes", longTrack, SmfError::None, 0},
+        {"a track longer than 65535 bytes", longestTrack, SmfError::None, 0},
+        {"RIFF wrapper longer than 255 bytes", riffWrap(longTrack, "", true), SmfError::None, 0},
         {"RIFF wrapper, even data", riffWrap(oneTrack, "", true), SmfError::None, 0},
         {"RIFF wrapper, odd data with its pad", riffWrap(oddTrack, "", true), SmfError::None, 0},
         {"RIFF wrapper, odd data without a pad", riffWrap(oddTrack, "", false), SmfError::None, 0},
@@ -327,6 +460,11 @@ TEST(SmfReader, readAndApplyGiveOneVerdict) {
         {"format 2", testSmf(2, "01 E0", {kEnd}), SmfError::Format2, 8},
         {"0 ticks per quarter note", testSmf(0, "00 00", {kEnd}), SmfError::BadDivision, 12},
         {"SMPTE -26", testSmf(0, "E6 28", {kEnd}), SmfError::BadDivision, 12},
+        {"SMPTE -24 with no tick a frame", testSmf(0, "E8 00", {kEnd}), SmfError::BadDivision, 12},
+        {"SMPTE -30 with no tick a frame", testSmf(0, "E2 00", {kEnd}), SmfError::BadDivision, 12},
+        {"a header chunk of five bytes", hexBytes("4D 54 68 64 00 00 00 05 00 00 00 01 01 E0 00 4D 54 72 6B 00 00 00 04" +
+                                                  track({kEnd})),
+         SmfError::NotMidiFile, 0},
         {"a chunk past the end", hexBytes("4D 54 68 64 00 00 00 06 00 00 00 01 01 E0 4D 54 72 6B 00 00 00 10 00 FF 2F 00"),
          SmfError::ChunkPastEnd, 14},
         {"a delta time of five bytes", testSmf(0, "01 E0", {"81 81 81 81 00 90 3C 64"}), SmfError::NumberTooLong, 22},

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <utility>
 #include <vector>
@@ -108,15 +109,25 @@ TEST(MtsForms, buildEveryFormAndReadItBack) {
         }
     }
 
-    // One line per channel after the SysEx in the listing.
+    // One line per message in the listing, the channel's after the SysEx:
+    // program 5, 64 keys each, every key kk at kk 00 00.
     ScaleDataBytes data;
     uint8_t sysex[kLargestSysexList];
     uint32_t length = 0;
     ChannelMessageList channel;
     ASSERT_TRUE(buildTuningMessages(TuningFormat::GM2, {MtsForm::SingleNote, 5, ""}, ScaleOffsets{},
                                     1u << 1, data, sysex, length, channel));
+    const auto singleNoteLine = [](int firstKey) {
+        std::string line = "F0 7F 7F 08 02 05 40";
+        char key[16];
+        for (int k = firstKey; k < firstKey + 64; ++k) {
+            std::snprintf(key, sizeof key, " %02X %02X 00 00", k, k);
+            line += key;
+        }
+        return line + " F7";
+    };
     const std::string text = formatHexListing(sysex, length, channel.bytes, channel.length);
-    EXPECT_EQ(formatHexListing(sysex, length) + "\r\n" + kSelectChannel2Program5, text);
+    EXPECT_EQ(singleNoteLine(0) + "\r\n" + singleNoteLine(64) + "\r\n" + kSelectChannel2Program5, text);
     // An unknown form builds nothing, as an unknown format does.
     length = 7;
     EXPECT_FALSE(buildTuningMessages(TuningFormat::GM2, {static_cast<MtsForm>(4), 0, ""},

@@ -116,12 +116,19 @@ TEST(ShellExecuteError, eachResultStandsForItsSystemError) {
 }
 
 #ifdef _WIN32
-// The numbers above are the SDK's.
+// The numbers above are the SDK's: every row again, by the SDK's names.
+static_assert(shellExecuteError(SE_ERR_OOM) == ERROR_NOT_ENOUGH_MEMORY);
+static_assert(shellExecuteError(SE_ERR_FNF) == ERROR_FILE_NOT_FOUND);
+static_assert(shellExecuteError(SE_ERR_PNF) == ERROR_PATH_NOT_FOUND);
+static_assert(shellExecuteError(SE_ERR_ACCESSDENIED) == ERROR_ACCESS_DENIED);
+static_assert(shellExecuteError(ERROR_BAD_FORMAT) == ERROR_BAD_FORMAT);
+static_assert(shellExecuteError(SE_ERR_SHARE) == ERROR_SHARING_VIOLATION);
+static_assert(shellExecuteError(SE_ERR_ASSOCINCOMPLETE) == ERROR_NO_ASSOCIATION);
 static_assert(shellExecuteError(SE_ERR_NOASSOC) == ERROR_NO_ASSOCIATION);
+static_assert(shellExecuteError(SE_ERR_DDETIMEOUT) == ERROR_DDE_FAIL);
+static_assert(shellExecuteError(SE_ERR_DDEFAIL) == ERROR_DDE_FAIL);
 static_assert(shellExecuteError(SE_ERR_DDEBUSY) == ERROR_DDE_FAIL);
 static_assert(shellExecuteError(SE_ERR_DLLNOTFOUND) == ERROR_DLL_NOT_FOUND);
-static_assert(shellExecuteError(SE_ERR_SHARE) == ERROR_SHARING_VIOLATION);
-static_assert(shellExecuteError(SE_ERR_OOM) == ERROR_NOT_ENOUGH_MEMORY);
 
 TEST(SystemMessage, textsWithInsertsAndUnknownCodes) {
     std::string text;

@@ -121,6 +121,9 @@ const Row kRows[] = {
      song("00 E0 00 50 00 90 3C 64 00 90 40 64"), options(), {{60, 0, 9728, 4}, {64, 1, 8704, 4}}, 0b10, 0},
     {"the song's own range of 12 semitones: its +600 cents written at 13 semitones",
      song("00 B0 65 00 00 B0 64 00 00 B0 06 0C 00 E0 00 60 00 90 3C 64"), options(0), {{60, 0, 12130, 13}}, 0, 0},
+    {"the song's range: 80 cents, then 12 semitones, which sets the cents to 0 (MIDI 1.0): 13 semitones, not 14",
+     song("00 B0 65 00 00 B0 64 00 00 B0 26 50 00 B0 06 0C 00 E0 00 60 00 90 3C 64"), options(0), {{60, 0, 12130, 13}},
+     0, 0},
     {"the automatic range: 2 semitones and 50 cents need 3", song("00 90 3E 64"), options(0), {{62, 0, 6827, 3}},
      0, 0},
     {"no channel left: the note on the nearest, counted", song(kAllUsed + " 00 90 3C 64 00 90 3E 64"), options(),
@@ -200,6 +203,18 @@ TEST(SongBends, aBorrowedChannelTakesTheSongChannelsStateAndItsLaterChanges) {
              "00 E0 00 44 00 90 3C 64 00 B1 00 01 00 C1 05 00 B1 07 50 00 B1 63 01 00 B1 62 08 00 B1 06 40 "
              "00 D1 30 00 B1 65 00 00 B1 64 00 00 B1 06 04 00 B1 26 00 00 B1 65 7F 00 B1 64 7F 00 B1 63 01 "
              "00 B1 62 08 00 E1 00 3C 00 91 40 64 00 B0 0B 60 00 B1 0B 60 00 C0 07 00 C1 07"),
+        result.bytes));
+}
+
+// The song's parameter set LSB first, then MSB: its channel holds the MSB
+// and an LSB of 0 (MIDI 1.0), so the borrowed channel gets the MSB alone.
+TEST(SongBends, aBorrowedChannelTakesAParameterAsTheSongsChannelHoldsIt) {
+    const Bytes in = song("00 B0 63 01 00 B0 62 08 00 B0 26 05 00 B0 06 40 00 90 3C 64 00 90 40 64");
+    const SongBendResult result = bendSong(in.data(), in.size(), options());
+    EXPECT_TRUE(bytesEqual(
+        song(range4("B0") + " 00 B0 63 01 00 B0 62 08 00 B0 26 05 00 B0 06 40 00 E0 00 44 00 90 3C 64 "
+             "00 B1 63 01 00 B1 62 08 00 B1 06 40 00 B1 65 00 00 B1 64 00 00 B1 06 04 00 B1 26 00 00 B1 65 7F "
+             "00 B1 64 7F 00 B1 63 01 00 B1 62 08 00 E1 00 3C 00 91 40 64"),
         result.bytes));
 }
 

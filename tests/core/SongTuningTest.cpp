@@ -170,6 +170,75 @@ const Row kRows[] = {
      smf(0, "01 E0", {join({"00", kGsReset, "83 60 90 3C 64 00", kOldGs, "60 80 3C 00", kEnd})}), kXgPart1C, {},
      smf(0, "01 E0", {join({"00", kGsReset, "60", kXgPart1CEvent, "83 00 90 3C 64 60 80 3C 00", kEnd})}),
      {0, 0, 100, 0, 1, 0, 0, 0}},
+    {"bytes after End of Track inside its chunk stay there, counted in its length",
+     smf(0, "01 E0", {join({"00", kGsReset, kEnd, "00 F8 01"})}), kXgPart1C, {},
+     smf(0, "01 E0", {join({"00", kGsReset, "60", kXgPart1CEvent, kEnd, "00 F8 01"})}), {0, 0, 100, 0, 0, 0, 0, 0}},
+    {"a header chunk of eight bytes: its last two kept, the track after it found",
+     hexBytes("4D 54 68 64 00 00 00 08 00 00 00 01 01 E0 12 34 4D 54 72 6B 00 00 00 11" + join({"00", kGsReset, kEnd})),
+     kXgPart1C, {},
+     hexBytes("4D 54 68 64 00 00 00 08 00 00 00 01 01 E0 12 34 4D 54 72 6B 00 00 00 1C" +
+              join({"00", kGsReset, "60", kXgPart1CEvent, kEnd})),
+     {0, 0, 100, 0, 0, 0, 0, 0}},
+    {"96 ticks a quarter note: 100 ms is 19.2 ticks, so tick 20 (104 ms)",
+     smf(0, "00 60", {join({"00", kGsReset, kEnd})}), kXgPart1C, {},
+     smf(0, "00 60", {join({"00", kGsReset, "14", kXgPart1CEvent, kEnd})}), {0, 0, 104, 0, 0, 0, 0, 0}},
+    {"1 tick a quarter note: 100 ms is a fifth of a tick, so tick 1 (500 ms)",
+     smf(0, "00 01", {join({"00", kGsReset, kEnd})}), kXgPart1C, {},
+     smf(0, "00 01", {join({"00", kGsReset, "01", kXgPart1CEvent, kEnd})}), {0, 0, 500, 0, 0, 0, 0, 0}},
+    {"32767 ticks a quarter note: 6553.4 ticks, so 6554 (B3 1A)",
+     smf(0, "7F FF", {join({"00", kGsReset, kEnd})}), kXgPart1C, {},
+     smf(0, "7F FF", {join({"00", kGsReset, "B3 1A", kXgPart1CEvent, kEnd})}), {0, 0, 100, 0, 0, 0, 0, 0}},
+    {"SMPTE 30 frames of 80 ticks: 240 ticks (81 70)",
+     smf(0, "E2 50", {join({"00", kGsReset, kEnd})}), kXgPart1C, {},
+     smf(0, "E2 50", {join({"00", kGsReset, "81 70", kXgPart1CEvent, kEnd})}), {0, 0, 100, 0, 0, 0, 0, 0}},
+    {"SMPTE 24 frames of 4 ticks: 9.6 ticks, so 10 (104 ms)",
+     smf(0, "E8 04", {join({"00", kGsReset, kEnd})}), kXgPart1C, {},
+     smf(0, "E8 04", {join({"00", kGsReset, "0A", kXgPart1CEvent, kEnd})}), {0, 0, 104, 0, 0, 0, 0, 0}},
+    {"SMPTE 25 frames of 200 ticks: 500 ticks (83 74)",
+     smf(0, "E7 C8", {join({"00", kGsReset, kEnd})}), kXgPart1C, {},
+     smf(0, "E7 C8", {join({"00", kGsReset, "83 74", kXgPart1CEvent, kEnd})}), {0, 0, 100, 0, 0, 0, 0, 0}},
+    // The writer overwrites each size where the song had it, so these rows
+    // have a size cross a byte: a slip that writes only its low bytes leaves
+    // the old high byte standing.
+    // A text of 196 bytes (81 44): a track of 218 (DA), data of 240 (F0), RIFF 252 (FC); with
+    // the 11 bytes of the tuning the data is odd, 251 (FB), and takes a pad byte that the RIFF
+    // size, 264 (01 08), counts and the data size does not.
+    {"RIFF RMID whose even data turns odd: a pad byte, and the RIFF size passes 255",
+     hexBytes("52 49 46 46 FC 00 00 00 52 4D 49 44 64 61 74 61 F0 00 00 00"
+              " 4D 54 68 64 00 00 00 06 00 00 00 01 01 E0 4D 54 72 6B 00 00 00 DA 00 FF 01 81 44 41*196" +
+              join({"00", kGsReset, kEnd})),
+     kXgPart1C, {},
+     hexBytes("52 49 46 46 08 01 00 00 52 4D 49 44 64 61 74 61 FB 00 00 00"
+              " 4D 54 68 64 00 00 00 06 00 00 00 01 01 E0 4D 54 72 6B 00 00 00 E5 00 FF 01 81 44 41*196" +
+              join({"00", kGsReset, "60", kXgPart1CEvent, kEnd, "00"})),
+     {0, 0, 100, 0, 0, 0, 0, 0}},
+    // A text of 203 bytes (81 4B): odd data of 247 (F7) with its pad, RIFF 260 (01 04); then
+    // even data of 258 (01 02), the pad gone, RIFF 270 (01 0E).
+    {"RIFF RMID whose odd padded data turns even: the pad goes, and the data size passes 255",
+     hexBytes("52 49 46 46 04 01 00 00 52 4D 49 44 64 61 74 61 F7 00 00 00"
+              " 4D 54 68 64 00 00 00 06 00 00 00 01 01 E0 4D 54 72 6B 00 00 00 E1 00 FF 01 81 4B 41*203" +
+              join({"00", kGsReset, kEnd, "00"})),
+     kXgPart1C, {},
+     hexBytes("52 49 46 46 0E 01 00 00 52 4D 49 44 64 61 74 61 02 01 00 00"
+              " 4D 54 68 64 00 00 00 06 00 00 00 01 01 E0 4D 54 72 6B 00 00 00 EC 00 FF 01 81 4B 41*203" +
+              join({"00", kGsReset, "60", kXgPart1CEvent, kEnd})),
+     {0, 0, 100, 0, 0, 0, 0, 0}},
+    // A text of 228 bytes (81 64): a track of 250 (FA), then 261 (01 05).
+    {"a track whose length passes 255",
+     hexBytes("4D 54 68 64 00 00 00 06 00 00 00 01 01 E0 4D 54 72 6B 00 00 00 FA 00 FF 01 81 64 41*228" +
+              join({"00", kGsReset, kEnd})),
+     kXgPart1C, {},
+     hexBytes("4D 54 68 64 00 00 00 06 00 00 00 01 01 E0 4D 54 72 6B 00 00 01 05 00 FF 01 81 64 41*228" +
+              join({"00", kGsReset, "60", kXgPart1CEvent, kEnd})),
+     {0, 0, 100, 0, 0, 0, 0, 0}},
+    // A text of 65507 bytes (83 FF 63): a track of 65530 (FF FA), then 65541 (01 00 05).
+    {"a track whose length passes 65535",
+     hexBytes("4D 54 68 64 00 00 00 06 00 00 00 01 01 E0 4D 54 72 6B 00 00 FF FA 00 FF 01 83 FF 63 41*65507" +
+              join({"00", kGsReset, kEnd})),
+     kXgPart1C, {},
+     hexBytes("4D 54 68 64 00 00 00 06 00 00 00 01 01 E0 4D 54 72 6B 00 01 00 05 00 FF 01 83 FF 63 41*65507" +
+              join({"00", kGsReset, "60", kXgPart1CEvent, kEnd})),
+     {0, 0, 100, 0, 0, 0, 0, 0}},
     {"no reset, a note at tick 0 before a lyric: the tuning goes before the note; a GS Reset after it moves too",
      smf(0, "01 E0", {join({"00 FF 03 00 00 90 3C 64 00 FF 05 00 00 40 64 83 60", kGsReset, "28 90 3E 64", kEnd})}),
      kXgPart1C, channel1Tuned(),

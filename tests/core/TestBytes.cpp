@@ -23,9 +23,16 @@ namespace fs = std::filesystem;
     while (firstDifference < count && firstDifference < expected.size() &&
            expected[firstDifference] == actual[firstDifference])
         ++firstDifference;
+    // Long files are shown from a little before the first difference.
+    constexpr std::size_t kShown = 256;
+    const std::size_t from = std::max(expected.size(), count) > kShown && firstDifference > 16 ? firstDifference - 16 : 0;
+    const auto window = [&](const uint8_t* bytes, std::size_t size) {
+        if (from >= size) return std::string();
+        return (from != 0 ? "... " : "") + dumpBytes(bytes + from, std::min(size - from, kShown));
+    };
     return ::testing::AssertionFailure()
-           << "\n  expected (" << expected.size() << " bytes): " << dumpBytes(expected)
-           << "\n  actual   (" << count << " bytes): " << dumpBytes(actual, count)
+           << "\n  expected (" << expected.size() << " bytes): " << window(expected.data(), expected.size())
+           << "\n  actual   (" << count << " bytes): " << window(actual, count)
            << "\n  first difference at byte " << firstDifference;
 }
 
@@ -94,4 +101,12 @@ Bytes testSmf(int format, const char* division, const std::vector<std::string>& 
         bytes.insert(bytes.end(), body.begin(), body.end());
     }
     return bytes;
+}
+
+::testing::AssertionResult messagesAre(const std::vector<std::string>& expected, const std::vector<Bytes>& got) {
+    if (got.size() != expected.size())
+        return ::testing::AssertionFailure() << got.size() << " messages, expected " << expected.size();
+    for (std::size_t i = 0; i < got.size(); ++i)
+        if (auto same = bytesEqual(hexBytes(expected[i]), got[i]); !same) return same << " (message " << i << ")";
+    return ::testing::AssertionSuccess();
 }

@@ -18,6 +18,9 @@ inline ::testing::AssertionResult bytesEqual(const Bytes& expected, const std::s
     return bytesEqual(expected, reinterpret_cast<const uint8_t*>(actual.data()), actual.size());
 }
 
+// Messages, each whole, against their hex: the count, then each in turn.
+::testing::AssertionResult messagesAre(const std::vector<std::string>& expected, const std::vector<Bytes>& got);
+
 // A MIDI file made in the test, not by the writers under test: MThd (the
 // header length 6 and the track count filled in), `other` (chunks of another
 // kind, as hex), then one MTrk per track given as hex.

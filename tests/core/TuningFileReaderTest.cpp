@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "TestBytes.h"
 #include "output/SysexSmf.h"
@@ -60,10 +62,39 @@ std::string warningsOf(const TuningReadResult& result) {
     return ::testing::AssertionSuccess();
 }
 
+// The writers' files read back. The reader and the writers share the wire
+// format's rules, so the files of parts 9, 10, 11 and 16 at the extremes are
+// first held to bytes typed from each dialect's layout: GS blocks 19 10 1A
+// 1F with their Roland checksums, XG parts 08 09 0A 0F, the MTS channel map
+// 02 0E 00; data bytes 40 + cents.
 TEST(TuningFileReader, readsBackEverySavedKindFormatAndPartSet) {
+    const uint32_t anchorParts = part(9) | part(10) | part(11) | part(16);
+    const std::string data = "00 7F 40 41 3F 7E 01 4A 36 61 1F 45";
+    const struct {
+        TuningFormat format;
+        std::size_t size;
+        std::vector<std::pair<std::size_t, std::string>> spans;
+    } anchors[] = {
+        {TuningFormat::GS, 88,
+         {{0, "F0 41 10 42 12 40 19 40 " + data + " 64 F7 F0 41 10 42 12 40 10 40 " + data + " 6D F7"},
+          {44, "F0 41 10 42 12 40 1A 40 " + data + " 63 F7 F0 41 10 42 12 40 1F 40 " + data + " 5E F7"}}},
+        {TuningFormat::XG, 432,
+         {{0, "F0 43 10 4C 08 08 41 00 F7"}, {13 * 9, "F0 43 10 4C 08 09 42 7F F7"},
+          {26 * 9, "F0 43 10 4C 08 0A 43 40 F7"}, {47 * 9, "F0 43 10 4C 08 0F 4C 45 F7"}}},
+        {TuningFormat::GM2, 21, {{0, "F0 7E 7F 08 08 02 0E 00 " + data + " F7"}}},
+    };
+    for (const auto& anchor : anchors) {
+        SCOPED_TRACE("anchor, format " + std::to_string(static_cast<int>(anchor.format)));
+        const Bytes syx = sysexList(anchor.format, kExtremes, anchorParts);
+        ASSERT_EQ(anchor.size, syx.size());
+        for (const auto& [position, hex] : anchor.spans) {
+            const Bytes expected = hexBytes(hex);
+            EXPECT_TRUE(bytesEqual(expected, syx.data() + position, expected.size())) << "at " << position;
+        }
+    }
+
     for (TuningFormat format : {TuningFormat::GS, TuningFormat::XG, TuningFormat::GM2}) {
-        for (uint32_t parts : {part(1), part(10), part(1) | part(2) | part(3),
-                               part(9) | part(10) | part(11) | part(16), 0xFFFFu}) {
+        for (uint32_t parts : {part(1), part(10), part(1) | part(2) | part(3), anchorParts, 0xFFFFu}) {
             for (const Offsets& offsets : {kDetuned, kExtremes}) {
                 SCOPED_TRACE("format " + std::to_string(static_cast<int>(format)) + " parts " +
                              std::to_string(parts) + " offsets from " + std::to_string(offsets[0]));
@@ -155,6 +186,38 @@ TEST(TuningFileReader, readsHandMadeFilesInTheOtherForms) {
     EXPECT_EQ(0x0FFE, keys.warnings[1].pitchClasses);
     EXPECT_EQ(TuningWarningKind::OtherOctavesDiffer, keys.warnings[2].kind);
     EXPECT_EQ(1u, keys.warnings[2].pitchClasses);
+}
+
+// The channels of a key-based file are those that select its tuning program
+// (registered parameter 3, bank 0 through parameter 4) with the data entry
+// MSB, as a receiver follows the controllers.
+TEST(TuningFileReader, theChannelsAreThoseThatSelectTheProgram) {
+    const std::string program2 = "F0 7F 7F 08 02 02 01 3C 3C 00 00 F7 ";
+    const struct {
+        const char* name;
+        const char* controls;
+        uint32_t parts;
+    } rows[] = {
+        {"channel 4", "B3 65 00 B3 64 03 B3 06 02", part(4)},
+        {"channel 16", "BF 65 00 BF 64 03 BF 06 02", part(16)},
+        {"channels 1 and 16", "B0 65 00 B0 64 03 B0 06 02 BF 65 00 BF 64 03 BF 06 02", part(1) | part(16)},
+        {"the last program chosen", "B3 65 00 B3 64 03 B3 06 05 B3 06 02", part(4)},
+        {"the null parameter after it", "B3 65 00 B3 64 03 B3 06 02 B3 65 7F B3 64 7F B3 06 05", part(4)},
+        {"registered after a non-registered one", "B3 63 00 B3 62 03 B3 65 00 B3 64 03 B3 06 02", part(4)},
+        {"a non-registered MSB after it", "B3 65 00 B3 64 03 B3 63 00 B3 06 02", 0},
+        {"a non-registered LSB after it", "B3 65 00 B3 64 03 B3 62 03 B3 06 02", 0},
+        {"data entry before the choice", "B3 06 02 B3 65 00 B3 64 03", 0},
+        {"data entry LSB only", "B3 65 00 B3 64 03 B3 26 02", 0},
+        {"bank 1", "B3 65 00 B3 64 03 B3 06 02 B3 64 04 B3 06 01", 0},
+        {"the program of another channel", "B3 65 00 B3 64 03 B2 06 02", 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const TuningReadResult result = read(TuningFileKind::Txt, program2 + row.controls);
+        ASSERT_TRUE(result.ok()) << static_cast<int>(result.error);
+        EXPECT_EQ(2, result.program);
+        EXPECT_EQ(row.parts, result.parts);
+    }
 }
 
 // Hand-made files: a .syx with stray bytes before and between its messages,
@@ -334,6 +397,7 @@ namespace {
 // A's offset included).
 TEST(TuningFileReader, readsHundredthsAndTheA4OfTheChannelTuning) {
     const char k2ByteHead[] = "F0 7E 7F 08 09 00 00 01 ";
+    const std::string kFlat = "F0 7E 7F 08 08 00 00 01 40 40 40 40 40 40 40 40 40 40 40 40 F7 ";  // channel 1
     const struct {
         const char* name;
         std::string listing;
@@ -352,11 +416,17 @@ TEST(TuningFileReader, readsHundredthsAndTheA4OfTheChannelTuning) {
         // Key 69 (A4) at 68 + 14574/16384: -11.05 cents.
         {"key A -11.05", "F0 7F 7F 08 02 00 01 45 44 71 6E F7", 9, -1105, 0},
         // Coarse tuning -1 on channel 1, A at 0: 440 x 2^(-100/1200) = 415.30.
-        {"coarse -1", "F0 7E 7F 08 08 00 00 01 40 40 40 40 40 40 40 40 40 40 40 40 F7 "
-                      "B0 65 00 B0 64 02 B0 06 3F B0 65 7F B0 64 7F", 9, 0, 415.305},
+        {"coarse -1", kFlat + "B0 65 00 B0 64 02 B0 06 3F B0 65 7F B0 64 7F", 9, 0, 415.305},
         // Fine tuning 00 00 (-100 cents) and coarse +1 cancel: 440.
-        {"fine -100, coarse +1", "F0 7E 7F 08 08 00 00 01 40 40 40 40 40 40 40 40 40 40 40 40 F7 "
-                                 "B0 65 00 B0 64 01 B0 06 00 B0 26 00 B0 64 02 B0 06 41", 9, 0, 440.0},
+        {"fine -100, coarse +1", kFlat + "B0 65 00 B0 64 01 B0 06 00 B0 26 00 B0 64 02 B0 06 41", 9, 0, 440.0},
+        // Fine tuning 40 7F: 127 steps, +1.55 cents: 440.394.
+        {"fine MSB, then LSB", kFlat + "B0 65 00 B0 64 01 B0 06 40 B0 26 7F", 9, 0, 440.394},
+        // The MSB after the LSB sets it to 0: no change.
+        {"fine LSB, then MSB", kFlat + "B0 65 00 B0 64 01 B0 26 7F B0 06 40", 9, 0, 440.0},
+        // Data entry after a non-registered parameter is chosen (99, or 98
+        // alone) is not the coarse tuning: no A4 from the channel.
+        {"coarse -1 to a non-registered MSB", kFlat + "B0 65 00 B0 64 02 B0 63 00 B0 06 3F", 9, 0, 0},
+        {"coarse -1 to a non-registered LSB", kFlat + "B0 65 00 B0 64 02 B0 62 05 B0 06 3F", 9, 0, 0},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);

@@ -179,27 +179,31 @@ TEST(NoteNames, parsesTheSeventeenSpellingsExactly) {
     }
 }
 
-TEST(NoteNames, parsesTwelveCommaSeparatedIntegers) {
-    const OffsetListParse good = parseOffsetList("0,-10, 4 ,-6,-14,-2,-12,+2,-8,-16,-4,-12");
+TEST(NoteNames, parsesTwelveCommaSeparatedNumbersInHundredths) {
+    const ExactOffsetListParse good = parseExactOffsetList("0,-5.38, 4 ,+3.5,-.25,-2,-12,+2,-8,-16,-4,9999.99");
     ASSERT_TRUE(good.ok());
-    EXPECT_EQ((Sent{0, -10, 4, -6, -14, -2, -12, 2, -8, -16, -4, -12}), good.offsets);
+    EXPECT_EQ((Sent{0, -538, 400, 350, -25, -200, -1200, 200, -800, -1600, -400, 999999}), good.hundredths);
 
     const struct {
         const char* text;
         int badItem;
+        bool tooManyDecimals;
     } rows[] = {
-        {"", 1},
-        {"0,0,0,0,0,0,0,0,0,0,0", 12},
-        {"0,0,0,0,0,0,0,0,0,0,0,0,0", 13},
-        {"0,0,x,0,0,0,0,0,0,0,0,0", 3},
-        {"0,0,0,0,,0,0,0,0,0,0,0", 5},
-        {"0,0,0,0,0,0,0,0,0,0,0,1.5", 12},
-        {"0,0,0,0,0,0,0,0,0,0,0,12345", 12},
-        {"0,0,0,0,0,0,0,0,0,0,0,0,", 13},
+        {"", 1, false},
+        {"0,0,0,0,0,0,0,0,0,0,0", 12, false},
+        {"0,0,0,0,0,0,0,0,0,0,0,0,0", 13, false},
+        {"0,0,x,0,0,0,0,0,0,0,0,0", 3, false},
+        {"0,0,0,0,,0,0,0,0,0,0,0", 5, false},
+        {"0,0,0,0,0,0,0,0,0,0,0,1.555", 12, true},
+        {"0,0,0,0,0,0,0,0,0,0,0,10000", 12, false},
+        {"0,0,0,0,0,0,0,0,0,0,0,-10000", 12, false},
+        {"0,0,0,0,0,0,0,0,0,0,0,0,", 13, false},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.text);
-        EXPECT_EQ(row.badItem, parseOffsetList(row.text).badItem);
+        const ExactOffsetListParse parsed = parseExactOffsetList(row.text);
+        EXPECT_EQ(row.badItem, parsed.badItem);
+        EXPECT_EQ(row.tooManyDecimals, parsed.tooManyDecimals);
     }
 }
 

@@ -15,6 +15,22 @@
 //                          "send": midiOutLongMsg fails with MMSYSERR_NODRIVER;
 //                          "never": messages are never done (until a reset)
 //                          "stuck": messages are never done, even after a reset
+//   VELMARIN_MIDI_FAIL_AFTER "NAME:COUNT": the output device NAME refuses
+//                          every message after the first COUNT since it was
+//                          opened (MMSYSERR_NODRIVER), as one unplugged does;
+//                          the trace says "refused"
+// Input devices, which play a script from a thread of the double's own once
+// started, as a driver's thread would:
+//   VELMARIN_MIDI_IN_DEVICES  names as VELMARIN_MIDI_DEVICES; unset: one
+//                          device "Velmarin Test Keyboard"; empty: none
+//   VELMARIN_MIDI_IN_SCRIPT file of lines "MS HEX..." (one message MS ms after
+//                          midiInStart; a SysEx fills the application's
+//                          buffers, as many as it needs, each handed back
+//                          with MIM_LONGDATA) or "MS close" (the device goes
+//                          away: MIM_CLOSE); "#" begins a comment line
+//   The trace gets "in open N", "in start", "in stop", "in reset",
+//   "in unprepare", "in close" (or "in close refused": a buffer was still
+//   queued) and "in lost" (a SysEx came and no buffer was queued for 2 s).
 #define _WINMM_  // this is winmm: its functions are defined here, not imported
 #include <windows.h>
 #include <mmsystem.h>
@@ -22,6 +38,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -44,6 +61,18 @@ std::string environment(const char* name, bool* present = nullptr) {
     return std::string(bytes, count > 0 ? count : 0);
 }
 
+std::vector<std::string> namesIn(const std::string& text) {
+    std::vector<std::string> names;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('|', start);
+        if (end == std::string::npos) end = text.size();
+        names.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return names;
+}
+
 std::vector<std::string> deviceNames() {
     bool present = false;
     std::string text = environment("VELMARIN_MIDI_DEVICES", &present);
@@ -54,15 +83,14 @@ std::vector<std::string> deviceNames() {
         present = true;
     }
     if (!present) return {"Velmarin Test MIDI"};
-    std::vector<std::string> names;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('|', start);
-        if (end == std::string::npos) end = text.size();
-        names.push_back(text.substr(start, end - start));
-        start = end + 1;
-    }
-    return names;
+    return namesIn(text);
+}
+
+std::vector<std::string> inputNames() {
+    bool present = false;
+    const std::string text = environment("VELMARIN_MIDI_IN_DEVICES", &present);
+    if (!present) return {"Velmarin Test Keyboard"};
+    return namesIn(text);
 }
 
 void appendTo(const char* variable, const void* bytes, std::size_t count) {
@@ -83,6 +111,7 @@ CRITICAL_SECTION lock;
 
 struct Port {
     UINT device = 0;
+    unsigned handedOver = 0;  // messages since the open
     DWORD_PTR callback = 0;
     DWORD_PTR instance = 0;
     DWORD kind = CALLBACK_NULL;
@@ -116,6 +145,21 @@ struct DelayedCompletion {
     DWORD delayMs;
 };
 
+// True when VELMARIN_MIDI_FAIL_AFTER has the port's device refuse the
+// message about to be handed over; counts it otherwise.
+bool refusedAfterCount(Port* port) {
+    const std::string rule = environment("VELMARIN_MIDI_FAIL_AFTER");
+    const std::size_t colon = rule.rfind(':');
+    const std::vector<std::string> names = deviceNames();
+    if (colon != std::string::npos && port->device < names.size() && names[port->device] == rule.substr(0, colon) &&
+        port->handedOver >= std::strtoul(rule.c_str() + colon + 1, nullptr, 10)) {
+        trace("refused");
+        return true;
+    }
+    ++port->handedOver;
+    return false;
+}
+
 DWORD WINAPI completeLater(void* parameter) {
     const DelayedCompletion job = *static_cast<DelayedCompletion*>(parameter);
     delete static_cast<DelayedCompletion*>(parameter);
@@ -125,6 +169,111 @@ DWORD WINAPI completeLater(void* parameter) {
     if (job.port->generation == job.generation) complete(job.port);
     LeaveCriticalSection(&lock);
     return 0;
+}
+
+
+struct InPort {
+    UINT device = 0;
+    DWORD_PTR callback = 0;
+    DWORD_PTR instance = 0;
+    DWORD kind = CALLBACK_NULL;
+    std::vector<MIDIHDR*> queued;  // guarded by the lock
+    HANDLE player = nullptr;       // the thread that plays the script
+    HANDLE stopEvent = nullptr;    // manual reset: the player ends
+    HANDLE bufferEvent = nullptr;  // a buffer was added
+    DWORD startTick = 0;
+};
+
+void notifyIn(InPort* port, UINT message, DWORD_PTR param1, DWORD_PTR param2) {
+    if (port->kind == CALLBACK_FUNCTION && port->callback)
+        reinterpret_cast<void(CALLBACK*)(HMIDIIN, UINT, DWORD_PTR, DWORD_PTR, DWORD_PTR)>(port->callback)(
+            reinterpret_cast<HMIDIIN>(port), message, port->instance, param1, param2);
+}
+
+struct ScriptLine {
+    DWORD ms = 0;
+    bool close = false;
+    std::vector<uint8_t> bytes;
+};
+
+std::vector<ScriptLine> readScript() {
+    std::vector<ScriptLine> lines;
+    FILE* file = std::fopen(environment("VELMARIN_MIDI_IN_SCRIPT").c_str(), "rb");
+    if (!file) return lines;
+    char text[65536];
+    while (std::fgets(text, sizeof text, file)) {
+        ScriptLine line;
+        char* at = text;
+        if (*at == '#' || std::sscanf(at, "%lu", &line.ms) != 1) continue;
+        std::strtoul(at, &at, 10);
+        line.close = std::strstr(at, "close") != nullptr;
+        for (char* end = at;; at = end) {
+            const unsigned long byte = std::strtoul(at, &end, 16);
+            if (end == at) break;
+            line.bytes.push_back(static_cast<uint8_t>(byte));
+        }
+        if (line.close || !line.bytes.empty()) lines.push_back(line);
+    }
+    std::fclose(file);
+    return lines;
+}
+
+// The first buffer the application queued, waiting up to 2 s for one; null
+// when none came or the player is to end.
+MIDIHDR* takeBuffer(InPort* port) {
+    for (;;) {
+        EnterCriticalSection(&lock);
+        MIDIHDR* header = nullptr;
+        if (!port->queued.empty()) {
+            header = port->queued.front();
+            port->queued.erase(port->queued.begin());
+        }
+        LeaveCriticalSection(&lock);
+        if (header) return header;
+        HANDLE events[] = {port->stopEvent, port->bufferEvent};
+        if (WaitForMultipleObjects(2, events, FALSE, 2000) != WAIT_OBJECT_0 + 1) return nullptr;
+    }
+}
+
+DWORD WINAPI playScript(void* parameter) {
+    InPort* port = static_cast<InPort*>(parameter);
+    for (const ScriptLine& line : readScript()) {
+        const LONG wait = static_cast<LONG>(port->startTick + line.ms - GetTickCount());
+        if (WaitForSingleObject(port->stopEvent, wait > 0 ? static_cast<DWORD>(wait) : 0) != WAIT_TIMEOUT) return 0;
+        const DWORD stamp = GetTickCount() - port->startTick;
+        if (line.close) {
+            notifyIn(port, MIM_CLOSE, 0, 0);
+            return 0;
+        }
+        if (line.bytes[0] != 0xF0) {
+            DWORD packed = 0;
+            for (std::size_t i = 0; i < line.bytes.size() && i < 3; ++i) packed |= DWORD{line.bytes[i]} << (8 * i);
+            notifyIn(port, MIM_DATA, packed, stamp);
+            continue;
+        }
+        for (std::size_t at = 0; at < line.bytes.size();) {
+            MIDIHDR* header = takeBuffer(port);
+            if (!header) {
+                trace("in lost");
+                break;
+            }
+            const std::size_t count = std::min<std::size_t>(line.bytes.size() - at, header->dwBufferLength);
+            std::memcpy(header->lpData, line.bytes.data() + at, count);
+            header->dwBytesRecorded = static_cast<DWORD>(count);
+            header->dwFlags = (header->dwFlags & ~MHDR_INQUEUE) | MHDR_DONE;
+            at += count;
+            notifyIn(port, MIM_LONGDATA, reinterpret_cast<DWORD_PTR>(header), stamp);
+        }
+    }
+    return 0;
+}
+
+void stopPlayer(InPort* port) {
+    if (!port->player) return;
+    SetEvent(port->stopEvent);
+    WaitForSingleObject(port->player, INFINITE);
+    CloseHandle(port->player);
+    port->player = nullptr;
 }
 
 }  // namespace
@@ -201,7 +350,7 @@ MMRESULT WINAPI midiOutLongMsg(HMIDIOUT handle, LPMIDIHDR header, UINT size) {
     if (!port || !header || size < sizeof(MIDIHDR)) return MMSYSERR_INVALPARAM;
     if (!(header->dwFlags & MHDR_PREPARED)) return MIDIERR_UNPREPARED;
     const std::string failure = environment("VELMARIN_MIDI_FAIL");
-    if (failure == "send") return MMSYSERR_NODRIVER;
+    if (failure == "send" || refusedAfterCount(port)) return MMSYSERR_NODRIVER;
     appendTo("VELMARIN_MIDI_LOG", header->lpData, header->dwBufferLength);
     trace("long " + std::to_string(header->dwBufferLength));
     const DWORD delayMs = static_cast<DWORD>(std::atoi(environment("VELMARIN_MIDI_DELAY_MS").c_str()));
@@ -229,6 +378,7 @@ MMRESULT WINAPI midiOutLongMsg(HMIDIOUT handle, LPMIDIHDR header, UINT size) {
 
 MMRESULT WINAPI midiOutShortMsg(HMIDIOUT handle, DWORD message) {
     if (!handle) return MMSYSERR_INVALHANDLE;
+    if (refusedAfterCount(reinterpret_cast<Port*>(handle))) return MMSYSERR_NODRIVER;
     const uint8_t bytes[3] = {static_cast<uint8_t>(message), static_cast<uint8_t>(message >> 8),
                               static_cast<uint8_t>(message >> 16)};
     // Program change and channel pressure carry one data byte.
@@ -283,6 +433,125 @@ MMRESULT WINAPI midiOutGetErrorTextW(MMRESULT error, LPWSTR text, UINT size) {
     if (result == MMSYSERR_NOERROR && MultiByteToWideChar(CP_ACP, 0, narrow, -1, text, static_cast<int>(size)) == 0)
         return MMSYSERR_INVALPARAM;
     return result;
+}
+
+
+UINT WINAPI midiInGetNumDevs() { return static_cast<UINT>(inputNames().size()); }
+
+MMRESULT WINAPI midiInGetDevCapsW(UINT_PTR id, LPMIDIINCAPSW caps, UINT size) {
+    const std::vector<std::string> names = inputNames();
+    if (id >= names.size()) return MMSYSERR_BADDEVICEID;
+    if (!caps || size < sizeof(MIDIINCAPSW)) return MMSYSERR_INVALPARAM;
+    std::memset(caps, 0, sizeof(MIDIINCAPSW));
+    caps->wMid = 0xFFFF;
+    caps->vDriverVersion = 0x0100;
+    MultiByteToWideChar(CP_ACP, 0, names[id].c_str(), -1, caps->szPname, MAXPNAMELEN - 1);
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT WINAPI midiInOpen(LPHMIDIIN handle, UINT id, DWORD_PTR callback, DWORD_PTR instance, DWORD flags) {
+    if (!handle) return MMSYSERR_INVALPARAM;
+    if (id >= inputNames().size()) return MMSYSERR_BADDEVICEID;
+    trace("in open " + std::to_string(id));
+    InPort* port = new InPort;
+    port->device = id;
+    port->callback = callback;
+    port->instance = instance;
+    port->kind = flags & CALLBACK_TYPEMASK;
+    port->stopEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    port->bufferEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    *handle = reinterpret_cast<HMIDIIN>(port);
+    notifyIn(port, MIM_OPEN, 0, 0);
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT WINAPI midiInPrepareHeader(HMIDIIN, LPMIDIHDR header, UINT size) {
+    if (!header || size < sizeof(MIDIHDR) || !header->lpData) return MMSYSERR_INVALPARAM;
+    header->dwFlags = (header->dwFlags & ~MHDR_DONE) | MHDR_PREPARED;
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT WINAPI midiInUnprepareHeader(HMIDIIN, LPMIDIHDR header, UINT size) {
+    if (!header || size < sizeof(MIDIHDR)) return MMSYSERR_INVALPARAM;
+    EnterCriticalSection(&lock);
+    const bool queued = (header->dwFlags & MHDR_INQUEUE) != 0;
+    if (!queued) header->dwFlags &= ~MHDR_PREPARED;
+    LeaveCriticalSection(&lock);
+    trace(queued ? "in unprepare refused" : "in unprepare");
+    return queued ? MIDIERR_STILLPLAYING : MMSYSERR_NOERROR;
+}
+
+MMRESULT WINAPI midiInAddBuffer(HMIDIIN handle, LPMIDIHDR header, UINT size) {
+    InPort* port = reinterpret_cast<InPort*>(handle);
+    if (!port || !header || size < sizeof(MIDIHDR)) return MMSYSERR_INVALPARAM;
+    if (!(header->dwFlags & MHDR_PREPARED)) return MIDIERR_UNPREPARED;
+    EnterCriticalSection(&lock);
+    const bool queued = (header->dwFlags & MHDR_INQUEUE) != 0;
+    if (!queued) {
+        header->dwFlags = (header->dwFlags & ~MHDR_DONE) | MHDR_INQUEUE;
+        header->dwBytesRecorded = 0;
+        port->queued.push_back(header);
+    }
+    LeaveCriticalSection(&lock);
+    SetEvent(port->bufferEvent);
+    return queued ? MIDIERR_STILLPLAYING : MMSYSERR_NOERROR;
+}
+
+MMRESULT WINAPI midiInStart(HMIDIIN handle) {
+    InPort* port = reinterpret_cast<InPort*>(handle);
+    if (!port) return MMSYSERR_INVALHANDLE;
+    trace("in start");
+    if (port->player) return MMSYSERR_NOERROR;
+    ResetEvent(port->stopEvent);
+    port->startTick = GetTickCount();
+    port->player = CreateThread(nullptr, 0, playScript, port, 0, nullptr);
+    return port->player ? MMSYSERR_NOERROR : MMSYSERR_NOMEM;
+}
+
+MMRESULT WINAPI midiInStop(HMIDIIN handle) {
+    InPort* port = reinterpret_cast<InPort*>(handle);
+    if (!port) return MMSYSERR_INVALHANDLE;
+    trace("in stop");
+    stopPlayer(port);
+    return MMSYSERR_NOERROR;
+}
+
+// Every queued buffer comes back, empty and done, as a driver returns them.
+MMRESULT WINAPI midiInReset(HMIDIIN handle) {
+    InPort* port = reinterpret_cast<InPort*>(handle);
+    if (!port) return MMSYSERR_INVALHANDLE;
+    trace("in reset");
+    stopPlayer(port);
+    EnterCriticalSection(&lock);
+    std::vector<MIDIHDR*> returned;
+    returned.swap(port->queued);
+    for (MIDIHDR* header : returned) header->dwFlags = (header->dwFlags & ~MHDR_INQUEUE) | MHDR_DONE;
+    LeaveCriticalSection(&lock);
+    for (MIDIHDR* header : returned) notifyIn(port, MIM_LONGDATA, reinterpret_cast<DWORD_PTR>(header), 0);
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT WINAPI midiInClose(HMIDIIN handle) {
+    InPort* port = reinterpret_cast<InPort*>(handle);
+    if (!port) return MMSYSERR_INVALHANDLE;
+    EnterCriticalSection(&lock);
+    const bool buffersQueued = !port->queued.empty();
+    LeaveCriticalSection(&lock);
+    if (buffersQueued) {
+        trace("in close refused");
+        return MIDIERR_STILLPLAYING;
+    }
+    stopPlayer(port);
+    trace("in close");
+    notifyIn(port, MIM_CLOSE, 0, 0);
+    CloseHandle(port->stopEvent);
+    CloseHandle(port->bufferEvent);
+    delete port;
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT WINAPI midiInGetErrorTextW(MMRESULT error, LPWSTR text, UINT size) {
+    return midiOutGetErrorTextW(error, text, size);
 }
 
 }  // extern "C"
