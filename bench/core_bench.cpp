@@ -1,6 +1,7 @@
 // Figures for the core: a keystroke's build and listing, the MIDI file image,
 // the preset file at start and close, a Scala scale fitted, a tuning file read
-// back, live sending to a MIDI device, and a tuning written into songs. Run:
+// back, a folder of Scala scales laid on the keys, live sending to a MIDI
+// device, and a tuning written into songs. Run:
 // core_bench (Release build).
 #include <benchmark/benchmark.h>
 
@@ -17,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "base/LoadFileBytes.h"
 #include "cli/CliArguments.h"
 #include "cli/CliCommands.h"
 
@@ -30,6 +32,7 @@
 #include "song/SongTuning.h"
 #include "sysex/MtsForms.h"
 #include "sysex/SysexBuilder.h"
+#include "tuning/KeyboardMap.h"
 #include "tuning/KeyboardTuning.h"
 #include "tuning/ScalaScale.h"
 #include "tuning/TuningFileReader.h"
@@ -145,6 +148,54 @@ void BM_KeyboardTuning43ToBulkDump(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_KeyboardTuning43ToBulkDump)->Unit(benchmark::kMicrosecond);
+
+// A folder of 3,000 scales of every size from 1 to 300 notes, in cents,
+// small ratios and ratios of 25 digits, the period 2/1 or 3/1: each file
+// read, parsed and laid on the keys linearly from C4 (aim: 50 us a file).
+void BM_ReadScalaFolderOntoTheKeys(benchmark::State& state) {
+    namespace fs = std::filesystem;
+    const fs::path folder = fs::temp_directory_path() / "velmarin-bench-scales";
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    const std::string tenTo25 = "1" + std::string(25, '0');
+    std::vector<std::string> paths;
+    for (int notes = 1; notes <= 300; ++notes) {
+        for (int variant = 0; variant < 10; ++variant) {
+            const bool tritave = variant % 2 == 1;
+            std::string text = "! bench.scl\nScale " + std::to_string(notes) + "\n " + std::to_string(notes) + "\n";
+            for (int k = 1; k < notes; ++k) {
+                switch ((k + variant) % 3) {
+                case 0: text += " " + std::to_string((tritave ? 1901.955 : 1200.0) * k / notes) + "\n"; break;
+                case 1: text += " " + std::to_string(notes + k) + "/" + std::to_string(notes) + "\n"; break;
+                default:
+                    text += " " + std::to_string(k) + tenTo25 + "/" + std::to_string(k) + "9" + tenTo25.substr(1) + "\n";
+                }
+            }
+            text += tritave ? " 3/1\n" : " 2/1\n";
+            paths.push_back((folder / ("scale" + std::to_string(paths.size()) + ".scl")).string());
+            std::FILE* file = std::fopen(paths.back().c_str(), "wb");
+            std::fwrite(text.data(), 1, text.size(), file);
+            std::fclose(file);
+        }
+    }
+    const KeyboardMap linear = linearKeyboardMap(0, 440.0);
+    for (auto _ : state) {
+        for (const std::string& path : paths) {
+            std::string bytes;
+            if (!loadFileBytes(path, kMaxScalaFileBytes, bytes).ok()) state.SkipWithError("a scale was not read");
+            const ScalaReadResult read = parseScala(bytes);
+            const KeyboardTuningResult keys = keyboardTuning(read.scale, linear);
+            if (!keys.ok()) state.SkipWithError("a scale was not laid on the keys");
+            benchmark::DoNotOptimize(keys.tuning.hz.data());
+        }
+    }
+    state.counters["files"] = static_cast<double>(paths.size());
+    state.counters["per_file"] = benchmark::Counter(static_cast<double>(paths.size()),
+                                                    benchmark::Counter::kIsIterationInvariantRate |
+                                                        benchmark::Counter::kInvert);
+    fs::remove_all(folder);
+}
+BENCHMARK(BM_ReadScalaFolderOntoTheKeys)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The largest file the program saves, 1,728 bytes of XG for all sixteen
 // parts, read back (aim: 20 us).

@@ -243,16 +243,21 @@ std::string keyboardMapWarningText(const KeyboardMapReadResult& result) {
 }
 
 std::string keyboardTuningErrorText(const KeyboardTuningResult& result, const ScalaScale& scale) {
+    std::string what;
     switch (result.error) {
     case KeyboardTuningError::None: return "";
     case KeyboardTuningError::NoPitches: return "The scale lists no pitches, so it has no period.";
     case KeyboardTuningError::FormalOctaveBeyondScale:
-        return "The formal octave degree " + std::to_string(result.formalOctave) + " lies beyond the scale's " +
+        what = "the formal octave degree " + std::to_string(result.formalOctave) + " lies beyond the scale's " +
                std::to_string(scale.pitches.size()) + " notes.";
+        break;
     case KeyboardTuningError::ReferenceKeyUnmapped:
-        return "The reference key is unmapped, so no key can be given its frequency.";
+        what = "the reference key is unmapped, so no key can be given its frequency.";
+        break;
     }
-    return "";
+    if (result.line != 0) return numbered("Line ", result.line) + ": " + what;
+    what.front() = 'T';
+    return what;
 }
 
 std::string keyboardOnlyText(std::size_t notes) {

@@ -45,6 +45,8 @@ const char* fitErrorText(FitError error);
 std::string keyboardMapErrorText(const KeyboardMapReadResult& result);
 // The warning of a map with fewer key lines than its size.
 std::string keyboardMapWarningText(const KeyboardMapReadResult& result);
+// Led by the map's line ("Line 7: the formal octave degree ...") when the
+// map came from a file, as the map's read errors are.
 std::string keyboardTuningErrorText(const KeyboardTuningResult& result, const ScalaScale& scale);
 // Why a keyboard tuning is not twelve pitch classes, for a scale of `notes`.
 std::string keyboardOnlyText(std::size_t notes);

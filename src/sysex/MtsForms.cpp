@@ -33,8 +33,6 @@ int64_t keyTarget(int key, int32_t hundredths) {
     return int64_t{key} * kStepsPerSemitone + divisionRoundedUp64(int64_t{hundredths} * kStepsPerSemitone, 10000);
 }
 
-constexpr int64_t kHighestKeyTarget = int64_t{kKeyCount - 1} * kStepsPerSemitone;
-
 // The shortest offset, in hundredths, that `encodes` accepts, near `exact`
 // (in hundredths): whole cents first, then tenths, then hundredths.
 template <class Encodes>
@@ -164,8 +162,9 @@ std::array<uint8_t, 3> keyTuningBytesExact(int key, int32_t hundredths) {
     // pitch to whole cents (FluidSynth does) would lose a cent to a value a
     // hair below it. A fraction that rounds up to a whole semitone is that
     // semitone, as the division carries it.
-    // Above key 127 the bytes would run into 7F 7F 7F, which means "no change".
-    const int64_t held = std::clamp<int64_t>(keyTarget(key, hundredths), 0, kHighestKeyTarget);
+    // A target rounded up to 7F 7F 7F, which means "no change", is held a
+    // step below it with every target above.
+    const int64_t held = std::clamp<int64_t>(keyTarget(key, hundredths), 0, int64_t{kHighestKeySteps});
     const int32_t fraction = static_cast<int32_t>(held % kStepsPerSemitone);
     return {static_cast<uint8_t>(held / kStepsPerSemitone), static_cast<uint8_t>(fraction >> 7),
             static_cast<uint8_t>(fraction & 0x7F)};
@@ -173,7 +172,7 @@ std::array<uint8_t, 3> keyTuningBytesExact(int key, int32_t hundredths) {
 
 bool keyTargetHeld(int key, int32_t hundredths) {
     const int64_t target = keyTarget(key, hundredths);
-    return target < 0 || target > kHighestKeyTarget;
+    return target < 0 || target > int64_t{kHighestKeySteps};
 }
 
 int32_t hundredthsOf2ByteValue(uint16_t value) {

@@ -90,6 +90,11 @@ struct OffsetRange {
 };
 OffsetRange offsetRange(TuningFormat format, MtsForm form);
 
+// 7F 7F 7E: key 127 and 16382/16384 of a semitone, the highest pitch the
+// key-based forms carry; 7F 7F 7F, a step above it, means "no change".
+constexpr int32_t kHighestKeySteps =
+    static_cast<int32_t>(kMtsKeyCount - 1) * kMtsStepsPerSemitone + (kMtsStepsPerSemitone - 2);
+
 // The quantisation of an exact offset in each form:
 // whole cents, halves away from zero (GS, XG, the 1-byte form);
 int32_t wholeCents(int32_t hundredths);
@@ -98,8 +103,9 @@ int32_t wholeCents(int32_t hundredths);
 uint16_t mts14BitValueExact(int32_t hundredths);
 // the key's target key + cents / 100 in 1/16384 semitones, rounded up, the
 // fraction carried into the semitone when it reaches 16384; a target below
-// key 0 is held at 00 00 00, one above key 127 at 7F 00 00 (7F 7F 7F would
-// mean no change) (the key-based forms).
+// key 0 is held at 00 00 00, one beyond 7F 7F 7E (key 127 and 16382/16384,
+// about 13,289.66 Hz at A4 = 440) at 7F 7F 7E, since 7F 7F 7F means no
+// change (the key-based forms).
 std::array<uint8_t, 3> keyTuningBytesExact(int key, int32_t hundredths);
 // Whether a key's target lies beyond what keyTuningBytesExact can carry.
 bool keyTargetHeld(int key, int32_t hundredths);

@@ -85,6 +85,7 @@ KeyboardMapReadResult parseKeyboardMap(std::string_view bytes) {
             error = KeyboardMapError::OutOfRange;
         if (error != KeyboardMapError::None) return failure(error, header.field, lines.lineNumber());
         map.*header.value = static_cast<int>(value);
+        map.lines[static_cast<std::size_t>(header.field)] = lines.lineNumber();
         if (header.field == KeyboardMapField::LastKey && map.lastKey < map.firstKey)
             return failure(KeyboardMapError::LastKeyBeforeFirst, header.field, lines.lineNumber());
     }
@@ -93,6 +94,7 @@ KeyboardMapReadResult parseKeyboardMap(std::string_view bytes) {
         return failure(KeyboardMapError::MissingValue, KeyboardMapField::ReferenceFrequency, lines.lineNumber() + 1);
     if (const KeyboardMapError error = parseHz(line, map.referenceHz); error != KeyboardMapError::None)
         return failure(error, KeyboardMapField::ReferenceFrequency, lines.lineNumber());
+    map.lines[static_cast<std::size_t>(KeyboardMapField::ReferenceFrequency)] = lines.lineNumber();
 
     if (!lines.nextNonComment(line))
         return failure(KeyboardMapError::MissingValue, KeyboardMapField::FormalOctave, lines.lineNumber() + 1);
@@ -102,6 +104,7 @@ KeyboardMapReadResult parseKeyboardMap(std::string_view bytes) {
         error = KeyboardMapError::OutOfRange;
     if (error != KeyboardMapError::None) return failure(error, KeyboardMapField::FormalOctave, lines.lineNumber());
     map.formalOctave = static_cast<int>(octave);
+    map.lines[static_cast<std::size_t>(KeyboardMapField::FormalOctave)] = lines.lineNumber();
 
     map.degrees.assign(static_cast<std::size_t>(map.mapSize), kUnmappedDegree);
     for (int& degree : map.degrees) {

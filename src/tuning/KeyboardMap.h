@@ -2,6 +2,7 @@
 // degree of a scale, and which key sounds at which frequency.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -17,6 +18,19 @@ constexpr int64_t kMaxKeyboardDegree = kMaxScalaNoteCount * 1000;
 constexpr double kMaxReferenceHz = 1e6;
 constexpr int kUnmappedDegree = -1;  // an "x" entry
 
+// The header's values in the order of the file, then the key lines.
+enum class KeyboardMapField {
+    MapSize,
+    FirstKey,
+    LastKey,
+    MiddleKey,
+    ReferenceKey,
+    ReferenceFrequency,
+    FormalOctave,
+    Degree,
+};
+constexpr std::size_t kKeyboardMapHeaderFields = static_cast<std::size_t>(KeyboardMapField::FormalOctave) + 1;
+
 struct KeyboardMap {
     int mapSize = 0;        // 0: every key the next degree (a linear map)
     int firstKey = 0;       // keys outside firstKey..lastKey are left unmapped
@@ -28,18 +42,10 @@ struct KeyboardMap {
     // mapSize entries, kUnmappedDegree for "x"; a file with fewer key lines
     // than the map size leaves the rest unmapped.
     std::vector<int> degrees;
-};
-
-// The header's values in the order of the file, then the key lines.
-enum class KeyboardMapField {
-    MapSize,
-    FirstKey,
-    LastKey,
-    MiddleKey,
-    ReferenceKey,
-    ReferenceFrequency,
-    FormalOctave,
-    Degree,
+    // The 1-based line of each header value in the file it was read from, by
+    // KeyboardMapField (MapSize..FormalOctave); 0 for a map made in code.
+    std::array<std::size_t, kKeyboardMapHeaderFields> lines{};
+    std::size_t lineOf(KeyboardMapField field) const { return lines[static_cast<std::size_t>(field)]; }
 };
 
 enum class KeyboardMapError {

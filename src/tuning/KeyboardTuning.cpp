@@ -43,12 +43,14 @@ KeyboardTuningResult keyboardTuning(const ScalaScale& scale, const KeyboardMap& 
     if (map.formalOctave > size) {
         result.error = KeyboardTuningError::FormalOctaveBeyondScale;
         result.formalOctave = map.formalOctave;
+        result.line = map.lineOf(KeyboardMapField::FormalOctave);
         return result;
     }
     const int formalOctave = map.formalOctave == 0 ? size : map.formalOctave;
     const std::optional<int64_t> referenceDegree = keyDegree(map, formalOctave, map.referenceKey);
     if (!referenceDegree) {
         result.error = KeyboardTuningError::ReferenceKeyUnmapped;
+        result.line = map.lineOf(KeyboardMapField::ReferenceKey);
         return result;
     }
     const double referenceCents = degreeCents(scale, *referenceDegree);

@@ -29,6 +29,9 @@ enum class KeyboardTuningError {
 struct KeyboardTuningResult {
     KeyboardTuningError error = KeyboardTuningError::None;
     int formalOctave = 0;  // FormalOctaveBeyondScale: the map's
+    // FormalOctaveBeyondScale, ReferenceKeyUnmapped: the map's line of the
+    // formal octave or of the reference key; 0 for a map made in code.
+    std::size_t line = 0;
     KeyboardTuning tuning;
     bool ok() const { return error == KeyboardTuningError::None; }
 };

@@ -1,7 +1,6 @@
 #include "tuning/ScalaScale.h"
 
 #include <cmath>
-#include <limits>
 
 #include "tuning/ScalaText.h"
 
@@ -18,6 +17,37 @@ ScalaReadResult failure(ScalaError error, ScalaDetail detail, std::size_t line) 
     return result;
 }
 
+// Cents after the sign: `whole` (digits, possibly none) before the point,
+// `text` after it.
+ScalaError parseCents(std::string_view whole, std::string_view text, bool negative, ScalaPitch& pitch,
+                      ScalaDetail& what) {
+    uint64_t wholeCents = 0;
+    std::string_view wholeDigits = whole;
+    if (!whole.empty() && parseDigits(wholeDigits, wholeCents) == NumberParse::TooLarge) {
+        what = ScalaDetail::NumberTooLarge;
+        return ScalaError::NumberTooLarge;
+    }
+    // Digits past the 18th cannot change a double; they are read and dropped.
+    double fraction = 0;
+    double scale = 1;
+    int digits = 0;
+    while (!text.empty() && isDigit(text.front())) {
+        if (digits++ < 18) {
+            fraction = fraction * 10 + (text.front() - '0');
+            scale *= 10;
+        }
+        text.remove_prefix(1);
+    }
+    if (whole.empty() && digits == 0) {
+        what = ScalaDetail::NoPitchValue;
+        return ScalaError::NotANumber;
+    }
+    const double cents = static_cast<double>(wholeCents) + fraction / scale;
+    pitch.cents = negative ? -cents : cents;
+    pitch.isRatio = false;
+    return ScalaError::None;
+}
+
 // A pitch value at the front of `text`; the caller ignores what follows.
 ScalaError parsePitch(std::string_view text, ScalaPitch& pitch, ScalaDetail& what) {
     text = skipBlanks(text);
@@ -26,74 +56,38 @@ ScalaError parsePitch(std::string_view text, ScalaPitch& pitch, ScalaDetail& wha
         negative = text.front() == '-';
         text.remove_prefix(1);
     }
-    uint64_t whole = 0;
-    const bool startsWithPoint = !text.empty() && text.front() == '.';
-    NumberParse parse = startsWithPoint ? NumberParse::Ok : parseDigits(text, whole);
-    if (parse == NumberParse::TooLarge) {
-        what = ScalaDetail::NumberTooLarge;
-        return ScalaError::NumberTooLarge;
-    }
-    if (parse == NumberParse::NotANumber) {
+    const std::string_view whole = takeDigits(text);
+    if (!text.empty() && text.front() == '.') return parseCents(whole, text.substr(1), negative, pitch, what);
+    if (whole.empty()) {
         what = ScalaDetail::NoPitchValue;
         return ScalaError::NotANumber;
     }
 
-    if (!text.empty() && text.front() == '.') {
-        text.remove_prefix(1);
-        // Digits past the 18th cannot change a double; they are read and dropped.
-        double fraction = 0;
-        double scale = 1;
-        int digits = 0;
-        while (!text.empty() && isDigit(text.front())) {
-            if (digits++ < 18) {
-                fraction = fraction * 10 + (text.front() - '0');
-                scale *= 10;
-            }
-            text.remove_prefix(1);
-        }
-        if (startsWithPoint && digits == 0) {
-            what = ScalaDetail::NoPitchValue;
-            return ScalaError::NotANumber;
-        }
-        const double cents = static_cast<double>(whole) + fraction / scale;
-        pitch.cents = negative ? -cents : cents;
-        pitch.isRatio = false;
-        return ScalaError::None;
-    }
-
-    uint64_t denominator = 1;
+    // A ratio's terms may have any number of digits.
+    WholeNumber denominator = 1;
     if (!text.empty() && text.front() == '/') {
         text.remove_prefix(1);
-        parse = parseDigits(text, denominator);
-        if (parse == NumberParse::TooLarge) {
-            what = ScalaDetail::NumberTooLarge;
-            return ScalaError::NumberTooLarge;
-        }
-        if (parse == NumberParse::NotANumber) {
+        const std::string_view digits = takeDigits(text);
+        if (digits.empty()) {
             what = ScalaDetail::NoDenominator;
             return ScalaError::NotANumber;
         }
+        denominator = WholeNumber::fromDigits(digits);
     }
-    constexpr uint64_t kInt64Max = static_cast<uint64_t>(std::numeric_limits<int64_t>::max());
-    if (whole > kInt64Max || denominator > kInt64Max) {
-        what = ScalaDetail::NumberTooLarge;
-        return ScalaError::NumberTooLarge;
-    }
-    if (negative || whole == 0 || denominator == 0) {
-        what = denominator == 0 ? ScalaDetail::ZeroDenominator : ScalaDetail::RatioNotPositive;
+    const WholeNumber numerator = WholeNumber::fromDigits(whole);
+    if (negative || numerator.isZero() || denominator.isZero()) {
+        what = denominator.isZero() ? ScalaDetail::ZeroDenominator : ScalaDetail::RatioNotPositive;
         return ScalaError::NonPositiveRatio;
     }
     pitch.isRatio = true;
-    pitch.numerator = static_cast<int64_t>(whole);
-    pitch.denominator = static_cast<int64_t>(denominator);
-    pitch.cents = 1200.0 * (std::log2(static_cast<double>(whole)) -
-                            std::log2(static_cast<double>(denominator)));
+    pitch.cents = ratioCents(numerator, denominator);
+    pitch.numerator = numerator;
+    pitch.denominator = denominator;
     return ScalaError::None;
 }
 
 bool isOctave(const ScalaPitch& pitch) {
-    if (pitch.isRatio)
-        return pitch.numerator % 2 == 0 && pitch.numerator / 2 == pitch.denominator;
+    if (pitch.isRatio) return pitch.numerator == pitch.denominator.doubled();
     return std::fabs(pitch.cents - 1200.0) < 1e-6;
 }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "tuning/TuningFit.h"
+#include "tuning/WholeNumber.h"
 
 constexpr std::size_t kMaxScalaFileBytes = 1024 * 1024;
 constexpr int64_t kMaxScalaNoteCount = 1000;
@@ -16,8 +17,10 @@ constexpr int64_t kMaxScalaNoteCount = 1000;
 struct ScalaPitch {
     double cents = 0;  // above the implicit 1/1
     bool isRatio = false;
-    int64_t numerator = 0;  // for a ratio (an integer p is p/1)
-    int64_t denominator = 1;
+    // For a ratio (an integer p is p/1), its terms as written, of any length,
+    // so that it is written back as it came.
+    WholeNumber numerator = 0;
+    WholeNumber denominator = 1;
     std::size_t line = 0;  // 1-based line of the file
 };
 
@@ -37,7 +40,7 @@ enum class ScalaError {
     MissingPitches,     // the file ends before `count` pitches
     NotANumber,         // a pitch line that holds no number
     NonPositiveRatio,   // a ratio that is zero or negative, or has denominator 0
-    NumberTooLarge,     // digits beyond 64-bit arithmetic
+    NumberTooLarge,     // cents whose whole part passes 64 bits (a ratio's terms may have any length)
 };
 
 // What is wrong, more closely than ScalaError: each front end words it.
@@ -71,9 +74,9 @@ struct ScalaReadResult {
 // comment. The first other line is the description (any bytes, possibly
 // empty); the next holds the number of notes; then one pitch per line:
 // leading white space, then a value with a '.' (cents, optional sign and
-// fraction, e.g. "701.955" or "-5." or ".5") or a ratio "p/q" or integer "p";
-// anything after the value is ignored, as are lines after the last pitch.
-// Lines end with LF or CR LF. An empty line where a pitch is due is
+// fraction, e.g. "701.955" or "-5." or ".5") or a ratio "p/q" or integer "p"
+// of any number of digits; anything after the value is ignored, as are
+// lines after the last pitch. Lines end with LF or CR LF. An empty line where a pitch is due is
 // NotANumber.
 ScalaReadResult parseScala(std::string_view bytes);
 

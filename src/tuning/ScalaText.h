@@ -62,6 +62,15 @@ inline NumberParse parseDigits(std::string_view& text, uint64_t& value) {
     return NumberParse::Ok;
 }
 
+// The run of decimal digits at the front of `text`, possibly empty; consumes it.
+inline std::string_view takeDigits(std::string_view& text) {
+    std::size_t end = 0;
+    while (end < text.size() && isDigit(text[end])) ++end;
+    const std::string_view digits = text.substr(0, end);
+    text.remove_prefix(end);
+    return digits;
+}
+
 inline std::string_view skipBlanks(std::string_view text) {
     while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
     return text;

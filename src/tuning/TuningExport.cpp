@@ -53,7 +53,7 @@ std::string scalaScaleText(const ScalaScale& scale, const std::string& fileName)
     appendLine(text, " " + std::to_string(scale.pitches.size()));
     appendLine(text, "!");
     for (const ScalaPitch& pitch : scale.pitches)
-        appendLine(text, pitch.isRatio ? " " + std::to_string(pitch.numerator) + "/" + std::to_string(pitch.denominator)
+        appendLine(text, pitch.isRatio ? " " + pitch.numerator.digits() + "/" + pitch.denominator.digits()
                                        : formatted(" %.6f", pitch.cents));
     return text;
 }
@@ -83,14 +83,22 @@ std::string keyboardMapText(const KeyboardMap& map, const std::string& fileName)
 std::string anaMarkTuningText(const KeyboardTuning& tuning, const std::string& description) {
     std::string text;
     appendLine(text, "; " + description);
+    std::string unmapped;
+    for (int key = 0; key < kKeyboardKeyCount; ++key)
+        if (!tuning.mapped.test(static_cast<std::size_t>(key))) unmapped += " " + std::to_string(key);
+    if (!unmapped.empty())
+        appendLine(text, "; Keys the keyboard map leaves unmapped, at their equal-tempered pitch:" + unmapped);
     std::string exact;
     appendLine(text, "[Tuning]");
     appendLine(exact, "[Exact Tuning]");
     appendLine(exact, "BaseFreq=" + formatted("%.10f", kAnaMarkBaseHz));
     for (int key = 0; key < kKeyboardKeyCount; ++key) {
-        if (!tuning.mapped.test(static_cast<std::size_t>(key))) continue;
-        // A key beyond every limit (an infinite or vanishing frequency) is held.
-        const double cents = std::fmax(-1e7, std::fmin(1e7, 1200.0 * std::log2(tuning.hz[key] / kAnaMarkBaseHz)));
+        // An unmapped key sounds where "no change" leaves it, 100 cents a key
+        // above the base; a key beyond every limit (an infinite or vanishing
+        // frequency) is held.
+        const double cents = !tuning.mapped.test(static_cast<std::size_t>(key))
+                                 ? 100.0 * key
+                                 : std::fmax(-1e7, std::fmin(1e7, 1200.0 * std::log2(tuning.hz[key] / kAnaMarkBaseHz)));
         const std::string note = "note " + std::to_string(key) + "=";
         appendLine(text, note + std::to_string(std::llround(cents)));
         appendLine(exact, note + formatted("%.6f", cents));

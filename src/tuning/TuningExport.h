@@ -37,10 +37,11 @@ std::string scalaScaleText(const ScalaScale& scale, const std::string& fileName)
 // Each value after the comment line Scala writes above it; "x" for an
 // unmapped entry; the frequency with ten significant decimals.
 std::string keyboardMapText(const KeyboardMap& map, const std::string& fileName);
-// [Tuning] with each mapped key's cents above kAnaMarkBaseHz, rounded to
-// whole cents, then [Exact Tuning] with them to six decimals. An unmapped
-// key is left out of both, which leaves it at the format's default, its
-// equal-tempered pitch.
+// [Tuning] with every key's cents above kAnaMarkBaseHz, rounded to whole
+// cents, then [Exact Tuning] with them to six decimals. A key the map leaves
+// unmapped, which the MIDI messages leave as it is, is written at its
+// equal-tempered pitch (100 cents a key), and a comment after the
+// description lists such keys; with every key mapped there is no comment.
 std::string anaMarkTuningText(const KeyboardTuning& tuning, const std::string& description);
 
 // The output files of `build` besides the SysEx ones.

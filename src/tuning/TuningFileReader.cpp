@@ -274,15 +274,18 @@ private:
         if (missing) warn(TuningWarningKind::IncompleteKeys, 0, 0, missing);
         holdOffsets(offsets, result);
 
-        // A key beyond 0..127 is sent as the nearest semitone; within half a
-        // step of the 14-bit fraction a key agrees.
+        // A key beyond what the forms carry is held at 00 00 00 or 7F 7F 7E,
+        // or at 7F 00 00 as earlier versions held it; within half a cent a
+        // key agrees.
+        constexpr int32_t kEarlierHighest = (kKeyCount - 1) * kMtsStepsPerSemitone;
         uint16_t differ = 0;
         for (int key = 0; key < kKeyCount; ++key) {
             if (!keyReceived_[key] || (key >= kMiddleC && key < kMiddleC + 12)) continue;
             const int32_t target = key * kMtsStepsPerSemitone +
                 static_cast<int32_t>(std::lround(offsets[key % 12] * kMtsStepsPerSemitone / 100.0));
-            const int32_t expected = std::clamp(target, 0, (kKeyCount - 1) * kMtsStepsPerSemitone);
-            if (std::abs(keys_[key] - expected) * 200 > kMtsStepsPerSemitone)
+            const int32_t expected = std::clamp(target, 0, kHighestKeySteps);
+            const bool heldEarlier = keys_[key] == kEarlierHighest && target > kEarlierHighest;
+            if (!heldEarlier && std::abs(keys_[key] - expected) * 200 > kMtsStepsPerSemitone)
                 differ |= static_cast<uint16_t>(1u << (key % 12));
         }
         if (differ) warn(TuningWarningKind::OtherOctavesDiffer, 0, 0, differ);

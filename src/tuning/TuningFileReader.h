@@ -117,7 +117,9 @@ struct TuningReadResult {
 //    skipped with a warning), for the tuning program of the first of them.
 //    The offsets are those of keys 60-71, rounded to the nearest cent; keys
 //    elsewhere that are tuned otherwise than their pitch class (a key held
-//    at 0 or 127 agrees) bring a warning. 7F 7F 7F changes nothing.
+//    at 00 00 00 or 7F 7F 7E, or at 7F 00 00 as earlier versions held the
+//    top, agrees) bring a warning. 7F 7F 7F changes nothing; 7F 7F 7E is a
+//    pitch.
 // A later message for a part replaces what an earlier one set for it. The
 // dialect is that of the first tuning message; messages of other dialects are
 // skipped with a warning, and so are key-based messages after channel-based
@@ -137,7 +139,7 @@ TuningReadResult readTuningFile(TuningFileKind kind, const uint8_t* bytes, std::
 // them (each the shortest offset that sends the same bytes), when they are not
 // one twelve-pitch-class tuning: some key is left as it is, or keys outside
 // 60-71 are tuned otherwise than their pitch class (the OtherOctavesDiffer
-// warning; a key held at 0 or 127 agrees). Nothing for any other file.
+// warning; a held key agrees, as there). Nothing for any other file.
 std::optional<KeyOffsets> keyboardKeysRead(const TuningReadResult& result);
 // Whether a warning is about the twelve offsets made of the keys, which keys
 // read as they are make beside the point.

@@ -137,7 +137,8 @@ std::string formatted(const char* format, double value) {
 }
 
 // The scale's size and period, the map, the degrees with their cents, then
-// every key as `velmarin-cli keys` prints it.
+// every key as `velmarin-cli keys` prints it, one the key-based forms hold
+// at a limit marked as the fit marks a note.
 std::string keyboardPreviewText(const OpenedScale& scale, const KeyboardTuning& keys) {
     const std::string period = formatted("%.2f", scale.scale.pitches.back().cents);
     std::string text = fillIn(resourceLine(IDS_KEYBOARD_PREVIEW_LINES, 0),
@@ -150,6 +151,8 @@ std::string keyboardPreviewText(const OpenedScale& scale, const KeyboardTuning& 
         text += "\r\n" + formatted("%-4.0f", static_cast<double>(d + 1)) +
                 formatted("%12.2f", scale.scale.pitches[d].cents);
     text += "\r\n\r\n" + resourceLine(IDS_KEYBOARD_PREVIEW_LINES, 4);
+    const KeyOffsets offsets = keyOffsets(keys);
+    const std::string heldMark = loadResourceString(IDS_FIT_HELD_MARK);
     for (int key = 0; key < kKeyboardKeyCount; ++key) {
         char line[64];
         if (keys.mapped[key])
@@ -158,6 +161,7 @@ std::string keyboardPreviewText(const OpenedScale& scale, const KeyboardTuning& 
         else
             std::snprintf(line, sizeof line, "\r\n%-4d %12s %10s", key, "-", "-");
         text += line;
+        if (offsets[key] && keyTargetHeld(key, *offsets[key])) text += "  " + heldMark;
     }
     return text;
 }

@@ -86,7 +86,7 @@ std::string keyboardTuningErrorText(const KeyboardTuningResult& result, const Sc
                                     const std::string& path) {
     return withFile(fillIn(kindLine(kKeyboardTuningLines, result.error),
                            {std::to_string(result.formalOctave), std::to_string(scale.pitches.size())}),
-                    path);
+                    path, result.line);
 }
 
 // A byte scan is safe in code page 932: no trail byte of a double-byte

@@ -54,7 +54,8 @@ std::string scalaErrorText(const ScalaReadResult& result, const std::string& pat
 std::string scaleMapErrorText(const ScaleMapResult& result, const std::string& path);
 std::string keyboardMapErrorText(const KeyboardMapReadResult& result, const std::string& path);
 std::string keyboardMapWarningText(const KeyboardMapReadResult& result, const std::string& path);
-// `path`: the map's, or the scale's when no map was opened.
+// `path`: the map's, or the scale's when no map was opened; with the map's
+// line when the error names one.
 std::string keyboardTuningErrorText(const KeyboardTuningResult& result, const ScalaScale& scale,
                                     const std::string& path);
 std::string tuningErrorText(const TuningReadResult& result, const std::string& path);

@@ -198,7 +198,20 @@ same_bytes '10 -13 3 19 -3 13 -10 6 -16 0 16 -6\n' out "twelve pitch classes fro
 printf '3\n0\n127\n60\n61\n440\n3\n0\nx\n' >bad.kbm
 run keys --scl "$fixtures/scl/19edo.scl" --kbm bad.kbm
 expect 1 "a reference key without a degree"
-has err "bad.kbm: The reference key is unmapped" "the map named"
+has err "bad.kbm: Line 5: the reference key is unmapped" "the map named, at the reference key's line"
+# The top key reaches 7F 7F 7E: Bohlen-Pierce on keys 100..127 with key 127
+# at 13000 Hz, 61.84 cents above its own pitch, is carried as it is; at
+# 13300 Hz, past 7F 7F 7E, it is held there and named.
+printf '0\n100\n127\n60\n127\n13000\n0\n' >top.kbm
+run build --scl "$fixtures/scl/bohlen_pierce.scl" --kbm top.kbm --format mts-bulk --parts 1
+expect 0 "key 127 above its own pitch"
+has out "7F 4F 14" "key 127 at 127 + 10132/16384"
+grep -q "held at a limit" err && fail "key 127 at 13000 Hz held: $(cat err)"
+printf '0\n100\n127\n60\n127\n13300\n0\n' >top.kbm
+run build --scl "$fixtures/scl/bohlen_pierce.scl" --kbm top.kbm --format mts-bulk --parts 1
+expect 0 "key 127 beyond 7F 7F 7E"
+tr -d '\r' <err | grep -qx "velmarin-cli: held at a limit (keys 0\.\.127): keys 127" ||
+  fail "the top key held and named: $(cat err)"
 
 # GS part 1 and 2, equal temperament: every data byte 40; checksums worked
 # out by hand (block 11: 0x6F, block 12: 0x6E).

@@ -63,12 +63,13 @@ const Row kRows[] = {
     // carries into D#4, never 3E 7F 7F nor a byte of 80.
     {GM2, Note, 2, -0.002, 256, "3E 00 00", false}, {GM2, Note, 2, 0.002, 256, "3E 00 00", false},
     {GM2, Note, 2, 99.998, 256, "3F 00 00", false},
-    // Below key 0 and above 127 (G9 at 127.99994 semitones): held there.
+    // Below key 0 held; G9 up to 7F 7F 7E: +99.98 ceil(16380.72) = 16381, +99.99 16383 (7F 7F 7F) held.
     {GM2, Note, 0, -0.005, 8, "00 00 00", true}, {GM2, Note, 0, 0, 8, "00 00 00", false},
-    {GM2, Note, 7, 99.994, 524, "7F 00 00", true}, {GM2, Note, 7, 0.005, 524, "7F 00 00", true},
+    {GM2, Note, 7, 0.005, 524, "7F 00 02", false}, {GM2, Note, 7, 99.98, 524, "7F 7F 7D", false},
+    {GM2, Note, 7, 99.994, 524, "7F 7F 7E", true}, {GM2, Note, 7, 100, 524, "7F 7F 7E", true},
     {GM2, Bulk, 2, -64.5, 208, "3D 2D 39", false}, {GM2, Bulk, 2, 5.38, 208, "3E 06 72", false},
     {GM2, Bulk, 2, 99.998, 208, "3F 00 00", false}, {GM2, Bulk, 0, -0.005, 22, "00 00 00", true},
-    {GM2, Bulk, 7, 99.994, 403, "7F 00 00", true},
+    {GM2, Bulk, 7, 99.98, 403, "7F 7F 7D", false}, {GM2, Bulk, 7, 99.994, 403, "7F 7F 7E", true},
 };
 
 TEST(ExactQuantisation, everyFormQuantisesTheFitOnceByItsRule) {

@@ -47,6 +47,10 @@ TEST(KeyboardMap, readsTheHeaderAndTheEntries) {
     EXPECT_TRUE(few.tooFewKeyLines());
     EXPECT_EQ(3u, few.keyLinesRead);
     EXPECT_EQ(kUnmappedDegree, few.map.degrees[3]);
+    // Each inclusive limit is itself accepted: a map size of 1000, keys 0 and 127, first and last
+    // the same key, 1 MHz, a formal octave of 1000, a degree of 1000000.
+    for (const char* text : {"1000\n0\n0\n0\n0\n1000000\n1000\n", "1\n127\n127\n127\n127\n440\n0\n1000000\n"})
+        EXPECT_TRUE(parseKeyboardMap(text).ok()) << text;
 }
 
 TEST(KeyboardMap, refusesMalformedLinesNamingThem) {
@@ -74,6 +78,7 @@ TEST(KeyboardMap, refusesMalformedLinesNamingThem) {
         {"octave beyond 1000", "0\n0\n127\n60\n69\n440\n1001\n", E::OutOfRange, F::FormalOctave, 7},
         {"degree neither number nor x", "2\n0\n127\n60\n69\n440\n2\n0\ny\n", E::NotANumber, F::Degree, 9},
         {"negative degree", "2\n0\n127\n60\n69\n440\n2\n-3\n", E::OutOfRange, F::Degree, 8},
+        {"degree 1000001", "1\n0\n127\n60\n60\n440\n0\n1000001\n", E::OutOfRange, F::Degree, 8},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -84,6 +89,7 @@ TEST(KeyboardMap, refusesMalformedLinesNamingThem) {
     }
     std::string big = "0\n0\n127\n60\n69\n440\n0\n";
     big.resize(kMaxScalaFileBytes + 1, '\n');
+    EXPECT_TRUE(parseKeyboardMap(std::string_view(big).substr(0, kMaxScalaFileBytes)).ok());
     EXPECT_EQ(E::FileTooLarge, parseKeyboardMap(big).error);
 }
 
@@ -132,20 +138,44 @@ TEST(KeyboardTuning, refusesWhatTheScaleCannotPlay) {
         ScalaScale scale;
         const char* map;
         KeyboardTuningError error;
+        std::size_t line;  // of the formal octave or the reference key
     } rows[] = {
-        {"formal octave 6 of a 5-note scale", edo5, "1\n0\n127\n60\n60\n440\n6\n0\n",
-         KeyboardTuningError::FormalOctaveBeyondScale},
-        {"reference key on an x", edo5, "2\n0\n127\n60\n61\n440\n5\n0\nx\n", KeyboardTuningError::ReferenceKeyUnmapped},
+        {"formal octave 6 of a 5-note scale", edo5, "1\n0\n127\n60\n60\n440\n! octave\n6\n0\n",
+         KeyboardTuningError::FormalOctaveBeyondScale, 8},
+        {"reference key on an x", edo5, "2\n0\n127\n60\n61\n440\n5\n0\nx\n", KeyboardTuningError::ReferenceKeyUnmapped, 5},
         {"reference key on a missing key line", edo5, "2\n0\n127\n60\n59\n440\n5\n0\n",
-         KeyboardTuningError::ReferenceKeyUnmapped},
-        {"a scale with no pitches", ScalaScale{}, "0\n0\n127\n60\n60\n440\n0\n", KeyboardTuningError::NoPitches},
+         KeyboardTuningError::ReferenceKeyUnmapped, 5},
+        {"a scale with no pitches", ScalaScale{}, "0\n0\n127\n60\n60\n440\n0\n", KeyboardTuningError::NoPitches, 0},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        EXPECT_EQ(row.error, keyboardTuning(row.scale, parseKeyboardMap(row.map).map).error);
+        const KeyboardTuningResult result = keyboardTuning(row.scale, parseKeyboardMap(row.map).map);
+        EXPECT_EQ(row.error, result.error);
+        EXPECT_EQ(row.line, result.line);
     }
     // A formal octave equal to the scale's size is the scale's own.
     EXPECT_TRUE(keyboardTuning(edo5, parseKeyboardMap("1\n0\n127\n60\n60\n440\n5\n0\n").map).ok());
+}
+
+// Bohlen-Pierce, key 127 at f: 1200 log2(f / 12543.8540) cents, ceil(hundredths * 1.6384) steps up
+// to 7F 7F 7E; one rounded up to 7F 7F 7F ("no change") or past it held there, and read back so.
+TEST(KeyboardTuning, theTopKeyReaches7F7F7EAndIsHeldOnlyBeyondIt) {
+    const ScalaScale bohlenPierce = parseScala(readFixtureText("scl/bohlen_pierce.scl")).scale;
+    const struct { const char* hz; int32_t hundredths; const char* bytes; int32_t steps; bool held; } rows[] = {
+        {"13000", 6184, "7F 4F 14", 10132, false},    // 61.837: ceil(10131.87)
+        {"13289.6", 9998, "7F 7F 7D", 16381, false},  // 99.980: ceil(16380.72)
+        {"13289.65", 9999, "7F 7F 7E", 16382, true},  // 99.987: ceil(16382.36) = 16383 = 7F 7F 7F
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.hz);
+        const KeyboardMap map = parseKeyboardMap(std::string("0\n100\n127\n60\n127\n") + row.hz + "\n0\n").map;
+        const KeyOffsets keys = keyOffsets(keyboardTuning(bohlenPierce, map).tuning);
+        EXPECT_EQ(row.hundredths, keys[127]);
+        EXPECT_EQ(row.held, keyTargetHeld(127, *keys[127]));
+        const std::optional<TuningListing> dump = buildKeyboardListing({MtsForm::BulkDump, 0, ""}, keys, 1);
+        EXPECT_TRUE(bytesEqual(hexBytes(row.bytes), dump->data() + 22 + 127 * 3, 3));
+        EXPECT_EQ(127 * 16384 + row.steps, readTuningFile(TuningFileKind::Syx, dump->data(), dump->sysexLength).keySteps[127]);
+    }
 }
 
 TEST(KeyboardTuning, withoutAMapPutsDegreeZeroOnTheTonicOfOctaveFour) {

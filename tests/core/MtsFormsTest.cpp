@@ -46,7 +46,7 @@ TEST(MtsForms, buildEveryFormAndReadItBack) {
           {263, "F7 F0 7F 7F 08 02 05 40 40"},
           {264 + 7 + 3 * 4, "43 43 40 00"},
           {264 + 7 + 7 * 4, "47 46 73 1A"},
-          {264 + 7 + 63 * 4, "7F 7F 00 00 F7"},
+          {264 + 7 + 63 * 4, "7F 7F 40 00 F7"},  // G9 +50 cents: 127 + 8192/16384
           {528, kSelectChannel2Program5},
           {552, "B2 65 00 B2 64 03 B2 06 05"}}},
         {"bulk dump, a 16-letter name", MtsForm::BulkDump, Offsets{}, 1u << 9, 0,
@@ -57,7 +57,8 @@ TEST(MtsForms, buildEveryFormAndReadItBack) {
          Offsets{0, -10, 4, -6, -14, -2, -12, 2, -8, -16, -4, -12}, 0xFFFFu, 3, "\x89\xb9\x8a\x4b",
          408, 384,
          {{0, "F0 7E 7F 08 01 03 56 65 6C 6D 61 72 69 6E 20*8 00 00 00 00 73 1A"},
-          {22 + 127 * 3, "7F 00 00 56 F7"},
+          // G9 +2 cents: ceil(327.68) = 328 = 02 48; the checksum 56 of 7F 00 00 XOR 02 XOR 48.
+          {22 + 127 * 3, "7F 02 48 1C F7"},
           {408 + 15 * 24 + 18, "BF 65 7F BF 64 7F"}}},
     };
     for (const auto& row : rows) {

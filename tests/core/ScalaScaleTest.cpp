@@ -7,6 +7,7 @@
 #include "TestBytes.h"
 #include "tuning/ScalaScale.h"
 #include "tuning/Temperaments.h"
+#include "tuning/TuningExport.h"
 
 namespace {
 
@@ -44,6 +45,10 @@ TEST(ScalaScale, readsTheFormsThatTheFormatAllows) {
         {"crlf.scl", "CR LF line ends", {701.955, 1200}},
         {"bom.scl", "Saved with a UTF-8 byte-order mark", {701.955, 1200}},
         {"raw_description.scl", "\x95\xbd\x8b\xcf\x97\xa5 \xff\0end"s, {1200}},
+        // Exact: python3 -c "from decimal import *; getcontext().prec = 60;
+        //   print((Decimal(P) / Decimal(Q)).ln() / Decimal(2).ln() * 1200)"
+        {"long_numbers.scl", "Ratios past 64 bits", {99.993600, 120000, 76800, 701.955, 18446744073709551615.0}},
+        {"empty.scl", "No notes", {}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.file);
@@ -57,6 +62,13 @@ TEST(ScalaScale, readsTheFormsThatTheFormatAllows) {
     EXPECT_EQ(2, integer.scale.pitches.back().numerator);
     EXPECT_EQ(1, integer.scale.pitches.back().denominator);
     EXPECT_EQ(6u, integer.scale.pitches.back().line);
+    EXPECT_EQ(1000u, readFixture("odd/thousand_notes.scl").scale.pitches.size());  // the largest count
+    const std::string written = scalaScaleText(readFixture("long_numbers.scl").scale, "l.scl");  // no leading 0s
+    EXPECT_NE(std::string::npos, written.find(" 156348578434374084375/147573952589676412928\r\n 1267650600228229401496703205376/1"
+                                              "\r\n 18446744073709551616/1\r\n 3/2\r\n"));
+    const std::string forty(40, '0');
+    EXPECT_TRUE(mapScaleToPitchClasses(parseScala("!\n2/1\n1\n1" + forty + "/5" + forty.substr(1) + "\n").scale).ok());
+    EXPECT_FALSE(mapScaleToPitchClasses(parseScala("!\nNot 2/1\n1\n1" + forty + "1/5" + forty + "\n").scale).ok());
 }
 
 TEST(ScalaScale, refusesBadFilesNamingTheLine) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "tuning/Temperaments.h"
 #include "tuning/TuningExport.h"
@@ -61,9 +62,26 @@ TEST(TuningExport, anAnaMarkTuningHoldsTheMappedKeysInCents) {
     tuning.mapped.set(70);
     tuning.hz[70] = 440.0 * 1.0293022366;  // 50.00 cents above A4
     const std::string text = anaMarkTuningText(tuning, "test");
-    EXPECT_NE(std::string::npos, text.find("[Tuning]\r\nnote 69=6900\r\nnote 70=6950\r\n[Exact Tuning]\r\n"));
+    EXPECT_NE(std::string::npos, text.find("note 69=6900\r\nnote 70=6950\r\n"));
     EXPECT_NE(std::string::npos, text.find("note 69=6900.000000\r\nnote 70=6950.000000\r\n"));
-    EXPECT_EQ(std::string::npos, text.find("note 68="));
+}
+
+// 5-EDO on white5.kbm from C4: keys 60 + 7r + 2 and + 6 are x, written at
+// 100 cents a key and named; 128 keys a section. Every key mapped: no comment.
+TEST(TuningExport, anAnaMarkTuningHoldsEveryKeyAndNamesTheUnmappedOnes) {
+    ScalaScale edo5;
+    for (int k = 1; k <= 5; ++k) edo5.pitches.push_back({240.0 * k, false, 0, 1, 0});
+    const std::string text = anaMarkTuningText(
+        keyboardTuning(edo5, parseKeyboardMap("7\n0\n127\n60\n60\n261.6255653\n5\n0\n1\nx\n2\n3\n4\nx\n").map).tuning, "w");
+    EXPECT_EQ(0u, text.find("; w\r\n; Keys the keyboard map leaves unmapped, at their equal-tempered pitch: 3 6 10 13 17 "
+                            "20 24 27 31 34 38 41 45 48 52 55 59 62 66 69 73 76 80 83 87 90 94 97 101 104 108 111 115 "
+                            "118 122 125\r\n[Tuning]\r\nnote 0="));
+    std::vector<std::size_t> notes(2);
+    for (std::size_t at = text.find("\nnote "); at != std::string::npos; at = text.find("\nnote ", at + 1))
+        ++notes[at > text.find("[Exact Tuning]")];
+    EXPECT_EQ(std::vector<std::size_t>({128, 128}), notes);
+    EXPECT_NE(std::string::npos, text.find("note 61=6240.000000\r\nnote 62=6200.000000\r\n"));
+    EXPECT_EQ(0u, anaMarkTuningText(keyboardTuning(edo5, linearKeyboardMap(0, 440)).tuning, "a").find("; a\r\n[Tuning]"));
 }
 
 }  // namespace

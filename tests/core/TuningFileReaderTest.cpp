@@ -131,6 +131,8 @@ std::string mts2Pair(int steps) {
 }
 
 TEST(TuningFileReader, readsHandMadeFilesInTheOtherForms) {
+    std::string mts2Limits = "F0 7E 7F 08 09 00 00 01 " + mts2Pair(-5243) + mts2Pair(5161);
+    for (int k = 2; k < 12; ++k) mts2Limits += mts2Pair(0);
     std::string mts2 = "F0 7E 7F 08 09 00 00 03 ";
     // 0, +819 steps (9.997 cents), +-1024 (+-12.5 exactly), the limits, then zeros.
     for (int steps : {0, 819, 1024, -1024, -8192, 8191, 0, 0, 0, 0, 0, 0}) mts2 += mts2Pair(steps);
@@ -164,6 +166,11 @@ TEST(TuningFileReader, readsHandMadeFilesInTheOtherForms) {
          }(),
          TuningFormat::XG, Offsets{-16, -16, -16, -16, -16, -16, -16, -16, -16, -16, -16, -16},
          part(3)},
+        // The limits themselves: -5243 and 5161 steps are -64 and +63; XG part 16 read, 17 skipped.
+        {"MTS 2-byte at -64 and +63", TuningFileKind::Txt, mts2Limits + "F7",
+         TuningFormat::GM2, Offsets{-64, 63}, part(1)},
+        {"XG parts 16 and 17", TuningFileKind::Txt, "F0 43 10 4C 08 0F 41 50 F7 F0 43 10 4C 08 10 41 30 F7",
+         TuningFormat::XG, Offsets{16}, part(16)},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -319,6 +326,7 @@ TEST(TuningFileReader, reportsFilesWithoutAUsableMessage) {
         {"scala file", TuningFileKind::Scl, "", TuningReadError::UnsupportedKind, 0},
         {"too large", TuningFileKind::Syx, std::string(kMaxTuningFileBytes + 1, '\0'),
          TuningReadError::FileTooLarge, 0},
+        {"the largest size", TuningFileKind::Syx, std::string(kMaxTuningFileBytes, '\0'), TuningReadError::NoTuningMessage, 0},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -474,6 +482,9 @@ std::string keyBytes(int key, const char* rest) {
 
 TEST(TuningFileReader, holdsAsAKeyboardTuningKeysThatAreNotTwelvePitchClasses) {
     const auto own = [](int key) { return keyBytes(key, "00 00"); };
+    const auto gHigh = [](const char* top) {
+        return singleNotes(0, 127, [top](int key) { return key == 127 ? top : keyBytes(key, key % 12 == 7 ? "40 00" : "00 00"); });
+    };
     const struct {
         const char* name;
         std::string listing;
@@ -500,6 +511,10 @@ TEST(TuningFileReader, holdsAsAKeyboardTuningKeysThatAreNotTwelvePitchClasses) {
              return key == 61 ? "3C 40 00"s : keyBytes(key, "00 00");
          }), true, 61, -5000, {}},
         {"a scale/octave file", "F0 7E 7F 08 08 00 00 01 40 40 40 40 40 40 40 40 40 40 40 40 F7", false, 0, {}, {}},
+        // G +50: key 127 at 7F 40 00 agrees, as does 7F 00 00 (earlier versions held it there); 7F 20 00 not.
+        {"G +50, key 127 at 7F 40 00", gHigh("7F 40 00"), false, 72, {}, {}},
+        {"G +50, key 127 at 7F 00 00", gHigh("7F 00 00"), false, 72, {}, {}},
+        {"G +50, key 127 at 7F 20 00", gHigh("7F 20 00"), true, 127, 2500, 0},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);

@@ -5,9 +5,11 @@ map by the Scala documentation's rules and the .tun's [Exact Tuning], and
 every key must agree with the pitch typed from the tuning's construction, and
 with `velmarin-cli keys`, to 0.01 cent.
 
-Cases: 19-EDO on the five-note map of x keys (keys the map leaves out are
-absent from the .tun), and Werckmeister III on D at A4 = 415 Hz from its
-published cents (twelve pitch classes as a scale from the tonic with its map).
+Cases: 19-EDO on the five-note map of x keys (the .tun holds all 128 keys in
+both sections, a key the map leaves out at its equal-tempered pitch, 100
+cents a key above the base, where MIDI's "no change" leaves it), and
+Werckmeister III on D at A4 = 415 Hz from its published cents (twelve pitch
+classes as a scale from the tonic with its map).
 
 usage: check_tuning_files.py VELMARIN_CLI FIXTURES
 """
@@ -79,17 +81,21 @@ def key_cents(scale, kbm):
 
 
 def read_tun(path):
+    """[Exact Tuning]'s keys, and how many keys each section names."""
     keys = [None] * 128
+    counts = {}
     section = None
     with open(path, encoding="latin-1") as file:
         for line in file:
             line = line.strip()
             if line.startswith("["):
                 section = line
-            elif section == "[Exact Tuning]" and line.startswith("note "):
+            elif line.startswith("note "):
+                counts[section] = counts.get(section, 0) + 1
                 key, _, value = line[5:].partition("=")
-                keys[int(key)] = float(value)
-    return keys
+                if section == "[Exact Tuning]":
+                    keys[int(key)] = float(value)
+    return keys, counts
 
 
 def compare(name, expected, measured, failures, hz_decimals=None):
@@ -137,7 +143,12 @@ def main():
                 run_cli(cli, "build", *source, "-o", path)
             failures = compare(name + " .scl/.kbm", expected, key_cents(read_scale(paths["scl"]),
                                                                         read_map(paths["kbm"])), failures)
-            failures = compare(name + " .tun", expected, read_tun(paths["tun"]), failures)
+            tun, counts = read_tun(paths["tun"])
+            if counts != {"[Tuning]": 128, "[Exact Tuning]": 128}:
+                print(f"FAIL: {name} .tun: keys per section {counts}, expected 128 in each")
+                failures += 1
+            at_rest = [100.0 * key if cents is None else cents for key, cents in enumerate(expected)]
+            failures = compare(name + " .tun", at_rest, tun, failures)
             keys = [None] * 128
             for line in run_cli(cli, "keys", *source).splitlines():
                 key, hz, _ = line.split("\t")
