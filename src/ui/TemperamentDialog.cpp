@@ -1,6 +1,7 @@
 #include "ui/TemperamentDialog.h"
 
 #include <array>
+#include <bitset>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -138,8 +139,9 @@ std::string formatted(const char* format, double value) {
 
 // The scale's size and period, the map, the degrees with their cents, then
 // every key as `velmarin-cli keys` prints it, one the key-based forms hold
-// at a limit marked as the fit marks a note.
-std::string keyboardPreviewText(const OpenedScale& scale, const KeyboardTuning& keys) {
+// at a limit (the HeldKeys notice) marked as the fit marks a note.
+std::string keyboardPreviewText(const OpenedScale& scale, const KeyboardTuning& keys,
+                                const std::vector<TuningNotice>& notices) {
     const std::string period = formatted("%.2f", scale.scale.pitches.back().cents);
     std::string text = fillIn(resourceLine(IDS_KEYBOARD_PREVIEW_LINES, 0),
                               {std::to_string(scale.scale.pitches.size()), period});
@@ -151,7 +153,10 @@ std::string keyboardPreviewText(const OpenedScale& scale, const KeyboardTuning& 
         text += "\r\n" + formatted("%-4.0f", static_cast<double>(d + 1)) +
                 formatted("%12.2f", scale.scale.pitches[d].cents);
     text += "\r\n\r\n" + resourceLine(IDS_KEYBOARD_PREVIEW_LINES, 4);
-    const KeyOffsets offsets = keyOffsets(keys);
+    std::bitset<kKeyboardKeyCount> held;
+    for (const TuningNotice& notice : notices)
+        if (notice.kind == TuningNoticeKind::HeldKeys)
+            for (int key : notice.items) held.set(static_cast<std::size_t>(key));
     const std::string heldMark = loadResourceString(IDS_FIT_HELD_MARK);
     for (int key = 0; key < kKeyboardKeyCount; ++key) {
         char line[64];
@@ -161,7 +166,7 @@ std::string keyboardPreviewText(const OpenedScale& scale, const KeyboardTuning& 
         else
             std::snprintf(line, sizeof line, "\r\n%-4d %12s %10s", key, "-", "-");
         text += line;
-        if (offsets[key] && keyTargetHeld(key, *offsets[key])) text += "  " + heldMark;
+        if (held[static_cast<std::size_t>(key)]) text += "  " + heldMark;
     }
     return text;
 }
@@ -218,7 +223,7 @@ std::string previewText(const ResolvedTuning& resolved, const OpenedScale* scale
     case TuningError::UnknownTemperament: return {};
     }
     const Tuning& tuning = resolved.tuning;
-    return tuning.onKeys() ? keyboardPreviewText(*scale, tuning.keys->tuning)
+    return tuning.onKeys() ? keyboardPreviewText(*scale, tuning.keys->tuning, resolved.notices)
                            : fitPreviewText(*tuning.fit, resolved.notices);
 }
 
