@@ -392,6 +392,31 @@ TEST(Temperament, aNineteenNoteScaleWithAKeyboardMapIsHeldAsSingleNoteMessagesWi
     EXPECT_EQ(0u, app.close());
 }
 
+// Held from the dialog, a keyboard tuning leaves the greyed edits as they
+// were, and a preset saved meanwhile stores them; a scale without a map is
+// named as laid linearly.
+TEST(Temperament, aKeyboardTuningHeldKeepsWhatTheGreyedEditsShow) {
+    VelmarinApp app(kPart3AndBit16);
+    ASSERT_TRUE(app.started());
+    app.type(offsetEdit(0), "5");
+    const std::wstring scalePath = app.folder() + L"\\bp.scl";
+    ASSERT_TRUE(writeFile(scalePath, "! bp.scl\nBohlen-Pierce\n2\n1.5\n3/1\n"));
+    openFile(app, scalePath);
+    const HWND dialog = app.waitForWindow("音律");
+    ASSERT_TRUE(dialog);
+    PostMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    app.answer(app.waitForWindow("確認", dialog), IDYES);
+    ASSERT_TRUE(waitFor([&] { return !IsWindow(dialog); })) << "the dialog stayed open";
+    app.sync();
+    EXPECT_FALSE(app.enabled(offsetEdit(0)));
+    EXPECT_EQ("5", app.text(offsetEdit(0)));
+    EXPECT_EQ("キーボード音律: Bohlen-Pierce / 直線", app.text(IDC_KEYBOARD_LINE));
+    app.type(IDC_PRESET_COMBO, "Held");
+    app.click(IDC_PRESET_SAVE);
+    EXPECT_EQ(0u, app.close());
+    EXPECT_EQ(iniLines({"[Held]", "0=5"}), app.file("Preset.ini"));
+}
+
 // A map that cannot be read names its file and line; "No" to the offer of
 // the single-note form keeps the dialog open and the main window as it was.
 TEST(Temperament, aBadKeyboardMapIsNamedAndDecliningTheSingleNoteFormChangesNothing) {
