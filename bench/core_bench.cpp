@@ -1,7 +1,8 @@
 // Figures for the core: a keystroke's build and listing, the MIDI file image,
 // the preset file at start and close, a Scala scale fitted, a tuning file read
 // back, a folder of Scala scales laid on the keys, live sending to a MIDI
-// device, and a tuning written into songs. Run:
+// device, a tuning written into songs, and a keystroke published to MTS-ESP
+// clients. Run:
 // core_bench (Release build).
 #include <benchmark/benchmark.h>
 
@@ -24,6 +25,7 @@
 
 #include "midiout/SysexDeviceState.h"
 #include "midiout/SysexSender.h"
+#include "mtsesp/MtsEspMaster.h"
 #include "output/SysexSmf.h"
 #include "settings/IniFile.h"
 #include "settings/Presets.h"
@@ -196,6 +198,30 @@ void BM_ReadScalaFolderOntoTheKeys(benchmark::State& state) {
     fs::remove_all(folder);
 }
 BENCHMARK(BM_ReadScalaFolderOntoTheKeys)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// A keystroke's publication to MTS-ESP clients: the twelve offsets turned
+// into the 128 keys and compared with the last publication, against a
+// library that does nothing, so that the figure is Velmarin's own; each
+// keystroke changes one offset (aim: 5 us), or nothing (state.range(0) 0).
+void BM_MtsEspPublishKeystroke(benchmark::State& state) {
+    MtsEspFunctions library;
+    library.registerMaster = [](void*) {};
+    library.deregisterMaster = [] {};
+    library.hasMaster = [] { return false; };
+    library.setNoteTunings = [](const double*) {};
+    library.setScaleName = [](const char*) {};
+    library.filterNote = [](bool, char, signed char) {};
+    library.clearNoteFilter = [] {};
+    MtsEspMaster master(library);
+    master.start();
+    ExactOffsets offsets;
+    int32_t step = 0;
+    for (auto _ : state) {
+        offsets.hundredths[4] = state.range(0) ? ++step % 2 : 0;
+        master.publish(mtsEspKeyTable(offsets, "Werckmeister III"));
+    }
+}
+BENCHMARK(BM_MtsEspPublishKeystroke)->Arg(1)->Arg(0);
 
 // The largest file the program saves, 1,728 bytes of XG for all sixteen
 // parts, read back (aim: 20 us).

@@ -14,6 +14,7 @@
 #include "song/SongTuning.h"
 #include "sysex/MtsForms.h"
 #include "sysex/SysexBuilder.h"
+#include "tuning/ResolveTuning.h"
 #include "tuning/TuningFit.h"
 
 enum class CliCommandKind { Help, Temperaments, Offsets, Build, Read, Ports, Send, Analyse, Apply, Keys };
@@ -33,6 +34,7 @@ struct CliCommand {
     std::string temperamentId;            // Temperament
     std::string scalaPath;                // Scala
     std::string keyboardMapPath;          // Scala: --kbm, the keys it plays on
+    ScaleLayout layout = ScaleLayout::Automatic;  // Scala: --layout
     std::array<int32_t, 12> offsets{};    // Offsets, C..B, in whole cents
     std::array<int32_t, 12> offsetHundredths{};  // the same as typed, in hundredths
     FitOptions fit;

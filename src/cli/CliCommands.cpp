@@ -73,6 +73,7 @@ bool readSource(const CliCommand& command, std::ostream& err, TuningSource& sour
     case CliSourceKind::Scala:
         source.kind = TuningSourceKind::Scala;
         source.scaleFileName = baseName(command.scalaPath);
+        source.layout = command.layout;
         if (!loadScalaText(command.scalaPath, err, [&](const std::string& bytes) {
                 ScalaReadResult read = parseScala(bytes);
                 if (!read.ok()) err << kProgram << command.scalaPath << ": " << scalaErrorText(read) << '\n';
@@ -142,6 +143,7 @@ void sayNotices(const CliCommand& command, const std::vector<TuningNotice>& noti
         case TuningNoticeKind::UnmappedKeys:
             err << notice.count << " keys that the map leaves unmapped are sent as no change (7F 7F 7F)";
             break;
+        case TuningNoticeKind::DegreesCollide: err << command.scalaPath << ": " << degreesOnKeysText(notice); break;
         }
         err << '\n';
     }

@@ -96,6 +96,12 @@ std::optional<CliFault> setKeyboardMap(const CliOptionRow&, const std::string& v
     return std::nullopt;
 }
 
+std::optional<CliFault> setLayout(const CliOptionRow& row, const std::string& value, CliCommand& command) {
+    if (value != "keys" && value != "pitch-classes") return badWord(row, value, "the layout is keys or pitch-classes");
+    command.layout = value == "keys" ? ScaleLayout::Keys : ScaleLayout::PitchClasses;
+    return std::nullopt;
+}
+
 std::optional<CliFault> setOffsets(const CliOptionRow& row, const std::string& value, CliCommand& command) {
     const ExactOffsetListParse list = parseExactOffsetList(value);
     if (!list.ok())
@@ -269,6 +275,11 @@ const std::vector<CliOptionRow>& cliOptionRows() {
         {"--kbm", "FILE", S::Source, kTuning, setKeyboardMap,
          "with --scl: a Scala keyboard map, which sets the keys each\n"
          "degree plays and their frequency (instead of FIT)"},
+        {"--layout", "keys|pitch-classes", S::Source, kTuning, setLayout,
+         "with --scl: keys lays the scale one degree a key, degree 0\n"
+         "on the tonic of octave 4 as above; pitch-classes fits it\n"
+         "onto C..B or refuses it (default: C..B, or the keys where\n"
+         "two degrees would fall on one pitch class)"},
         {"--offsets", "LIST", S::Source, kTuning, setOffsets,
          "twelve numbers for C..B, e.g. \"0,-10,-8,-6,-10,-2,-12,-4,-8,-12,-4,-8\"\n"
          "(at most two decimals: \"0,-5.38,-10.75,...\")"},
@@ -364,6 +375,8 @@ const std::vector<CliRule>& cliRules() {
         {K::Requires, "--format", nullptr, nullptr, writesNoSysex, kSysex},
         {K::Requires, "--parts", nullptr, nullptr, writesNoSysex, kSysex},
         {K::Needs, "--kbm", "--scl", nullptr},
+        {K::Needs, "--layout", "--scl", nullptr},
+        {K::Excludes, "--layout", "--kbm", ": the map lays the scale on the keys"},
         {K::Excludes, "--tonic", "--kbm", kMapSetsKeys},
         {K::Excludes, "--zero", "--kbm", kMapSetsKeys},
         {K::Excludes, "--a4", "--kbm", kMapSetsKeys},

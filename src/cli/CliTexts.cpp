@@ -1,8 +1,8 @@
 #include "cli/CliTexts.h"
 
-#include <cstdlib>
-
+#include <array>
 #include <cstdio>
+#include <cstdlib>
 
 #include "base/SystemErrorText.h"
 #include "tuning/KeyPitch.h"
@@ -31,6 +31,18 @@ const char* groupName(TuningGroup group) {
     case TuningGroup::Gm2Keys: return "GM2 single-note and bulk dump";
     }
     return "";
+}
+
+// "degree 1 (line 4) and degree 2 (line 5) both fall on D"; the implicit
+// 1/1 is line 0.
+std::string degreesOnOnePitchClass(const std::array<int, 2>& degrees, const std::array<std::size_t, 2>& lines,
+                                   int pitchClass) {
+    std::string text;
+    for (int i = 0; i < 2; ++i) {
+        text += (i ? " and degree " : "degree ") + std::to_string(degrees[i]);
+        text += lines[i] == 0 ? " (the implicit 1/1)" : " (line " + std::to_string(lines[i]) + ")";
+    }
+    return text + " both fall on " + pitchClassName(pitchClass);
 }
 
 int lowestPart(uint16_t parts) {
@@ -175,10 +187,6 @@ std::string scalaErrorText(const ScalaReadResult& result) {
 }
 
 std::string scaleMapErrorText(const ScaleMapResult& result) {
-    const auto degree = [](int number, std::size_t line) {
-        const std::string text = "degree " + std::to_string(number);
-        return line == 0 ? text + " (the implicit 1/1)" : text + " (line " + std::to_string(line) + ")";
-    };
     switch (result.error) {
     case ScaleMapError::None: return "";
     case ScaleMapError::NoPitches: return "The scale lists no pitches, so it has no period.";
@@ -191,9 +199,10 @@ std::string scaleMapErrorText(const ScaleMapResult& result) {
                " notes; Velmarin tunes twelve pitch classes that repeat every octave, so at most twelve notes can be "
                "used.";
     case ScaleMapError::DegreesCollide:
-        return "Scale " + degree(result.firstDegree, result.firstDegreeLine) + " and " +
-               degree(result.secondDegree, result.secondDegreeLine) + " both fall on " +
-               pitchClassName(result.pitchClass) + ".";
+        return "Scale " +
+               degreesOnOnePitchClass({result.firstDegree, result.secondDegree},
+                                      {result.firstDegreeLine, result.secondDegreeLine}, result.pitchClass) +
+               ".";
     }
     return "";
 }
@@ -258,6 +267,12 @@ std::string keyboardTuningErrorText(const KeyboardTuningResult& result, const Sc
     if (result.line != 0) return numbered("Line ", result.line) + ": " + what;
     what.front() = 'T';
     return what;
+}
+
+std::string degreesOnKeysText(const TuningNotice& notice) {
+    return degreesOnOnePitchClass({notice.items.at(0), notice.items.at(1)}, {notice.lines.at(0), notice.lines.at(1)},
+                                  notice.pitchClass) +
+           ", so the scale goes on the keys, one degree a key";
 }
 
 std::string keyboardOnlyText(std::size_t notes) {

@@ -11,6 +11,7 @@
 #include "midi/SmfReader.h"
 #include "midi/SysexMessages.h"
 #include "tuning/KeyboardTuning.h"
+#include "tuning/ResolveTuning.h"
 #include "tuning/ScalaScale.h"
 #include "tuning/TuningFileReader.h"
 #include "tuning/TuningFit.h"
@@ -48,6 +49,9 @@ std::string keyboardMapWarningText(const KeyboardMapReadResult& result);
 // Led by the map's line ("Line 7: the formal octave degree ...") when the
 // map came from a file, as the map's read errors are.
 std::string keyboardTuningErrorText(const KeyboardTuningResult& result, const ScalaScale& scale);
+// The DegreesCollide notice: "degree 1 (line 4) and degree 2 (line 5) both
+// fall on D, so the scale goes on the keys, one degree a key".
+std::string degreesOnKeysText(const TuningNotice& notice);
 // Why a keyboard tuning is not twelve pitch classes, for a scale of `notes`.
 std::string keyboardOnlyText(std::size_t notes);
 // "3 5 60"

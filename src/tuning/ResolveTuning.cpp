@@ -76,6 +76,32 @@ void resolveOnKeys(ResolvedTuning& result, const TuningSource& source) {
     takeFit(result, classes->offsets, options);
 }
 
+// A scale by its layout: on the keys, or onto the twelve pitch classes and
+// fitted; laid out Automatic, one the twelve cannot hold goes on the keys.
+void resolveScale(ResolvedTuning& result, const TuningSource& source) {
+    const ScaleLayout layout = source.layout;
+    if (source.keyboardMap || layout == ScaleLayout::Keys ||
+        (layout == ScaleLayout::Automatic && scaleNeedsKeyboard(source.scale))) {
+        resolveOnKeys(result, source);
+        return;
+    }
+    const ScaleMapResult mapped = mapScaleToPitchClasses(source.scale);
+    if (mapped.ok()) {
+        takeFit(result, mapped.offsets, source.fit);
+        return;
+    }
+    if (layout == ScaleLayout::Automatic && mapped.error == ScaleMapError::DegreesCollide) {
+        TuningNotice collide{TuningNoticeKind::DegreesCollide, {mapped.firstDegree, mapped.secondDegree}, 0};
+        collide.lines = {mapped.firstDegreeLine, mapped.secondDegreeLine};
+        collide.pitchClass = mapped.pitchClass;
+        result.notices.push_back(std::move(collide));
+        resolveOnKeys(result, source);
+        return;
+    }
+    result.error = TuningError::ScaleMap;
+    result.scaleMap = mapped;
+}
+
 }  // namespace
 
 bool aboutKeyMessages(TuningNoticeKind kind) {
@@ -109,17 +135,8 @@ ResolvedTuning resolveTuning(const TuningSource& source) {
         tuning.origin.name = source.scale.description;
         tuning.origin.scaleFileName = source.scaleFileName;
         tuning.origin.mapFileName = source.mapFileName;
-        if (source.keyboardMap || scaleNeedsKeyboard(source.scale)) {
-            resolveOnKeys(result, source);
-            return result;
-        }
-        result.scaleMap = mapScaleToPitchClasses(source.scale);
-        if (!result.scaleMap.ok()) {
-            result.error = TuningError::ScaleMap;
-            return result;
-        }
-        offsets = result.scaleMap.offsets;
-        break;
+        resolveScale(result, source);
+        return result;
     }
     }
     takeFit(result, offsets, source.fit);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -20,13 +21,29 @@
 
 enum class TuningSourceKind { Temperament, Scala, Offsets };
 
+// How a scale with no keyboard map goes onto what is tuned.
+enum class ScaleLayout {
+    // The twelve pitch classes where they hold it; the keys for a scale that
+    // needs them (scaleNeedsKeyboard), or two of whose degrees fall on one
+    // pitch class (with a DegreesCollide notice).
+    Automatic,
+    // The keys, one degree a key: degree 0 on the tonic's key of octave 4,
+    // the period repeating up and down (linearKeyboardMap).
+    Keys,
+    // The twelve pitch classes (mapScaleToPitchClasses), or its error.
+    PitchClasses,
+};
+
 struct TuningSource {
     TuningSourceKind kind = TuningSourceKind::Temperament;
     std::string temperamentId;  // Temperament
     ScalaScale scale;           // Scala, parsed
-    // Scala: the keyboard map given with it, parsed; none lays a scale that
-    // needs the keys linearly from the tonic (linearKeyboardMap).
+    // Scala: the keyboard map given with it, parsed; none lays a scale on
+    // the keys, where `layout` puts it there, linearly from the tonic
+    // (linearKeyboardMap).
     std::optional<KeyboardMap> keyboardMap;
+    // Scala without a map: a map lays the scale on the keys itself.
+    ScaleLayout layout = ScaleLayout::Automatic;
     std::string scaleFileName;  // Scala: for the origin, without folders
     std::string mapFileName;
     std::array<int32_t, 12> offsetHundredths{};  // Offsets: C..B, in hundredths of a cent
@@ -50,6 +67,10 @@ enum class TuningNoticeKind {
     UnmappedNotes,  // items: pitch classes no degree of the scale reaches, sent as 0 before the zero note
     HeldKeys,       // items: keys whose pitch lies beyond keys 0..127, sent as the end key
     UnmappedKeys,   // count: keys the map leaves unmapped, sent as "no change"
+    // items: two degrees of a scale laid out Automatic that fall on one pitch
+    // class, so the scale went on the keys instead; `lines` theirs (0 for
+    // the implicit 1/1), `pitchClass` the one they fall on. It comes first.
+    DegreesCollide,
 };
 
 // HeldKeys and UnmappedKeys are about the messages of the key-based forms:
@@ -60,6 +81,8 @@ struct TuningNotice {
     TuningNoticeKind kind = TuningNoticeKind::HeldNotes;
     std::vector<int> items;  // ascending
     int32_t count = 0;
+    std::vector<std::size_t> lines;  // DegreesCollide
+    int pitchClass = 0;              // DegreesCollide
 };
 
 struct ResolvedTuning {
@@ -77,14 +100,19 @@ struct ResolvedTuning {
 //    fitted (fitOffsets: tonic, zero note, A4, the form's range and
 //    fractions; the A4 shift goes to coarse tuning when the offsets would
 //    be held with it);
-//  - a scale that needs the keys (scaleNeedsKeyboard) or comes with a map
-//    is laid on the keys by its map, or linearly from the tonic at A4 when it
-//    has none; keys that repeat every twelve at 2/1 (keyboardPitchClasses)
-//    go back to twelve pitch classes, fitted from C with the zero note None
-//    at the A4 that key 69 sounds; any other keys are a keyboard tuning,
-//    with the scale and map kept for the files;
+//  - a scale that comes with a map, is laid out Keys, or is laid out
+//    Automatic and needs the keys (scaleNeedsKeyboard) is laid on the keys
+//    by its map, or linearly from the tonic at A4 when it has none; keys
+//    that repeat every twelve at 2/1 (keyboardPitchClasses) go back to
+//    twelve pitch classes, fitted from C with the zero note None at the A4
+//    that key 69 sounds; any other keys are a keyboard tuning, with the
+//    scale and map kept for the files;
 //  - any other scale is mapped onto the twelve pitch classes
-//    (mapScaleToPitchClasses) and fitted.
+//    (mapScaleToPitchClasses) and fitted; laid out Automatic, one whose
+//    degrees collide there goes on the keys as above instead, the
+//    DegreesCollide notice first. PitchClasses refuses any scale that the
+//    twelve pitch classes cannot hold (ScaleMap: more than twelve notes, a
+//    period other than 2/1, two degrees on one pitch class).
 // A keyboard tuning laid linearly takes the A4 as it is (the fit alone
 // checks its range).
 ResolvedTuning resolveTuning(const TuningSource& source);

@@ -1,11 +1,24 @@
 #include "ui/ExactMarks.h"
 
+#include <array>
+
 #include "base/WideText.h"
 #include "resource.h"
 #include "shell/AppState.h"
 #include "shell/Resources.h"
 
+namespace {
+
+// Whether each mark is shown now. Every refresh asks for the marks again;
+// under Wine GetDlgItem fetches the dialog's whole list of controls from the
+// server each time, and showing a shown control goes there again, so only a
+// change reaches the controls.
+std::array<bool, 12> marksShown = {};
+
+}  // namespace
+
 void createExactMarks(HWND dialog) {
+    marksShown = {};
     const std::wstring mark = wideFromUtf8(loadResourceString(IDS_EXACT_MARK));
     const LPARAM font = SendMessageA(dialog, WM_GETFONT, 0, 0);
     for (int k = 0; k < 12; ++k) {
@@ -24,7 +37,10 @@ void createExactMarks(HWND dialog) {
 void showExactMarks() {
     if (!mainWindow) return;
     const bool fractions = offsetRange(static_cast<TuningFormat>(midiFormat), static_cast<MtsForm>(mtsForm)).fractions;
-    for (int k = 0; k < 12; ++k)
-        ShowWindow(GetDlgItem(mainWindow, IDC_EXACT_MARK_FIRST + k),
-                   fractions && !currentTuning.onKeys() && currentTuning.twelve.exactHundredths[k] ? SW_SHOWNA : SW_HIDE);
+    for (int k = 0; k < 12; ++k) {
+        const bool shown = fractions && !currentTuning.onKeys() && currentTuning.twelve.exactHundredths[k];
+        if (shown == marksShown[k]) continue;
+        ShowWindow(GetDlgItem(mainWindow, IDC_EXACT_MARK_FIRST + k), shown ? SW_SHOWNA : SW_HIDE);
+        marksShown[k] = shown;
+    }
 }

@@ -1,5 +1,7 @@
 #include "ui/KeyboardLine.h"
 
+#include <utility>
+
 #include "base/PathText.h"
 #include "base/WideText.h"
 #include "resource.h"
@@ -10,6 +12,15 @@
 #include "ui/TuningReports.h"
 
 namespace {
+
+// What the edits and the line show now. Every refresh asks for them again;
+// under Wine GetDlgItem fetches the dialog's whole list of controls from the
+// server each time, greying a greyed control or showing a shown one goes
+// there again and setting the same text repaints the line, so only a change
+// reaches the controls.
+bool editsGreyed = false;
+bool lineShown = false;
+std::string lineText;
 
 // The scale as the window names it, for the line and the .tun file.
 std::string heldScaleName(const TuningOrigin& origin) {
@@ -44,19 +55,31 @@ void createKeyboardLine(HWND dialog) {
                                          dialog, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_KEYBOARD_LINE)),
                                          appInstance, nullptr);
     SendMessageA(control, WM_SETFONT, static_cast<WPARAM>(font), FALSE);
+    editsGreyed = false;
+    lineShown = false;
+    lineText.clear();
 }
 
 void showKeyboardLine(bool carried) {
     if (!mainWindow) return;
     const bool held = currentTuning.onKeys();
-    for (int k = 0; k < 12; ++k) {
-        EnableWindow(GetDlgItem(mainWindow, IDC_OFFSET_FIRST + k), !held);
-        EnableWindow(GetDlgItem(mainWindow, IDC_OFFSET_SPIN_FIRST + k), !held);
+    if (held != editsGreyed) {
+        for (int k = 0; k < 12; ++k) {
+            EnableWindow(GetDlgItem(mainWindow, IDC_OFFSET_FIRST + k), !held);
+            EnableWindow(GetDlgItem(mainWindow, IDC_OFFSET_SPIN_FIRST + k), !held);
+        }
+        editsGreyed = held;
     }
-    const HWND line = GetDlgItem(mainWindow, IDC_KEYBOARD_LINE);
-    if (held)
-        setItemText(mainWindow, IDC_KEYBOARD_LINE,
-                    fillIn(loadResourceString(carried ? IDS_KEYBOARD_LINE : IDS_KEYBOARD_NOT_CARRIED),
-                           {heldScaleName(currentTuning.origin), heldMapName(currentTuning.origin)}));
-    ShowWindow(line, held ? SW_SHOWNA : SW_HIDE);
+    if (held) {
+        std::string text = fillIn(loadResourceString(carried ? IDS_KEYBOARD_LINE : IDS_KEYBOARD_NOT_CARRIED),
+                                  {heldScaleName(currentTuning.origin), heldMapName(currentTuning.origin)});
+        if (text != lineText) {
+            setItemText(mainWindow, IDC_KEYBOARD_LINE, text);
+            lineText = std::move(text);
+        }
+    }
+    if (held != lineShown) {
+        ShowWindow(GetDlgItem(mainWindow, IDC_KEYBOARD_LINE), held ? SW_SHOWNA : SW_HIDE);
+        lineShown = held;
+    }
 }

@@ -83,6 +83,23 @@ TuningSource sourceOf(const OpenedScale& scale, const FitOptions& fit) {
     return source;
 }
 
+// Why the window refuses a scale the core resolved: its error onto the
+// twelve pitch classes, or the degrees that made the core lay it on the keys
+// instead.
+std::optional<ScaleMapResult> scaleRefused(const ResolvedTuning& resolved) {
+    if (resolved.error == TuningError::ScaleMap) return resolved.scaleMap;
+    for (const TuningNotice& notice : resolved.notices)
+        if (notice.kind == TuningNoticeKind::DegreesCollide) {
+            ScaleMapResult collide;
+            collide.error = ScaleMapError::DegreesCollide;
+            collide.firstDegree = notice.items[0];
+            collide.secondDegree = notice.items[1];
+            collide.pitchClass = notice.pitchClass;
+            return collide;
+        }
+    return std::nullopt;
+}
+
 // The list index of the scale read from `path`, or -1 after its error box. A
 // file opened again replaces its earlier entry.
 int readScalaFile(HWND owner, const std::string& path) {
@@ -97,10 +114,12 @@ int readScalaFile(HWND owner, const std::string& path) {
         return -1;
     }
     OpenedScale scale{path, scaleNameText(scala.scale.description, fileNameOf(path)), scala.scale, std::nullopt, {}};
-    // A scale whose degrees cannot go onto the twelve pitch classes is
-    // refused as it is read, whatever the other choices.
-    if (const ResolvedTuning resolved = resolveTuning(sourceOf(scale, {})); resolved.error == TuningError::ScaleMap) {
-        showReadError(owner, scaleMapErrorText(resolved.scaleMap, path));
+    // A scale that does not need the keys but whose degrees cannot go onto
+    // the twelve pitch classes is refused as it is read, whatever the other
+    // choices; the window lays no such scale on the keys.
+    const ResolvedTuning resolved = resolveTuning(sourceOf(scale, {}));
+    if (const std::optional<ScaleMapResult> refused = scaleRefused(resolved)) {
+        showReadError(owner, scaleMapErrorText(*refused, path));
         return -1;
     }
     for (std::size_t i = 0; i < openedScales.size(); ++i)

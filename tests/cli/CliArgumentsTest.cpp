@@ -299,6 +299,13 @@ TEST(CliArguments, AUsageErrorSaysWhatAndWhereToLookInTwoLines) {
          "velmarin-cli: temperaments does not take --format\nTry 'velmarin-cli temperaments --help'\n"},
         {{"keys", "--temperament", "equal", "--kbm", "a.kbm"}, kExitUsage,
          "velmarin-cli: --kbm goes with --scl\nTry 'velmarin-cli keys --help'\n"},
+        {{"keys", "--temperament", "equal", "--layout", "keys"}, kExitUsage,
+         "velmarin-cli: --layout goes with --scl\nTry 'velmarin-cli keys --help'\n"},
+        {{"build", "--scl", "a.scl", "--kbm", "a.kbm", "--layout", "keys", "-o", "a.tun"}, kExitUsage,
+         "velmarin-cli: --layout does not go with --kbm: the map lays the scale on the keys\n"
+         "Try 'velmarin-cli build --help'\n"},
+        {{"offsets", "--scl", "a.scl", "--layout", "octaves"}, kExitUsage,
+         "velmarin-cli: --layout 'octaves': the layout is keys or pitch-classes\nTry 'velmarin-cli offsets --help'\n"},
         {{"build", "--temperament", "equal", "--format", "mts", "--parts", "1"}, kExitUsage,
          "velmarin-cli: --format 'mts': the format is gs, xg or gm2, or gm2-2byte, mts-note or mts-bulk\n"
          "Try 'velmarin-cli build --help'\n"},
@@ -329,8 +336,8 @@ TEST(CliArguments, NoCommandAtAllShowsTheWholeUsage) {
     EXPECT_EQ(std::string("velmarin-cli: no command given\n\n") + cliUsage(), cliErrorText(parse));
 }
 
-// The overview as users have known it, with --version added and the
-// pitch-bend default of --after-reset under it.
+// The overview as users have known it, with --version and --layout added and
+// the pitch-bend default of --after-reset under it.
 TEST(CliArguments, TheUsageListsEveryCommandAndOption) {
     EXPECT_EQ(R"usage(usage: velmarin-cli COMMAND [OPTIONS]
 
@@ -382,6 +389,11 @@ SOURCE, one of:
                     pitch), sent with mts-note or mts-bulk
   --kbm FILE        with --scl: a Scala keyboard map, which sets the keys each
                     degree plays and their frequency (instead of FIT)
+  --layout keys|pitch-classes
+                    with --scl: keys lays the scale one degree a key, degree 0
+                    on the tonic of octave 4 as above; pitch-classes fits it
+                    onto C..B or refuses it (default: C..B, or the keys where
+                    two degrees would fall on one pitch class)
   --offsets LIST    twelve numbers for C..B, e.g. "0,-10,-8,-6,-10,-2,-12,-4,-8,-12,-4,-8"
                     (at most two decimals: "0,-5.38,-10.75,...")
 FIT:

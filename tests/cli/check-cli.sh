@@ -195,6 +195,25 @@ same_bytes '62\t-\t-\n' <(sed -n 63p out) "read --keys: a key left as it is"
 run offsets --scl "$fixtures/scl/31edo.scl" --kbm "$fixtures/kbm/meantone31.kbm"
 expect 0 "31-EDO on twelve keys"
 same_bytes '10 -13 3 19 -3 13 -10 6 -16 0 16 -6\n' out "twelve pitch classes from a keyboard map"
+# Two degrees on D (190 and 210 cents): the scale goes on the keys, one
+# degree a key, and says so in one line. Key 61 plays degree 1: 261.6256 x
+# 2^(190/1200) = 291.9734 Hz, 90 cents above C#4.
+collide="$fixtures/scl/degrees_collide.scl"
+run keys --scl "$collide"
+expect 0 "keys of a scale whose degrees collide"
+has err "degrees_collide.scl: degree 1 (line 4) and degree 2 (line 5) both fall on D, so the scale goes on the keys, one degree a key" \
+  "the scale on the keys said"
+[ "$(wc -l <err)" -eq 1 ] || fail "the scale on the keys: $(wc -l <err) lines on standard error, expected 1"
+same_bytes '61\t291.9734\t90.00\n' <(sed -n 62p out) "keys: degree 1 on the next key"
+run build --scl "$collide" --format mts-note --parts 1 -o collide.mid
+expect 0 "a scale whose degrees collide by single-note changes"
+run offsets --scl "$collide" --layout pitch-classes
+expect 1 "--layout pitch-classes with two degrees on D"
+has err "Scale degree 1 (line 4) and degree 2 (line 5) both fall on D." "the two degrees named"
+# The just major scale, seven keys a period: key 67 its 2/1, 500 cents above G4.
+run keys --scl "$fixtures/scl/seven_note.scl" --layout keys
+expect 0 "--layout keys"
+same_bytes '67\t523.2511\t500.00\n' <(sed -n 68p out) "keys: the period seven keys up"
 printf '3\n0\n127\n60\n61\n440\n3\n0\nx\n' >bad.kbm
 run keys --scl "$fixtures/scl/19edo.scl" --kbm bad.kbm
 expect 1 "a reference key without a degree"

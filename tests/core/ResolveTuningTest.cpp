@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "song/TuningBends.h"
@@ -24,6 +26,11 @@ TuningSource scalaSource(ScalaScale scale, std::optional<KeyboardMap> map = std:
     source.scale = std::move(scale);
     source.keyboardMap = std::move(map);
     source.scaleFileName = "scale.scl";
+    return source;
+}
+
+TuningSource laidOut(TuningSource source, ScaleLayout layout) {
+    source.layout = layout;
     return source;
 }
 
@@ -201,7 +208,10 @@ TEST(ResolveTuning, refusalsNameTheirKind) {
     } rows[] = {
         {"A4 beyond 480 Hz", outOfRange, TuningError::Fit},
         {"no such temperament", unknown, TuningError::UnknownTemperament},
-        {"two degrees on D", scalaSource(collide), TuningError::ScaleMap},
+        {"two degrees on C#, laid on the pitch classes", laidOut(scalaSource(collide), ScaleLayout::PitchClasses),
+         TuningError::ScaleMap},
+        {"nineteen notes, laid on the pitch classes", laidOut(scalaSource(equalScale(19, 1200.0)),
+                                                               ScaleLayout::PitchClasses), TuningError::ScaleMap},
         {"formal octave 31 of 19 notes", scalaSource(equalScale(19, 1200.0), testMap(2, {0, 1}, 31, 440.0)),
          TuningError::KeyboardTuning},
     };
@@ -210,7 +220,62 @@ TEST(ResolveTuning, refusalsNameTheirKind) {
         EXPECT_EQ(row.error, resolveTuning(row.source).error);
     }
     EXPECT_EQ(FitError::A4OutOfRange, resolveTuning(outOfRange).fitError);
-    EXPECT_EQ(ScaleMapError::DegreesCollide, resolveTuning(scalaSource(collide)).scaleMap.error);
+    EXPECT_EQ(ScaleMapError::DegreesCollide,
+              resolveTuning(laidOut(scalaSource(collide), ScaleLayout::PitchClasses)).scaleMap.error);
+}
+
+// Seven notes a period from C4 = 440 x 2^(-9/12) = 261.6255653 Hz on key 60:
+// key 67 the period, 523.2511306 Hz. Degrees 2 (360 cents) and 3 (400) of
+// `neutral` both round to E; its key 59, the last degree a period down, is
+// 1050 - 1200 = -150 cents: 261.6255653 x 2^(-150/1200) = 239.9117012 Hz.
+// Key 62 of `major`, 400 cents: E4 = 329.6275569 Hz.
+TEST(ResolveTuning, aScaleGoesOnTheKeysByItsLayoutOrWhereTwoDegreesCollide) {
+    ScalaScale neutral = equalScale(7, 1200.0), major = equalScale(7, 1200.0);
+    const double neutralCents[] = {200, 360, 400, 700, 900, 1050}, majorCents[] = {200, 400, 500, 700, 900, 1100};
+    for (int d = 0; d < 6; ++d) {
+        neutral.pitches[d] = {neutralCents[d], false, 0, 1, d + 4u};  // degree d + 1 on line d + 4
+        major.pitches[d].cents = majorCents[d];
+    }
+    const struct {
+        const char* name;
+        ScalaScale scale;
+        ScaleLayout layout;
+        bool collide;
+        std::pair<int, double> key;
+    } rows[] = {
+        {"two degrees on E", neutral, ScaleLayout::Automatic, true, {59, 239.9117012}},
+        {"two degrees on E, on the keys", neutral, ScaleLayout::Keys, false, {59, 239.9117012}},
+        {"a major scale on the keys", major, ScaleLayout::Keys, false, {62, 329.6275569}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const ResolvedTuning resolved = resolveTuning(laidOut(scalaSource(row.scale), row.layout));
+        ASSERT_TRUE(resolved.ok() && resolved.tuning.onKeys() && !resolved.notices.empty());
+        const auto hz = keyFrequencies(resolved.tuning);
+        EXPECT_NEAR(261.6255653, *hz[60], 1e-6);
+        EXPECT_NEAR(523.2511306, *hz[67], 1e-6);
+        EXPECT_NEAR(row.key.second, *hz[row.key.first], 1e-6);
+        EXPECT_EQ(row.collide, resolved.notices[0].kind == TuningNoticeKind::DegreesCollide);
+    }
+    const TuningNotice notice = resolveTuning(scalaSource(neutral)).notices[0];
+    EXPECT_EQ((std::vector<int>{2, 3}), notice.items);
+    EXPECT_EQ((std::vector<std::size_t>{5, 6}), notice.lines);
+    EXPECT_EQ(4, notice.pitchClass);
+    const ScaleMapResult refused = resolveTuning(laidOut(scalaSource(neutral), ScaleLayout::PitchClasses)).scaleMap;
+    EXPECT_EQ(ScaleMapError::DegreesCollide, refused.error);
+    EXPECT_EQ(std::make_pair(2, 3), std::make_pair(refused.firstDegree, refused.secondDegree));
+}
+
+// Laid one degree a key, twelve notes repeat every twelve keys at 2/1 and so
+// sound where the fit onto the pitch classes puts them.
+TEST(ResolveTuning, twelveNotesOnTheKeysSoundAsTheirFit) {
+    TuningSource source = scalaSource(equalScale(12, 1200.0));
+    source.scale.pitches[3].cents = 386.3137;
+    source.fit = {2, ZeroNote::A, 415.0, TuningFormat::GS, MtsForm::ScaleOctave1Byte};
+    const auto fitted = keyFrequencies(resolveTuning(source).tuning);
+    const auto onKeys = keyFrequencies(resolveTuning(laidOut(source, ScaleLayout::Keys)).tuning);
+    for (int key = 0; key < kKeyboardKeyCount; ++key)
+        ASSERT_NEAR(0.0, 1200.0 * std::log2(*onKeys[key] / *fitted[key]), 1e-4) << "key " << key;
 }
 
 TEST(ResolveTuning, theEditsAndAFileReadBackAreTuningsToo) {

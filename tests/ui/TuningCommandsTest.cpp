@@ -32,6 +32,8 @@ Texts offsetTexts(const VelmarinApp& app) {
     return texts;
 }
 
+bool shown(const VelmarinApp& app, int id) { return IsWindowVisible(app.item(id)) != FALSE; }
+
 Texts words(const std::string& line) {
     std::istringstream in(line);
     Texts result;
@@ -195,6 +197,12 @@ TEST(Temperament, anExactMeantoneInTheTwoByteFormAndAnEditThatRoundsOneNote) {
     EXPECT_FALSE(IsWindowVisible(GetDlgItem(app.window(), IDC_EXACT_MARK_FIRST + 2)));
     EXPECT_EQ(kHead + std::string("3B 43 46 48 37 1F 42 18 32 6E 3D 68 2E 3E 39 38 44 30 35 06 F7"),
               app.text(IDC_SYSEX_EDIT));
+    // A format without fractions hides the marks; back in the 2-byte form,
+    // the notes still exact are marked again.
+    app.pick(IDC_FORMAT_COMBO, 0);
+    EXPECT_FALSE(shown(app, IDC_EXACT_MARK_FIRST + 1));
+    app.pick(IDC_FORMAT_COMBO, 2);
+    EXPECT_TRUE(shown(app, IDC_EXACT_MARK_FIRST + 1));
     EXPECT_EQ(0u, app.close());
 }
 
@@ -278,6 +286,10 @@ TEST(OpenFile, aFileThatCannotBeReadIsNamedInTheErrorBox) {
         {"not-midi.mid", "RIFF....", "標準MIDIファイルではありません。 (0 バイト目)", ""},
         {"bad-pitch.scl", "! bad\nA pitch that is not a number\n3\n9/8\nfive fourths\n2/1\n",
          "音程が数値ではありません。", " (5 行目)"},
+        // Twelve pitch classes would hold it but for two degrees on C#: the
+        // window lays no such scale on the keys.
+        {"collide.scl", "! collide.scl\nTwo degrees on C#\n3\n100.0\n130.0\n2/1\n",
+         "音階の 1 番目と 2 番目の音が同じ音名 C# になります。", ""},
     };
     VelmarinApp app(kPart3AndBit16);
     ASSERT_TRUE(app.started());
@@ -348,6 +360,13 @@ TEST(Temperament, aNineteenNoteScaleWithAKeyboardMapIsHeldAsSingleNoteMessagesWi
     EXPECT_NE(std::string::npos, listed.find("45 45 00 00")) << listed;
     EXPECT_FALSE(app.enabled(offsetEdit(0)));
     EXPECT_EQ("キーボード音律: 19 equal / a440.kbm", app.text(IDC_KEYBOARD_LINE));
+    EXPECT_TRUE(shown(app, IDC_KEYBOARD_LINE));
+    // A format that cannot send the keys says so in the line; back in the
+    // single-note form, it no longer does.
+    app.pick(IDC_FORMAT_COMBO, 0);
+    EXPECT_EQ("キーボード音律: 19 equal / a440.kbm (この形式では送れません)", app.text(IDC_KEYBOARD_LINE));
+    app.pick(IDC_FORMAT_COMBO, 2);
+    EXPECT_EQ("キーボード音律: 19 equal / a440.kbm", app.text(IDC_KEYBOARD_LINE));
 
     // The text save also writes the tuning for software synthesizers: key 60
     // 568.421053 cents (the file's ninth degree) below key 69's 6900.
@@ -382,12 +401,14 @@ TEST(Temperament, aNineteenNoteScaleWithAKeyboardMapIsHeldAsSingleNoteMessagesWi
     app.answer(again, IDOK);
     EXPECT_TRUE(app.enabled(offsetEdit(0)));
     EXPECT_EQ(kWerckmeisterOnC, offsetTexts(app));
+    EXPECT_FALSE(shown(app, IDC_KEYBOARD_LINE));
 
     // Opened back, the saved keys are held again as they were.
     openFile(app, midPath);
     EXPECT_EQ(listed, app.text(IDC_SYSEX_EDIT));
     EXPECT_FALSE(app.enabled(offsetEdit(0)));
     EXPECT_EQ("キーボード音律: 19edo.mid / ファイルのとおりのキー", app.text(IDC_KEYBOARD_LINE));
+    EXPECT_TRUE(shown(app, IDC_KEYBOARD_LINE));
     EXPECT_TRUE(app.ownedWindows().empty()) << "a warning about the twelve offsets was shown";
     EXPECT_EQ(0u, app.close());
 }

@@ -1,0 +1,68 @@
+#include "mtsesp/MtsEspKeyTable.h"
+
+#include <cmath>
+#include <utility>
+
+namespace {
+
+// The key's equal-tempered pitch at A4 = 440 Hz, raised by `cents`.
+double equalTemperedHz(int key, double cents) { return 440.0 * std::exp2((key - 69) / 12.0 + cents / 1200.0); }
+
+bool playable(const MtsEspKeyTable& table, int key) {
+    const double hz = table.hz[static_cast<std::size_t>(key)];
+    return table.mapped.test(static_cast<std::size_t>(key)) && std::isfinite(hz) && hz > 0;
+}
+
+std::optional<int> within(int value, int lowest, int highest) {
+    if (value < lowest || value > highest) return std::nullopt;
+    return value;
+}
+
+}  // namespace
+
+MtsEspPublication mtsEspPublication(const MtsEspKeyTable& table) {
+    MtsEspPublication publication;
+    int firstPlayable = 0;
+    while (firstPlayable < kMtsEspKeyCount && !playable(table, firstPlayable)) ++firstPlayable;
+    for (int key = 0; key < kMtsEspKeyCount; ++key) {
+        if (playable(table, key)) {
+            publication.hz[key] = table.hz[key];
+            continue;
+        }
+        publication.filtered.set(static_cast<std::size_t>(key));
+        if (key > firstPlayable)
+            publication.hz[key] = publication.hz[key - 1];  // the nearest mapped key's below, passed up
+        else
+            publication.hz[key] = firstPlayable < kMtsEspKeyCount ? table.hz[firstPlayable] : equalTemperedHz(key, 0.0);
+    }
+    publication.scaleName = table.scaleName;
+    if (std::isfinite(table.periodRatio) && table.periodRatio > 0) publication.periodRatio = table.periodRatio;
+    publication.mapSize = within(table.mapSize, 1, 127);
+    publication.mapStartKey = within(table.mapStartKey, 0, 127);
+    publication.referenceKey = within(table.referenceKey, 0, 127).value_or(-1);
+    return publication;
+}
+
+MtsEspKeyTable mtsEspKeyTable(const ExactOffsets& offsets, std::string scaleName) {
+    MtsEspKeyTable table;
+    for (int key = 0; key < kMtsEspKeyCount; ++key)
+        table.hz[key] = equalTemperedHz(key + offsets.coarseSemitones, offsets.hundredths[key % 12] / 100.0);
+    table.mapped.set();
+    table.scaleName = std::move(scaleName);
+    table.mapSize = 12;
+    table.mapStartKey = 60;
+    return table;
+}
+
+MtsEspKeyTable mtsEspKeyTable(const KeyboardTuning& tuning, const ScalaScale& scale, const KeyboardMap& map,
+                              std::string scaleName) {
+    MtsEspKeyTable table;
+    table.hz = tuning.hz;
+    table.mapped = tuning.mapped;
+    table.scaleName = std::move(scaleName);
+    if (!scale.pitches.empty()) table.periodRatio = std::exp2(scale.pitches.back().cents / 1200.0);
+    table.mapSize = map.mapSize == 0 ? static_cast<int>(scale.pitches.size()) : map.mapSize;
+    table.mapStartKey = map.middleKey;
+    table.referenceKey = map.referenceKey;
+    return table;
+}

@@ -1,0 +1,225 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <string>
+
+#include "TestBytes.h"
+#include "mtsesp/MtsEspKeyTable.h"
+#include "tuning/Temperaments.h"
+#include "tuning/TuningFit.h"
+
+namespace {
+
+struct KeyRow {
+    int key;
+    double hz;  // typed from the calculation above the table
+    bool filtered;
+};
+
+::testing::AssertionResult keysAre(const MtsEspPublication& publication, const KeyRow& row) {
+    const double hz = publication.hz[row.key];
+    if (std::fabs(hz - row.hz) > row.hz * 1e-9)
+        return ::testing::AssertionFailure() << "key " << row.key << " sounds at " << hz << " Hz, not " << row.hz;
+    if (publication.filtered.test(row.key) != row.filtered)
+        return ::testing::AssertionFailure() << "key " << row.key << (row.filtered ? " is not" : " is") << " filtered";
+    return ::testing::AssertionSuccess();
+}
+
+KeyboardTuningResult tuningFromFixtures(const char* scale, const char* map, ScalaScale& readScale,
+                                        KeyboardMap& readMap) {
+    readScale = parseScala(readFile(fixturePath(scale))).scale;
+    readMap = parseKeyboardMap(readFile(fixturePath(map))).map;
+    return keyboardTuning(readScale, readMap);
+}
+
+// Werckmeister III tempers C-G, G-D, D-A and B-F# by a quarter of the
+// Pythagorean comma (23.46 / 4 = 5.865 cents) and leaves the rest pure. Its
+// offsets from equal temperament, C..B: 0, -9.775, -7.82, -5.865, -9.775,
+// -1.955, -11.73, -3.91, -7.82, -11.73, -3.91, -7.82. On the tonic D, pitch
+// class p takes the offset of (p - 2) mod 12, so D keeps C's 0 (the zero
+// note), C takes A#'s -3.91, A takes G's -3.91, G takes F's -1.955. A4 = 415 Hz
+// is 1200 log2(415 / 440) = -101.2706 cents: beyond the 2-byte form's -100,
+// so -1 semitone goes as coarse tuning and -1.2706 stays in the offsets:
+// C and A -5.1806 -> -518 hundredths, D -1.2706 -> -127, G -3.2256 -> -323.
+// Key k sounds at 440 x 2^((k - 69 - 1) / 12 + hundredths / 120000):
+//   key 0   (C-1): 440 x 2^(-70/12 - 0.0043167)  =     7.6938713881
+//   key 60  (C4):  440 x 2^(-10/12 - 0.0043167)  =   246.2038844181
+//   key 62  (D4):  440 x 2^(-8/12 - 0.0010583)   =   276.9793696935 (415 x 2^(-7/12))
+//   key 69  (A4):  440 x 2^(-1/12 - 0.0043167)   =   414.0639276575
+//   key 127 (G9):  440 x 2^(57/12 - 0.0026917)   = 11817.7523151066
+TEST(MtsEspKeyTable, werckmeisterThreeOnDWithA4At415Hz) {
+    const FitResult fit = fitOffsets(temperamentOffsets(*findTemperament("werckmeister3")),
+                                     {2, ZeroNote::Tonic, 415, TuningFormat::GM2, MtsForm::ScaleOctave2Byte});
+    ASSERT_TRUE(fit.ok());
+    const MtsEspPublication publication =
+        mtsEspPublication(mtsEspKeyTable(fit.fit.exactOffsets(), "Werckmeister III, D, A4 = 415 Hz"));
+    const KeyRow rows[] = {
+        {0, 7.6938713881, false},     {60, 246.2038844181, false},    {62, 276.9793696935, false},
+        {69, 414.0639276575, false},  {127, 11817.7523151066, false},
+    };
+    for (const KeyRow& row : rows) EXPECT_TRUE(keysAre(publication, row));
+    EXPECT_TRUE(publication.filtered.none());
+    EXPECT_EQ("Werckmeister III, D, A4 = 415 Hz", publication.scaleName);
+    EXPECT_EQ(2.0, publication.periodRatio);
+    EXPECT_EQ(12, publication.mapSize);
+    EXPECT_EQ(60, publication.mapStartKey);
+    EXPECT_EQ(-1, publication.referenceKey);
+}
+
+// 19 equal steps laid from C4 (key 60 = 440 x 2^(-9/12) = 261.6255653006 Hz):
+// key k sounds at 261.6255653006 x 2^((k - 60) / 19).
+//   key 0:   x 2^(-60/19) =   29.3129239186
+//   key 61:  x 2^(1/19)   =  271.3462748076
+//   key 79:  x 2          =  523.2511306012
+//   key 127: x 2^(67/19)  = 3014.4425164465
+TEST(MtsEspKeyTable, nineteenEqualStepsFromC4) {
+    const ScalaScale scale = parseScala(readFile(fixturePath("scl/19edo.scl"))).scale;
+    const KeyboardMap map = linearKeyboardMap(0, 440.0);
+    const KeyboardTuningResult tuning = keyboardTuning(scale, map);
+    ASSERT_TRUE(tuning.ok());
+    const MtsEspPublication publication =
+        mtsEspPublication(mtsEspKeyTable(tuning.tuning, scale, map, "19 equal divisions of the octave"));
+    const KeyRow rows[] = {
+        {0, 29.3129239186, false},   {60, 261.6255653006, false},   {61, 271.3462748076, false},
+        {79, 523.2511306012, false}, {127, 3014.4425164465, false},
+    };
+    for (const KeyRow& row : rows) EXPECT_TRUE(keysAre(publication, row));
+    EXPECT_TRUE(publication.filtered.none());
+    EXPECT_EQ(2.0, publication.periodRatio);
+    EXPECT_EQ(19, publication.mapSize);  // a linear map repeats with the scale
+    EXPECT_EQ(60, publication.mapStartKey);
+    EXPECT_EQ(60, publication.referenceKey);
+}
+
+// The just major scale (9/8 5/4 4/3 3/2 5/3 15/8 2/1) on the white keys of
+// white_keys7.kbm, A4 (degree 5, 5/3) at 440 Hz, so C4 = 264 Hz: D4 297,
+// E4 330, F4 352, G4 396, B4 495. A black key ("x") is filtered and sounds
+// as the white key below it. Key 0 lies below the map's first key and key 1
+// is black: neither has a mapped key below, so both take key 2 (D-1,
+// 297 / 32 = 9.28125). Keys 126 (black) and 127 lie above its last key and
+// take key 125 (F9, 352 x 32 = 11264).
+TEST(MtsEspKeyTable, aSevenNoteMapFiltersTheBlackKeysAndSoundsThemAsTheKeyBelow) {
+    ScalaScale scale;
+    KeyboardMap map;
+    const KeyboardTuningResult tuning = tuningFromFixtures("scl/seven_note.scl", "kbm/white_keys7.kbm", scale, map);
+    ASSERT_TRUE(tuning.ok());
+    const MtsEspPublication publication =
+        mtsEspPublication(mtsEspKeyTable(tuning.tuning, scale, map, "Just major scale, seven notes"));
+    const KeyRow rows[] = {
+        {0, 9.28125, true},  {1, 9.28125, true},   {2, 9.28125, false},   {3, 9.28125, true},
+        {60, 264, false},    {61, 264, true},      {62, 297, false},      {63, 297, true},
+        {64, 330, false},    {65, 352, false},     {66, 352, true},       {67, 396, false},
+        {68, 396, true},     {69, 440, false},     {70, 440, true},       {71, 495, false},
+        {125, 11264, false}, {126, 11264, true},   {127, 11264, true},
+    };
+    for (const KeyRow& row : rows) EXPECT_TRUE(keysAre(publication, row));
+    for (int key = 0; key < kMtsEspKeyCount; ++key) {
+        const int pitchClass = key % 12;
+        const bool black = pitchClass == 1 || pitchClass == 3 || pitchClass == 6 || pitchClass == 8 || pitchClass == 10;
+        EXPECT_EQ(black || key == 0 || key > 125, publication.filtered.test(key)) << "key " << key;
+    }
+    EXPECT_EQ(2.0, publication.periodRatio);
+    EXPECT_EQ(12, publication.mapSize);
+    EXPECT_EQ(60, publication.mapStartKey);
+    EXPECT_EQ(69, publication.referenceKey);
+}
+
+TEST(MtsEspKeyTable, aScaleOfAnotherPeriodRepeatsAtIt) {
+    const ScalaScale scale = parseScala(readFile(fixturePath("scl/bohlen_pierce.scl"))).scale;
+    const KeyboardMap map = linearKeyboardMap(0, 440.0);
+    const KeyboardTuningResult tuning = keyboardTuning(scale, map);
+    ASSERT_TRUE(tuning.ok());
+    const MtsEspPublication publication = mtsEspPublication(mtsEspKeyTable(tuning.tuning, scale, map, ""));
+    ASSERT_TRUE(publication.periodRatio);
+    EXPECT_NEAR(3.0, *publication.periodRatio, 1e-12);  // 3/1
+    EXPECT_EQ(13, publication.mapSize);
+}
+
+// A key with no frequency a client could play is filtered like an unmapped
+// one; with none to play at all, every key keeps its equal-tempered pitch
+// at A4 = 440 Hz (key 0 8.1757989156, key 127 12543.8539514160 Hz).
+TEST(MtsEspPublication, keysWithoutAPlayableFrequencyAreFiltered) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double infinity = std::numeric_limits<double>::infinity();
+    const struct {
+        const char* name;
+        double hz69;
+        bool mapped69;
+        KeyRow row;
+    } rows[] = {
+        {"zero", 0.0, true, {69, 415.3046975799, true}},
+        {"negative", -440.0, true, {69, 415.3046975799, true}},
+        {"infinite", infinity, true, {69, 415.3046975799, true}},
+        {"not a number", nan, true, {69, 415.3046975799, true}},
+        {"unmapped", 440.0, false, {69, 415.3046975799, true}},
+        {"mapped", 440.0, true, {69, 440.0, false}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        MtsEspKeyTable table;
+        for (int key = 0; key < kMtsEspKeyCount; ++key) table.hz[key] = 440.0 * std::exp2((key - 69) / 12.0);
+        table.mapped.set();
+        table.hz[69] = row.hz69;
+        table.mapped.set(69, row.mapped69);
+        const MtsEspPublication publication = mtsEspPublication(table);
+        EXPECT_TRUE(keysAre(publication, row.row));
+        EXPECT_EQ(row.row.filtered ? 1u : 0u, publication.filtered.count());
+    }
+
+    MtsEspKeyTable none;
+    none.hz.fill(440.0);
+    const MtsEspPublication silent = mtsEspPublication(none);
+    EXPECT_TRUE(silent.filtered.all());
+    for (const KeyRow& row : {KeyRow{0, 8.1757989156, true}, KeyRow{69, 440.0, true}, KeyRow{127, 12543.8539514160, true}})
+        EXPECT_TRUE(keysAre(silent, row));
+}
+
+// The library takes the map's values as signed bytes; one it cannot hold is
+// not sent rather than sent wrapped. The reference key is always sent, -1
+// for none.
+TEST(MtsEspPublication, mapValuesOutsideTheirRangeAreNotSent) {
+    const struct {
+        int mapSize, startKey, referenceKey;
+        double periodRatio;
+        std::optional<int> sentSize, sentStart;
+        int sentReference;
+        std::optional<double> sentRatio;
+    } rows[] = {
+        {1, 0, 0, 2.0, 1, 0, 0, 2.0},
+        {127, 127, 127, 0.5, 127, 127, 127, 0.5},
+        {0, -1, -1, 0.0, std::nullopt, std::nullopt, -1, std::nullopt},
+        {128, 128, 128, -2.0, std::nullopt, std::nullopt, -1, std::nullopt},
+        {1000, 60, -2, std::numeric_limits<double>::infinity(), std::nullopt, 60, -1, std::nullopt},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE("map size " + std::to_string(row.mapSize) + ", start " + std::to_string(row.startKey) +
+                     ", reference " + std::to_string(row.referenceKey));
+        MtsEspKeyTable table;
+        table.mapSize = row.mapSize;
+        table.mapStartKey = row.startKey;
+        table.referenceKey = row.referenceKey;
+        table.periodRatio = row.periodRatio;
+        const MtsEspPublication publication = mtsEspPublication(table);
+        EXPECT_EQ(row.sentSize, publication.mapSize);
+        EXPECT_EQ(row.sentStart, publication.mapStartKey);
+        EXPECT_EQ(row.sentReference, publication.referenceKey);
+        EXPECT_EQ(row.sentRatio, publication.periodRatio);
+    }
+}
+
+// The name goes to the clients as the user knows the tuning, its UTF-8 bytes
+// unchanged, from either kind of tuning.
+TEST(MtsEspKeyTable, theScaleNameIsKeptAsGiven) {
+    const std::string japanese = "\xE3\x83\xB4\xE3\x82\xA7\xE3\x83\xAB\xE3\x82\xAF\xE3\x83\x9E\xE3\x82\xA4"
+                                 "\xE3\x82\xB9\xE3\x82\xBF\xE3\x83\xBC III";  // ヴェルクマイスター III
+    EXPECT_EQ(japanese, mtsEspPublication(mtsEspKeyTable(ExactOffsets{}, japanese)).scaleName);
+    ScalaScale scale;
+    KeyboardMap map;
+    const KeyboardTuningResult tuning = tuningFromFixtures("scl/seven_note.scl", "kbm/white_keys7.kbm", scale, map);
+    ASSERT_TRUE(tuning.ok());
+    EXPECT_EQ("seven_note.scl + white_keys7.kbm",
+              mtsEspPublication(mtsEspKeyTable(tuning.tuning, scale, map, "seven_note.scl + white_keys7.kbm")).scaleName);
+}
+
+}  // namespace
