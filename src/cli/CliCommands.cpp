@@ -1,6 +1,8 @@
 #include "cli/CliCommands.h"
 
 #include <array>
+#include <chrono>
+#include <thread>
 #include <cstdio>
 #include <cstring>
 #include <optional>
@@ -12,8 +14,8 @@
 #include "base/LoadFileBytes.h"
 #include "base/SystemErrorText.h"
 #include "cli/ApplyCommand.h"
+#include "cli/CliPorts.h"
 #include "cli/CliTexts.h"
-#include "midiout/MidiDeviceLookup.h"
 #include "midiout/SysexSender.h"
 #include "output/SysexSmf.h"
 #include "song/TuningBends.h"
@@ -119,11 +121,22 @@ void sayResolveError(const CliCommand& command, const TuningSource& source, cons
     err << '\n';
 }
 
+// Held offsets and coarse tuning are about the SysEx: bends played live
+// carry each key's exact cents.
+bool aboutSentOffsets(TuningNoticeKind kind) {
+    return kind == TuningNoticeKind::HeldNotes || kind == TuningNoticeKind::CoarseTuning;
+}
+
+bool playsByBends(const CliCommand& command) {
+    return command.kind == CliCommandKind::Play && command.retune.method != RetuneMethod::TuningMessages;
+}
+
 // The notices about the key-based forms' messages, or the others, worded on `err`.
 void sayNotices(const CliCommand& command, const std::vector<TuningNotice>& notices, bool keyMessages,
                 std::ostream& err) {
     for (const TuningNotice& notice : notices) {
         if (aboutKeyMessages(notice.kind) != keyMessages) continue;
+        if (playsByBends(command) && aboutSentOffsets(notice.kind)) continue;
         err << kProgram;
         switch (notice.kind) {
         case TuningNoticeKind::HeldNotes:
@@ -179,10 +192,10 @@ bool fitSource(const CliCommand& command, std::ostream& err, Tuning& tuning) {
     return true;
 }
 
-// With no preset to take it from, a bulk dump is named "Velmarin".
-bool buildList(const CliCommand& command, std::ostream& err, TuningListing& list) {
-    ResolvedTuning resolved;
-    if (!tuneSource(command, err, resolved)) return false;
+// The listing of a resolved tuning, the notices about the keys' messages
+// worded; false after the message when the form cannot carry it. With no
+// preset to take it from, a bulk dump is named "Velmarin".
+bool listTuning(const CliCommand& command, const ResolvedTuning& resolved, std::ostream& err, TuningListing& list) {
     const Tuning& tuning = resolved.tuning;
     if (!formCarries(tuning, command.format, command.mts.form)) {
         err << kProgram << command.scalaPath << ": " << keyboardOnlyText(tuning.keys->tuning.scaleSize) << "; "
@@ -195,6 +208,11 @@ bool buildList(const CliCommand& command, std::ostream& err, TuningListing& list
     if (!built) return false;
     list = *built;
     return true;
+}
+
+bool buildList(const CliCommand& command, std::ostream& err, TuningListing& list) {
+    ResolvedTuning resolved;
+    return tuneSource(command, err, resolved) && listTuning(command, resolved, err, list);
 }
 
 // key, Hz with four decimals, cents from the key's equal-tempered pitch at
@@ -354,37 +372,6 @@ int readBack(const CliCommand& command, std::ostream& out, std::ostream& err) {
     return kExitSuccess;
 }
 
-const char kNoMidiOut[] = "this system has no MIDI output implementation\n";
-
-// An empty list from several systems (RtMidi's) is no failure; one line says
-// what each system answered.
-void sayWhyNoPorts(const MidiDeviceList& devices, std::ostream& err) {
-    if (!devices.names.empty() || devices.systems.empty()) return;
-    err << kProgram << "no MIDI output ports";
-    const char* separator = ": ";
-    for (const MidiSystemState& system : devices.systems) {
-        err << separator << system.name << ": ";
-        if (system.reached || system.error.empty())
-            err << (system.reached ? "no output ports" : "not reached");
-        else
-            err << system.error;
-        separator = "; ";
-    }
-    err << '\n';
-}
-
-int listPorts(std::ostream& out, std::ostream& err, MidiOutSystem& midiOut) {
-    const MidiDeviceList devices = midiOut.listDevices();
-    if (!devices.available) {
-        err << kProgram << kNoMidiOut;
-        return kExitBadInput;
-    }
-    for (std::size_t i = 0; i < devices.names.size(); ++i)
-        out << i << '\t' << devices.names[i] << '\n';
-    sayWhyNoPorts(devices, err);
-    return kExitSuccess;
-}
-
 const char* failedStep(SendFailure::Step step) {
     switch (step) {
     case SendFailure::Step::Open: return "could not be opened";
@@ -398,35 +385,19 @@ const char* failedStep(SendFailure::Step step) {
 int sendToPort(const CliCommand& command, std::ostream& err, MidiOutSystem& midiOut) {
     TuningListing list;
     if (!buildList(command, err, list)) return kExitBadInput;
-    const MidiDeviceList devices = midiOut.listDevices();
-    if (!devices.available) {
-        err << kProgram << kNoMidiOut;
-        return kExitBadInput;
-    }
-    const MidiDeviceMatch match = findDeviceByArgument(devices.names, command.port);
-    if (match.status != MidiDeviceMatch::Status::Found) {
-        err << kProgram << "--port " << command.port
-            << ": no such MIDI output device (velmarin-cli ports lists them)\n";
-        sayWhyNoPorts(devices, err);
-        return kExitBadInput;
-    }
+    const std::optional<CliPort> port =
+        findPort(midiOut.listDevices(), PortDirection::Output, "--port", command.port, err);
+    if (!port) return kExitBadInput;
 
     SysexSender sender(midiOut, [](const SendEvent&) {});
-    sender.send(SendMode::All, match.index, list.data(), list.size(), command.pauseMs);
+    sender.send(SendMode::All, port->index, list.data(), list.size(), command.pauseMs);
     const SendEvent outcome = sender.waitUntilIdle();
     sender.shutdown();
     if (outcome.kind == SendEvent::Kind::Done) return kExitSuccess;
-    err << kProgram << "MIDI output device " << match.index << " (" << devices.names[match.index]
-        << ") " << failedStep(outcome.failure.step);
-    if (outcome.failure.step != SendFailure::Step::Timeout) {
-        err << ": ";
-        if (!outcome.failure.text.empty())
-            err << outcome.failure.text;
-        else if (outcome.failure.code == kMidiBadDeviceId)
-            err << "the port is no longer offered";
-        else
-            err << "error " << outcome.failure.code;
-    }
+    err << kProgram << "MIDI output device " << port->index << " (" << port->name << ") "
+        << failedStep(outcome.failure.step);
+    if (outcome.failure.step != SendFailure::Step::Timeout)
+        err << ": " << deviceFaultText(outcome.failure.code, outcome.failure.text);
     if (outcome.failure.step != SendFailure::Step::Open)
         err << " (" << outcome.sent << " of " << outcome.total << " messages sent)";
     err << '\n';
@@ -441,17 +412,36 @@ int printAnalysis(const CliCommand& command, std::ostream& out, std::ostream& er
     return kExitSuccess;
 }
 
+int playKeyboard(const CliCommand& command, std::ostream& out, std::ostream& err, MidiOutSystem& midiOut,
+                 MidiInSystem& midiIn, const InterruptCheck& interrupted) {
+    ResolvedTuning resolved;
+    if (!tuneSource(command, err, resolved)) return kExitBadInput;
+    const bool messages = command.retune.method == RetuneMethod::TuningMessages;
+    TuningListing list;
+    if (messages && !listTuning(command, resolved, err, list)) return kExitBadInput;
+    return playThrough(command, resolved.tuning, messages ? &list : nullptr, midiIn, midiOut, interrupted, out, err);
+}
+
 }  // namespace
 
-int runCliCommand(const CliCommand& command, std::ostream& out, std::ostream& err,
-                  MidiOutSystem& midiOut) {
+int runCliCommand(const CliCommand& command, std::ostream& out, std::ostream& err, MidiOutSystem& midiOut,
+                  MidiInSystem& midiIn, const InterruptCheck& interrupted) {
     switch (command.kind) {
     case CliCommandKind::Help: out << cliUsage(); return kExitSuccess;
     case CliCommandKind::Temperaments: return listTemperaments(out);
     case CliCommandKind::Offsets: return printOffsets(command, out, err);
     case CliCommandKind::Build: return buildOutput(command, out, err);
     case CliCommandKind::Read: return readBack(command, out, err);
-    case CliCommandKind::Ports: return listPorts(out, err, midiOut);
+    case CliCommandKind::Ports:
+        return command.inputs ? listPorts(midiIn.listDevices(), PortDirection::Input, out, err)
+                              : listPorts(midiOut.listDevices(), PortDirection::Output, out, err);
+    case CliCommandKind::Play: {
+        if (interrupted) return playKeyboard(command, out, err, midiOut, midiIn, interrupted);
+        return playKeyboard(command, out, err, midiOut, midiIn, [](std::chrono::milliseconds timeout) {
+            std::this_thread::sleep_for(timeout);
+            return false;
+        });
+    }
     case CliCommandKind::Send: return sendToPort(command, err, midiOut);
     case CliCommandKind::Analyse: return printAnalysis(command, out, err);
     case CliCommandKind::Keys: return printKeys(command, out, err);

@@ -1,0 +1,26 @@
+// velmarin-cli play: a MIDI keyboard played through the retuning engine to
+// a synthesizer until the user stops it, with a line on standard output as
+// it starts and one as it ends.
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <ostream>
+
+#include "cli/CliArguments.h"
+#include "midiin/MidiInDevice.h"
+#include "midiout/MidiOutDevice.h"
+#include "sysex/SysexBuilder.h"
+#include "tuning/Tuning.h"
+
+// Waits up to the time given; true once the user has stopped the program.
+using InterruptCheck = std::function<bool(std::chrono::milliseconds)>;
+
+// `tuning` as resolved; `listing` the tuning messages method's (null for
+// the other methods). Opens the devices --in and --port name, plays until
+// `interrupted` or a device fails, and ends every note before it closes
+// them. kExitSuccess once stopped by the user; kExitBadInput, with the
+// system's reason on `err`, when a device is missing, will not open or
+// fails while playing.
+int playThrough(const CliCommand& command, const Tuning& tuning, const TuningListing* listing, MidiInSystem& midiIn,
+                MidiOutSystem& midiOut, const InterruptCheck& interrupted, std::ostream& out, std::ostream& err);
