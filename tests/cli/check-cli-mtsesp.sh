@@ -6,15 +6,16 @@
 # program's process reaches its console control handler as CTRL_C_EVENT, as
 # Ctrl+C in a terminal does; Wine 8's GenerateConsoleCtrlEvent fails
 # (invalid handle), so a Windows parent cannot send Ctrl+Break here.
-# Usage: check-cli-mtsesp.sh WHOLE_DLL OLD_DLL PREFIX CLI
+# Usage: check-cli-mtsesp.sh WHOLE_DLL OLD_DLL NO_MASTER_DLL PREFIX CLI
 set -uo pipefail
-whole=$1 old=$2 prefix=$3 cli=$4
+whole=$1 old=$2 nomaster=$3 prefix=$4 cli=$5
 scripts="$(cd "$(dirname "$0")/../../scripts" && pwd)"
 fixtures="$(cd "$(dirname "$0")/../fixtures" && pwd)"
 export WINEPREFIX=$prefix
 [ -f "$WINEPREFIX/system.reg" ] || "$scripts/wine-prefix.sh" "$WINEPREFIX" >/dev/null
 folder="$WINEPREFIX/drive_c/Program Files/Common Files/MTS-ESP"
 library="$folder/LIBMTS.dll"
+place='C:\Program Files\Common Files\MTS-ESP\LIBMTS.dll'  # as the program names it
 work=$(mktemp -d /tmp/velmarin-cli-mtsesp.XXXXXX)
 trap 'rm -rf "$work" "$folder"' EXIT
 cd "$work" || exit 1
@@ -56,8 +57,7 @@ calls() { grep -v '^MTS_GetNumClients$' "$library.log" | cut -d' ' -f1 | tr '\n'
 
 start --temperament werckmeister3
 ends 1 "no library"
-grep -qF 'velmarin-cli: MTS-ESP is not installed: C:\Program Files\Common Files\MTS-ESP\LIBMTS.dll not found' err ||
-  fail "the place of the library not named: $(cat err)"
+grep -qF "velmarin-cli: MTS-ESP is not installed: $place not found" err || fail "the place of the library not named: $(cat err)"
 
 # Werckmeister III on D at A4 = 415 Hz; the keys as MtsEspKeyTableTest
 # calculates them.
@@ -80,11 +80,34 @@ grep '^MTS_SetNoteTunings' "$library.log" | awk '{
   exit bad }' || fail "the keys published"
 grep -q 'master=0' "$library.state" || fail "the session kept a master: $(cat "$library.state")"
 
-install "$whole" 'master=1\n'
-start --temperament werckmeister3
-ends 1 "another master"
-grep -qF 'velmarin-cli: another MTS-ESP master holds the session; close it first' err || fail "another master: $(cat err)"
-[ "$(calls)" = "MTS_HasMaster MTS_HasIPC " ] || fail "calls with another master: $(calls)"
+# refused SESSION CALLS TEXT: with a master in the session, it ends at once
+# saying TEXT, the library having got CALLS alone.
+refused() {
+  install "$whole" "$1"
+  start --temperament werckmeister3
+  ends 1 "$3"
+  grep -qF -- "velmarin-cli: $3" err || fail "$3 not said: $(cat err)"
+  [ "$(calls)" = "$2" ] || fail "calls with $1: $(calls)"
+}
+refused 'master=1\n' "MTS_HasMaster MTS_HasIPC " "another MTS-ESP master holds the session; close it first"
+refused 'master=1\nipc=1\n' "MTS_HasMaster MTS_HasIPC " \
+  "an MTS-ESP master holds the session, perhaps one left behind by a program that crashed; close the other master, or give --reset to take its place"
+install "$whole" 'master=1\nipc=1\n'
+start --temperament werckmeister3 --reset
+said "Ctrl+C ends"
+stop 0 "--reset"
+expected="MTS_HasMaster MTS_HasIPC MTS_Reinitialize MTS_HasMaster MTS_RegisterMaster MTS_SetNoteTunings"
+[ "$(calls | cut -d' ' -f1-6)" = "$expected" ] || fail "the calls with --reset: $(calls)"
+
+# Something there that is not MTS-ESP: the path named, with the reason.
+echo "MTS-ESP" >not-a-library
+for row in "not-a-library:cannot be loaded: " "$nomaster:lacks the calls of a master; install MTS-ESP again"; do
+  install "${row%%:*}" ''
+  start --temperament werckmeister3
+  ends 1 "${row#*:}"
+  grep -qF "velmarin-cli: MTS-ESP: $place ${row#*:}" err || fail "${row#*:}: $(cat err)"
+  grep -q 'system error' err && fail "a bare error number instead of the system's text: $(cat err)"
+done
 
 # A library without the calls later versions added: the keys and the name.
 install "$old" ''

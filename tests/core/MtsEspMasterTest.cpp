@@ -1,5 +1,7 @@
-// The master against the project's stand-in for the MTS-ESP library
-// (StandInLibrary.h).
+// The master against the project's stand-in for the MTS-ESP library, loaded
+// by path as the real one would be: natively through dlopen, under Wine
+// through the Windows loader. Each test copies the stand-in into a folder of
+// its own, where it keeps its log and its session (tests/mtsesp).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "StandInLibrary.h"
 #include "TestBytes.h"
 #include "WholeFiles.h"
 #include "base/FileSystem.h"
@@ -22,6 +23,51 @@
 #endif
 
 namespace {
+
+#ifdef _WIN32
+const char kLibraryName[] = "LIBMTS.dll";
+std::string builtPath(const char* path) { return windowsPath(path); }
+#else
+const char kLibraryName[] = "libMTS.so";
+std::string builtPath(const char* path) { return path; }
+#endif
+
+class StandIn {
+public:
+    explicit StandIn(const char* built = VELMARIN_MTSESP_STANDIN, const std::string& session = "")
+        : path_(folder_.path(kLibraryName)) {
+        writeFile(path_, readFile(builtPath(built)));
+        if (!session.empty()) writeFile(path_ + ".state", session);
+    }
+    const std::string& path() const { return path_; }
+    std::string session() const { return readFile(path_ + ".state"); }
+    std::vector<std::string> calls() const {
+        std::vector<std::string> lines;
+        const std::string log = readFile(path_ + ".log");
+        for (std::size_t start = 0; start < log.size();) {
+            const std::size_t end = log.find('\n', start);
+            lines.push_back(log.substr(start, end - start));
+            start = end == std::string::npos ? log.size() : end + 1;
+        }
+        return lines;
+    }
+
+private:
+    ScratchFolder folder_;
+    std::string path_;
+};
+
+::testing::AssertionResult callsAre(const std::vector<std::string>& expected, const StandIn& standIn) {
+    const std::vector<std::string> actual = standIn.calls();
+    for (std::size_t line = 0; line < expected.size() || line < actual.size(); ++line) {
+        const std::string want = line < expected.size() ? expected[line] : "(no call)";
+        const std::string got = line < actual.size() ? actual[line] : "(no call)";
+        if (want != got)
+            return ::testing::AssertionFailure() << "call " << line + 1 << ": expected\n  " << want.substr(0, 120)
+                                                 << "\nbut the library got\n  " << got.substr(0, 120);
+    }
+    return ::testing::AssertionSuccess();
+}
 
 // Key k at 100 + k Hz, but `silentKey` unmapped, a 12-key map from C4 with
 // A4 its reference.
