@@ -42,7 +42,7 @@ if ! $quick; then
   cmake --build build/sanitize -j "$jobs"
   (cd build/sanitize && ctest --output-on-failure)
 
-  step "fuzzing the INI parser, the Scala scale and keyboard map readers, the tuning file reader and the song writer for ${fuzz_seconds} s"
+  step "fuzzing the INI parser, the Scala scale and keyboard map readers, the tuning file reader, the song writer and the retuning engine for ${fuzz_seconds} s"
   CXX=clang++ cmake -S . -B build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMARIN_TESTS=OFF \
     -DVELMARIN_FUZZ=ON >/dev/null
   cmake --build build/fuzz -j "$jobs"
@@ -64,12 +64,13 @@ if ! $quick; then
     grep -E '^(Done|stat::number_of_executed_units|stat::new_units_added)' "$log"
     rm -rf "$corpus" "$log"
   }
-  fuzz_share=$(( (fuzz_seconds + 4) / 5 ))
+  fuzz_share=$(( (fuzz_seconds + 5) / 6 ))
   fuzz ini_fuzzer "$fuzz_share" tests/fixtures/ini
   fuzz scala_fuzzer "$fuzz_share" tests/fixtures/scl
   fuzz kbm_fuzzer "$fuzz_share" tests/fixtures/kbm
   fuzz tuning_file_fuzzer "$fuzz_share" tests/fixtures/tuning
   fuzz song_fuzzer "$fuzz_share" tests/fixtures/song
+  fuzz retune_fuzzer "$fuzz_share"
 
   step "benchmarks (figures only, not a test)"
   build/native/bench/core_bench --benchmark_min_time=0.05

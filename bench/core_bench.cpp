@@ -1,11 +1,12 @@
 // Figures for the core: a keystroke's build and listing, the MIDI file image,
 // the preset file at start and close, a Scala scale fitted, a tuning file read
 // back, a folder of Scala scales laid on the keys, live sending to a MIDI
-// device, a tuning written into songs, and a keystroke published to MTS-ESP
-// clients. Run:
+// device, a tuning written into songs, a player's stream through the
+// retuning engine, and a keystroke published to MTS-ESP clients. Run:
 // core_bench (Release build).
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -27,6 +28,7 @@
 #include "midiout/SysexSender.h"
 #include "mtsesp/MtsEspMaster.h"
 #include "output/SysexSmf.h"
+#include "retune/RetuneEngine.h"
 #include "settings/IniFile.h"
 #include "settings/Presets.h"
 #include "sysex/HexListing.h"
@@ -348,6 +350,7 @@ namespace {
 // most held at once since the last reset.
 std::atomic<std::size_t> heapInUse{0};
 std::atomic<std::size_t> heapPeak{0};
+std::atomic<std::size_t> allocations{0};
 
 void resetHeapPeak() { heapPeak = heapInUse.load(); }
 
@@ -464,6 +467,70 @@ void BM_ApplyThousandSongsToAFolder(benchmark::State& state) {
 }
 BENCHMARK(BM_ApplyThousandSongsToAFolder)->Unit(benchmark::kMillisecond)->Iterations(3);
 
+// A player's stream: four-note chords climbing the keyboard, each held
+// under the sustain pedal while the wheel moves, then released; channel 1.
+std::vector<std::vector<uint8_t>> chordStream() {
+    std::vector<std::vector<uint8_t>> stream;
+    for (int chord = 0; chord < 64; ++chord) {
+        const uint8_t root = static_cast<uint8_t>(48 + chord % 24);
+        const uint8_t keys[4] = {root, static_cast<uint8_t>(root + 4), static_cast<uint8_t>(root + 7),
+                                 static_cast<uint8_t>(root + 11)};
+        stream.push_back({0xB0, 0x40, 0x7F});
+        for (uint8_t key : keys) stream.push_back({0x90, key, 0x60});
+        for (uint8_t wheel : {0x48, 0x50, 0x48, 0x40}) stream.push_back({0xE0, 0x00, wheel});
+        stream.push_back({0xD0, static_cast<uint8_t>(chord & 0x7F)});
+        for (uint8_t key : keys) stream.push_back({0x80, key, 0x40});
+        stream.push_back({0xB0, 0x40, 0x00});
+    }
+    return stream;
+}
+
+class CountingSink : public RetuneSink {
+public:
+    void send(const uint8_t*, std::size_t size) override { bytes += size; }
+    std::size_t bytes = 0;
+};
+
+// Each message through the engine timed alone, the median and the 99th
+// percentile (aim: 2 us), and the allocations on the way (aim: none).
+void retuneStream(benchmark::State& state, const RetuneTuning& tuning) {
+    RetuneEngine engine(RetuneOptions{}, tuning);
+    CountingSink sink;
+    engine.start(sink);
+    const std::vector<std::vector<uint8_t>> stream = chordStream();
+    std::vector<double> nanoseconds;
+    nanoseconds.reserve(stream.size() * static_cast<std::size_t>(state.max_iterations));
+    uint64_t time = 0;
+    const std::size_t allocationsBefore = allocations;
+    for (auto _ : state) {
+        for (const std::vector<uint8_t>& message : stream) {
+            const auto begin = std::chrono::steady_clock::now();
+            engine.process(message.data(), message.size(), ++time, sink);
+            const auto end = std::chrono::steady_clock::now();
+            nanoseconds.push_back(std::chrono::duration<double, std::nano>(end - begin).count());
+        }
+    }
+    const std::size_t allocated = allocations - allocationsBefore;
+    std::sort(nanoseconds.begin(), nanoseconds.end());
+    state.counters["median_us"] = nanoseconds[nanoseconds.size() / 2] / 1000;
+    state.counters["p99_us"] = nanoseconds[nanoseconds.size() * 99 / 100] / 1000;
+    state.counters["allocations"] = static_cast<double>(allocated);
+    state.counters["messages"] = static_cast<double>(nanoseconds.size());
+}
+
+RetuneTuning werckmeister3Keys() {
+    return {keyCentsOfPitchClasses({0, -9.775, -7.82, -5.865, -9.775, -1.955, -11.73, -3.91, -7.82, -11.73, -3.91, -7.82}),
+            false};
+}
+RetuneTuning edo19Keys() {
+    RetuneTuning tuning;
+    for (int key = 0; key < 128; ++key) tuning.keyCents[key] = (key - 60) * (1200.0 / 19 - 100);
+    tuning.nearestKeys = true;
+    return tuning;
+}
+BENCHMARK_CAPTURE(retuneStream, werckmeister3, werckmeister3Keys())->Iterations(400)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(retuneStream, edo19, edo19Keys())->Iterations(400)->Unit(benchmark::kMicrosecond);
+
 }  // namespace
 
 // Sizes come from the allocator itself (glibc), so nothing is written into
@@ -471,6 +538,7 @@ BENCHMARK(BM_ApplyThousandSongsToAFolder)->Unit(benchmark::kMillisecond)->Iterat
 __attribute__((noinline)) void* operator new(std::size_t size) {
     void* block = std::malloc(size == 0 ? 1 : size);
     if (!block) throw std::bad_alloc();
+    ++allocations;
     const std::size_t now = heapInUse += malloc_usable_size(block);
     for (std::size_t peak = heapPeak; now > peak && !heapPeak.compare_exchange_weak(peak, now);) {}
     return block;

@@ -1,7 +1,7 @@
 #include "midi/ControlChanges.h"
 
 #include <algorithm>
-
+#include <cmath>
 
 uint8_t* appendCoarseTuning(uint8_t* out, int channel, int32_t semitones) {
     const int32_t held = std::clamp(semitones, kLowestCoarseTuning, kHighestCoarseTuning);
@@ -19,28 +19,17 @@ uint8_t* appendCoarseTuning(uint8_t* out, int channel, int32_t semitones) {
     return out;
 }
 
+double bendRangeAfterDataEntry(double rangeCents, uint8_t controller, uint8_t value) {
+    return controller == kControllerDataEntry ? value * 100.0 : std::floor(rangeCents / 100.0) * 100.0 + value;
+}
+
 std::optional<ParameterWrite> RegisteredParameters::control(int channel, uint8_t controller, uint8_t value) {
-    Choice& choice = channels_[channel & 0x0F];
-    switch (controller) {
-    case kControllerRpnMsb:
-        choice.msb = value;
-        choice.registered = true;
-        break;
-    case kControllerRpnLsb:
-        choice.lsb = value;
-        choice.registered = true;
-        break;
-    case kControllerNrpnMsb:
-    case kControllerNrpnLsb: choice.registered = false; break;
-    case kControllerDataEntry:
-        if (!choice.registered || (choice.msb == kNullParameter && choice.lsb == kNullParameter)) break;
-        return ParameterWrite{static_cast<uint16_t>(choice.msb << 7 | choice.lsb), value};
-    case kControllerDataEntryLsb:
-        if (!choice.registered || (choice.msb == kNullParameter && choice.lsb == kNullParameter)) break;
-        return ParameterWrite{static_cast<uint16_t>(choice.msb << 7 | choice.lsb), value, true};
-    default: break;
-    }
-    return std::nullopt;
+    ParameterChoice& choice = channels_[channel & 0x0F];
+    choice.control(controller, value);
+    if (controller != kControllerDataEntry && controller != kControllerDataEntryLsb) return std::nullopt;
+    const int32_t parameter = choice.chosen();
+    if (parameter < 0 || parameter >= 1 << 14) return std::nullopt;
+    return ParameterWrite{static_cast<uint16_t>(parameter), value, controller == kControllerDataEntryLsb};
 }
 
 void TuningProgramSelects::control(int channel, uint8_t controller, uint8_t value) {

@@ -20,6 +20,7 @@ constexpr uint8_t kControllerExpression = 11;
 constexpr uint8_t kControllerBankLsb = 32;
 constexpr uint8_t kControllerDataEntryLsb = 38;
 constexpr uint8_t kControllerSustain = 64;  // 64 and above: down
+constexpr uint8_t kControllerSostenuto = 66;  // holds the keys down when it went down
 constexpr uint8_t kControllerDataIncrement = 96;
 constexpr uint8_t kControllerDataDecrement = 97;
 // 120-127 are channel mode messages, not controllers that hold a value.
@@ -43,6 +44,8 @@ constexpr uint8_t kControllerRpnMsb = 101;
 constexpr uint8_t kNullParameter = 0x7F;  // 7F 7F: no parameter chosen
 
 constexpr uint16_t kRpnPitchBendRange = 0;  // data entry: semitones, its LSB cents
+// General MIDI's range, and the one every reset restores.
+constexpr double kDefaultBendRangeCents = 200;
 // Fine tuning (1): a 14-bit value, 8192 = none, 8192 steps per 100 cents.
 // Coarse tuning (2): data entry MSB 64 + semitones, the LSB unused.
 constexpr uint16_t kRpnFineTuning = 1;
@@ -52,6 +55,51 @@ constexpr int32_t kLowestCoarseTuning = -64;
 constexpr int32_t kHighestCoarseTuning = 63;
 constexpr uint16_t kRpnTuningProgram = 3;
 constexpr uint16_t kRpnTuningBank = 4;
+
+// The controllers that choose a parameter or write the one chosen: data
+// entry (6, 38), increment and decrement (96, 97), the non-registered and
+// registered parameter numbers (98-101).
+constexpr bool isParameterController(uint8_t c) {
+    return c == kControllerDataEntry || c == kControllerDataEntryLsb || c == kControllerDataIncrement ||
+           c == kControllerDataDecrement || (c >= kControllerNrpnLsb && c <= kControllerRpnMsb);
+}
+
+// Which parameter a channel's data entry writes: the registered or the
+// non-registered one whose number came last (101/100 or 99/98), or none
+// while the registered null parameter is chosen.
+struct ParameterChoice {
+    uint8_t rpnMsb = kNullParameter, rpnLsb = kNullParameter;
+    uint8_t nrpnMsb = kNullParameter, nrpnLsb = kNullParameter;
+    bool nonRegistered = false;  // 99 or 98 came last
+
+    void control(uint8_t controller, uint8_t value) {
+        switch (controller) {
+        case kControllerRpnMsb: rpnMsb = value; nonRegistered = false; break;
+        case kControllerRpnLsb: rpnLsb = value; nonRegistered = false; break;
+        case kControllerNrpnMsb: nrpnMsb = value; nonRegistered = true; break;
+        case kControllerNrpnLsb: nrpnLsb = value; nonRegistered = true; break;
+        default: break;
+        }
+    }
+    bool operator==(const ParameterChoice& o) const {
+        return rpnMsb == o.rpnMsb && rpnLsb == o.rpnLsb && nrpnMsb == o.nrpnMsb && nrpnLsb == o.nrpnLsb &&
+               nonRegistered == o.nonRegistered;
+    }
+    bool operator!=(const ParameterChoice& o) const { return !(*this == o); }
+    bool choosesBendRange() const { return !nonRegistered && rpnMsb == 0 && rpnLsb == kRpnPitchBendRange; }
+    // The parameter written: MSB << 7 | LSB, with 1 << 14 added for a
+    // non-registered one; -1 for none.
+    int32_t chosen() const {
+        if (nonRegistered) return 1 << 14 | nrpnMsb << 7 | nrpnLsb;
+        if (rpnMsb == kNullParameter && rpnLsb == kNullParameter) return -1;
+        return rpnMsb << 7 | rpnLsb;
+    }
+};
+
+// The pitch-bend range after a data entry on registered parameter 0: its
+// MSB (6) sets the semitones and the cents to 0, as MIDI 1.0 has a
+// receiver do; its LSB (38) sets the cents and keeps the semitones.
+double bendRangeAfterDataEntry(double rangeCents, uint8_t controller, uint8_t value);
 
 struct ParameterWrite {
     uint16_t parameter;  // the registered parameter: MSB << 7 | LSB
@@ -74,12 +122,7 @@ public:
     std::optional<ParameterWrite> control(int channel, uint8_t controller, uint8_t value);
 
 private:
-    struct Choice {
-        uint8_t msb = kNullParameter;
-        uint8_t lsb = kNullParameter;
-        bool registered = true;
-    };
-    std::array<Choice, 16> channels_{};
+    std::array<ParameterChoice, 16> channels_{};
 };
 
 // The tuning program and bank each channel selects through registered

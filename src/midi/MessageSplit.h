@@ -46,6 +46,11 @@ struct MessageExtent {
 };
 inline MessageExtent listedMessageExtent(const uint8_t* bytes, std::size_t size, std::size_t at);
 
+// One whole message as a device sends it, alone: a SysEx from F0 to its F7
+// with only data bytes between, or a status byte (a channel or system
+// message, F7 aside) followed by exactly the data bytes it has.
+inline bool isWholeMessage(const uint8_t* message, std::size_t size);
+
 // The first byte at or after `from` with bit 7 set, or `size`; eight bytes
 // at a time, so that a long SysEx costs little and no input costs more than
 // one pass.
@@ -83,6 +88,16 @@ inline MessageExtent listedMessageExtent(const uint8_t* bytes, std::size_t size,
         return {end, end == last + 1, true};
     }
     return {at + 1, false, false};
+}
+
+inline bool isWholeMessage(const uint8_t* message, std::size_t size) {
+    if (size == 0) return false;
+    const uint8_t status = message[0];
+    if (status == kSysexStart) return nextStatusByte(message, 1, size) == size - 1 && message[size - 1] == kSysexEnd;
+    if (isDataByte(status) || status == kSysexEnd || size != shortMessageSize(status)) return false;
+    for (std::size_t i = 1; i < size; ++i)
+        if (!isDataByte(message[i])) return false;
+    return true;
 }
 
 template <class Visit>

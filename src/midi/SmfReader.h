@@ -66,6 +66,8 @@ struct SmfLayout {
 // not trusted: the MTrk chunks found are the tracks.
 SmfFault readSmfLayout(const uint8_t* file, std::size_t size, SmfLayout& layout);
 
+constexpr uint32_t kNoEvent = UINT32_MAX;  // no event index
+
 struct TrackEvent {
     uint32_t index;           // 0 for the track's first event
     uint64_t tick;            // from the start of the track

@@ -14,13 +14,13 @@
 #include <vector>
 
 #include "midi/SmfReader.h"
+#include "retune/RetuneOptions.h"
+#include "retune/RetuneTuning.h"
 
 // The synthesizer built into Windows ignores a bend range set sooner than
 // about 110 ms after a reset.
 constexpr uint32_t kDefaultBendResetGapMs = 120;
-constexpr int kMinBendRange = 1;   // semitones
-constexpr int kMaxBendRange = 24;
-constexpr uint16_t kDrumChannels = 1u << 9;  // channel 10: never retuned, never borrowed
+// kDrumChannels: channel 10, never retuned, never borrowed.
 
 struct SongBendOptions {
     // Cents from equal temperament of every key, 0-127; hundredths welcome.
@@ -35,11 +35,6 @@ struct SongBendOptions {
     uint32_t resetGapMs = kDefaultBendResetGapMs;  // from a reset to the range set again
     bool keepOldTuning = false;  // keep the tuning messages the song sets itself up with
 };
-
-// The same cents for a pitch class on every octave: C..B.
-std::array<double, 128> keyCentsOfPitchClasses(const std::array<double, 12>& pitchClassCents);
-// A keyboard tuning's keys in hundredths of a cent; a key with none keeps its pitch.
-std::array<double, 128> keyCentsOfKeys(const std::array<std::optional<int32_t>, 128>& keyHundredths);
 
 // Notes that found no channel bent to their pitch, every channel being in
 // use, and played on the one of their channel nearest to it.
@@ -72,6 +67,8 @@ struct SongBendResult {
     bool ok() const { return error.ok(); }
 };
 
-// Reads `song` and writes it again with the tuning as pitch bends. A damaged
-// song is refused with the byte offset and what is wrong.
+// Reads `song` and writes it again with the tuning as pitch bends, the
+// retuning engine (retune/RetuneEngine) deciding every note's channel and
+// bend as it would for a player. A damaged song is refused with the byte
+// offset and what is wrong.
 SongBendResult bendSong(const uint8_t* song, std::size_t size, const SongBendOptions& options);

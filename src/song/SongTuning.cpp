@@ -4,73 +4,13 @@
 #include <limits>
 
 #include "midi/MessageSplit.h"
+#include "midi/SongScan.h"
 #include "song/SongWriter.h"
-#include "song/TempoMap.h"
+#include "midi/TempoMap.h"
 
 namespace {
 
-constexpr uint64_t kNoNote = std::numeric_limits<uint64_t>::max();
 constexpr uint32_t kMaxShiftRounds = 32;
-
-// An event of the song picked out by the scan, in the order events sound:
-// by tick, then track, then place in the track.
-struct Marked {
-    uint64_t tick;
-    uint32_t track;
-    uint32_t index;
-    uint32_t value;  // the reset kind, or the tempo
-};
-
-bool soundsBefore(const Marked& a, const Marked& b) {
-    if (a.tick != b.tick) return a.tick < b.tick;
-    if (a.track != b.track) return a.track < b.track;
-    return a.index < b.index;
-}
-
-struct TrackFacts {
-    uint64_t firstNoteTick = kNoNote;
-    uint32_t firstNote = kNoEvent;
-    // Before the track's first note-on: a note ahead of the tuning would
-    // sound untuned and part from the notes of its chord. End of Track aside.
-    uint32_t lastTickZeroMeta = kNoEvent;
-};
-
-struct SongScan {
-    std::vector<TrackFacts> tracks;
-    std::vector<Marked> resets;
-    std::vector<Marked> tunings;
-    std::vector<Marked> tempos;
-};
-
-SmfFault scanSong(const uint8_t* file, const SmfLayout& layout, SongScan& scan) {
-    scan.tracks.resize(layout.tracks.size());
-    const SmfFault fault = forEachTrackEvent(file, layout, [&](uint32_t track, const TrackEvent& event) {
-        TrackFacts& facts = scan.tracks[track];
-        if (event.isSysex()) {
-            // The song's own tuning only counts when whole: a synthesizer
-            // ignores a message without its F7.
-            const SysexFacts sysex = recogniseSysexEvent(file + event.dataOffset, event.dataLength);
-            if (isReset(sysex.kind))
-                scan.resets.push_back({event.tick, track, event.index, static_cast<uint32_t>(sysex.kind)});
-            else if (isScaleTuning(sysex.kind) && sysex.terminated)
-                scan.tunings.push_back({event.tick, track, event.index, 0});
-        } else if (event.status == kMetaEvent) {
-            if (event.metaType == kMetaTempo && event.dataLength == 3) {
-                const uint8_t* tempo = file + event.dataOffset;
-                scan.tempos.push_back({event.tick, track, event.index,
-                                       uint32_t{tempo[0]} << 16 | uint32_t{tempo[1]} << 8 | tempo[2]});
-            }
-            if (event.tick == 0 && !event.isEndOfTrack() && facts.firstNote == kNoEvent)
-                facts.lastTickZeroMeta = event.index;
-        } else if (facts.firstNote == kNoEvent && event.isNoteOn(file)) {
-            facts.firstNote = event.index;
-            facts.firstNoteTick = event.tick;
-        }
-    });
-    if (!fault.ok()) return fault;
-    for (auto* list : {&scan.resets, &scan.tunings, &scan.tempos}) std::sort(list->begin(), list->end(), soundsBefore);
-    return {};
-}
 
 // Where the tuning goes and what moves.
 struct SetUp {
@@ -88,8 +28,8 @@ struct SetUp {
 TempoMap writtenTempoMap(uint16_t division, const SongScan& scan, const SetUp& setUp) {
     std::vector<TempoChange> changes;
     changes.reserve(scan.tempos.size());
-    for (const Marked& tempo : scan.tempos)
-        changes.push_back({tempo.tick + (setUp.moves(tempo.track, tempo.index, tempo.tick) ? setUp.shift : 0),
+    for (const SongMark& tempo : scan.tempos)
+        changes.push_back({tempo.at.tick + (setUp.moves(tempo.at.track, tempo.at.index, tempo.at.tick) ? setUp.shift : 0),
                            tempo.value});
     std::stable_sort(changes.begin(), changes.end(),
                      [](const TempoChange& a, const TempoChange& b) { return a.tick < b.tick; });
@@ -112,7 +52,7 @@ std::vector<uint64_t> messageTicks(const TempoMap& map, uint64_t anchorTick, con
 // The first note-on of track `t` that moves with the music.
 uint64_t firstMovedNote(const uint8_t* file, const SmfLayout& layout, const SongScan& scan, const SetUp& setUp,
                         uint32_t t) {
-    const TrackFacts& facts = scan.tracks[t];
+    const TrackOpening& facts = scan.tracks[t];
     if (t != setUp.track || facts.firstNote == kNoEvent || facts.firstNote >= setUp.firstFree)
         return facts.firstNoteTick;
     // A note at the anchor's tick before the anchor: look past it.
@@ -121,7 +61,7 @@ uint64_t firstMovedNote(const uint8_t* file, const SmfLayout& layout, const Song
     SmfFault error;
     while (scanner.next(event, error))
         if (event.index >= setUp.firstFree && event.isNoteOn(file)) return event.tick;
-    return kNoNote;
+    return kNoTick;
 }
 
 // Moves the music until no note sounds before the last set-up message: a
@@ -140,7 +80,7 @@ void findShift(const uint8_t* file, const SmfLayout& layout, const SongScan& sca
                                            messages).back();
         uint64_t shift = 0;
         for (std::size_t t = 0; t < firstNotes.size(); ++t) {
-            if (firstNotes[t] == kNoNote) continue;
+            if (firstNotes[t] == kNoTick) continue;
             const uint64_t due = last + (t < setUp.track ? 1 : 0);
             if (due > firstNotes[t]) shift = std::max(shift, due - firstNotes[t]);
         }
@@ -192,19 +132,19 @@ void countGapNotes(const uint8_t* file, const SmfLayout& layout, const SetUp& se
 // The set-up point: the last reset at or before the first note, or tick 0
 // after the first track's tick-0 meta events ahead of its first note. Every reset is listed in the
 // summary; those after the first note are returned.
-std::vector<const Marked*> findSetUp(const SongScan& scan, uint64_t firstNote, const TempoMap& songMap,
+std::vector<const SongMark*> findSetUp(const SongScan& scan, uint64_t firstNote, const TempoMap& songMap,
                                      SongSummary& summary, SetUp& setUp) {
     const uint32_t lastMeta = scan.tracks[0].lastTickZeroMeta;
     setUp.firstFree = lastMeta == kNoEvent ? 0 : lastMeta + 1;
-    std::vector<const Marked*> laterResets;
-    for (const Marked& reset : scan.resets) {
-        const bool setsUp = reset.tick <= firstNote;
-        summary.resets.push_back({static_cast<SysexKind>(reset.value), reset.track, reset.tick,
-                                  songMap.microsecondsAt(reset.tick) / 1000, setsUp});
+    std::vector<const SongMark*> laterResets;
+    for (const SongMark& reset : scan.resets) {
+        const bool setsUp = reset.at.tick <= firstNote;
+        summary.resets.push_back({static_cast<SysexKind>(reset.value), reset.at.track, reset.at.tick,
+                                  songMap.microsecondsAt(reset.at.tick) / 1000, setsUp});
         if (setsUp) {
             summary.afterReset = true;
             summary.setUpReset = summary.resets.size() - 1;
-            setUp = SetUp{reset.track, reset.index + 1, reset.tick, 0};
+            setUp = SetUp{reset.at.track, reset.at.index + 1, reset.at.tick, 0};
         } else {
             laterResets.push_back(&reset);
         }
@@ -217,14 +157,14 @@ std::vector<const Marked*> findSetUp(const SongScan& scan, uint64_t firstNote, c
 // later ones stay.
 void sortOutOldTuning(const SongScan& scan, uint64_t firstNote, const SongTuningOptions& options,
                       SongSummary& summary, std::vector<TrackEdits>& edits) {
-    for (const Marked& tuning : scan.tunings) {
-        if (tuning.tick > firstNote) {
+    for (const SongMark& tuning : scan.tunings) {
+        if (tuning.at.tick > firstNote) {
             ++summary.laterTuning;
         } else if (options.keepOldTuning) {
             ++summary.keptTuning;
         } else {
             ++summary.removedTuning;
-            edits[tuning.track].removed.push_back(tuning.index);
+            edits[tuning.at.track].removed.push_back(tuning.at.index);
         }
     }
     for (TrackEdits& track : edits) std::sort(track.removed.begin(), track.removed.end());
@@ -233,7 +173,7 @@ void sortOutOldTuning(const SongScan& scan, uint64_t firstNote, const SongTuning
 // The tuning after the set-up point and again after every later reset, with
 // a warning where tuned notes sound before it has arrived again.
 void placeTuning(const uint8_t* song, const SmfLayout& layout, const SongScan& scan, const SetUp& setUp,
-                 const std::vector<const Marked*>& laterResets, const ListingEvents& events,
+                 const std::vector<const SongMark*>& laterResets, const ListingEvents& events,
                  const SongTuningOptions& options, SongSummary& summary, std::vector<TrackEdits>& edits) {
     const TempoMap written = writtenTempoMap(layout.division, scan, setUp);
     const std::vector<uint64_t> ticks = messageTicks(written, setUp.tick, options, events.size());
@@ -244,10 +184,11 @@ void placeTuning(const uint8_t* song, const SmfLayout& layout, const SongScan& s
     summary.shiftMs = (written.microsecondsAt(setUp.tick + setUp.shift) - written.microsecondsAt(setUp.tick)) / 1000;
 
     std::vector<std::pair<uint64_t, uint64_t>> gaps;  // a reset's tick and its last message's, as written
-    for (const Marked* reset : laterResets) {
-        const uint64_t tick = reset->tick + (setUp.moves(reset->track, reset->index, reset->tick) ? setUp.shift : 0);
+    for (const SongMark* reset : laterResets) {
+        const SongPosition& at = reset->at;
+        const uint64_t tick = at.tick + (setUp.moves(at.track, at.index, at.tick) ? setUp.shift : 0);
         const std::vector<uint64_t> again = messageTicks(written, tick, options, events.size());
-        addInsertions(edits[reset->track], again, reset->index + 1, events);
+        addInsertions(edits[at.track], again, at.index + 1, events);
         gaps.emplace_back(tick, again.back());
     }
     summary.retunedResets = static_cast<uint32_t>(laterResets.size());
@@ -260,9 +201,7 @@ void placeTuning(const uint8_t* song, const SmfLayout& layout, const SongScan& s
                 summary.gapWarnings.push_back({summary.resets[laterResets[i] - scan.resets.data()].ms, notes[i]});
     }
     for (TrackEdits& track : edits)
-        std::stable_sort(track.insertions.begin(), track.insertions.end(), [](const Insertion& a, const Insertion& b) {
-            return a.tick != b.tick ? a.tick < b.tick : a.firstFree < b.firstFree;
-        });
+        std::stable_sort(track.insertions.begin(), track.insertions.end(), insertsBefore);
 }
 
 }  // namespace
@@ -283,15 +222,13 @@ SongTuningResult tuneSong(const uint8_t* song, std::size_t size, const uint8_t* 
     summary.format = layout.format;
     summary.tracks = static_cast<uint32_t>(layout.tracks.size());
     summary.division = layout.division;
-    uint64_t firstNote = kNoNote;
-    for (const TrackFacts& facts : scan.tracks) firstNote = std::min(firstNote, facts.firstNoteTick);
-    summary.hasNotes = firstNote != kNoNote;
+    uint64_t firstNote = kNoTick;
+    for (const TrackOpening& track : scan.tracks) firstNote = std::min(firstNote, track.firstNoteTick);
+    summary.hasNotes = firstNote != kNoTick;
 
-    std::vector<TempoChange> songTempos;
-    for (const Marked& tempo : scan.tempos) songTempos.push_back({tempo.tick, tempo.value});
     SetUp setUp;
-    const std::vector<const Marked*> laterResets =
-        findSetUp(scan, firstNote, TempoMap(layout.division, songTempos), summary, setUp);
+    const std::vector<const SongMark*> laterResets =
+        findSetUp(scan, firstNote, TempoMap(layout.division, scan.tempoChanges()), summary, setUp);
     const ListingEvents events{listing, splitListing(listing, listingSize, CutMessages::Drop)};
     summary.messages = static_cast<uint32_t>(events.size());
     if (!events.empty()) findShift(song, layout, scan, options, events.size(), setUp);

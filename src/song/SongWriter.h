@@ -9,8 +9,6 @@
 
 #include "midi/SmfReader.h"
 
-constexpr uint32_t kNoEvent = UINT32_MAX;
-
 // One message of a listing to insert (a whole SysEx, F0 to F7, or a channel
 // message), written as its own event.
 struct Insertion {
@@ -19,6 +17,11 @@ struct Insertion {
     const uint8_t* message;
     std::size_t size;
 };
+
+// The order insertions are written in: by tick, then by anchor.
+inline bool insertsBefore(const Insertion& a, const Insertion& b) {
+    return a.tick != b.tick ? a.tick < b.tick : a.firstFree < b.firstFree;
+}
 
 struct TrackEdits {
     std::vector<Insertion> insertions;  // by tick, then anchor, then in message order

@@ -1,5 +1,6 @@
 #include "song/TuningBends.h"
 
+#include "retune/RetuneTuning.h"
 #include "tuning/TuningOutputs.h"
 
 SongBendOptions tuningBendOptions(const Tuning& tuning, TuningFormat format, MtsForm form) {

@@ -249,4 +249,50 @@ TEST(SongBends, theSummaryCountsWhatDidNotGoAsPlanned) {
     EXPECT_EQ(1u, bendSong(again.data(), again.size(), options()).summary.laterResets);
 }
 
+// Resets, ties and the order of one tick, judged byte for byte. At 480
+// ticks a quarter note and 120 beats a minute a tick is 1.0417 ms, so the
+// range goes 116 ticks after a reset (120 ms). C +25 cents is 8704 at 4
+// semitones (00 44), D -50 7168 (00 38), E -25 7680 (00 3C), F 0 none.
+TEST(SongBends, resetsTiesAndOneTicksOrderByteForByte) {
+    const std::string reset = std::string(" ") + kGsReset + " ";
+    const struct {
+        const char* name;
+        Bytes song;
+        SongBendOptions options;
+        Bytes written;
+    } rows[] = {
+        // Reset at tick 480, its range at 596, after the second note's end at 576.
+        {"a pitch class before and after a reset: its bend again before the note in the reset's gap",
+         song(kAllUsed + " 00 90 3C 64 60 80 3C 40 83 00" + reset + "00 90 3C 64 60 80 3C 40"),
+         withChannels(options(), 1),
+         song(range4("B0") + " " + kAllUsed + " 00 E0 00 44 00 90 3C 64 60 80 3C 40 83 00" + reset +
+              "00 E0 00 44 00 90 3C 64 60 80 3C 40 14" + range4("B0").substr(2))},
+        // Channel 3 retuned, channel 1 the one free: both silent since tick 0,
+        // then both since tick 96, channel 3 takes the note each time; after
+        // the reset (tick 384, range at 500) both hold no bend, and F goes
+        // to channel 3 itself (delta 1344 - 500 = 844: 86 4C).
+        {"ties to the song's own channel, and its own bend before a borrowed channel's",
+         song(kAllUsed + " 00 92 3C 64 00 92 3E 64 60 82 3C 40 00 82 3E 40 60 92 40 64 60 82 40 40 60" + reset +
+              "87 40 92 41 64 60 82 41 40"),
+         withChannels(options(), 1 << 2),
+         song(range4("B2") + " " + kAllUsed + " 00 E2 00 44 00 92 3C 64 00 C0 00 " + range4("B0") +
+              " 00 E0 00 38 00 90 3E 64 60 82 3C 40 00 80 3E 40 60 E2 00 3C 00 92 40 64 60 82 40 40 60" + reset +
+              "74" + range4("B0").substr(2) + " " + range4("B2") + " 86 4C 92 41 64 60 82 41 40")},
+        // F is not bent: at the song's own range of 2 its bends are the sums.
+        {"the song's own bends that say the sum keep their bytes, running status and all",
+         song("00 90 41 64 00 E0 00 50 00 00 60"), options(2),
+         song("00 B0 65 00 00 B0 64 00 00 B0 06 02 00 B0 26 00 00 B0 65 7F 00 B0 64 7F 00 90 41 64 00 E0 00 50 "
+              "00 00 60")},
+        {"the first reset at the first note's tick: no range at the start, the range after its gap",
+         song("00" + reset + "00 90 3C 64 83 60 80 3C 40"), options(),
+         song("00" + reset + "00 E0 00 44 00 90 3C 64 74" + range4("B0").substr(2) + " 82 6C 80 3C 40")},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const SongBendResult result = bendSong(row.song.data(), row.song.size(), row.options);
+        ASSERT_TRUE(result.ok());
+        EXPECT_TRUE(bytesEqual(row.written, result.bytes));
+    }
+}
+
 }  // namespace

@@ -7,7 +7,7 @@
 #                 order, the framing of a SysEx) is written outside it;
 #   the core      (src/base, src/midi, src/sysex, src/output, src/settings,
 #                 src/tuning, src/midiout, src/midiin, src/play, src/song,
-#                 src/mtsesp) has no Windows header in
+#                 src/mtsesp, src/retune) has no Windows header in
 #                 any header file and includes nothing of the front ends
 #                 (src/shell, src/ui, src/cli) in any file; Win32 calls sit in
 #                 *_win.cpp files;
@@ -19,7 +19,7 @@
 set -uo pipefail
 src=${1:?usage: check-layers.sh <src folder>}
 cd "$src" || exit 2
-core_folders=(base midi sysex output settings tuning midiout midiin play song mtsesp)
+core_folders=(base midi sysex output settings tuning midiout midiin play song mtsesp retune)
 windows_headers='windows\.h|windef\.h|winbase\.h|winuser\.h|mmsystem\.h|commctrl\.h|commdlg\.h|shellapi\.h'
 breaches=0
 

@@ -1,4 +1,4 @@
-#include "song/TempoMap.h"
+#include "midi/TempoMap.h"
 
 #include <algorithm>
 #include <cmath>
