@@ -30,18 +30,12 @@ HWND presetCombo = nullptr;
 std::array<HWND, 16> partCheckBoxes = {};
 HMENU mainMenu = nullptr;
 
-ScaleOffsets scaleOffsets = {};
-std::array<std::optional<int32_t>, 12> exactHundredths = {};
-int32_t coarseSemitones = 0;
-std::optional<KeyOffsets> keyboardKeys;
-std::string keyboardScaleName;
-std::string keyboardMapName;
+Tuning currentTuning;
 
 // The SysEx and the program select after it fit with room to spare.
 static_assert(kLargestSysexList + kLargestChannelList <= kSysexBufferSize, "sysexBuffer holds every tuning");
 uint8_t sysexBuffer[kSysexBufferSize] = {};
 uint32_t sysexLength = 0;
-ScaleDataBytes scaleDataBytes = {};
 std::string sysexText;
 uint32_t channelMessageLength = 0;
 std::string dumpPresetName;

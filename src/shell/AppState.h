@@ -13,12 +13,14 @@
 #include "settings/IniFile.h"
 #include "sysex/MtsForms.h"
 #include "sysex/SysexBuilder.h"
+#include "tuning/Tuning.h"
 
 extern HINSTANCE appInstance;
 extern HWND mainWindow;  // null until the main dialog has been created
 
-// While 0, refreshSysexView does nothing; bulk changes turn it off through an
-// UpdatesScope (shell/UpdatesScope.h) and end with one refresh.
+// While 0, refreshSysexView and tuningChanged do nothing; bulk changes turn
+// it off through an UpdatesScope (shell/UpdatesScope.h) and end with one
+// refresh.
 extern int32_t updatesEnabled;
 
 extern IniFile presetFile;    // Preset.ini
@@ -59,26 +61,13 @@ extern HWND presetCombo;
 extern std::array<HWND, 16> partCheckBoxes;  // entry n belongs to bit n
 extern HMENU mainMenu;
 
-// The twelve offset edits as the listing reads them: each entry follows its
-// edit's EN_CHANGE, also while updatesEnabled is 0; text that is no number
-// gives an empty entry.
-extern ScaleOffsets scaleOffsets;
-// What the 音律 dialog, a preset or an opened file gave beyond the edits:
-// each note's exact value in hundredths of a cent where the edit cannot show
-// it (a fraction, or a key-based value beyond -64..63; empty: the edit's
-// whole number), and the coarse tuning in semitones of an A4 shift
-// the offsets could not hold. Writing the edits from elsewhere forgets both;
-// typing into a note's edit makes that note whole again.
-extern std::array<std::optional<int32_t>, 12> exactHundredths;
-extern int32_t coarseSemitones;
-// A keyboard tuning from the 音律 dialog (a scale twelve pitch classes cannot
-// hold, or one laid on the keys by a keyboard map): while held, the listing
-// sends it in the key-based forms instead of the edits, which are greyed;
-// writing the edits from elsewhere forgets it. The names are the scale's and
-// the map's, for the line that says what is held.
-extern std::optional<KeyOffsets> keyboardKeys;
-extern std::string keyboardScaleName;
-extern std::string keyboardMapName;
+// The window's tuning: what the listing, the saves, sending and the song
+// command take. The twelve edits show its twelve pitch classes (greyed
+// while it is a keyboard tuning, still showing what they showed), the marks
+// beside them its exact hundredths, the keyboard line its origin. It is
+// changed only through ui/TuningChanges.h, which tells every change in one
+// place (tuningChanged).
+extern Tuning currentTuning;
 
 // The messages of the last refresh and their hex text, which is what the
 // listing shows (lines out of view may follow a moment later). The buffer
@@ -89,7 +78,6 @@ extern std::string keyboardMapName;
 extern uint8_t sysexBuffer[kSysexBufferSize];
 extern uint32_t sysexLength;
 extern uint32_t channelMessageLength;
-extern ScaleDataBytes scaleDataBytes;
 extern std::string sysexText;
 inline uint32_t tuningMessagesLength() { return sysexLength + channelMessageLength; }
 // The name a bulk dump carries: the preset last chosen or saved; empty for

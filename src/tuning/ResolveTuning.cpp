@@ -14,6 +14,11 @@ void setNote(TwelveOffsets& twelve, int pitchClass, int32_t whole, int32_t hundr
     if (hundredths != whole * 100) twelve.exactHundredths[pitchClass] = hundredths;
 }
 
+// An edit's whole cents as the listing takes them.
+int32_t editCents(std::optional<int32_t> edit) {
+    return std::clamp(edit.value_or(0), kLowestSentOffset, kHighestSentOffset);
+}
+
 void addNotes(std::vector<TuningNotice>& notices, TuningNoticeKind kind, const std::vector<int>& items) {
     if (!items.empty()) notices.push_back({kind, items, 0});
 }
@@ -141,11 +146,20 @@ ResolvedTuning resolveTuning(const TuningSource& source) {
 Tuning tuningOfEdits(const ScaleOffsets& edits, const std::array<std::optional<int32_t>, 12>& exactHundredths,
                      int32_t coarseSemitones) {
     Tuning tuning;
-    for (int k = 0; k < 12; ++k)
-        tuning.twelve.whole[k] = std::clamp(edits[k].value_or(0), kLowestSentOffset, kHighestSentOffset);
+    for (int k = 0; k < 12; ++k) tuning.twelve.whole[k] = editCents(edits[k]);
     tuning.twelve.exactHundredths = exactHundredths;
     tuning.twelve.coarseSemitones = coarseSemitones;
     return tuning;
+}
+
+void typeIntoEdit(Tuning& tuning, int pitchClass, std::optional<int32_t> edit) {
+    tuning.twelve.whole[pitchClass] = editCents(edit);
+    tuning.twelve.exactHundredths[pitchClass].reset();
+    if (tuning.onKeys()) return;
+    tuning.fit.reset();
+    tuning.scaleOnKeys.reset();
+    tuning.a4Hz = kStandardA4Hz;
+    tuning.origin = TuningOrigin{};
 }
 
 Tuning tuningOfFile(const TuningReadResult& read, std::string fileName) {

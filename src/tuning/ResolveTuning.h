@@ -123,6 +123,14 @@ ResolvedTuning resolveTuning(const TuningSource& source);
 Tuning tuningOfEdits(const ScaleOffsets& edits, const std::array<std::optional<int32_t>, 12>& exactHundredths,
                      int32_t coarseSemitones);
 
+// One of the window's edits typed: its note takes the edit's whole cents
+// (no number: 0), held to -64..63, and loses its exact hundredths; the other
+// notes and the coarse tuning stay. Twelve pitch classes become the edits'
+// own, as tuningOfEdits makes them (no fit, no scale, A4 at 440 Hz, the
+// origin the edits); a keyboard tuning, which the greyed edits do not make,
+// keeps its keys and changes only what the edits show.
+void typeIntoEdit(Tuning& tuning, int pitchClass, std::optional<int32_t> edit);
+
 // A tuning file read back (it must be ok()) as a tuning named `fileName`:
 // its offsets, their hundredths where the whole cents do not say it all,
 // and its coarse tuning; held on the keys as well (keyboardKeysRead) when

@@ -38,7 +38,7 @@ void showExactMarks() {
     if (!mainWindow) return;
     const bool fractions = offsetRange(static_cast<TuningFormat>(midiFormat), static_cast<MtsForm>(mtsForm)).fractions;
     for (int k = 0; k < 12; ++k) {
-        const bool shown = fractions && !keyboardKeys && exactHundredths[k];
+        const bool shown = fractions && !currentTuning.onKeys() && currentTuning.twelve.exactHundredths[k];
         if (shown == marksShown[k]) continue;
         ShowWindow(GetDlgItem(mainWindow, IDC_EXACT_MARK_FIRST + k), shown ? SW_SHOWNA : SW_HIDE);
         marksShown[k] = shown;

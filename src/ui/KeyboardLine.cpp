@@ -8,9 +8,8 @@
 #include "shell/AppState.h"
 #include "shell/Resources.h"
 #include "shell/WindowText.h"
+#include "tuning/TuningOutputs.h"
 #include "ui/TuningReports.h"
-
-std::optional<HeldKeyboard> heldKeyboard;
 
 namespace {
 
@@ -23,18 +22,26 @@ bool editsGreyed = false;
 bool lineShown = false;
 std::string lineText;
 
+// The scale as the window names it, for the line and the .tun file.
+std::string heldScaleName(const TuningOrigin& origin) {
+    return origin.kind == TuningOriginKind::Scala ? scaleNameText(origin.name, origin.scaleFileName) : origin.name;
+}
+
+// What laid the keys: the map opened for the scale, the scale laid linearly,
+// or a file's keys as they came.
+std::string heldMapName(const TuningOrigin& origin) {
+    if (origin.kind != TuningOriginKind::Scala) return loadResourceString(IDS_KEYBOARD_FROM_FILE);
+    return origin.mapFileName.empty() ? resourceLine(IDS_KEYBOARD_PREVIEW_LINES, 5) : origin.mapFileName;
+}
+
 }  // namespace
 
-std::optional<std::string> synthFileText(const std::string& path) {
-    if (!keyboardKeys || !heldKeyboard) return std::nullopt;
+bool holdsKeyboardFiles() { return currentTuning.onKeys() && currentTuning.scaleOnKeys.has_value(); }
+
+std::optional<std::string> keyboardFileText(const std::string& path) {
+    if (!holdsKeyboardFiles()) return std::nullopt;
     const std::string name = fileNameOf(path);
-    switch (synthFileKindFromName(name)) {
-    case SynthFileKind::Scl: return scalaScaleText(heldKeyboard->onKeys.scale, name);
-    case SynthFileKind::Kbm: return keyboardMapText(heldKeyboard->onKeys.map, name);
-    case SynthFileKind::Tun: return anaMarkTuningText(heldKeyboard->tuning, heldKeyboard->description);
-    case SynthFileKind::None: break;
-    }
-    return std::nullopt;
+    return synthFileText(currentTuning, synthFileKindFromName(name), name, heldScaleName(currentTuning.origin));
 }
 
 void createKeyboardLine(HWND dialog) {
@@ -55,7 +62,7 @@ void createKeyboardLine(HWND dialog) {
 
 void showKeyboardLine(bool carried) {
     if (!mainWindow) return;
-    const bool held = keyboardKeys.has_value();
+    const bool held = currentTuning.onKeys();
     if (held != editsGreyed) {
         for (int k = 0; k < 12; ++k) {
             EnableWindow(GetDlgItem(mainWindow, IDC_OFFSET_FIRST + k), !held);
@@ -65,7 +72,7 @@ void showKeyboardLine(bool carried) {
     }
     if (held) {
         std::string text = fillIn(loadResourceString(carried ? IDS_KEYBOARD_LINE : IDS_KEYBOARD_NOT_CARRIED),
-                                  {keyboardScaleName, keyboardMapName});
+                                  {heldScaleName(currentTuning.origin), heldMapName(currentTuning.origin)});
         if (text != lineText) {
             setItemText(mainWindow, IDC_KEYBOARD_LINE, text);
             lineText = std::move(text);

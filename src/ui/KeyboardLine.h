@@ -8,24 +8,17 @@
 #include <optional>
 #include <string>
 
-#include "tuning/KeyboardTuning.h"
-#include "tuning/TuningExport.h"
-
-// What the 音律 dialog laid on the keys, for the files software synthesizers
-// read; it stands for the main window's tuning only while keyboardKeys is set.
-struct HeldKeyboard {
-    ScaleOnKeys onKeys;
-    KeyboardTuning tuning;
-    std::string description;
-};
-extern std::optional<HeldKeyboard> heldKeyboard;
-// The held tuning as a .scl, .kbm or .tun file named `path`; nothing for any
-// other name or while no keyboard tuning is held.
-std::optional<std::string> synthFileText(const std::string& path);
+// Whether the window's tuning is a keyboard tuning a scale laid on the keys,
+// which also goes as the files software synthesizers read.
+bool holdsKeyboardFiles();
+// That tuning as a .scl, .kbm or .tun file named `path`; nothing for any
+// other name, or while holdsKeyboardFiles is false.
+std::optional<std::string> keyboardFileText(const std::string& path);
 
 // Once, from the main dialog's WM_INITDIALOG: the hidden line, in the
 // dialog's font.
 void createKeyboardLine(HWND dialog);
-// Follows keyboardKeys: greys or enables the edits and their up-downs, shows
-// or hides the line. `carried`: the chosen format and form send the tuning.
+// Follows currentTuning: greys or enables the edits and their up-downs,
+// shows or hides the line. `carried`: the chosen format and form send the
+// tuning.
 void showKeyboardLine(bool carried);

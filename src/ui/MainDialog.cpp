@@ -14,6 +14,7 @@
 #include "shell/Resources.h"
 #include "shell/UpdatesScope.h"
 #include "shell/WindowText.h"
+#include "tuning/ResolveTuning.h"
 #include "ui/AboutDialog.h"
 #include "ui/ExactMarks.h"
 #include "ui/KeyboardLine.h"
@@ -29,6 +30,7 @@
 #include "ui/SongCommand.h"
 #include "ui/SysexView.h"
 #include "ui/TemperamentDialog.h"
+#include "ui/TuningChanges.h"
 
 namespace {
 
@@ -108,7 +110,8 @@ void onInitDialog(HWND dialog) {
     fillPresetList();
     createExactMarks(dialog);
     createKeyboardLine(dialog);
-    scaleOffsets = readScaleOffsets(dialog);
+    // The tuning the window starts with: the edits' as the template gives them.
+    currentTuning = tuningOfEdits(readScaleOffsets(dialog), {}, 0);
     sysexEditProc = subclass(sysexEdit);
 
     // The stored position is used as it is, even off every screen.
@@ -176,11 +179,8 @@ void openManual(HWND dialog) {
 
 void onCommand(HWND dialog, int id, int notification) {
     if (isOffsetEdit(id)) {
-        if (notification == EN_CHANGE) {
-            scaleOffsets[id - IDC_OFFSET_FIRST] = readScaleOffset(dialog, id);
-            followOffsetEdit(id - IDC_OFFSET_FIRST);
-            refreshSysexView();
-        }
+        if (notification == EN_CHANGE)
+            followOffsetEdit(id - IDC_OFFSET_FIRST, readScaleOffset(dialog, id));
         else if (notification == EN_KILLFOCUS)
             correctOffsetEdit(dialog, id);
         return;
@@ -191,7 +191,7 @@ void onCommand(HWND dialog, int id, int notification) {
     }
     switch (id) {
     case IDC_PRESET_COMBO:
-        if (notification == CBN_SELCHANGE) pickPreset(dialog);
+        if (notification == CBN_SELCHANGE) pickPreset();
         break;
     case IDC_PRESET_SAVE: savePreset(); break;
     case IDC_PRESET_DELETE: deletePreset(); break;

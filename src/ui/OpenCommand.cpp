@@ -3,30 +3,30 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <optional>
 #include <string>
+#include <utility>
 
 #include "base/PathText.h"
 #include "resource.h"
 #include "shell/AppState.h"
-#include "shell/Resources.h"
 #include "tuning/OpenedFiles.h"
+#include "tuning/ResolveTuning.h"
 #include "tuning/TuningFileReader.h"
 #include "ui/FileDialog.h"
-#include "ui/KeyboardLine.h"
-#include "ui/SysexView.h"
 #include "ui/TemperamentDialog.h"
+#include "ui/TuningChanges.h"
 #include "ui/TuningReports.h"
 
 namespace {
 
 constexpr uint32_t kPartBits = 0xFFFF;
 
-// Sets what was read as the user would: the format through the notification
-// a choice in the list sends, so the part label follows; for GM2, the form
-// too. Bits 16..31 of midiPartOrChannel are not parts and stay as they are;
-// a key-based file that names no channel (a .syx) leaves the ticks alone.
-void applyTuning(const TuningReadResult& result) {
+// Sets the format and the parts read as the user would: the format through
+// the notification a choice in the list sends, so the part label follows;
+// for GM2, the form too. Bits 16..31 of midiPartOrChannel are not parts and
+// stay as they are; a key-based file that names no channel (a .syx) leaves
+// the ticks alone.
+void applyFormatAndParts(const TuningReadResult& result) {
     if (result.format == TuningFormat::GM2) mtsForm = static_cast<int32_t>(result.mtsForm);
     HWND formatCombo = GetDlgItem(mainWindow, IDC_FORMAT_COMBO);
     SendMessageA(formatCombo, CB_SETCURSEL, static_cast<WPARAM>(result.format), 0);
@@ -39,11 +39,6 @@ void applyTuning(const TuningReadResult& result) {
         for (int n = 0; n < 16; ++n)
             SendMessageA(partCheckBoxes[n], BM_SETCHECK, (result.parts >> n) & 1 ? BST_CHECKED : BST_UNCHECKED, 0);
     }
-    setOffsetEdits(result.offsets);
-    // After the edits, whose changes make their notes whole.
-    for (int k = 0; k < 12; ++k)
-        if (result.hundredths[k] != result.offsets[k] * 100) exactHundredths[k] = result.hundredths[k];
-    coarseSemitones = result.coarseSemitones;
 }
 
 }  // namespace
@@ -76,19 +71,15 @@ void showTuningRead(const TuningReadResult& result, const std::string& path) {
     }
     // Keys no twelve offsets hold are held as a keyboard tuning, so saving
     // again gives the file's messages; the offsets' warnings are beside the point.
-    const std::optional<KeyOffsets> keys = keyboardKeysRead(result);
+    Tuning read = tuningOfFile(result, fileNameOf(path));
     TuningReadResult shown = result;
-    if (keys)
+    if (read.onKeys())
         shown.warnings.erase(std::remove_if(shown.warnings.begin(), shown.warnings.end(),
                                             [](const TuningReadWarning& w) { return aboutTwelveOffsets(w.kind); }),
                              shown.warnings.end());
-    changeThenRefreshOnce([&] {
-        applyTuning(result);
-        if (!keys) return;
-        keyboardKeys = *keys;
-        heldKeyboard.reset();
-        keyboardScaleName = fileNameOf(path);
-        keyboardMapName = loadResourceString(IDS_KEYBOARD_FROM_FILE);
+    changeTuningOnce([&] {
+        applyFormatAndParts(result);
+        setTuning(std::move(read));
     });
     const std::string warnings = tuningWarningsText(shown, path);
     if (!warnings.empty()) showReadWarning(mainWindow, warnings);

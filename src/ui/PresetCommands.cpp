@@ -1,6 +1,8 @@
 #include "ui/PresetCommands.h"
 
+#include <algorithm>
 #include <string>
+#include <utility>
 
 #include "base/Cp932Text.h"
 #include "resource.h"
@@ -8,9 +10,10 @@
 #include "shell/AppState.h"
 #include "shell/MessageBoxes.h"
 #include "shell/Resources.h"
-#include "shell/UpdatesScope.h"
 #include "shell/WindowText.h"
+#include "tuning/ResolveTuning.h"
 #include "ui/SysexView.h"
+#include "ui/TuningChanges.h"
 
 namespace {
 
@@ -36,23 +39,20 @@ void fillPresetList() {
         addComboItem(presetCombo, utf8FromCp932(section.name));
 }
 
-void pickPreset(HWND dialog) {
+void pickPreset() {
     int index = 0;
     std::string name;
     if (!selectedPresetName(index, name) || !presetFile.hasSection(name)) return;
 
-    {
-        UpdatesScope noUpdates(updatesEnabled);
-        dumpPresetName = name;
-        const PresetOffsets offsets = readPresetOffsets(presetFile, name);
-        for (int i = 0; i < 12; ++i)
-            SetDlgItemInt(dialog, IDC_OFFSET_FIRST + i, static_cast<UINT>(offsets[i]), TRUE);
-        // After the edits, whose changes make their notes whole.
-        const PresetExactTuning exact = readPresetExactTuning(presetFile, name, offsets);
-        exactHundredths = exact.hundredths;
-        coarseSemitones = exact.coarseSemitones;
-    }
-    refreshSysexView();
+    dumpPresetName = name;
+    const PresetOffsets offsets = readPresetOffsets(presetFile, name);
+    const PresetExactTuning exact = readPresetExactTuning(presetFile, name, offsets);
+    ScaleOffsets edits;
+    for (int k = 0; k < 12; ++k) edits[k] = offsets[k];
+    Tuning preset = tuningOfEdits(edits, exact.hundredths, exact.coarseSemitones);
+    preset.origin.kind = TuningOriginKind::Preset;
+    preset.origin.name = utf8FromCp932(name);
+    setTuning(std::move(preset));
 }
 
 void savePreset() {
@@ -72,11 +72,14 @@ void savePreset() {
     // Only a Yes goes on: a box that could not be shown gives 0.
     if (existed && askWarning(IDS_CONFIRM_OVERWRITE_PRESET) != IDYES) return;
 
-    // The offsets the listing was last built from, clamped like the listing.
+    // Whole cents, as the forms without fractions send them (held to
+    // -64..63); the exact values beside them.
+    const TwelveOffsets& twelve = currentTuning.twelve;
+    const ExactOffsets exact = twelve.exactOffsets();
     PresetOffsets offsets;
-    for (int i = 0; i < 12; ++i) offsets[i] = int32_t{scaleDataBytes[i]} - 64;
+    for (int i = 0; i < 12; ++i) offsets[i] = std::clamp(wholeCents(exact.hundredths[i]), kMinOffset, kMaxOffset);
     writePresetOffsets(presetFile, name, offsets);
-    writePresetExactTuning(presetFile, name, {exactHundredths, coarseSemitones});
+    writePresetExactTuning(presetFile, name, {twelve.exactHundredths, twelve.coarseSemitones});
     if (!existed)
         addComboItem(presetCombo, typed);
     // A bulk dump carries the name: its listing follows. Other forms' and

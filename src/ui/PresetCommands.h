@@ -6,8 +6,9 @@
 
 // Adds every preset name, in file order, to the preset list.
 void fillPresetList();
-// Loads the picked preset into the twelve offset edits, then refreshes once.
-void pickPreset(HWND dialog);
+// Makes the picked preset the window's tuning (its offsets in the twelve
+// edits), with one refresh, and the name a bulk dump carries.
+void pickPreset();
 // Stores the current offsets under the typed name; asks before overwriting.
 void savePreset();
 // Deletes the picked preset after asking.

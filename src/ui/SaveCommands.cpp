@@ -39,7 +39,7 @@ bool bytesToSave(SaveKind kind, const std::string& path, ByteBuffer& image, std:
         count = sysexLength;
         return true;
     case SaveKind::Text:
-        if (std::optional<std::string> synth = synthFileText(path)) {
+        if (std::optional<std::string> synth = keyboardFileText(path)) {
             text = std::move(*synth);
             bytes = text.data();
             count = text.size();
@@ -60,8 +60,7 @@ void runSaveCommand(const SaveCommand& command) {
     CenteringScope scope(GetCurrentThreadId());
     std::string path;
     // A keyboard tuning also goes as the files software synthesizers read.
-    const UINT filter = command.kind == SaveKind::Text && keyboardKeys && heldKeyboard ? IDS_FILTER_TEXT_KEYS
-                                                                                      : command.filter;
+    const UINT filter = command.kind == SaveKind::Text && holdsKeyboardFiles() ? IDS_FILTER_TEXT_KEYS : command.filter;
     if (!chooseFile(FileDialogKind::Save, mainWindow, command.title, filter, command.defaultExtension, path))
         return;
 

@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -17,6 +16,7 @@
 #include "song/SongBends.h"
 #include "song/SongNames.h"
 #include "song/SongTuning.h"
+#include "song/TuningBends.h"
 #include "base/LoadFileBytes.h"
 #include "ui/FileDialog.h"
 #include "ui/TuningReports.h"
@@ -120,24 +120,11 @@ std::string bendSummaryText(const SongBendSummary& summary, const std::string& p
     return text + "\n" + loadResourceString(IDS_SONG_CONFIRM);
 }
 
-// The song written with the tuning as pitch bends of the channels ticked:
-// the keys of a keyboard tuning the listing holds, or the listing's offsets,
-// an empty one as 0, exact where the form carries them, with the A4 shift a
-// coarse tuning would carry.
+// The song written with the window's tuning as pitch bends of the channels
+// ticked, as the chosen format and form send it (tuningBendOptions).
 SongBendResult bendWithListing(const std::string& bytes) {
-    SongBendOptions options;
-    if (keyboardKeys) {
-        options.keyCents = keyCentsOfKeys(*keyboardKeys);
-        options.nearestKeys = true;
-    } else {
-        std::array<double, 12> cents{};
-        const bool fractions =
-            offsetRange(static_cast<TuningFormat>(midiFormat), static_cast<MtsForm>(mtsForm)).fractions;
-        for (int k = 0; k < 12; ++k)
-            cents[k] = (fractions && exactHundredths[k] ? *exactHundredths[k] / 100.0 : scaleOffsets[k].value_or(0)) +
-                       coarseSemitones * 100.0;
-        options.keyCents = keyCentsOfPitchClasses(cents);
-    }
+    SongBendOptions options =
+        tuningBendOptions(currentTuning, static_cast<TuningFormat>(midiFormat), static_cast<MtsForm>(mtsForm));
     options.channels = static_cast<uint16_t>(midiPartOrChannel & 0xFFFF);
     return bendSong(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), options);
 }

@@ -5,6 +5,7 @@
 #include "resource.h"
 #include "shell/AppState.h"
 #include "sysex/HexListing.h"
+#include "tuning/TuningOutputs.h"
 #include "ui/ExactMarks.h"
 #include "ui/KeyboardLine.h"
 #include "ui/ListingEdit.h"
@@ -22,36 +23,16 @@ ScaleOffsets readScaleOffsets(HWND dialog) {
     return offsets;
 }
 
-void forgetExactTuning() {
-    exactHundredths = {};
-    coarseSemitones = 0;
-    keyboardKeys.reset();
-}
-
-void followOffsetEdit(int pitchClass) { exactHundredths[pitchClass].reset(); }
-
-void setOffsetEdits(const std::array<int32_t, 12>& offsets) {
-    forgetExactTuning();
-    for (int k = 0; k < 12; ++k)
-        SetDlgItemInt(mainWindow, IDC_OFFSET_FIRST + k, static_cast<UINT>(offsets[k]), TRUE);
-}
-
 void refreshSysexView() {
     if (updatesEnabled == 0) return;
 
+    const auto format = static_cast<TuningFormat>(midiFormat);
     const MtsOptions mts{static_cast<MtsForm>(mtsForm), 0, dumpPresetName};
-    ExactOffsets exact = exactOffsets(scaleOffsets);
-    for (int k = 0; k < 12; ++k)
-        if (exactHundredths[k]) exact.hundredths[k] = *exactHundredths[k];
-    exact.coarseSemitones = coarseSemitones;
-    const auto selection = static_cast<uint32_t>(midiPartOrChannel);
     // A keyboard tuning goes in the key-based forms only; any other leaves
     // the listing empty, which the line beside it explains.
-    const bool keyBased = midiFormat == static_cast<int32_t>(TuningFormat::GM2) && isKeyBasedForm(mts.form);
+    const bool carried = formCarries(currentTuning, format, mts.form);
     const std::optional<TuningListing> listing =
-        keyboardKeys ? keyBased ? buildKeyboardListing(mts, *keyboardKeys, selection) : std::nullopt
-                     : buildTuningListingExact(static_cast<TuningFormat>(midiFormat), mts, exact, selection,
-                                               scaleDataBytes);
+        tuningListing(currentTuning, format, mts, static_cast<uint32_t>(midiPartOrChannel));
     if (listing) {
         std::memcpy(sysexBuffer, listing->data(), listing->size());
         sysexLength = listing->sysexLength;
@@ -62,7 +43,7 @@ void refreshSysexView() {
     }
     showInListing(sysexText);
     showExactMarks();
-    showKeyboardLine(keyBased);
+    showKeyboardLine(carried);
 
     const bool enabled = !sysexText.empty();
     for (HWND button : saveButtons) EnableWindow(button, enabled);

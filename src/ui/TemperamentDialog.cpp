@@ -1,6 +1,7 @@
 #include "ui/TemperamentDialog.h"
 
 #include <array>
+#include <bitset>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -10,7 +11,6 @@
 #include <type_traits>
 #include <vector>
 
-#include "base/Cp932Text.h"
 #include "base/PathText.h"
 #include "resource.h"
 #include "shell/AppState.h"
@@ -21,32 +21,28 @@
 #include "base/WideText.h"
 #include "shell/MessageBoxes.h"
 #include "tuning/KeyPitch.h"
-#include "tuning/KeyboardMap.h"
 #include "tuning/KeyboardTuning.h"
 #include "tuning/NoteNames.h"
-#include "tuning/ScalaScale.h"
+#include "tuning/ResolveTuning.h"
 #include "tuning/Temperaments.h"
 #include "tuning/TuningAnalysis.h"
 #include "tuning/TuningFit.h"
+#include "tuning/TuningOutputs.h"
 #include "ui/FifthsCircleView.h"
 #include "ui/GuardedDialogProc.h"
-#include "ui/KeyboardLine.h"
 #include "ui/FileDialog.h"
 #include "ui/ListingLook.h"
-#include "ui/SysexView.h"
+#include "ui/TuningChanges.h"
 #include "ui/TuningReports.h"
 
 namespace {
 
 struct OpenedScale {
     std::string path;
-    std::string name;  // its description, or its file name when that is empty
-    PitchClassOffsets offsets;  // when it fits the twelve pitch classes
+    std::string name;  // as the window names it (scaleNameText)
     ScalaScale scale;
-    bool needsKeyboard = false;  // more than twelve notes, or a period other than 2/1
     std::optional<KeyboardMap> map;  // the .kbm opened for it
     std::string mapName;
-    bool onKeys() const { return needsKeyboard || map.has_value(); }
 };
 
 struct Choices {
@@ -63,16 +59,11 @@ using FontHandle = std::unique_ptr<std::remove_pointer_t<HFONT>, FontDeleter>;
 
 std::vector<OpenedScale> openedScales;
 Choices remembered;
-// While the dialog is open: the fit that OK would send, none while the
-// frequency is not accepted.
-std::optional<TuningFit> previewedFit;
-// The circle of fifths shows what would be sent: the analysis of the
-// rounded offsets of previewedFit.
+// While the dialog is open: the tuning OK would set (twelve pitch classes)
+// or hold (a keyboard tuning); none while the choices make no tuning.
+std::optional<Tuning> previewedTuning;
+// The circle of fifths shows what twelve pitch classes would send.
 std::optional<TuningAnalysis> previewedAnalysis;
-// While a scale laid on the keys is previewed (and its keys are not twelve
-// pitch classes): the tuning OK would hold.
-std::optional<KeyboardTuning> previewedKeys;
-KeyboardMap previewedMap;  // that laid the scale on them
 FontHandle previewFont;
 
 constexpr int kBuiltInCount = static_cast<int>(kTemperamentCount);
@@ -80,14 +71,33 @@ static_assert(IDS_TEMPERAMENT_LAST - IDS_TEMPERAMENT_FIRST + 1 + IDS_TEMPERAMENT
                   kBuiltInCount,
               "one name in the string table for each built-in temperament");
 
-bool isBlank(const std::string& text) { return text.find_first_not_of(" \t") == std::string::npos; }
+// The scale as the core resolves it, with the choices in `fit`.
+TuningSource sourceOf(const OpenedScale& scale, const FitOptions& fit) {
+    TuningSource source;
+    source.kind = TuningSourceKind::Scala;
+    source.scale = scale.scale;
+    source.keyboardMap = scale.map;
+    source.scaleFileName = fileNameOf(scale.path);
+    source.mapFileName = scale.mapName;
+    source.fit = fit;
+    return source;
+}
 
-// A description's bytes as text: UTF-8 when they are, else code page 932,
-// as a Japanese Windows showed every file before.
-std::string descriptionText(const std::string& bytes) {
-    const bool utf8 =
-        MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0) > 0;
-    return utf8 ? bytes : utf8FromCp932(bytes);
+// Why the window refuses a scale the core resolved: its error onto the
+// twelve pitch classes, or the degrees that made the core lay it on the keys
+// instead.
+std::optional<ScaleMapResult> scaleRefused(const ResolvedTuning& resolved) {
+    if (resolved.error == TuningError::ScaleMap) return resolved.scaleMap;
+    for (const TuningNotice& notice : resolved.notices)
+        if (notice.kind == TuningNoticeKind::DegreesCollide) {
+            ScaleMapResult collide;
+            collide.error = ScaleMapError::DegreesCollide;
+            collide.firstDegree = notice.items[0];
+            collide.secondDegree = notice.items[1];
+            collide.pitchClass = notice.pitchClass;
+            return collide;
+        }
+    return std::nullopt;
 }
 
 // The list index of the scale read from `path`, or -1 after its error box. A
@@ -103,19 +113,15 @@ int readScalaFile(HWND owner, const std::string& path) {
         showReadError(owner, scalaErrorText(scala, path));
         return -1;
     }
-    const bool needsKeyboard = scaleNeedsKeyboard(scala.scale);
-    PitchClassOffsets offsets;
-    if (!needsKeyboard) {
-        const ScaleMapResult mapped = mapScaleToPitchClasses(scala.scale);
-        if (!mapped.ok()) {
-            showReadError(owner, scaleMapErrorText(mapped, path));
-            return -1;
-        }
-        offsets = mapped.offsets;
+    OpenedScale scale{path, scaleNameText(scala.scale.description, fileNameOf(path)), scala.scale, std::nullopt, {}};
+    // A scale that does not need the keys but whose degrees cannot go onto
+    // the twelve pitch classes is refused as it is read, whatever the other
+    // choices; the window lays no such scale on the keys.
+    const ResolvedTuning resolved = resolveTuning(sourceOf(scale, {}));
+    if (const std::optional<ScaleMapResult> refused = scaleRefused(resolved)) {
+        showReadError(owner, scaleMapErrorText(*refused, path));
+        return -1;
     }
-    const std::string& description = scala.scale.description;
-    OpenedScale scale{path, isBlank(description) ? fileNameOf(path) : descriptionText(description), offsets,
-                      scala.scale, needsKeyboard, std::nullopt, {}};
     for (std::size_t i = 0; i < openedScales.size(); ++i)
         if (openedScales[i].path == path) {
             openedScales[i] = std::move(scale);
@@ -131,6 +137,19 @@ OpenedScale* openedScale(int source) {
     return nullptr;
 }
 
+// The list entry chosen, moved and tuned by the choices, as the format and
+// form of the main window send it.
+TuningSource sourceOf(const Choices& choices, double a4Hz) {
+    const FitOptions fit{choices.tonic, choices.zeroNote, a4Hz, static_cast<TuningFormat>(midiFormat),
+                         static_cast<MtsForm>(mtsForm)};
+    if (const OpenedScale* scale = openedScale(choices.source)) return sourceOf(*scale, fit);
+    TuningSource source;
+    source.kind = TuningSourceKind::Temperament;
+    source.temperamentId = builtInTemperaments()[choices.source >= 0 && choices.source < kBuiltInCount ? choices.source : 0].id;
+    source.fit = fit;
+    return source;
+}
+
 std::string formatted(const char* format, double value) {
     char text[32];
     std::snprintf(text, sizeof text, format, value);
@@ -139,8 +158,9 @@ std::string formatted(const char* format, double value) {
 
 // The scale's size and period, the map, the degrees with their cents, then
 // every key as `velmarin-cli keys` prints it, one the key-based forms hold
-// at a limit marked as the fit marks a note.
-std::string keyboardPreviewText(const OpenedScale& scale, const KeyboardTuning& keys) {
+// at a limit (the HeldKeys notice) marked as the fit marks a note.
+std::string keyboardPreviewText(const OpenedScale& scale, const KeyboardTuning& keys,
+                                const std::vector<TuningNotice>& notices) {
     const std::string period = formatted("%.2f", scale.scale.pitches.back().cents);
     std::string text = fillIn(resourceLine(IDS_KEYBOARD_PREVIEW_LINES, 0),
                               {std::to_string(scale.scale.pitches.size()), period});
@@ -152,7 +172,10 @@ std::string keyboardPreviewText(const OpenedScale& scale, const KeyboardTuning& 
         text += "\r\n" + formatted("%-4.0f", static_cast<double>(d + 1)) +
                 formatted("%12.2f", scale.scale.pitches[d].cents);
     text += "\r\n\r\n" + resourceLine(IDS_KEYBOARD_PREVIEW_LINES, 4);
-    const KeyOffsets offsets = keyOffsets(keys);
+    std::bitset<kKeyboardKeyCount> held;
+    for (const TuningNotice& notice : notices)
+        if (notice.kind == TuningNoticeKind::HeldKeys)
+            for (int key : notice.items) held.set(static_cast<std::size_t>(key));
     const std::string heldMark = loadResourceString(IDS_FIT_HELD_MARK);
     for (int key = 0; key < kKeyboardKeyCount; ++key) {
         char line[64];
@@ -162,15 +185,9 @@ std::string keyboardPreviewText(const OpenedScale& scale, const KeyboardTuning& 
         else
             std::snprintf(line, sizeof line, "\r\n%-4d %12s %10s", key, "-", "-");
         text += line;
-        if (offsets[key] && keyTargetHeld(key, *offsets[key])) text += "  " + heldMark;
+        if (held[static_cast<std::size_t>(key)]) text += "  " + heldMark;
     }
     return text;
-}
-
-PitchClassOffsets sourceOffsets(int source) {
-    if (source >= kBuiltInCount && source - kBuiltInCount < static_cast<int>(openedScales.size()))
-        return openedScales[source - kBuiltInCount].offsets;
-    return temperamentOffsets(builtInTemperaments()[source >= 0 && source < kBuiltInCount ? source : 0]);
 }
 
 Choices readChoices(HWND dialog) {
@@ -183,9 +200,20 @@ Choices readChoices(HWND dialog) {
     return choices;
 }
 
-// The fit report with the string table's Japanese header and marks; the
-// columns line up in the fixed-pitch listing font.
-std::string previewText(const TuningFit& fit) {
+// A notice below the fit report's rows.
+std::string noticeText(const TuningNotice& notice) {
+    if (notice.kind == TuningNoticeKind::CoarseTuning)
+        return loadResourceString(IDS_FIT_COARSE) + " " + std::to_string(notice.count);
+    uint32_t pitchClasses = 0;
+    for (int p : notice.items) pitchClasses |= 1u << p;
+    return loadResourceString(IDS_FIT_UNMAPPED) + " " + noteNameList(pitchClasses);
+}
+
+// The fit report with the string table's Japanese header and marks, the
+// notes held at a limit marked in their rows, then the notes no degree
+// reaches and the coarse tuning; the columns line up in the fixed-pitch
+// listing font.
+std::string fitPreviewText(const TuningFit& fit, const std::vector<TuningNotice>& notices) {
     const std::string heldMark = loadResourceString(IDS_FIT_HELD_MARK);
     std::string text = loadResourceString(IDS_FIT_HEADER);
     for (const FitReportRow& row : fitReportRows(fit)) {
@@ -195,64 +223,53 @@ std::string previewText(const TuningFit& fit) {
         text += line;
         if (row.held) text += "  " + heldMark;
     }
-    if (!fit.unmappedNotes.empty()) {
-        uint32_t unmapped = 0;
-        for (int p : fit.unmappedNotes) unmapped |= 1u << p;
-        text += "\r\n" + loadResourceString(IDS_FIT_UNMAPPED) + " " + noteNameList(unmapped);
-    }
-    if (fit.coarseSemitones != 0)
-        text += "\r\n" + loadResourceString(IDS_FIT_COARSE) + " " + std::to_string(fit.coarseSemitones);
+    for (TuningNoticeKind kind : {TuningNoticeKind::UnmappedNotes, TuningNoticeKind::CoarseTuning})
+        for (const TuningNotice& notice : notices)
+            if (notice.kind == kind) text += "\r\n" + noticeText(notice);
     return text;
+}
+
+// What the preview shows of `resolved`: the fit report, the keys laid out,
+// or why the choices make no tuning; "" for a frequency out of range.
+// `scale`: the scale chosen, none for a temperament.
+std::string previewText(const ResolvedTuning& resolved, const OpenedScale* scale) {
+    switch (resolved.error) {
+    case TuningError::None: break;
+    case TuningError::KeyboardTuning:
+        return keyboardTuningErrorText(resolved.keyboardTuning, scale->scale, scale->map ? scale->mapName : scale->path);
+    case TuningError::ScaleMap: return scaleMapErrorText(resolved.scaleMap, scale->path);
+    case TuningError::Fit:
+    case TuningError::UnknownTemperament: return {};
+    }
+    const Tuning& tuning = resolved.tuning;
+    return tuning.onKeys() ? keyboardPreviewText(*scale, tuning.keys->tuning, resolved.notices)
+                           : fitPreviewText(*tuning.fit, resolved.notices);
 }
 
 void updatePreview(HWND dialog) {
     const Choices choices = readChoices(dialog);
-    previewedFit.reset();
-    previewedKeys.reset();
+    previewedTuning.reset();
+    previewedAnalysis.reset();
     const OpenedScale* scale = openedScale(choices.source);
-    const bool onKeys = scale && scale->onKeys();
     // A map names its own reference key and frequency.
     const bool mapped = scale && scale->map;
     for (int id : {IDC_TONIC_COMBO, IDC_ZERO_NOTE_COMBO, IDC_A4_EDIT}) EnableWindow(GetDlgItem(dialog, id), !mapped);
     EnableWindow(GetDlgItem(dialog, IDC_OPEN_KEYBOARD_MAP), scale != nullptr);
     std::string text;
     const std::optional<double> a4Hz = parseFrequency(choices.a4Text);
-    if (onKeys && (mapped || a4Hz)) {
-        const KeyboardMap map =
-            mapped ? *scale->map : linearKeyboardMap(choices.tonic, *a4Hz, choices.zeroNote);
-        const KeyboardTuningResult keys = keyboardTuning(scale->scale, map);
-        if (!keys.ok()) {
-            text = keyboardTuningErrorText(keys, scale->scale, mapped ? scale->mapName : scale->path);
-        } else if (const std::optional<KeyboardPitchClasses> classes = keyboardPitchClasses(keys.tuning)) {
-            // Keys that repeat every twelve at 2/1 go everywhere as twelve pitch classes.
-            const FitOptions options{0, ZeroNote::None, classes->a4Hz, static_cast<TuningFormat>(midiFormat),
-                                     static_cast<MtsForm>(mtsForm)};
-            const FitResult result = fitOffsets(classes->offsets, options);
-            if (result.ok()) previewedFit = result.fit;
-        } else {
-            previewedKeys = keys.tuning;
-            previewedMap = map;
-            text = keyboardPreviewText(*scale, keys.tuning);
-        }
-    } else if (!onKeys && a4Hz) {
-        // As the chosen format and form will send it.
-        const FitOptions options{choices.tonic, choices.zeroNote, *a4Hz, static_cast<TuningFormat>(midiFormat),
-                                 static_cast<MtsForm>(mtsForm)};
-        const FitResult result = fitOffsets(sourceOffsets(choices.source), options);
-        if (result.ok()) previewedFit = result.fit;
+    if (mapped || a4Hz) {
+        ResolvedTuning resolved = resolveTuning(sourceOf(choices, a4Hz.value_or(kStandardA4Hz)));
+        text = previewText(resolved, scale);
+        if (resolved.ok()) previewedTuning = std::move(resolved.tuning);
     }
-    if (previewedFit) text = previewText(*previewedFit);
     if (text.empty()) text = loadResourceString(IDS_A4_OUT_OF_RANGE_380);
     setItemText(dialog, IDC_FIT_PREVIEW, text);
-    previewedAnalysis.reset();
-    if (previewedFit) {
-        std::array<double, 12> sent{};
-        for (int p = 0; p < 12; ++p)
-            sent[p] = previewedFit->notes[p].sentHundredths / 100.0 + previewedFit->coarseSemitones * 100.0;
-        previewedAnalysis = analyseTuning(sent);
-    }
+    if (previewedTuning && !previewedTuning->onKeys())
+        previewedAnalysis = analyseTuning(pitchClassCents(*previewedTuning, CentsKind::Sent,
+                                                          static_cast<TuningFormat>(midiFormat),
+                                                          static_cast<MtsForm>(mtsForm)));
     InvalidateRect(GetDlgItem(dialog, IDC_FIFTHS_CIRCLE), nullptr, FALSE);
-    EnableWindow(GetDlgItem(dialog, IDOK), previewedFit.has_value() || previewedKeys.has_value());
+    EnableWindow(GetDlgItem(dialog, IDOK), previewedTuning.has_value());
 }
 
 void addItem(HWND dialog, int comboId, const std::string& text) {
@@ -334,57 +351,42 @@ void onOpenKeyboardMap(HWND dialog) {
 
 // Only the key-based forms carry a keyboard tuning: offers to switch to
 // them; false when the user keeps the format.
-bool keyBasedFormChosen(HWND dialog) {
-    if (midiFormat == static_cast<int32_t>(TuningFormat::GM2) && isKeyBasedForm(static_cast<MtsForm>(mtsForm)))
-        return true;
+bool switchToKeysAgreed(HWND dialog) {
     const std::string text = loadResourceString(IDS_KEYBOARD_SWITCH);
     const std::string caption = loadResourceString(IDS_CONFIRM_CAPTION);
-    if (centeredMessageBox(dialog, text.c_str(), caption.c_str(), MB_YESNO | MB_ICONQUESTION) != IDYES) return false;
+    return centeredMessageBox(dialog, text.c_str(), caption.c_str(), MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+void chooseSingleNoteForm() {
     mtsForm = static_cast<int32_t>(MtsForm::SingleNote);
     // Through the list's notification, so the part label follows.
     HWND formatCombo = GetDlgItem(mainWindow, IDC_FORMAT_COMBO);
     SendMessageA(formatCombo, CB_SETCURSEL, static_cast<WPARAM>(TuningFormat::GM2), 0);
     SendMessageA(mainWindow, WM_COMMAND, MAKEWPARAM(IDC_FORMAT_COMBO, CBN_SELCHANGE),
                  reinterpret_cast<LPARAM>(formatCombo));
-    return true;
-}
-
-void holdKeyboardTuning(HWND dialog) {
-    const Choices choices = readChoices(dialog);
-    const OpenedScale& scale = *openedScale(choices.source);
-    bool held = false;
-    changeThenRefreshOnce([&] {
-        if (!keyBasedFormChosen(dialog)) return;
-        held = true;
-        remembered = choices;
-        keyboardKeys = keyOffsets(*previewedKeys);
-        heldKeyboard = HeldKeyboard{{scale.scale, previewedMap}, *previewedKeys, scale.name};
-        keyboardScaleName = scale.name;
-        keyboardMapName = scale.map ? scale.mapName : resourceLine(IDS_KEYBOARD_PREVIEW_LINES, 5);
-    });
-    if (held) EndDialog(dialog, IDOK);
 }
 
 void onOk(HWND dialog) {
-    if (previewedKeys) {
-        holdKeyboardTuning(dialog);
-        return;
-    }
     // Enter reaches here even while the button is disabled.
-    if (!previewedFit) {
+    if (!previewedTuning) {
         MessageBeep(MB_ICONWARNING);
         return;
     }
-    std::array<int32_t, 12> offsets{};
-    for (int p = 0; p < 12; ++p) offsets[p] = previewedFit->notes[p].sent;
-    remembered = readChoices(dialog);
-    changeThenRefreshOnce([&] {
-        setOffsetEdits(offsets);
-        for (int p = 0; p < 12; ++p)
-            if (previewedFit->notes[p].sentHundredths != previewedFit->notes[p].sent * 100)
-                exactHundredths[p] = previewedFit->notes[p].sentHundredths;
-        coarseSemitones = previewedFit->coarseSemitones;
-    });
+    Tuning tuning = *previewedTuning;
+    const Choices choices = readChoices(dialog);
+    if (!tuning.onKeys()) {
+        remembered = choices;
+        setTuning(std::move(tuning));
+    } else {
+        const bool switchForm =
+            !formCarries(tuning, static_cast<TuningFormat>(midiFormat), static_cast<MtsForm>(mtsForm));
+        if (switchForm && !switchToKeysAgreed(dialog)) return;
+        remembered = choices;
+        changeTuningOnce([&] {
+            if (switchForm) chooseSingleNoteForm();
+            holdKeyboardTuning(std::move(tuning));
+        });
+    }
     EndDialog(dialog, IDOK);
 }
 
@@ -425,9 +427,8 @@ INT_PTR handleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
         return TRUE;
     }
     case WM_DESTROY:
-        previewedFit.reset();
+        previewedTuning.reset();
         previewedAnalysis.reset();
-        previewedKeys.reset();
         previewFont.reset();
         return FALSE;
     default:

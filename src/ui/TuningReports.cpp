@@ -3,6 +3,7 @@
 #include <initializer_list>
 #include <vector>
 
+#include "base/Cp932Text.h"
 #include "resource.h"
 #include "shell/MessageBoxes.h"
 #include "shell/Resources.h"
@@ -113,6 +114,13 @@ std::string resourceLine(UINT id, std::size_t index) {
     }
     if (begin == std::string::npos) return {};
     return lines.substr(begin, lines.find('\n', begin) - begin);
+}
+
+std::string scaleNameText(const std::string& description, const std::string& fileName) {
+    if (description.find_first_not_of(" \t") == std::string::npos) return fileName;
+    const bool utf8 = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, description.data(),
+                                          static_cast<int>(description.size()), nullptr, 0) > 0;
+    return utf8 ? description : utf8FromCp932(description);
 }
 
 std::string noteNameList(uint32_t pitchClasses) {

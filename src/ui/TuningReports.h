@@ -65,6 +65,11 @@ std::string midiFaultText(const SmfFault& fault, const std::string& path);
 // The file, then every warning on a line of its own; "" when there are none.
 std::string tuningWarningsText(const TuningReadResult& result, const std::string& path);
 
+// A scale as the window names it: its description, whose bytes are read as
+// UTF-8 where they are and as code page 932 otherwise, as a Japanese Windows
+// showed every file before; the file name when the description is blank.
+std::string scaleNameText(const std::string& description, const std::string& fileName);
+
 // Note names of the set bits (bit k = pitch class k), e.g. "C#, F".
 std::string noteNameList(uint32_t pitchClasses);
 

@@ -14,7 +14,7 @@
 #include "shell/UpdatesScope.h"
 #include "ui/HandedFiles.h"
 #include "ui/MainDialog.h"
-#include "ui/SysexView.h"
+#include "ui/TuningChanges.h"
 
 namespace {
 
@@ -79,7 +79,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
         ShowWindow(mainWindow, SW_SHOW);
         UpdateWindow(mainWindow);
     }
-    refreshSysexView();
+    tuningChanged();
     // "Velmarin.exe FILE", as "Open with" and file associations start it; the
     // runtime has split the wide command line by the system's rules, so the
     // name may hold any character.

@@ -304,4 +304,38 @@ TEST(ResolveTuning, theEditsAndAFileReadBackAreTuningsToo) {
     EXPECT_FALSE(synthFileText(fromFile, SynthFileKind::Tun, "t.tun", "t"));
 }
 
+TEST(ResolveTuning, typingIntoAnEditMakesItsNoteWholeAndTheTuningTheEdits) {
+    // C 0.5 and C# -10.25 kept in the 2-byte form, with a coarse tuning.
+    TuningSource source;
+    source.kind = TuningSourceKind::Offsets;
+    source.offsetHundredths = {50, -1025, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    source.fit = {0, ZeroNote::None, 440.0, TuningFormat::GM2, MtsForm::ScaleOctave2Byte};
+    Tuning tuning = resolveTuning(source).tuning;
+    tuning.twelve.coarseSemitones = -1;
+    typeIntoEdit(tuning, 1, -7);
+    EXPECT_EQ(-7, tuning.twelve.whole[1]);
+    EXPECT_FALSE(tuning.twelve.exactHundredths[1]);
+    EXPECT_EQ(std::optional<int32_t>(50), tuning.twelve.exactHundredths[0]);
+    EXPECT_EQ(-1, tuning.twelve.coarseSemitones);
+    EXPECT_FALSE(tuning.fit);
+    EXPECT_EQ(TuningOriginKind::Edits, tuning.origin.kind);
+
+    const struct {
+        std::optional<int32_t> edit;
+        int32_t whole;
+    } rows[] = {{std::nullopt, 0}, {63, 63}, {64, 63}, {-64, -64}, {-65, -64}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.edit ? std::to_string(*row.edit) : "no number");
+        typeIntoEdit(tuning, 2, row.edit);
+        EXPECT_EQ(row.whole, tuning.twelve.whole[2]);
+    }
+
+    // The greyed edits of a keyboard tuning change what they show, not the keys.
+    Tuning keys = resolveTuning(scalaSource(equalScale(19, 1200.0))).tuning;
+    typeIntoEdit(keys, 0, 5);
+    EXPECT_EQ(5, keys.twelve.whole[0]);
+    ASSERT_TRUE(keys.onKeys());
+    EXPECT_EQ(TuningOriginKind::Scala, keys.origin.kind);
+}
+
 }  // namespace

@@ -5,6 +5,7 @@
 #include <array>
 #include <vector>
 
+#include "HexBytes.h"
 #include "UiExpectations.h"
 #include "VelmarinApp.h"
 
@@ -257,6 +258,31 @@ TEST(Presets, aQuestionEndedWithoutAnAnswerIsANo) {
         EXPECT_EQ(0u, app.close());
         EXPECT_EQ(kPresetFile, app.file("Preset.ini"));
     }
+}
+
+// Keys held from a file (key 60 470 cents up, as the song command's test
+// drops it): a preset saved stores what the greyed edits show, C held at 63
+// with its exact 470 cents; a preset chosen then replaces the keys.
+TEST(Presets, aPresetChosenReplacesAKeyboardTuningHeld) {
+    VelmarinApp app(withPresets(kPresetFile));
+    ASSERT_TRUE(app.started());
+    const std::wstring keys = app.folder() + L"\\key60.syx";
+    ASSERT_TRUE(writeFile(keys, hexString("F0 7F 7F 08 02 00 01 3C 40 59 4D F7")));
+    app.dropFile(keys);
+    app.sync();
+    ASSERT_FALSE(app.enabled(offsetEdit(0))) << "the keys were not held";
+    saveWithoutQuestion(app, "Keys");
+
+    app.pick(IDC_PRESET_COMBO, 2);
+    EXPECT_TRUE(app.enabled(offsetEdit(0)));
+    EXPECT_FALSE(IsWindowVisible(app.item(IDC_KEYBOARD_LINE)));
+    // In the file's single-note form: key 60 as it is, E4 (key 64) 14 cents
+    // down: key 63 and 0.86 x 16384 = 14090.24 steps, rounded up: 14091 = 6E 0B.
+    const std::string listed = app.text(IDC_SYSEX_EDIT);
+    EXPECT_NE(std::string::npos, listed.find("3C 3C 00 00")) << listed;
+    EXPECT_NE(std::string::npos, listed.find("40 3F 6E 0B")) << listed;
+    EXPECT_EQ(0u, app.close());
+    EXPECT_EQ(kPresetFile + iniLines({"", "[Keys]", "0=63", "Hundredths0=47000"}), app.file("Preset.ini"));
 }
 
 }  // namespace

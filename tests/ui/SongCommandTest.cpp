@@ -133,6 +133,23 @@ TEST(SongCommand, withPitchBendChosenTheSongsNotesCarryBends) {
     EXPECT_EQ(0u, app.close());
 }
 
+// Typed beyond 63 and not yet corrected, C bends as the listing sends it.
+TEST(SongCommand, withPitchBendAnEditBeyondItsRangeBendsAsTheListingSendsIt) {
+    VelmarinApp app(kBendPart1);
+    ASSERT_TRUE(app.started());
+    app.type(offsetEdit(0), "99");
+    const std::string saved = bendDroppedSong(app, "ピッチベンド");
+
+    std::array<double, 12> cents{};
+    cents[0] = 63;
+    SongBendOptions options;
+    options.keyCents = keyCentsOfPitchClasses(cents);
+    options.channels = 1;
+    const SongBendResult expected = bendSong(reinterpret_cast<const uint8_t*>(kSong.data()), kSong.size(), options);
+    EXPECT_EQ(std::string(expected.bytes.begin(), expected.bytes.end()), saved);
+    EXPECT_EQ(0u, app.close());
+}
+
 // A keyboard tuning held from a file: the song's C4 (key 60, tuned 470 cents
 // up) is played on key 65 and bent 30 cents down at a range of 3: 7373.
 TEST(SongCommand, withPitchBendAHeldKeyboardTuningPlaysEachNoteOnTheKeyNearestItsPitch) {

@@ -286,6 +286,10 @@ TEST(OpenFile, aFileThatCannotBeReadIsNamedInTheErrorBox) {
         {"not-midi.mid", "RIFF....", "標準MIDIファイルではありません。 (0 バイト目)", ""},
         {"bad-pitch.scl", "! bad\nA pitch that is not a number\n3\n9/8\nfive fourths\n2/1\n",
          "音程が数値ではありません。", " (5 行目)"},
+        // Twelve pitch classes would hold it but for two degrees on C#: the
+        // window lays no such scale on the keys.
+        {"collide.scl", "! collide.scl\nTwo degrees on C#\n3\n100.0\n130.0\n2/1\n",
+         "音階の 1 番目と 2 番目の音が同じ音名 C# になります。", ""},
     };
     VelmarinApp app(kPart3AndBit16);
     ASSERT_TRUE(app.started());
@@ -407,6 +411,31 @@ TEST(Temperament, aNineteenNoteScaleWithAKeyboardMapIsHeldAsSingleNoteMessagesWi
     EXPECT_TRUE(shown(app, IDC_KEYBOARD_LINE));
     EXPECT_TRUE(app.ownedWindows().empty()) << "a warning about the twelve offsets was shown";
     EXPECT_EQ(0u, app.close());
+}
+
+// Held from the dialog, a keyboard tuning leaves the greyed edits as they
+// were, and a preset saved meanwhile stores them; a scale without a map is
+// named as laid linearly.
+TEST(Temperament, aKeyboardTuningHeldKeepsWhatTheGreyedEditsShow) {
+    VelmarinApp app(kPart3AndBit16);
+    ASSERT_TRUE(app.started());
+    app.type(offsetEdit(0), "5");
+    const std::wstring scalePath = app.folder() + L"\\bp.scl";
+    ASSERT_TRUE(writeFile(scalePath, "! bp.scl\nBohlen-Pierce\n2\n1.5\n3/1\n"));
+    openFile(app, scalePath);
+    const HWND dialog = app.waitForWindow("音律");
+    ASSERT_TRUE(dialog);
+    PostMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    app.answer(app.waitForWindow("確認", dialog), IDYES);
+    ASSERT_TRUE(waitFor([&] { return !IsWindow(dialog); })) << "the dialog stayed open";
+    app.sync();
+    EXPECT_FALSE(app.enabled(offsetEdit(0)));
+    EXPECT_EQ("5", app.text(offsetEdit(0)));
+    EXPECT_EQ("キーボード音律: Bohlen-Pierce / 直線", app.text(IDC_KEYBOARD_LINE));
+    app.type(IDC_PRESET_COMBO, "Held");
+    app.click(IDC_PRESET_SAVE);
+    EXPECT_EQ(0u, app.close());
+    EXPECT_EQ(iniLines({"[Held]", "0=5"}), app.file("Preset.ini"));
 }
 
 // A map that cannot be read names its file and line; "No" to the offer of
