@@ -169,6 +169,19 @@
 #define IDS_FILTER_TEXT_KEYS 430  // the text save's filter while a keyboard tuning is held
 #define IDS_KEYBOARD_FROM_FILE 431  // the line's second name for keys opened from a file
 
+// Strings of the MTS-ESP master, 480-499. %s in them is filled in by the
+// program.
+#define IDS_MTSESP_CAPTION 480
+#define IDS_MTSESP_NOT_INSTALLED 481  // %s: where the library was looked for
+#define IDS_MTSESP_NO_FOLDER 482      // not installed, and Windows names no Common Files folder
+#define IDS_MTSESP_CANNOT_LOAD 483    // %s: the library's path; the system's reason follows
+#define IDS_MTSESP_NOT_A_MASTER 484   // %s: the library's path
+#define IDS_MTSESP_ANOTHER_MASTER 485
+#define IDS_MTSESP_OFFER_RESET 486
+#define IDS_MTSESP_TITLE 487               // the title's state while the library cannot count clients
+#define IDS_MTSESP_TITLE_CLIENTS 488       // %u clients
+#define IDS_MTSESP_TITLE_ONE_CLIENT 489
+
 // Main dialog controls
 #define IDC_EXACT_MARK_FIRST 1120  // 1120 + k: pitch class k's mark, made at run time
 #define IDC_PRESET_COMBO 1037
@@ -239,3 +252,6 @@
 #define IDM_SEND_MIDI 40042
 #define IDM_LIVE_SEND 40043
 #define IDM_APPLY_TO_SONG 40044
+
+// Menu commands of the MTS-ESP master, 40060-40069
+#define IDM_MTSESP_MASTER 40060
