@@ -17,7 +17,7 @@
 #include "tuning/ResolveTuning.h"
 #include "tuning/TuningFit.h"
 
-enum class CliCommandKind { Help, Temperaments, Offsets, Build, Read, Ports, Send, Analyse, Apply, Keys };
+enum class CliCommandKind { Help, Temperaments, Offsets, Build, Read, Ports, Send, Analyse, Apply, Keys, MtsEsp };
 
 enum class CliSourceKind { None, Temperament, Scala, Offsets };
 
@@ -62,6 +62,8 @@ struct CliCommand {
     bool pitchBend = false;               // apply --pitch-bend: the tuning as pitch bends, no SysEx
     int32_t bendRange = 0;                // apply --bend-range, semitones; 0 as wide as the song needs
     bool showProgress = false;            // apply: standard error is a terminal
+
+    bool reset = false;                   // mts-esp --reset: take the place of a master that may have crashed
 };
 
 // Exit statuses of the program.

@@ -13,6 +13,8 @@
 #include "base/SystemErrorText.h"
 #include "cli/ApplyCommand.h"
 #include "cli/CliTexts.h"
+#include "cli/InterruptWait.h"
+#include "cli/MtsEspCommand.h"
 #include "midiout/MidiDeviceLookup.h"
 #include "midiout/SysexSender.h"
 #include "output/SysexSmf.h"
@@ -119,11 +121,18 @@ void sayResolveError(const CliCommand& command, const TuningSource& source, cons
     err << '\n';
 }
 
+// Held offsets and coarse tuning are about the SysEx: MTS-ESP publishes each
+// key's exact frequency.
+bool aboutSentOffsets(TuningNoticeKind kind) {
+    return kind == TuningNoticeKind::HeldNotes || kind == TuningNoticeKind::CoarseTuning;
+}
+
 // The notices about the key-based forms' messages, or the others, worded on `err`.
 void sayNotices(const CliCommand& command, const std::vector<TuningNotice>& notices, bool keyMessages,
                 std::ostream& err) {
     for (const TuningNotice& notice : notices) {
         if (aboutKeyMessages(notice.kind) != keyMessages) continue;
+        if (command.kind == CliCommandKind::MtsEsp && aboutSentOffsets(notice.kind)) continue;
         err << kProgram;
         switch (notice.kind) {
         case TuningNoticeKind::HeldNotes:
@@ -441,6 +450,18 @@ int printAnalysis(const CliCommand& command, std::ostream& out, std::ostream& er
     return kExitSuccess;
 }
 
+// Only the installed library: no option or environment variable names
+// another, which the program would load and run.
+int publishToMtsEsp(const CliCommand& command, std::ostream& out, std::ostream& err) {
+    ResolvedTuning resolved;
+    if (!tuneSource(command, err, resolved)) return kExitBadInput;
+    InterruptWait interrupt;
+    const MtsEspLibrary library;
+    return holdMtsEspMaster(
+        library, resolved.tuning, command.reset,
+        [&interrupt](std::chrono::milliseconds timeout) { return interrupt.wait(timeout); }, out, err);
+}
+
 }  // namespace
 
 int runCliCommand(const CliCommand& command, std::ostream& out, std::ostream& err,
@@ -455,6 +476,7 @@ int runCliCommand(const CliCommand& command, std::ostream& out, std::ostream& er
     case CliCommandKind::Send: return sendToPort(command, err, midiOut);
     case CliCommandKind::Analyse: return printAnalysis(command, out, err);
     case CliCommandKind::Keys: return printKeys(command, out, err);
+    case CliCommandKind::MtsEsp: return publishToMtsEsp(command, out, err);
     case CliCommandKind::Apply: {
         if (command.pitchBend) {
             ResolvedTuning resolved;

@@ -18,9 +18,10 @@ constexpr CliCommandSet kSend = cliCommandBit(CliCommandKind::Send);
 constexpr CliCommandSet kAnalyse = cliCommandBit(CliCommandKind::Analyse);
 constexpr CliCommandSet kApply = cliCommandBit(CliCommandKind::Apply);
 constexpr CliCommandSet kKeys = cliCommandBit(CliCommandKind::Keys);
+constexpr CliCommandSet kMtsEsp = cliCommandBit(CliCommandKind::MtsEsp);
 constexpr CliCommandSet kEveryCommand = ~0u;
 // The commands that tune from a source, and those that write SysEx.
-constexpr CliCommandSet kTuning = kOffsets | kBuild | kSend | kAnalyse | kApply | kKeys;
+constexpr CliCommandSet kTuning = kOffsets | kBuild | kSend | kAnalyse | kApply | kKeys | kMtsEsp;
 constexpr CliCommandSet kSysex = kBuild | kSend | kApply;
 
 std::optional<CliFault> badValue(const CliOptionRow& row, const std::string& value, const std::string& what) {
@@ -210,6 +211,7 @@ const std::vector<CliCommandRow>& cliCommandRows() {
         {"analyse", CliCommandKind::Analyse, CliOperands::None},
         {"apply", CliCommandKind::Apply, CliOperands::Songs},
         {"keys", CliCommandKind::Keys, CliOperands::None},
+        {"mts-esp", CliCommandKind::MtsEsp, CliOperands::None},
     };
     return rows;
 }
@@ -258,6 +260,10 @@ const std::vector<CliUsageForm>& cliUsageForms() {
          "the tuning written as pitch bends, for players that ignore\n"
          "tuning messages: notes move to free channels bent to their\n"
          "pitch; --parts names the song's channels (default all but 10)"},
+        {CliCommandKind::MtsEsp, "mts-esp SOURCE [FIT] [--kbm FILE] [--reset]",
+         "the tuning published to MTS-ESP clients (software\n"
+         "instruments in a DAW) as the session's master until Ctrl+C;\n"
+         "--reset first clears a master a crashed program left behind"},
     };
     return forms;
 }
@@ -320,6 +326,10 @@ const std::vector<CliOptionRow>& cliOptionRows() {
          [](CliCommand& c) -> bool& { return c.sent; }},
         {"--keys", nullptr, S::CommandOnly, kRead, setSwitch, "the keys that single-note changes or a bulk dump set",
          {}, [](CliCommand& c) -> bool& { return c.keys; }},
+        {"--reset", nullptr, S::CommandOnly, kMtsEsp, setSwitch,
+         "take the place of a master that a crashed program left\n"
+         "registered (a live one's clients are cut off)",
+         {}, [](CliCommand& c) -> bool& { return c.reset; }},
         {"--port", "DEVICE", S::Options, kSend, setPort, "a device's number or name as velmarin-cli ports lists it"},
         {"--pause", "MS", S::Options, kSend, setNumber, "milliseconds between messages, {range} (default {default})",
          {"the pause", kMinSysexPause, kMaxSysexPauseMs, " ms", false,

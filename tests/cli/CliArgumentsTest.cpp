@@ -80,6 +80,12 @@ TEST(CliArguments, RejectedLinesExitWithUsageOrBadValue) {
          kExitUsage, "goes with --pitch-bend"},
         {{"apply", "a.mid", "--temperament", "equal", "--pitch-bend", "--bend-range", "25"}, kExitBadInput, "1 and 24"},
         {{"apply", "a.mid", "--temperament", "equal", "--pitch-bend", "--bend-range", "0"}, kExitBadInput, "1 and 24"},
+        {{"mts-esp"}, kExitUsage, "needs a source"},
+        {{"mts-esp", "--temperament", "equal", "--format", "gs"}, kExitUsage, "does not take --format"},
+        {{"mts-esp", "--temperament", "equal", "--kbm", "a.kbm"}, kExitUsage, "--kbm goes with --scl"},
+        {{"mts-esp", "--temperament", "equal", "a.mid"}, kExitUsage, "unexpected argument"},
+        {{"keys", "--temperament", "equal", "--reset"}, kExitUsage, "does not take --reset"},
+        {{"mts-esp", "--temperament", "equal", "--a4", "481"}, kExitBadInput, "380 and 480"},
         // Bad values: the right shape, a value out of range or malformed.
         {{"offsets", "--temperament", "werckmeister"}, kExitBadInput, "no such temperament"},
         {{"offsets", "--offsets", "0,0,0,0,0,0,0,0,0,0,0"}, kExitBadInput, "offset 12"},
@@ -262,6 +268,15 @@ TEST(CliArguments, AcceptedLinesCarryTheirValues) {
         EXPECT_TRUE(parse.command.keys);
     }
     {
+        SCOPED_TRACE("mts-esp with a scale, its map and --reset");
+        const CliParse parse = parseCliArguments({"mts-esp", "--scl", "x.scl", "--kbm", "y.kbm", "--reset"});
+        ASSERT_EQ(kExitSuccess, parse.exitCode) << parse.message;
+        EXPECT_EQ(CliCommandKind::MtsEsp, parse.command.kind);
+        EXPECT_EQ("y.kbm", parse.command.keyboardMapPath);
+        EXPECT_TRUE(parse.command.reset);
+        EXPECT_FALSE(parseCliArguments({"mts-esp", "--temperament", "equal"}).command.reset);
+    }
+    {
         SCOPED_TRACE("analyse --sent");
         const CliParse parse = parseCliArguments({"analyse", "--temperament", "kellner", "--tonic", "D", "--sent"});
         ASSERT_EQ(kExitSuccess, parse.exitCode) << parse.message;
@@ -321,6 +336,10 @@ TEST(CliArguments, AUsageErrorSaysWhatAndWhereToLookInTwoLines) {
          "velmarin-cli: --a4 379: the frequency must lie between 380 and 480 Hz\n"},
         {buildWith({"--pause", "1"}), kExitUsage,
          "velmarin-cli: build does not take --pause\nTry 'velmarin-cli build --help'\n"},
+        {{"mts-esp", "--layout", "keys"}, kExitUsage,
+         "velmarin-cli: mts-esp needs a source: --temperament, --scl or --offsets\nTry 'velmarin-cli mts-esp --help'\n"},
+        {{"mts-esp", "--temperament", "equal", "--parts", "1"}, kExitUsage,
+         "velmarin-cli: mts-esp does not take --parts\nTry 'velmarin-cli mts-esp --help'\n"},
     };
     for (const ErrorLine& row : rows) {
         SCOPED_TRACE("velmarin-cli " + joined(row.arguments));
@@ -336,8 +355,8 @@ TEST(CliArguments, NoCommandAtAllShowsTheWholeUsage) {
     EXPECT_EQ(std::string("velmarin-cli: no command given\n\n") + cliUsage(), cliErrorText(parse));
 }
 
-// The overview as users have known it, with --version and --layout added and
-// the pitch-bend default of --after-reset under it.
+// The overview as users have known it, with --version and --layout added,
+// the pitch-bend default of --after-reset under it, and mts-esp.
 TEST(CliArguments, TheUsageListsEveryCommandAndOption) {
     EXPECT_EQ(R"usage(usage: velmarin-cli COMMAND [OPTIONS]
 
@@ -380,6 +399,10 @@ commands:
                     the tuning written as pitch bends, for players that ignore
                     tuning messages: notes move to free channels bent to their
                     pitch; --parts names the song's channels (default all but 10)
+  mts-esp SOURCE [FIT] [--kbm FILE] [--reset]
+                    the tuning published to MTS-ESP clients (software
+                    instruments in a DAW) as the session's master until Ctrl+C;
+                    --reset first clears a master a crashed program left behind
 
 SOURCE, one of:
   --temperament ID  a built-in temperament (see: velmarin-cli temperaments)
