@@ -173,6 +173,19 @@
 #define IDS_LAYOUT_LAST 435
 #define IDS_DEGREES_ON_KEYS 436  // the preview's first line when two degrees put a scale on the keys
 
+// Strings of the MTS-ESP master, 480-499. %1 in them is filled in by the
+// program.
+#define IDS_MTSESP_CAPTION 480
+#define IDS_MTSESP_NOT_INSTALLED 481  // %1: where the library was looked for
+#define IDS_MTSESP_NO_FOLDER 482      // not installed, and Windows names no Common Files folder
+#define IDS_MTSESP_CANNOT_LOAD 483    // %1: the library's path; the system's reason follows
+#define IDS_MTSESP_NOT_A_MASTER 484   // %1: the library's path
+#define IDS_MTSESP_ANOTHER_MASTER 485
+#define IDS_MTSESP_OFFER_RESET 486
+#define IDS_MTSESP_TITLE 487               // the title's state while the library cannot count clients
+#define IDS_MTSESP_TITLE_CLIENTS 488       // %1 clients
+#define IDS_MTSESP_TITLE_ONE_CLIENT 489
+
 // Main dialog controls
 #define IDC_EXACT_MARK_FIRST 1120  // 1120 + k: pitch class k's mark, made at run time
 #define IDC_PRESET_COMBO 1037
@@ -244,3 +257,6 @@
 #define IDM_SEND_MIDI 40042
 #define IDM_LIVE_SEND 40043
 #define IDM_APPLY_TO_SONG 40044
+
+// Menu commands of the MTS-ESP master, 40060-40069
+#define IDM_MTSESP_MASTER 40060
