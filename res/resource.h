@@ -154,8 +154,8 @@
 #define IDS_PRESET_NAME_NOT_CP932 404
 #define IDS_LIST_SEPARATOR 405  // between the items of a list in a sentence
 
-// A scale of any size on the keys: the 音律 dialog's keyboard map and the
-// main window's line while a keyboard tuning is held
+// A scale of any size on the keys: the 音律 dialog's keyboard map and
+// layout, and the main window's line while a keyboard tuning is held
 #define IDS_KEYBOARD_MAP_BUTTON 420
 #define IDS_TITLE_OPEN_KBM 421
 #define IDS_FILTER_KBM 422
@@ -168,6 +168,23 @@
 #define IDS_KEYBOARD_SWITCH 429
 #define IDS_FILTER_TEXT_KEYS 430  // the text save's filter while a keyboard tuning is held
 #define IDS_KEYBOARD_FROM_FILE 431  // the line's second name for keys opened from a file
+#define IDS_LAYOUT_LABEL 432
+#define IDS_LAYOUT_FIRST 433  // the layout list's entry of ScaleLayout k is 433 + k
+#define IDS_LAYOUT_LAST 435
+#define IDS_DEGREES_ON_KEYS 436  // the preview's first line when two degrees put a scale on the keys
+
+// Strings of the MTS-ESP master, 480-499. %1 in them is filled in by the
+// program.
+#define IDS_MTSESP_CAPTION 480
+#define IDS_MTSESP_NOT_INSTALLED 481  // %1: where the library was looked for
+#define IDS_MTSESP_NO_FOLDER 482      // not installed, and Windows names no Common Files folder
+#define IDS_MTSESP_CANNOT_LOAD 483    // %1: the library's path; the system's reason follows
+#define IDS_MTSESP_NOT_A_MASTER 484   // %1: the library's path
+#define IDS_MTSESP_ANOTHER_MASTER 485
+#define IDS_MTSESP_OFFER_RESET 486
+#define IDS_MTSESP_TITLE 487               // the title's state while the library cannot count clients
+#define IDS_MTSESP_TITLE_CLIENTS 488       // %1 clients
+#define IDS_MTSESP_TITLE_ONE_CLIENT 489
 
 // Main dialog controls
 #define IDC_EXACT_MARK_FIRST 1120  // 1120 + k: pitch class k's mark, made at run time
@@ -206,6 +223,7 @@
 #define IDC_LANGUAGE_COMBO 1095  // made at run time, below the template's controls
 #define IDC_OPEN_KEYBOARD_MAP 1096  // 音律 dialog, made at run time
 #define IDC_KEYBOARD_LINE 1097      // main window, made at run time
+#define IDC_LAYOUT_COMBO 1098       // 音律 dialog, made at run time
 
 // Temperament dialog controls
 #define IDC_TEMPERAMENT_COMBO 1080
@@ -239,3 +257,6 @@
 #define IDM_SEND_MIDI 40042
 #define IDM_LIVE_SEND 40043
 #define IDM_APPLY_TO_SONG 40044
+
+// Menu commands of the MTS-ESP master, 40060-40069
+#define IDM_MTSESP_MASTER 40060

@@ -18,7 +18,7 @@
 #include "tuning/ResolveTuning.h"
 #include "tuning/TuningFit.h"
 
-enum class CliCommandKind { Help, Temperaments, Offsets, Build, Read, Ports, Send, Analyse, Apply, Keys, Play };
+enum class CliCommandKind { Help, Temperaments, Offsets, Build, Read, Ports, Send, Analyse, Apply, Keys, Play, MtsEsp };
 
 enum class CliSourceKind { None, Temperament, Scala, Offsets };
 
@@ -69,6 +69,7 @@ struct CliCommand {
     // play: the method and its channels; bendRange above is the bend
     // method's, 0 as wide as the tuning and the player's wheel need.
     RetuneOptions retune;
+    bool reset = false;                   // mts-esp --reset: take the place of a master that may have crashed
 };
 
 // Exit statuses of the program.

@@ -2,7 +2,6 @@
 
 #include <array>
 #include <chrono>
-#include <thread>
 #include <cstdio>
 #include <cstring>
 #include <optional>
@@ -16,6 +15,9 @@
 #include "cli/ApplyCommand.h"
 #include "cli/CliPorts.h"
 #include "cli/CliTexts.h"
+#include "cli/InterruptWait.h"
+#include "cli/MtsEspCommand.h"
+#include "midiout/MidiDeviceLookup.h"
 #include "midiout/SysexSender.h"
 #include "output/SysexSmf.h"
 #include "song/TuningBends.h"
@@ -122,7 +124,8 @@ void sayResolveError(const CliCommand& command, const TuningSource& source, cons
 }
 
 // Held offsets and coarse tuning are about the SysEx: bends played live
-// carry each key's exact cents.
+// carry each key's exact cents, and MTS-ESP publishes each key's exact
+// frequency.
 bool aboutSentOffsets(TuningNoticeKind kind) {
     return kind == TuningNoticeKind::HeldNotes || kind == TuningNoticeKind::CoarseTuning;
 }
@@ -136,7 +139,8 @@ void sayNotices(const CliCommand& command, const std::vector<TuningNotice>& noti
                 std::ostream& err) {
     for (const TuningNotice& notice : notices) {
         if (aboutKeyMessages(notice.kind) != keyMessages) continue;
-        if (playsByBends(command) && aboutSentOffsets(notice.kind)) continue;
+        if ((playsByBends(command) || command.kind == CliCommandKind::MtsEsp) && aboutSentOffsets(notice.kind))
+            continue;
         err << kProgram;
         switch (notice.kind) {
         case TuningNoticeKind::HeldNotes:
@@ -422,6 +426,18 @@ int playKeyboard(const CliCommand& command, std::ostream& out, std::ostream& err
     return playThrough(command, resolved.tuning, messages ? &list : nullptr, midiIn, midiOut, interrupted, out, err);
 }
 
+// Only the installed library: no option or environment variable names
+// another, which the program would load and run.
+int publishToMtsEsp(const CliCommand& command, std::ostream& out, std::ostream& err) {
+    ResolvedTuning resolved;
+    if (!tuneSource(command, err, resolved)) return kExitBadInput;
+    InterruptWait interrupt;
+    const MtsEspLibrary library;
+    return holdMtsEspMaster(
+        library, resolved.tuning, command.reset,
+        [&interrupt](std::chrono::milliseconds timeout) { return interrupt.wait(timeout); }, out, err);
+}
+
 }  // namespace
 
 int runCliCommand(const CliCommand& command, std::ostream& out, std::ostream& err, MidiOutSystem& midiOut,
@@ -437,14 +453,14 @@ int runCliCommand(const CliCommand& command, std::ostream& out, std::ostream& er
                               : listPorts(midiOut.listDevices(), PortDirection::Output, out, err);
     case CliCommandKind::Play: {
         if (interrupted) return playKeyboard(command, out, err, midiOut, midiIn, interrupted);
-        return playKeyboard(command, out, err, midiOut, midiIn, [](std::chrono::milliseconds timeout) {
-            std::this_thread::sleep_for(timeout);
-            return false;
-        });
+        InterruptWait interrupt;
+        return playKeyboard(command, out, err, midiOut, midiIn,
+                            [&interrupt](std::chrono::milliseconds timeout) { return interrupt.wait(timeout); });
     }
     case CliCommandKind::Send: return sendToPort(command, err, midiOut);
     case CliCommandKind::Analyse: return printAnalysis(command, out, err);
     case CliCommandKind::Keys: return printKeys(command, out, err);
+    case CliCommandKind::MtsEsp: return publishToMtsEsp(command, out, err);
     case CliCommandKind::Apply: {
         if (command.pitchBend) {
             ResolvedTuning resolved;

@@ -20,10 +20,11 @@ constexpr CliCommandSet kApply = cliCommandBit(CliCommandKind::Apply);
 constexpr CliCommandSet kKeys = cliCommandBit(CliCommandKind::Keys);
 constexpr CliCommandSet kPorts = cliCommandBit(CliCommandKind::Ports);
 constexpr CliCommandSet kPlay = cliCommandBit(CliCommandKind::Play);
+constexpr CliCommandSet kMtsEsp = cliCommandBit(CliCommandKind::MtsEsp);
 constexpr CliCommandSet kEveryCommand = ~0u;
 // The commands that tune from a source, and those that write SysEx (play
 // by tuning messages).
-constexpr CliCommandSet kTuning = kOffsets | kBuild | kSend | kAnalyse | kApply | kKeys | kPlay;
+constexpr CliCommandSet kTuning = kOffsets | kBuild | kSend | kAnalyse | kApply | kKeys | kPlay | kMtsEsp;
 constexpr CliCommandSet kSysex = kBuild | kSend | kApply | kPlay;
 
 std::optional<CliFault> badValue(const CliOptionRow& row, const std::string& value, const std::string& what) {
@@ -255,6 +256,7 @@ const std::vector<CliCommandRow>& cliCommandRows() {
         {"apply", CliCommandKind::Apply, CliOperands::Songs},
         {"keys", CliCommandKind::Keys, CliOperands::None},
         {"play", CliCommandKind::Play, CliOperands::None},
+        {"mts-esp", CliCommandKind::MtsEsp, CliOperands::None},
     };
     return rows;
 }
@@ -317,6 +319,10 @@ const std::vector<CliUsageForm>& cliUsageForms() {
          "--parts LIST [--program N]",
          "the same with the tuning's SysEx sent first and after every\n"
          "reset from the keyboard, for synthesizers that take it"},
+        {CliCommandKind::MtsEsp, "mts-esp SOURCE [FIT] [--kbm FILE] [--reset]",
+         "the tuning published to MTS-ESP clients (software\n"
+         "instruments in a DAW) as the session's master until Ctrl+C;\n"
+         "--reset first clears a master a crashed program left behind"},
     };
     return forms;
 }
@@ -381,6 +387,10 @@ const std::vector<CliOptionRow>& cliOptionRows() {
          {}, [](CliCommand& c) -> bool& { return c.keys; }},
         {"--inputs", nullptr, S::CommandOnly, kPorts, setSwitch, "the MIDI input devices instead of the outputs", {},
          [](CliCommand& c) -> bool& { return c.inputs; }},
+        {"--reset", nullptr, S::CommandOnly, kMtsEsp, setSwitch,
+         "take the place of a master that a crashed program left\n"
+         "registered (a live one's clients are cut off)",
+         {}, [](CliCommand& c) -> bool& { return c.reset; }},
         {"--port", "DEVICE", S::Options, kSend | kPlay, setPort, "a device's number or name as velmarin-cli ports lists it"},
         {"--pause", "MS", S::Options, kSend, setNumber, "milliseconds between messages, {range} (default {default})",
          {"the pause", kMinSysexPause, kMaxSysexPauseMs, " ms", false,

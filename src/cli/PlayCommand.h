@@ -3,18 +3,14 @@
 // it starts and one as it ends.
 #pragma once
 
-#include <chrono>
-#include <functional>
 #include <ostream>
 
 #include "cli/CliArguments.h"
+#include "cli/InterruptWait.h"
 #include "midiin/MidiInDevice.h"
 #include "midiout/MidiOutDevice.h"
 #include "sysex/SysexBuilder.h"
 #include "tuning/Tuning.h"
-
-// Waits up to the time given; true once the user has stopped the program.
-using InterruptCheck = std::function<bool(std::chrono::milliseconds)>;
 
 // `tuning` as resolved; `listing` the tuning messages method's (null for
 // the other methods). Opens the devices --in and --port name, plays until

@@ -3,10 +3,10 @@
 #include <cmath>
 #include <utility>
 
-namespace {
+#include "tuning/KeyPitch.h"
+#include "tuning/TuningOutputs.h"
 
-// The key's equal-tempered pitch at A4 = 440 Hz, raised by `cents`.
-double equalTemperedHz(int key, double cents) { return 440.0 * std::exp2((key - 69) / 12.0 + cents / 1200.0); }
+namespace {
 
 bool playable(const MtsEspKeyTable& table, int key) {
     const double hz = table.hz[static_cast<std::size_t>(key)];
@@ -16,6 +16,20 @@ bool playable(const MtsEspKeyTable& table, int key) {
 std::optional<int> within(int value, int lowest, int highest) {
     if (value < lowest || value > highest) return std::nullopt;
     return value;
+}
+
+// The map of twelve pitch classes: every twelve keys from C4, at 2/1.
+void describeTwelvePitchClasses(MtsEspKeyTable& table) {
+    table.periodRatio = 2.0;
+    table.mapSize = 12;
+    table.mapStartKey = 60;
+}
+
+void describeMap(MtsEspKeyTable& table, const ScalaScale& scale, const KeyboardMap& map) {
+    if (!scale.pitches.empty()) table.periodRatio = std::exp2(scale.pitches.back().cents / 1200.0);
+    table.mapSize = map.mapSize == 0 ? static_cast<int>(scale.pitches.size()) : map.mapSize;
+    table.mapStartKey = map.middleKey;
+    table.referenceKey = map.referenceKey;
 }
 
 }  // namespace
@@ -33,7 +47,7 @@ MtsEspPublication mtsEspPublication(const MtsEspKeyTable& table) {
         if (key > firstPlayable)
             publication.hz[key] = publication.hz[key - 1];  // the nearest mapped key's below, passed up
         else
-            publication.hz[key] = firstPlayable < kMtsEspKeyCount ? table.hz[firstPlayable] : equalTemperedHz(key, 0.0);
+            publication.hz[key] = firstPlayable < kMtsEspKeyCount ? table.hz[firstPlayable] : keyHz(key);
     }
     publication.scaleName = table.scaleName;
     if (std::isfinite(table.periodRatio) && table.periodRatio > 0) publication.periodRatio = table.periodRatio;
@@ -46,11 +60,10 @@ MtsEspPublication mtsEspPublication(const MtsEspKeyTable& table) {
 MtsEspKeyTable mtsEspKeyTable(const ExactOffsets& offsets, std::string scaleName) {
     MtsEspKeyTable table;
     for (int key = 0; key < kMtsEspKeyCount; ++key)
-        table.hz[key] = equalTemperedHz(key + offsets.coarseSemitones, offsets.hundredths[key % 12] / 100.0);
+        table.hz[key] = keyHz(key + offsets.coarseSemitones, kStandardA4Hz, offsets.hundredths[key % 12] / 100.0);
     table.mapped.set();
     table.scaleName = std::move(scaleName);
-    table.mapSize = 12;
-    table.mapStartKey = 60;
+    describeTwelvePitchClasses(table);
     return table;
 }
 
@@ -60,9 +73,24 @@ MtsEspKeyTable mtsEspKeyTable(const KeyboardTuning& tuning, const ScalaScale& sc
     table.hz = tuning.hz;
     table.mapped = tuning.mapped;
     table.scaleName = std::move(scaleName);
-    if (!scale.pitches.empty()) table.periodRatio = std::exp2(scale.pitches.back().cents / 1200.0);
-    table.mapSize = map.mapSize == 0 ? static_cast<int>(scale.pitches.size()) : map.mapSize;
-    table.mapStartKey = map.middleKey;
-    table.referenceKey = map.referenceKey;
+    describeMap(table, scale, map);
+    return table;
+}
+
+MtsEspKeyTable mtsEspKeyTable(const Tuning& tuning) {
+    MtsEspKeyTable table;
+    const std::array<std::optional<double>, kKeyboardKeyCount> hz = keyFrequencies(tuning);
+    for (int key = 0; key < kMtsEspKeyCount; ++key) {
+        if (!hz[key]) continue;
+        table.hz[key] = *hz[key];
+        table.mapped.set(static_cast<std::size_t>(key));
+    }
+    table.scaleName = englishTuningName(tuning);
+    if (tuning.scaleOnKeys)
+        describeMap(table, tuning.scaleOnKeys->scale, tuning.scaleOnKeys->map);
+    else if (!tuning.onKeys())
+        describeTwelvePitchClasses(table);
+    else
+        table.periodRatio = 0.0;  // keys read back from a file: no scale repeats on them
     return table;
 }

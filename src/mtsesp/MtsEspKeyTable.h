@@ -12,6 +12,7 @@
 #include "tuning/KeyboardMap.h"
 #include "tuning/KeyboardTuning.h"
 #include "tuning/ScalaScale.h"
+#include "tuning/Tuning.h"
 
 constexpr int kMtsEspKeyCount = 128;
 
@@ -20,7 +21,7 @@ struct MtsEspKeyTable {
     std::array<double, kMtsEspKeyCount> hz{};  // a mapped key's frequency
     std::bitset<kMtsEspKeyCount> mapped;
     std::string scaleName;     // UTF-8, as the user knows the tuning
-    double periodRatio = 2.0;  // the interval the keyboard map repeats at
+    double periodRatio = 2.0;  // the interval the keyboard map repeats at; 0 for none
     // The keyboard map: keys per repetition, the key of its first entry
     // (the scale's 1/1) and the key the reference frequency is given for;
     // -1 for none.
@@ -59,3 +60,12 @@ MtsEspKeyTable mtsEspKeyTable(const ExactOffsets& offsets, std::string scaleName
 // its middle key and its reference key.
 MtsEspKeyTable mtsEspKeyTable(const KeyboardTuning& tuning, const ScalaScale& scale, const KeyboardMap& map,
                               std::string scaleName);
+
+// A resolved tuning as every output hears it (keyFrequencies): twelve pitch
+// classes at their exact cents with the coarse tuning, mapped on every key and
+// described as the twelve offsets above; a keyboard tuning key by key, its
+// unmapped keys unmapped here. A scale with the map that laid it on the keys
+// gives its period and map as above, whether the keys are twelve pitch
+// classes or not; keys read back from a file give no period and no map. The
+// name is englishTuningName's.
+MtsEspKeyTable mtsEspKeyTable(const Tuning& tuning);

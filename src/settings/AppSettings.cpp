@@ -34,6 +34,7 @@ AppSettings readAppSettings(const IniFile& settingsFile) {
                                                                                              : kSongMethodSysex;
     settings.language = settingsFile.getValueOr(kAppSettingSection, "Language", "");
     if (settings.language != "ja" && settings.language != "en") settings.language.clear();
+    settings.mtsEspMaster = readNumber(settingsFile, "MtsEspMaster", "0") == 1;
 
     std::string left, top;
     if (settingsFile.getValue(kAppSettingSection, "Left", left) &&
@@ -75,6 +76,7 @@ void writeAppSettings(IniFile& settingsFile, const AppSettings& settings) {
     setUnlessDefault("MtsForm", formatIniInt(settings.mtsForm), settings.mtsForm == 0);
     setUnlessDefault("SongMethod", formatIniInt(settings.songMethod), settings.songMethod == kSongMethodSysex);
     setUnlessDefault("Language", settings.language, settings.language.empty());
+    setUnlessDefault("MtsEspMaster", settings.mtsEspMaster ? "1" : "0", !settings.mtsEspMaster);
 }
 
 bool chooseEnglishInterface(const std::string& languageSetting, bool windowsIsJapanese) {

@@ -53,6 +53,9 @@ struct AppSettings {
     // The interface's language: "ja", "en", or empty (any other text too)
     // for Windows' display language.
     std::string language;
+    // Tools → MTS-ESP master was checked when the window closed: it is
+    // turned on again at the next start.
+    bool mtsEspMaster = false;
 };
 
 int32_t clampMidiFormat(int32_t value);  // outside 0..2 becomes 0
@@ -62,7 +65,7 @@ int32_t clampSysexPause(int32_t value);  // 0..500
 int32_t clampSongGap(int32_t value);     // 0..1000
 int32_t clampMtsForm(int32_t value);     // outside 0..3 becomes 0
 
-// Reads the thirteen keys with their defaults and ranges. Top is looked up only
+// Reads the fourteen keys with their defaults and ranges. Top is looked up only
 // when Left was found. An empty MidiOutDevice is no device.
 AppSettings readAppSettings(const IniFile& settingsFile);
 
@@ -72,8 +75,8 @@ AppSettings readAppSettings(const IniFile& settingsFile);
 // when its value is not the default or the file has the key already: a file
 // that never had them gets the same bytes as before they existed, and a user
 // who goes back to no device keeps the line, as "MidiOutDevice=". Then
-// SongResetGap, SongMessageGap, MtsForm and SongMethod ("%d") and Language
-// (as it is) by the same rule.
+// SongResetGap, SongMessageGap, MtsForm and SongMethod ("%d"), Language
+// (as it is) and MtsEspMaster ("1" or "0") by the same rule.
 void writeAppSettings(IniFile& settingsFile, const AppSettings& settings);
 
 // Whether the window speaks English: the Language setting when it is "ja"

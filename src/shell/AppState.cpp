@@ -23,6 +23,7 @@ int32_t songMessageGap = kDefaultSongMessageGap;
 int32_t songMethod = kSongMethodSysex;
 int32_t mtsForm = 0;
 std::string languageSetting;
+bool mtsEspMasterChosen = false;
 
 HWND sysexEdit = nullptr;
 std::array<HWND, 3> saveButtons = {};
@@ -52,6 +53,7 @@ void applyAppSettings(const AppSettings& settings) {
     songMethod = settings.songMethod;
     mtsForm = settings.mtsForm;
     languageSetting = settings.language;
+    mtsEspMasterChosen = settings.mtsEspMaster;
 }
 
 AppSettings collectAppSettings() {
@@ -72,6 +74,7 @@ AppSettings collectAppSettings() {
     settings.songMethod = songMethod;
     settings.mtsForm = mtsForm;
     settings.language = languageSetting;
+    settings.mtsEspMaster = mtsEspMasterChosen;
     return settings;
 }
 

@@ -39,6 +39,9 @@ extern int32_t songMessageGap;     // milliseconds between the tuning's messages
 extern int32_t songMethod;         // kSongMethodSysex or kSongMethodPitchBend
 extern int32_t mtsForm;            // the GM2 format's form, as MtsForm numbers it
 extern std::string languageSetting;  // the Language key as AppSettings reads it
+// Tools → MTS-ESP master is checked (the MtsEspMaster key): the user's
+// choice, which the master's deregistering as the window goes keeps.
+extern bool mtsEspMasterChosen;
 
 // Puts the settings read at start-up into the values above: the dialect, the
 // parts or channels, the two timing values, the MIDI output choice and the

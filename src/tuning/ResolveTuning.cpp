@@ -20,7 +20,7 @@ int32_t editCents(std::optional<int32_t> edit) {
 }
 
 void addNotes(std::vector<TuningNotice>& notices, TuningNoticeKind kind, const std::vector<int>& items) {
-    if (!items.empty()) notices.push_back({kind, items, 0});
+    if (!items.empty()) notices.push_back({kind, items, 0, {}, 0});
 }
 
 void takeFit(ResolvedTuning& result, const PitchClassOffsets& offsets, const FitOptions& options) {
@@ -36,7 +36,7 @@ void takeFit(ResolvedTuning& result, const PitchClassOffsets& offsets, const Fit
     for (int p = 0; p < 12; ++p) setNote(tuning.twelve, p, fit.notes[p].sent, fit.notes[p].sentHundredths);
     tuning.twelve.coarseSemitones = fit.coarseSemitones;
     addNotes(result.notices, TuningNoticeKind::HeldNotes, fit.heldNotes);
-    if (fit.coarseSemitones != 0) result.notices.push_back({TuningNoticeKind::CoarseTuning, {}, fit.coarseSemitones});
+    if (fit.coarseSemitones != 0) result.notices.push_back({TuningNoticeKind::CoarseTuning, {}, fit.coarseSemitones, {}, 0});
     addNotes(result.notices, TuningNoticeKind::UnmappedNotes, fit.unmappedNotes);
 }
 
@@ -47,7 +47,7 @@ void takeKeys(ResolvedTuning& result, const KeyboardTuning& keys) {
         if (offsets[key] && keyTargetHeld(key, *offsets[key])) held.push_back(key);
     addNotes(result.notices, TuningNoticeKind::HeldKeys, held);
     if (const std::size_t unmapped = keys.mapped.size() - keys.mapped.count())
-        result.notices.push_back({TuningNoticeKind::UnmappedKeys, {}, static_cast<int32_t>(unmapped)});
+        result.notices.push_back({TuningNoticeKind::UnmappedKeys, {}, static_cast<int32_t>(unmapped), {}, 0});
     result.tuning.keys = TunedKeys{offsets, keys};
 }
 
@@ -91,7 +91,7 @@ void resolveScale(ResolvedTuning& result, const TuningSource& source) {
         return;
     }
     if (layout == ScaleLayout::Automatic && mapped.error == ScaleMapError::DegreesCollide) {
-        TuningNotice collide{TuningNoticeKind::DegreesCollide, {mapped.firstDegree, mapped.secondDegree}, 0};
+        TuningNotice collide{TuningNoticeKind::DegreesCollide, {mapped.firstDegree, mapped.secondDegree}, 0, {}, 0};
         collide.lines = {mapped.firstDegreeLine, mapped.secondDegreeLine};
         collide.pitchClass = mapped.pitchClass;
         result.notices.push_back(std::move(collide));

@@ -23,6 +23,7 @@
 #include "ui/ListingEdit.h"
 #include "ui/ListingLook.h"
 #include "ui/MidiSendCommands.h"
+#include "ui/MtsEspMasterCommand.h"
 #include "ui/OpenCommand.h"
 #include "ui/OptionsDialog.h"
 #include "ui/PresetCommands.h"
@@ -211,6 +212,7 @@ void onCommand(HWND dialog, int id, int notification) {
     case IDM_TEMPERAMENT: showTemperamentDialog(dialog); break;
     case IDM_SEND_MIDI: sendListingOnce(dialog); break;
     case IDM_LIVE_SEND: toggleLiveSending(dialog); break;
+    case IDM_MTSESP_MASTER: toggleMtsEspMaster(dialog); break;
     case IDM_OPTIONS:
         showDialog(IDD_OPTIONS, dialog, optionsDialogProc);
         break;
@@ -240,6 +242,7 @@ void onDestroy(HWND dialog) {
         sysexFont = nullptr;
     }
     stopMidiSending();
+    endMtsEspMaster();
     PostQuitMessage(0);
 }
 
@@ -267,8 +270,12 @@ INT_PTR handleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
         SetWindowLongPtrA(dialog, DWLP_MSGRESULT, TRUE);
         return TRUE;
     case WM_ENDSESSION:
-        // Logging off or shutting down may end the process without WM_CLOSE.
-        if (wParam) saveSettings();
+        // Logging off or shutting down may end the process without WM_CLOSE:
+        // the settings remember the master on, then it leaves the session.
+        if (wParam) {
+            saveSettings();
+            endMtsEspMaster();
+        }
         return FALSE;
     case WM_CLOSE:
         saveSettings();
@@ -276,6 +283,9 @@ INT_PTR handleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
         return FALSE;
     case WM_DESTROY:
         onDestroy(dialog);
+        return FALSE;
+    case WM_TIMER:
+        if (wParam == kMtsEspClientTimer) countMtsEspClients();
         return FALSE;
     case kSendEventMessage:
         onSendEvent(dialog, lParam);

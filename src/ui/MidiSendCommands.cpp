@@ -10,9 +10,9 @@
 #include "resource.h"
 #include "settings/AppSettings.h"
 #include "shell/AppState.h"
+#include "shell/MainTitle.h"
 #include "shell/MessageBoxes.h"
 #include "shell/Resources.h"
-#include "shell/WindowText.h"
 #include "ui/OptionsDialog.h"
 
 static_assert(kDefaultSysexPause == kDefaultSysexPauseMs && kMaxSysexPause == kMaxSysexPauseMs,
@@ -30,8 +30,6 @@ std::string liveDeviceName;    // midiOutDevice when live sending last found its
 unsigned liveDeviceIndex = 0;  // the number it had then
 
 std::string sendingDeviceName;  // for the error box of the current send
-std::string savedTitle;         // the window's title while it shows progress
-bool showingProgress = false;
 
 // Runs on the engine's thread: hands a copy of the event to the window.
 void postEvent(const SendEvent& event) {
@@ -119,19 +117,8 @@ bool liveDeviceMoved() {
     return true;
 }
 
-void showProgress(HWND window, const SendEvent& event) {
-    if (!showingProgress) {
-        savedTitle = windowText(window);
-        showingProgress = true;
-    }
-    const std::string text = formatted(IDS_MIDI_SENDING_TITLE, savedTitle.c_str(), event.sent, event.total);
-    setWindowText(window, text);
-}
-
-void restoreTitle(HWND window) {
-    if (!showingProgress) return;
-    showingProgress = false;
-    setWindowText(window, savedTitle);
+void showProgress(const SendEvent& event) {
+    showTitleProgress(formatted(IDS_MIDI_SENDING_TITLE, titleWithoutProgress().c_str(), event.sent, event.total));
 }
 
 void reportFailure(HWND window, const SendFailure& failure) {
@@ -195,14 +182,14 @@ void onSendEvent(HWND window, LPARAM lParam) {
     if (stopped || !event) return;
     switch (event->kind) {
     case SendEvent::Kind::Progress:
-        if (event->elapsedMs >= kProgressAfterMs && event->sent < event->total) showProgress(window, *event);
+        if (event->elapsedMs >= kProgressAfterMs && event->sent < event->total) showProgress(*event);
         break;
     case SendEvent::Kind::Done:
     case SendEvent::Kind::Cancelled:
-        restoreTitle(window);
+        endTitleProgress();
         break;
     case SendEvent::Kind::Failed:
-        restoreTitle(window);
+        endTitleProgress();
         if (liveSending && event->failure.step == SendFailure::Step::Open && liveDeviceMoved()) break;
         if (liveSending) endLiveSending();
         reportFailure(window, event->failure);

@@ -9,10 +9,10 @@
 #include "midiout/MidiDeviceLookup.h"
 #include "midiout/MidiOutDevice.h"
 #include "resource.h"
-#include "base/WideText.h"
 #include "settings/AppSettings.h"
 #include "shell/AppState.h"
 #include "shell/Centering.h"
+#include "shell/DialogControl.h"
 #include "shell/Resources.h"
 #include "shell/WindowText.h"
 #include "ui/GuardedDialogProc.h"
@@ -99,20 +99,6 @@ void storeMtsForm(HWND dialog) {
 constexpr const char* kLanguageSettings[] = {"", "ja", "en"};
 constexpr int kLanguageRowHeight = 26;  // dialog units
 
-// `box` is in dialog units from the top of the OK button, `top` pixels.
-HWND addLanguageControl(HWND dialog, HWND after, const wchar_t* className, DWORD style, int id, RECT box, int top,
-                        const std::string& text) {
-    MapDialogRect(dialog, &box);
-    OffsetRect(&box, 0, top);
-    HWND control = CreateWindowExW(0, className, wideFromUtf8(text).c_str(), WS_CHILD | WS_VISIBLE | style,
-                                   box.left, box.top, box.right - box.left, box.bottom - box.top, dialog,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), appInstance, nullptr);
-    SendMessageW(control, WM_SETFONT, SendMessageW(dialog, WM_GETFONT, 0, 0), FALSE);
-    // The tab order and the label's mnemonic follow the Z order.
-    SetWindowPos(control, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    return control;
-}
-
 void addLanguageRow(HWND dialog) {
     RECT shift = {0, 0, 0, kLanguageRowHeight};
     MapDialogRect(dialog, &shift);
@@ -131,10 +117,11 @@ void addLanguageRow(HWND dialog) {
     SetWindowPos(dialog, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top + shift.bottom,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 
-    HWND label = addLanguageControl(dialog, GetDlgItem(dialog, IDC_MTS_FORM_COMBO), L"STATIC", 0, -1,
-                                    {6, -2, 162, 6}, buttonsTop, loadResourceString(IDS_LANGUAGE_LABEL));
-    HWND combo = addLanguageControl(dialog, label, L"COMBOBOX", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP,
-                                    IDC_LANGUAGE_COMBO, {6, 8, 162, 68}, buttonsTop, "");
+    // In dialog units from the top of the OK button.
+    HWND label = addDialogControl(dialog, GetDlgItem(dialog, IDC_MTS_FORM_COMBO), L"STATIC", 0, -1, {6, -2, 162, 6},
+                                  loadResourceString(IDS_LANGUAGE_LABEL), buttonsTop);
+    HWND combo = addDialogControl(dialog, label, L"COMBOBOX", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP,
+                                  IDC_LANGUAGE_COMBO, {6, 8, 162, 68}, "", buttonsTop);
     for (UINT id = IDS_LANGUAGE_AS_WINDOWS; id <= IDS_LANGUAGE_ENGLISH; ++id)
         addComboItem(combo, loadResourceString(id));
     WPARAM selected = 0;

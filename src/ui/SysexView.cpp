@@ -39,6 +39,10 @@ void refreshSysexView() {
         channelMessageLength = listing->channelLength;
         sysexText = formatHexListing(*listing);
     } else {
+        // Nothing to send: the commands that an accelerator still reaches
+        // must not find the previous listing's bytes.
+        sysexLength = 0;
+        channelMessageLength = 0;
         sysexText.clear();
     }
     showInListing(sysexText);

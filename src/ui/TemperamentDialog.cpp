@@ -15,10 +15,10 @@
 #include "resource.h"
 #include "shell/AppState.h"
 #include "shell/Centering.h"
+#include "shell/DialogControl.h"
 #include "shell/Resources.h"
 #include "shell/WindowText.h"
 #include "base/LoadFileBytes.h"
-#include "base/WideText.h"
 #include "shell/MessageBoxes.h"
 #include "tuning/KeyPitch.h"
 #include "tuning/KeyboardTuning.h"
@@ -50,6 +50,7 @@ struct Choices {
     int tonic = 0;
     ZeroNote zeroNote = ZeroNote::Tonic;
     std::string a4Text = "440";
+    ScaleLayout layout = ScaleLayout::Automatic;  // a scale chosen without a map
 };
 
 struct FontDeleter {
@@ -70,38 +71,12 @@ constexpr int kBuiltInCount = static_cast<int>(kTemperamentCount);
 static_assert(IDS_TEMPERAMENT_LAST - IDS_TEMPERAMENT_FIRST + 1 + IDS_TEMPERAMENT_MORE_LAST - IDS_TEMPERAMENT_MORE_FIRST + 1 ==
                   kBuiltInCount,
               "one name in the string table for each built-in temperament");
-
-// The scale as the core resolves it, with the choices in `fit`.
-TuningSource sourceOf(const OpenedScale& scale, const FitOptions& fit) {
-    TuningSource source;
-    source.kind = TuningSourceKind::Scala;
-    source.scale = scale.scale;
-    source.keyboardMap = scale.map;
-    source.scaleFileName = fileNameOf(scale.path);
-    source.mapFileName = scale.mapName;
-    source.fit = fit;
-    return source;
-}
-
-// Why the window refuses a scale the core resolved: its error onto the
-// twelve pitch classes, or the degrees that made the core lay it on the keys
-// instead.
-std::optional<ScaleMapResult> scaleRefused(const ResolvedTuning& resolved) {
-    if (resolved.error == TuningError::ScaleMap) return resolved.scaleMap;
-    for (const TuningNotice& notice : resolved.notices)
-        if (notice.kind == TuningNoticeKind::DegreesCollide) {
-            ScaleMapResult collide;
-            collide.error = ScaleMapError::DegreesCollide;
-            collide.firstDegree = notice.items[0];
-            collide.secondDegree = notice.items[1];
-            collide.pitchClass = notice.pitchClass;
-            return collide;
-        }
-    return std::nullopt;
-}
+static_assert(IDS_LAYOUT_LAST - IDS_LAYOUT_FIRST == static_cast<int>(ScaleLayout::PitchClasses),
+              "one entry in the layout list for each layout, in its order");
 
 // The list index of the scale read from `path`, or -1 after its error box. A
-// file opened again replaces its earlier entry.
+// file opened again replaces its earlier entry. Whether and how the scale
+// goes onto what is tuned is the preview's to say, by the choices.
 int readScalaFile(HWND owner, const std::string& path) {
     std::string bytes;
     if (const LoadedFile loaded = loadFileBytes(path, kMaxScalaFileBytes, bytes); !loaded.ok()) {
@@ -114,14 +89,6 @@ int readScalaFile(HWND owner, const std::string& path) {
         return -1;
     }
     OpenedScale scale{path, scaleNameText(scala.scale.description, fileNameOf(path)), scala.scale, std::nullopt, {}};
-    // A scale that does not need the keys but whose degrees cannot go onto
-    // the twelve pitch classes is refused as it is read, whatever the other
-    // choices; the window lays no such scale on the keys.
-    const ResolvedTuning resolved = resolveTuning(sourceOf(scale, {}));
-    if (const std::optional<ScaleMapResult> refused = scaleRefused(resolved)) {
-        showReadError(owner, scaleMapErrorText(*refused, path));
-        return -1;
-    }
     for (std::size_t i = 0; i < openedScales.size(); ++i)
         if (openedScales[i].path == path) {
             openedScales[i] = std::move(scale);
@@ -140,13 +107,20 @@ OpenedScale* openedScale(int source) {
 // The list entry chosen, moved and tuned by the choices, as the format and
 // form of the main window send it.
 TuningSource sourceOf(const Choices& choices, double a4Hz) {
-    const FitOptions fit{choices.tonic, choices.zeroNote, a4Hz, static_cast<TuningFormat>(midiFormat),
-                         static_cast<MtsForm>(mtsForm)};
-    if (const OpenedScale* scale = openedScale(choices.source)) return sourceOf(*scale, fit);
     TuningSource source;
+    source.fit = {choices.tonic, choices.zeroNote, a4Hz, static_cast<TuningFormat>(midiFormat),
+                  static_cast<MtsForm>(mtsForm)};
+    if (const OpenedScale* scale = openedScale(choices.source)) {
+        source.kind = TuningSourceKind::Scala;
+        source.scale = scale->scale;
+        source.keyboardMap = scale->map;
+        source.layout = choices.layout;
+        source.scaleFileName = fileNameOf(scale->path);
+        source.mapFileName = scale->mapName;
+        return source;
+    }
     source.kind = TuningSourceKind::Temperament;
     source.temperamentId = builtInTemperaments()[choices.source >= 0 && choices.source < kBuiltInCount ? choices.source : 0].id;
-    source.fit = fit;
     return source;
 }
 
@@ -197,6 +171,8 @@ Choices readChoices(HWND dialog) {
     const LRESULT zero = SendDlgItemMessageA(dialog, IDC_ZERO_NOTE_COMBO, CB_GETCURSEL, 0, 0);
     choices.zeroNote = zero == 1 ? ZeroNote::A : ZeroNote::Tonic;
     choices.a4Text = itemText(dialog, IDC_A4_EDIT);
+    const LRESULT layout = SendDlgItemMessageW(dialog, IDC_LAYOUT_COMBO, CB_GETCURSEL, 0, 0);
+    if (layout > 0 && layout <= IDS_LAYOUT_LAST - IDS_LAYOUT_FIRST) choices.layout = static_cast<ScaleLayout>(layout);
     return choices;
 }
 
@@ -229,9 +205,18 @@ std::string fitPreviewText(const TuningFit& fit, const std::vector<TuningNotice>
     return text;
 }
 
-// What the preview shows of `resolved`: the fit report, the keys laid out,
-// or why the choices make no tuning; "" for a frequency out of range.
-// `scale`: the scale chosen, none for a temperament.
+// The line over the keys when two of the scale's degrees, falling on one
+// pitch class, put it there; numbered as the collide error numbers them.
+std::string degreesOnKeysText(const TuningNotice& notice) {
+    return fillIn(loadResourceString(IDS_DEGREES_ON_KEYS), {std::to_string(notice.items.at(0)),
+                                                            std::to_string(notice.items.at(1)),
+                                                            pitchClassName(notice.pitchClass)});
+}
+
+// What the preview shows of `resolved`: the fit report, the keys laid out
+// (after why, where two degrees collided), or why the choices make no
+// tuning; "" for a frequency out of range. `scale`: the scale chosen, none
+// for a temperament.
 std::string previewText(const ResolvedTuning& resolved, const OpenedScale* scale) {
     switch (resolved.error) {
     case TuningError::None: break;
@@ -242,8 +227,12 @@ std::string previewText(const ResolvedTuning& resolved, const OpenedScale* scale
     case TuningError::UnknownTemperament: return {};
     }
     const Tuning& tuning = resolved.tuning;
-    return tuning.onKeys() ? keyboardPreviewText(*scale, tuning.keys->tuning, resolved.notices)
-                           : fitPreviewText(*tuning.fit, resolved.notices);
+    const std::string text = tuning.onKeys() ? keyboardPreviewText(*scale, tuning.keys->tuning, resolved.notices)
+                                             : fitPreviewText(*tuning.fit, resolved.notices);
+    const std::vector<TuningNotice>& notices = resolved.notices;
+    if (!notices.empty() && notices.front().kind == TuningNoticeKind::DegreesCollide)
+        return degreesOnKeysText(notices.front()) + "\r\n" + text;
+    return text;
 }
 
 void updatePreview(HWND dialog) {
@@ -254,6 +243,7 @@ void updatePreview(HWND dialog) {
     // A map names its own reference key and frequency.
     const bool mapped = scale && scale->map;
     for (int id : {IDC_TONIC_COMBO, IDC_ZERO_NOTE_COMBO, IDC_A4_EDIT}) EnableWindow(GetDlgItem(dialog, id), !mapped);
+    EnableWindow(GetDlgItem(dialog, IDC_LAYOUT_COMBO), scale && !mapped);
     EnableWindow(GetDlgItem(dialog, IDC_OPEN_KEYBOARD_MAP), scale != nullptr);
     std::string text;
     const std::optional<double> a4Hz = parseFrequency(choices.a4Text);
@@ -276,18 +266,23 @@ void addItem(HWND dialog, int comboId, const std::string& text) {
     addComboItem(GetDlgItem(dialog, comboId), text);
 }
 
-// Beside the A4 row, under the Scala button and as wide, in the dialog's font.
+// Beside the A4 row, under the Scala button and as wide; in the tab order
+// after the Scala button.
 void createKeyboardMapButton(HWND dialog) {
-    RECT place{188, 46, 256, 61};
-    MapDialogRect(dialog, &place);
-    const std::wstring label = wideFromUtf8(loadResourceString(IDS_KEYBOARD_MAP_BUTTON));
-    const HWND button = CreateWindowExW(0, L"Button", label.c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
-                                        place.left, place.top, place.right - place.left, place.bottom - place.top,
-                                        dialog, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_OPEN_KEYBOARD_MAP)),
-                                        appInstance, nullptr);
-    SendMessageA(button, WM_SETFONT, SendMessageA(dialog, WM_GETFONT, 0, 0), FALSE);
-    // In the tab order after the Scala button.
-    SetWindowPos(button, GetDlgItem(dialog, IDC_OPEN_SCALA), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    addDialogControl(dialog, GetDlgItem(dialog, IDC_OPEN_SCALA), L"Button", WS_TABSTOP | BS_PUSHBUTTON,
+                     IDC_OPEN_KEYBOARD_MAP, {188, 46, 256, 61}, loadResourceString(IDS_KEYBOARD_MAP_BUTTON));
+}
+
+// The layout's row between the A4 row and the preview, lined up with the
+// zero note's, in the tab order after the A4 row (its edit, then "Hz").
+void createLayoutRow(HWND dialog, ScaleLayout chosen) {
+    const HWND hz = GetWindow(GetDlgItem(dialog, IDC_A4_EDIT), GW_HWNDNEXT);
+    const HWND label = addDialogControl(dialog, hz, L"Static", SS_CENTERIMAGE, -1, {114, 63, 166, 76},
+                                        loadResourceString(IDS_LAYOUT_LABEL));
+    const HWND combo = addDialogControl(dialog, label, L"ComboBox", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP,
+                                        IDC_LAYOUT_COMBO, {168, 63, 256, 123}, "");
+    for (UINT id = IDS_LAYOUT_FIRST; id <= IDS_LAYOUT_LAST; ++id) addComboItem(combo, loadResourceString(id));
+    SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(chosen), 0);
 }
 
 // `chosen` is the list entry to select, or -1 for that of the last OK.
@@ -310,6 +305,7 @@ void onInitDialog(HWND dialog, int chosen) {
     setItemText(dialog, IDC_A4_EDIT, remembered.a4Text);
     previewFont.reset(makeListingFont(GetDlgItem(dialog, IDC_FIT_PREVIEW)));
     createKeyboardMapButton(dialog);
+    createLayoutRow(dialog, remembered.layout);
     updatePreview(dialog);
     centerWindow(nullptr, dialog);
 }
@@ -395,6 +391,7 @@ INT_PTR onCommand(HWND dialog, int id, int notification) {
     case IDC_TEMPERAMENT_COMBO:
     case IDC_TONIC_COMBO:
     case IDC_ZERO_NOTE_COMBO:
+    case IDC_LAYOUT_COMBO:
         if (notification == CBN_SELCHANGE) updatePreview(dialog);
         return TRUE;
     case IDC_A4_EDIT:

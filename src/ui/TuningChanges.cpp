@@ -4,11 +4,13 @@
 
 #include "resource.h"
 #include "tuning/ResolveTuning.h"
+#include "ui/MtsEspMasterCommand.h"
 #include "ui/SysexView.h"
 
 void tuningChanged() {
     if (updatesEnabled == 0) return;
     refreshSysexView();
+    publishMtsEspTuning();
 }
 
 void followOffsetEdit(int pitchClass, std::optional<int32_t> edit) {

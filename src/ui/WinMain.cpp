@@ -14,6 +14,7 @@
 #include "shell/UpdatesScope.h"
 #include "ui/HandedFiles.h"
 #include "ui/MainDialog.h"
+#include "ui/MtsEspMasterCommand.h"
 #include "ui/TuningChanges.h"
 
 namespace {
@@ -80,6 +81,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
         UpdateWindow(mainWindow);
     }
     tuningChanged();
+    // Once the window shows, so that loading the library holds nothing back.
+    resumeMtsEspMaster();
     // "Velmarin.exe FILE", as "Open with" and file associations start it; the
     // runtime has split the wide command line by the system's rules, so the
     // name may hold any character.

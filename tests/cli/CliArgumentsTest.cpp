@@ -116,6 +116,12 @@ TEST(CliArguments, RejectedLinesExitWithUsageOrBadValue) {
         {playWith({"--drums", "0"}), kExitBadInput, "1 to 16, or none"},
         {playWith({"--drums", "17"}), kExitBadInput, "1 to 16, or none"},
         {playWith({"--drums", "ten"}), kExitBadInput, "1 to 16, or none"},
+        {{"mts-esp"}, kExitUsage, "needs a source"},
+        {{"mts-esp", "--temperament", "equal", "--format", "gs"}, kExitUsage, "does not take --format"},
+        {{"mts-esp", "--temperament", "equal", "--kbm", "a.kbm"}, kExitUsage, "--kbm goes with --scl"},
+        {{"mts-esp", "--temperament", "equal", "a.mid"}, kExitUsage, "unexpected argument"},
+        {{"keys", "--temperament", "equal", "--reset"}, kExitUsage, "does not take --reset"},
+        {{"mts-esp", "--temperament", "equal", "--a4", "481"}, kExitBadInput, "380 and 480"},
         // Bad values: the right shape, a value out of range or malformed.
         {{"offsets", "--temperament", "werckmeister"}, kExitBadInput, "no such temperament"},
         {{"offsets", "--offsets", "0,0,0,0,0,0,0,0,0,0,0"}, kExitBadInput, "offset 12"},
@@ -346,6 +352,15 @@ TEST(CliArguments, AcceptedLinesCarryTheirValues) {
         EXPECT_TRUE(parse.command.keys);
     }
     {
+        SCOPED_TRACE("mts-esp with a scale, its map and --reset");
+        const CliParse parse = parseCliArguments({"mts-esp", "--scl", "x.scl", "--kbm", "y.kbm", "--reset"});
+        ASSERT_EQ(kExitSuccess, parse.exitCode) << parse.message;
+        EXPECT_EQ(CliCommandKind::MtsEsp, parse.command.kind);
+        EXPECT_EQ("y.kbm", parse.command.keyboardMapPath);
+        EXPECT_TRUE(parse.command.reset);
+        EXPECT_FALSE(parseCliArguments({"mts-esp", "--temperament", "equal"}).command.reset);
+    }
+    {
         SCOPED_TRACE("analyse --sent");
         const CliParse parse = parseCliArguments({"analyse", "--temperament", "kellner", "--tonic", "D", "--sent"});
         ASSERT_EQ(kExitSuccess, parse.exitCode) << parse.message;
@@ -409,6 +424,10 @@ TEST(CliArguments, AUsageErrorSaysWhatAndWhereToLookInTwoLines) {
          "velmarin-cli: --format goes with --method tuning\nTry 'velmarin-cli play --help'\n"},
         {playWith({"--bend-range", "0"}), kExitBadInput,
          "velmarin-cli: --bend-range 0: the bend range must lie between 1 and 24 semitones\n"},
+        {{"mts-esp", "--layout", "keys"}, kExitUsage,
+         "velmarin-cli: mts-esp needs a source: --temperament, --scl or --offsets\nTry 'velmarin-cli mts-esp --help'\n"},
+        {{"mts-esp", "--temperament", "equal", "--parts", "1"}, kExitUsage,
+         "velmarin-cli: mts-esp does not take --parts\nTry 'velmarin-cli mts-esp --help'\n"},
     };
     for (const ErrorLine& row : rows) {
         SCOPED_TRACE("velmarin-cli " + joined(row.arguments));
@@ -425,7 +444,8 @@ TEST(CliArguments, NoCommandAtAllShowsTheWholeUsage) {
 }
 
 // The overview as users have known it, with --version and --layout added,
-// the pitch-bend default of --after-reset under it, and play with its options.
+// the pitch-bend default of --after-reset under it, play with its options,
+// and mts-esp.
 TEST(CliArguments, TheUsageListsEveryCommandAndOption) {
     EXPECT_EQ(R"usage(usage: velmarin-cli COMMAND [OPTIONS]
 
@@ -480,6 +500,10 @@ commands:
         --parts LIST [--program N]
                     the same with the tuning's SysEx sent first and after every
                     reset from the keyboard, for synthesizers that take it
+  mts-esp SOURCE [FIT] [--kbm FILE] [--reset]
+                    the tuning published to MTS-ESP clients (software
+                    instruments in a DAW) as the session's master until Ctrl+C;
+                    --reset first clears a master a crashed program left behind
 
 SOURCE, one of:
   --temperament ID  a built-in temperament (see: velmarin-cli temperaments)

@@ -368,6 +368,15 @@ for command in "offsets --scl missing.scl" "read missing.syx"; do
   grep -q "system error" err && fail "$command: a bare error number instead of the system's text: $(cat err)"
 done
 
+# mts-esp loads MTS-ESP from where it is installed and nowhere else; with
+# nothing there it names the place. (Under Wine: check-cli-mtsesp.sh.)
+if [ ${#runner[@]} -eq 0 ] && [ ! -e /usr/local/lib/libMTS.so ]; then
+  run mts-esp --temperament werckmeister3
+  expect 1 "mts-esp without MTS-ESP installed"
+  same_bytes 'velmarin-cli: MTS-ESP is not installed: /usr/local/lib/libMTS.so not found\n' err \
+    "mts-esp names where the library belongs"
+fi
+
 if [ "$failures" -ne 0 ]; then
   echo "$failures check(s) failed"
   exit 1

@@ -6,6 +6,7 @@
 
 #include "TestBytes.h"
 #include "mtsesp/MtsEspKeyTable.h"
+#include "tuning/ResolveTuning.h"
 #include "tuning/Temperaments.h"
 #include "tuning/TuningFit.h"
 
@@ -205,6 +206,65 @@ TEST(MtsEspPublication, mapValuesOutsideTheirRangeAreNotSent) {
         EXPECT_EQ(row.sentStart, publication.mapStartKey);
         EXPECT_EQ(row.sentReference, publication.referenceKey);
         EXPECT_EQ(row.sentRatio, publication.periodRatio);
+    }
+}
+
+// A resolved tuning as the master publishes it. Werckmeister III on D at
+// A4 = 415 Hz, fitted for GS: on C its exact offsets (P = 1200 log2(3/2),
+// comma c = 12 P - 8400 = 23.46) are C 10 (P - 700) - c = -3.91, G (P - 700)
+// - c/4 = -3.91, F 11 (P - 700) - c = -1.955; on D, C takes A#'s -3.91, A
+// G's, G F's, and D (the zero note) C's 0. 1200 log2(415/440) = -101.2706
+// cents is beyond GS: the tuning records -1 coarse semitone and -1.2706 on
+// every note, so key k sounds at 440 x 2^((k - 69 - 1) / 12 + (offset -
+// 1.2706) / 1200), unrounded: key 0 (C) 7.6938686039, key 60 (C)
+// 246.2037953247, key 62 (D) 415 x 2^(-7/12) = 276.9792697403, key 69 (A)
+// 414.0637778208, key 127 (G) 11817.7821755854. 19-EDO and the seven notes
+// sound as above. A file's key 60 half a semitone up (8192 of 16384 steps):
+// 261.6255653006 x 2^(50/1200) = 269.2917795270; its key 61 never set.
+TEST(MtsEspKeyTable, aTuningIsPublishedAsItsOutputsSoundIt) {
+    TuningSource werckmeister;
+    werckmeister.temperamentId = "werckmeister3";
+    werckmeister.fit = {2, ZeroNote::Tonic, 415.0, TuningFormat::GS, MtsForm::ScaleOctave1Byte};
+    const auto scala = [](const char* scale, const char* map) {
+        TuningSource source;
+        source.kind = TuningSourceKind::Scala;
+        source.scale = parseScala(readFile(fixturePath(scale))).scale;
+        if (map) source.keyboardMap = parseKeyboardMap(readFile(fixturePath(map))).map;
+        return resolveTuning(source).tuning;
+    };
+    TuningReadResult read;
+    read.format = TuningFormat::GM2;
+    read.mtsForm = MtsForm::SingleNote;
+    read.keySteps[60] = 60 * kMtsStepsPerSemitone + 8192;
+    const struct {
+        const char* name;
+        Tuning tuning;
+        std::vector<KeyRow> keys;
+        std::optional<double> periodRatio;
+        std::optional<int> mapSize, mapStartKey;
+        int referenceKey;
+    } rows[] = {
+        {"Werckmeister III", resolveTuning(werckmeister).tuning,
+         {{0, 7.6938686039, false}, {60, 246.2037953247, false}, {62, 276.9792697403, false},
+          {69, 414.0637778208, false}, {127, 11817.7821755854, false}}, 2.0, 12, 60, -1},
+        {"19 equal divisions of the octave", scala("scl/19edo.scl", nullptr),
+         {{0, 29.3129239186, false}, {61, 271.3462748076, false}, {127, 3014.4425164465, false}}, 2.0, 19, 60, 60},
+        {"Just major scale, seven notes", scala("scl/seven_note.scl", "kbm/white_keys7.kbm"),
+         {{1, 9.28125, true}, {61, 264, true}, {69, 440, false}, {127, 11264, true}}, 2.0, 12, 60, 69},
+        // A map whose keys are twelve pitch classes.
+        {"31 equal divisions of the octave", scala("scl/31edo.scl", "kbm/meantone31.kbm"), {}, 2.0, 12, 60, 69},
+        {"keys.mid", tuningOfFile(read, "keys.mid"), {{60, 269.2917795270, false}, {61, 269.2917795270, true}},
+         std::nullopt, std::nullopt, std::nullopt, -1},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const MtsEspPublication publication = mtsEspPublication(mtsEspKeyTable(row.tuning));
+        for (const KeyRow& key : row.keys) EXPECT_TRUE(keysAre(publication, key));
+        EXPECT_EQ(row.name, publication.scaleName);
+        EXPECT_EQ(row.periodRatio, publication.periodRatio);
+        EXPECT_EQ(row.mapSize, publication.mapSize);
+        EXPECT_EQ(row.mapStartKey, publication.mapStartKey);
+        EXPECT_EQ(row.referenceKey, publication.referenceKey);
     }
 }
 

@@ -136,8 +136,13 @@ TEST(AppSettings, midiOutputKeysAreReadWithDefaults) {
         int32_t pause;
         int32_t mtsForm = 0;
         int32_t songMethod = kSongMethodSysex;
+        bool mtsEspMaster = false;
     } rows[] = {
         {"MidiFormat=1", "", 20},
+        {"MtsEspMaster=1", "", 20, 0, kSongMethodSysex, true},
+        {"MtsEspMaster=0", "", 20},
+        {"MtsEspMaster=2", "", 20},
+        {"MtsEspMaster=yes", "", 20},
         {"SongMethod=1", "", 20, 0, kSongMethodPitchBend},
         {"SongMethod=2", "", 20},
         {"MtsForm=3", "", 20, 3},
@@ -161,6 +166,7 @@ TEST(AppSettings, midiOutputKeysAreReadWithDefaults) {
         EXPECT_EQ(row.pause, settings.sysexPause);
         EXPECT_EQ(row.mtsForm, settings.mtsForm);
         EXPECT_EQ(row.songMethod, settings.songMethod);
+        EXPECT_EQ(row.mtsEspMaster, settings.mtsEspMaster);
     }
 }
 
@@ -179,6 +185,7 @@ TEST(AppSettings, midiOutputKeysAreWrittenOnlyOnceSet) {
         int32_t mtsForm = 0;
         int32_t songMethod = kSongMethodSysex;
         const char* language = "";
+        bool mtsEspMaster = false;
     } rows[] = {
         {"never set", "", "", 20, sixKeys},
         {"pitch bends chosen", "", "", 20, sixKeys + "SongMethod=1\r\n", 0, kSongMethodPitchBend},
@@ -196,6 +203,8 @@ TEST(AppSettings, midiOutputKeysAreWrittenOnlyOnceSet) {
         {"back to the default form", sixKeys + "MtsForm=2\r\n", "", 20, sixKeys + "MtsForm=0\r\n"},
         {"language chosen", "", "", 20, sixKeys + "Language=en\r\n", 0, kSongMethodSysex, "en"},
         {"back to as Windows", sixKeys + "Language=ja\r\n", "", 20, sixKeys + "Language=\r\n"},
+        {"MTS-ESP master on", "", "", 20, sixKeys + "MtsEspMaster=1\r\n", 0, kSongMethodSysex, "", true},
+        {"MTS-ESP master off again", sixKeys + "MtsEspMaster=1\r\n", "", 20, sixKeys + "MtsEspMaster=0\r\n"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -206,6 +215,7 @@ TEST(AppSettings, midiOutputKeysAreWrittenOnlyOnceSet) {
         settings.mtsForm = row.mtsForm;
         settings.songMethod = row.songMethod;
         settings.language = row.language;
+        settings.mtsEspMaster = row.mtsEspMaster;
         writeAppSettings(file, settings);
         EXPECT_EQ(row.after, file.serialize());
     }

@@ -202,6 +202,29 @@ TEST_F(MidiDevice, theOptionsListTheDevicesAndSendOnceGivesTheListing) {
               app.file("Velmarin.ini"));
 }
 
+// A keyboard tuning in a format that cannot carry it leaves nothing to send:
+// the accelerator, which ignores the greyed menu item, must not send the
+// single-note messages listed before the format changed.
+TEST_F(MidiDevice, aKeyboardTuningAFormatCannotCarrySendsNothing) {
+    StartFiles files = withDouble(
+        iniLines({"[AppSetting]", "MidiFormat=2", "MidiPartOrChannel=1", "MidiOutDevice=Synth A", "MtsForm=2"}), {});
+    // One key retuned, the others left as they are: held on the keys.
+    files.beforeStart = [](const std::wstring& programFolder) {
+        writeFile(programFolder.substr(0, programFolder.rfind(L'\\')) + L"\\keys.syx",
+                  std::string("\xF0\x7F\x7F\x08\x02\x00\x01\x3C\x3F\x28\x37\xF7", 12));
+    };
+    files.arguments = "\"{Folder}\\keys.syx\"";
+    VelmarinApp app(files);
+    ASSERT_TRUE(app.started());
+    ASSERT_TRUE(waitFor([&] { return !app.text(IDC_KEYBOARD_LINE).empty(); }));
+    app.pick(IDC_FORMAT_COMBO, 0);
+    EXPECT_EQ("", app.text(IDC_SYSEX_EDIT));
+    app.command(IDM_SEND_MIDI);
+    // A send opens the device at once; none does within a second and a half.
+    EXPECT_FALSE(waitFor([&] { return !trace(app).empty(); }, 1500)) << trace(app);
+    EXPECT_EQ(0u, app.close());
+}
+
 TEST_F(MidiDevice, aKeyBasedGm2FormIsSentWithItsProgramSelect) {
     VelmarinApp app(withDouble(
         iniLines({"[AppSetting]", "MidiFormat=2", "MidiPartOrChannel=1", "MidiOutDevice=Synth A", "MtsForm=2"}), {}));

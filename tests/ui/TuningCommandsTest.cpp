@@ -73,6 +73,13 @@ Texts itemsIn(VelmarinApp& app, HWND dialog, int comboId) {
 
 std::string previewOf(VelmarinApp& app, HWND dialog) { return app.text(GetDlgItem(dialog, IDC_FIT_PREVIEW)); }
 
+// A key's line of a keyboard preview: the key, its Hz and cents; none without it.
+Texts keyLine(const Texts& preview, int key) {
+    for (const std::string& line : preview)
+        if (words(line).size() == 3 && words(line)[0] == std::to_string(key)) return words(line);
+    return {};
+}
+
 // File -> Open with `path` typed into the open dialog.
 void openFile(VelmarinApp& app, const std::wstring& path) {
     app.postCommand(IDM_OPEN);
@@ -286,10 +293,6 @@ TEST(OpenFile, aFileThatCannotBeReadIsNamedInTheErrorBox) {
         {"not-midi.mid", "RIFF....", "標準MIDIファイルではありません。 (0 バイト目)", ""},
         {"bad-pitch.scl", "! bad\nA pitch that is not a number\n3\n9/8\nfive fourths\n2/1\n",
          "音程が数値ではありません。", " (5 行目)"},
-        // Twelve pitch classes would hold it but for two degrees on C#: the
-        // window lays no such scale on the keys.
-        {"collide.scl", "! collide.scl\nTwo degrees on C#\n3\n100.0\n130.0\n2/1\n",
-         "音階の 1 番目と 2 番目の音が同じ音名 C# になります。", ""},
     };
     VelmarinApp app(kPart3AndBit16);
     ASSERT_TRUE(app.started());
@@ -337,14 +340,9 @@ TEST(Temperament, aNineteenNoteScaleWithAKeyboardMapIsHeldAsSingleNoteMessagesWi
     EXPECT_EQ("キーボードマップ: a440.kbm", preview[1]);
     // Key 69 nine steps above key 60: key 60 at 440 * 2^(-9/19) = 316.8542 Hz,
     // 568.42 cents below A4, so 900 - 568.42 = 331.58 above its own pitch.
-    const auto keyLine = [&](int key) {
-        for (const std::string& line : preview)
-            if (!words(line).empty() && words(line)[0] == std::to_string(key) && words(line).size() == 3)
-                return words(line);
-        return Texts{};
-    };
-    EXPECT_EQ((Texts{"60", "316.8542", "331.58"}), keyLine(60));
-    EXPECT_EQ((Texts{"69", "440.0000", "0.00"}), keyLine(69));
+    EXPECT_EQ((Texts{"60", "316.8542", "331.58"}), keyLine(preview, 60));
+    EXPECT_EQ((Texts{"69", "440.0000", "0.00"}), keyLine(preview, 69));
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_LAYOUT_COMBO))) << "a map lays the scale out";
 
     PostMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
     const HWND offer = app.waitForWindow("確認", dialog);
@@ -410,6 +408,74 @@ TEST(Temperament, aNineteenNoteScaleWithAKeyboardMapIsHeldAsSingleNoteMessagesWi
     EXPECT_EQ("キーボード音律: 19edo.mid / ファイルのとおりのキー", app.text(IDC_KEYBOARD_LINE));
     EXPECT_TRUE(shown(app, IDC_KEYBOARD_LINE));
     EXPECT_TRUE(app.ownedWindows().empty()) << "a warning about the twelve offsets was shown";
+    EXPECT_EQ(0u, app.close());
+}
+
+// Twelve pitch classes would hold these scales but for two degrees on one;
+// they go on the keys, one degree a key, under a line saying which. Seven
+// notes from C4 = 440 x 2^(-9/12) = 261.6256 Hz on key 60: key 67 is the
+// period, 523.2511 Hz, 500 cents above its own pitch.
+TEST(Temperament, twoDegreesOnOnePitchClassPutAScaleOnTheKeysUnlessTheLayoutIsTwelvePitchClasses) {
+    const struct {
+        const char *name, *contents, *notice;
+    } rows[] = {
+        {"collide.scl", "! collide.scl\nTwo degrees on C#\n3\n100.0\n130.0\n2/1\n",
+         "音階の 1 番目と 2 番目の音が同じ音名 C# になるので、鍵盤に1音ずつ並べます。"},
+        {"neutral.scl", "! neutral.scl\nTwo neutral thirds\n7\n200.0\n360.0\n400.0\n700.0\n900.0\n1050.0\n2/1\n",
+         "音階の 2 番目と 3 番目の音が同じ音名 E になるので、鍵盤に1音ずつ並べます。"},
+    };
+    VelmarinApp app(kPart3AndBit16);
+    ASSERT_TRUE(app.started());
+    HWND dialog = nullptr;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        if (dialog) app.answer(dialog, IDCANCEL);
+        ASSERT_TRUE(writeFile(app.folder() + L"\\" + widen(row.name), row.contents));
+        openFile(app, app.folder() + L"\\" + widen(row.name));
+        ASSERT_TRUE(dialog = app.waitForWindow("音律"));
+        EXPECT_EQ(row.notice, lines(previewOf(app, dialog))[0]);
+    }
+    const Texts preview = lines(previewOf(app, dialog));
+    EXPECT_EQ("7 音の音階、周期 1200.00 セント", preview[1]);
+    EXPECT_EQ((Texts{"60", "261.6256", "0.00"}), keyLine(preview, 60));
+    EXPECT_EQ((Texts{"67", "523.2511", "500.00"}), keyLine(preview, 67));
+    pickIn(app, dialog, IDC_LAYOUT_COMBO, 2);
+    EXPECT_EQ("音階の 2 番目と 3 番目の音が同じ音名 E になります。\n\n" + utf8(app.folder()) + "\\neutral.scl",
+              previewOf(app, dialog));
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDOK)));
+    pickIn(app, dialog, IDC_LAYOUT_COMBO, 0);
+    PostMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    app.answer(app.waitForWindow("確認", dialog), IDYES);
+    ASSERT_TRUE(waitFor([&] { return !IsWindow(dialog); })) << "the dialog stayed open";
+    app.sync();
+    EXPECT_EQ("キーボード音律: Two neutral thirds / 直線", app.text(IDC_KEYBOARD_LINE));
+    EXPECT_EQ(0u, app.close());
+}
+
+// One degree a key, twelve notes repeat every twelve keys at 2/1 and list as
+// their fit; the choice stays for the run, greyed for a temperament.
+TEST(Temperament, twelveNotesOneDegreeAKeyListAsTheirFit) {
+    VelmarinApp app(kPart3AndBit16);
+    ASSERT_TRUE(app.started());
+    ASSERT_TRUE(writeFile(app.folder() + L"\\w3.scl", "! w3.scl\nW3\n12\n90.225\n192.18\n294.135\n390.225\n498.045\n"
+                                                      "588.27\n696.09\n792.18\n888.27\n996.09\n1092.18\n2/1\n"));
+    openFile(app, app.folder() + L"\\w3.scl");
+    app.answer(app.waitForWindow("音律"), IDOK);
+    const std::string fitted = app.text(IDC_SYSEX_EDIT);
+    app.postCommand(IDM_TEMPERAMENT);
+    HWND dialog = app.waitForWindow("音律");
+    ASSERT_TRUE(dialog);
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDC_LAYOUT_COMBO)));
+    pickIn(app, dialog, IDC_LAYOUT_COMBO, 1);
+    app.answer(dialog, IDOK);
+    EXPECT_EQ(fitted, app.text(IDC_SYSEX_EDIT));
+    EXPECT_EQ(kWerckmeisterOnC, offsetTexts(app));
+    app.postCommand(IDM_TEMPERAMENT);
+    ASSERT_TRUE(dialog = app.waitForWindow("音律"));
+    EXPECT_EQ(1, selectionIn(app, dialog, IDC_LAYOUT_COMBO));
+    pickIn(app, dialog, IDC_TEMPERAMENT_COMBO, kWerckmeister3);
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_LAYOUT_COMBO)));
+    app.answer(dialog, IDCANCEL);
     EXPECT_EQ(0u, app.close());
 }
 
