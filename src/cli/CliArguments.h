@@ -70,6 +70,7 @@ struct CliCommand {
     // method's, 0 as wide as the tuning and the player's wheel need.
     RetuneOptions retune;
     bool reset = false;                   // mts-esp --reset: take the place of a master that may have crashed
+    bool mtsEsp = false;                  // play --mts-esp: publish the tuning as MTS-ESP master too
 };
 
 // Exit statuses of the program.

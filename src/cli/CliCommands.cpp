@@ -423,7 +423,19 @@ int playKeyboard(const CliCommand& command, std::ostream& out, std::ostream& err
     const bool messages = command.retune.method == RetuneMethod::TuningMessages;
     TuningListing list;
     if (messages && !listTuning(command, resolved, err, list)) return kExitBadInput;
-    return playThrough(command, resolved.tuning, messages ? &list : nullptr, midiIn, midiOut, interrupted, out, err);
+    // The master first: where it cannot start, the devices are not touched,
+    // and it deregisters only once they are closed.
+    std::optional<MtsEspLibrary> library;
+    std::optional<MtsEspMaster> master;
+    std::string publishing;
+    if (command.mtsEsp) {
+        library.emplace();
+        master.emplace(library->functions());
+        if (!startMtsEspMaster(*library, *master, resolved.tuning, command.reset, err)) return kExitBadInput;
+        publishing = "; " + mtsEspMasterText(englishTuningName(resolved.tuning), master->clientCount());
+    }
+    return playThrough(command, resolved.tuning, messages ? &list : nullptr, midiIn, midiOut, interrupted, publishing,
+                       out, err);
 }
 
 // Only the installed library: no option or environment variable names

@@ -309,14 +309,14 @@ const std::vector<CliUsageForm>& cliUsageForms() {
         {CliCommandKind::Play,
          "play SOURCE [FIT] --in DEVICE --port DEVICE [--method bend|mpe]\n"
          "[--channels LIST] [--bend-range N] [--drums none|N]\n"
-         "[--mpe-channels N] [--mpe-bend-range N]",
+         "[--mpe-channels N] [--mpe-bend-range N] [--mts-esp [--reset]]",
          "a MIDI keyboard played through to a synthesizer, retuned\n"
          "live until Ctrl+C: each note on a channel bent to its pitch\n"
          "(bend, for any synthesizer), or on a member channel of an\n"
          "MPE zone (mpe); a line as it starts and one as it ends"},
         {CliCommandKind::Play,
          "play SOURCE [FIT] --in DEVICE --port DEVICE --method tuning --format F\n"
-         "--parts LIST [--program N]",
+         "--parts LIST [--program N] [--mts-esp [--reset]]",
          "the same with the tuning's SysEx sent first and after every\n"
          "reset from the keyboard, for synthesizers that take it"},
         {CliCommandKind::MtsEsp, "mts-esp SOURCE [FIT] [--kbm FILE] [--reset]",
@@ -387,7 +387,7 @@ const std::vector<CliOptionRow>& cliOptionRows() {
          {}, [](CliCommand& c) -> bool& { return c.keys; }},
         {"--inputs", nullptr, S::CommandOnly, kPorts, setSwitch, "the MIDI input devices instead of the outputs", {},
          [](CliCommand& c) -> bool& { return c.inputs; }},
-        {"--reset", nullptr, S::CommandOnly, kMtsEsp, setSwitch,
+        {"--reset", nullptr, S::CommandOnly, kMtsEsp | kPlay, setSwitch,
          "take the place of a master that a crashed program left\n"
          "registered (a live one's clients are cut off)",
          {}, [](CliCommand& c) -> bool& { return c.reset; }},
@@ -449,6 +449,10 @@ const std::vector<CliOptionRow>& cliOptionRows() {
          {"the bend range", kMinBendRange, kMaxMpeBendRange, " semitones", false,
           [](const CliCommand& c) { return 1.0 * c.retune.mpeBendRange; },
           [](CliCommand& c, double v) { c.retune.mpeBendRange = static_cast<int>(v); }}},
+        {"--mts-esp", nullptr, S::Options, kPlay, setSwitch,
+         "play: the tuning published to MTS-ESP clients as well, as\n"
+         "the session's master (see velmarin-cli mts-esp)",
+         {}, [](CliCommand& c) -> bool& { return c.mtsEsp; }},
         // Answered before any option is read.
         {"--help", nullptr, S::Options, kEveryCommand, setSwitch, "this text"},
         {"--version", nullptr, S::Options, kOverview, setSwitch, "the version of velmarin-cli"},
@@ -478,6 +482,7 @@ const std::vector<CliRule>& cliRules() {
         {K::Needs, "--drums", "--method bend or mpe", nullptr, retunesNotes, kPlay},
         {K::Needs, "--mpe-channels", "--method mpe", nullptr, playsMpe, kPlay},
         {K::Needs, "--mpe-bend-range", "--method mpe", nullptr, playsMpe, kPlay},
+        {K::Needs, "--reset", "--mts-esp", nullptr, nullptr, kPlay},
         {K::Requires, "--format", nullptr, nullptr, writesNoSysex, kSysex},
         {K::Requires, "--parts", nullptr, nullptr, writesNoSysex, kSysex},
         {K::Needs, "--kbm", "--scl", nullptr},

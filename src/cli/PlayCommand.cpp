@@ -129,7 +129,8 @@ void sayFailure(const PlayFailure& failure, const CliPort& in, const CliPort& ou
 }  // namespace
 
 int playThrough(const CliCommand& command, const Tuning& tuning, const TuningListing* listing, MidiInSystem& midiIn,
-                MidiOutSystem& midiOut, const InterruptCheck& interrupted, std::ostream& out, std::ostream& err) {
+                MidiOutSystem& midiOut, const InterruptCheck& interrupted, const std::string& besides, std::ostream& out,
+                std::ostream& err) {
     RetuneOptions options = command.retune;
     options.bendRange = command.bendRange;
     if (options.method != RetuneMethod::TuningMessages && retunedChannels(options) == 0) {
@@ -150,7 +151,7 @@ int playThrough(const CliCommand& command, const Tuning& tuning, const TuningLis
     const bool started = watch.waitUntilStartedOrStopped();
     if (started) {
         out << "playing " << englishTuningName(tuning) << " from '" << in->name << "' to '" << port->name << "' "
-            << methodText(command) << "; Ctrl+C ends" << std::endl;
+            << methodText(command) << besides << "; Ctrl+C ends" << std::endl;
         while (!watch.stopped() && !interrupted(kPollInterval)) {
         }
         play.stop();

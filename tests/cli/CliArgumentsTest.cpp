@@ -108,6 +108,9 @@ TEST(CliArguments, RejectedLinesExitWithUsageOrBadValue) {
         {playWith({"--mpe-channels", "4"}), kExitUsage, "--mpe-channels goes with --method mpe"},
         {playWith({"--method", "bend", "--mpe-bend-range", "24"}), kExitUsage, "--mpe-bend-range goes with --method mpe"},
         {playWith({"-o", "a.mid"}), kExitUsage, "play does not take -o"},
+        {playWith({"--reset"}), kExitUsage, "--reset goes with --mts-esp"},
+        {{"send", "--temperament", "equal", "--format", "gs", "--parts", "1", "--port", "0", "--mts-esp"}, kExitUsage,
+         "does not take --mts-esp"},
         {playWith({"--bend-range", "25"}), kExitBadInput, "1 and 24"},
         {playWith({"--method", "mpe", "--mpe-bend-range", "97"}), kExitBadInput, "1 and 96"},
         {playWith({"--method", "mpe", "--mpe-channels", "0"}), kExitBadInput, "1 and 15"},
@@ -491,13 +494,13 @@ commands:
                     pitch; --parts names the song's channels (default all but 10)
   play SOURCE [FIT] --in DEVICE --port DEVICE [--method bend|mpe]
         [--channels LIST] [--bend-range N] [--drums none|N]
-        [--mpe-channels N] [--mpe-bend-range N]
+        [--mpe-channels N] [--mpe-bend-range N] [--mts-esp [--reset]]
                     a MIDI keyboard played through to a synthesizer, retuned
                     live until Ctrl+C: each note on a channel bent to its pitch
                     (bend, for any synthesizer), or on a member channel of an
                     MPE zone (mpe); a line as it starts and one as it ends
   play SOURCE [FIT] --in DEVICE --port DEVICE --method tuning --format F
-        --parts LIST [--program N]
+        --parts LIST [--program N] [--mts-esp [--reset]]
                     the same with the tuning's SysEx sent first and after every
                     reset from the keyboard, for synthesizers that take it
   mts-esp SOURCE [FIT] [--kbm FILE] [--reset]
@@ -564,6 +567,8 @@ options:
   --mpe-bend-range N
                     play --method mpe: the member channels' bend range, 1 to 96
                     semitones (default 48)
+  --mts-esp         play: the tuning published to MTS-ESP clients as well, as
+                    the session's master (see velmarin-cli mts-esp)
   --help            this text
   --version         the version of velmarin-cli
 
