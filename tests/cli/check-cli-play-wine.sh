@@ -41,6 +41,8 @@ play() {
     sleep 0.1
   done
   kill -INT "$pid" 2>/dev/null
+  for _ in $(seq 300); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+  kill -KILL "$pid" 2>/dev/null && fail "still running 30 s after Ctrl+C"
   wait "$pid"
   status=$?
 }

@@ -42,6 +42,7 @@ if ! until_within 15 server_up "$server"; then
 fi
 
 said() { grep -q "^$1\$" "$2"; }
+gone() { local state; ! state=$(ps -o stat= -p "$1") || [[ $state == Z* ]]; }
 # through NAME PROBE_OPTIONS -- PLAY_OPTIONS: the probe waits, play connects
 # itself to it, and once the probe has sent everything play is stopped as
 # Ctrl+C stops it; NAME.got holds what came through, NAME.out the probe's
@@ -59,6 +60,7 @@ through() {
   cli_pid=$!
   until_within 90 said sent "$name.out" || fail "$name: the probe never sent it all: $(cat "$name.out" "$name.cli")"
   kill -INT "$cli_pid"
+  until_within 20 gone "$cli_pid" || { kill -KILL "$cli_pid"; fail "$name: play still ran 20 s after Ctrl+C"; }
   wait "$cli_pid"
   status=$?
   cli_pid=''
