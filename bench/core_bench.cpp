@@ -216,11 +216,11 @@ void BM_MtsEspPublishKeystroke(benchmark::State& state) {
     library.clearNoteFilter = [] {};
     MtsEspMaster master(library);
     master.start();
-    ExactOffsets offsets;
+    Tuning tuning;
     int32_t step = 0;
     for (auto _ : state) {
-        offsets.hundredths[4] = state.range(0) ? ++step % 2 : 0;
-        master.publish(mtsEspKeyTable(offsets, "Werckmeister III"));
+        tuning.twelve.whole[4] = state.range(0) ? ++step % 2 : 0;
+        master.publish(mtsEspKeyTable(tuning));
     }
 }
 BENCHMARK(BM_MtsEspPublishKeystroke)->Arg(1)->Arg(0);

@@ -99,6 +99,9 @@ struct Probe {
     std::vector<Scheduled> schedule;
     std::vector<jack_nframes_t> sentFrames;
     std::atomic<bool> running{false};
+    // The receiver's latest cycle start: the run is timed by JACK's frames,
+    // which fall behind the clock on the wall when the machine is loaded.
+    std::atomic<jack_nframes_t> receivedFrame{0};
     jack_nframes_t startFrame = 0;
     std::size_t next = 0;  // the sender's process thread only
     std::unique_ptr<Received> gotDirect, gotThrough;
@@ -128,7 +131,19 @@ int receiveCycle(jack_nframes_t frames, void* argument) {
     const jack_nframes_t cycleStart = jack_last_frame_time(probe.receiver);
     probe.gotDirect->take(jack_port_get_buffer(probe.direct, frames), cycleStart);
     probe.gotThrough->take(jack_port_get_buffer(probe.through, frames), cycleStart);
+    probe.receivedFrame.store(cycleStart, std::memory_order_release);
     return 0;
+}
+
+// Waits until the receiver's cycles reach `frame` or `done()` holds; 55
+// seconds on the wall at most, so that the run's two waits fit the check's
+// two minutes.
+template <class Done>
+void waitForFrame(const Probe& probe, jack_nframes_t frame, Done done) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(55);
+    while (!done() && static_cast<int32_t>(probe.receivedFrame.load(std::memory_order_acquire) - frame) < 0 &&
+           std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
 }
 
 // Every kind of channel message, a GS reset and a bulk-dump-sized SysEx,
@@ -335,7 +350,7 @@ int main(int argc, char** argv) {
             return 3;
         }
         // The thing under test's set-up, sent as it starts, comes through first.
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        waitForFrame(probe, probe.receivedFrame.load(std::memory_order_acquire) + rate * 3 / 10, [] { return false; });
     } else if (jack_connect(probe.sender, "velmarin-probe-send:out", inPort.c_str()) != 0 ||
                jack_connect(probe.receiver, outPort.c_str(), "velmarin-probe-recv:through") != 0) {
         std::fprintf(stderr, "jack_play_probe: %s or %s could not be connected\n", inPort.c_str(), outPort.c_str());
@@ -345,23 +360,22 @@ int main(int argc, char** argv) {
     // A tenth of a second from now, so that the first messages are not late.
     probe.startFrame = jack_frame_time(probe.sender) + rate / 10;
     probe.running.store(true, std::memory_order_release);
-    const double runMs = probe.schedule.back().dueFrame * 1000.0 / rate + 1100;
     if (awaiting) {
-        within(runMs / 1000, [&] { return probe.next == probe.schedule.size(); });
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        // A fifth of a second past the last message, for the thing under
+        // test to have passed it on.
+        waitForFrame(probe, probe.startFrame + probe.schedule.back().dueFrame + rate / 5, [] { return false; });
         std::printf("sent\n");
         std::fflush(stdout);
         within(60, [&] { return connections(probe.through) == 0; });
     } else {
-        const auto deadline =
-            std::chrono::steady_clock::now() + std::chrono::milliseconds(static_cast<int>(runMs));
-        while (std::chrono::steady_clock::now() < deadline &&
-               probe.gotThrough->count.load(std::memory_order_acquire) < probe.schedule.size())
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        // A second for the last messages to come through.
+        waitForFrame(probe, probe.startFrame + probe.schedule.back().dueFrame + rate, [&] {
+            return probe.gotThrough->count.load(std::memory_order_acquire) >= probe.schedule.size();
+        });
     }
     // Whatever the worker's stop sends comes in too.
     if (play) play->stop();
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    waitForFrame(probe, probe.receivedFrame.load(std::memory_order_acquire) + rate / 5, [] { return false; });
     jack_deactivate(probe.sender);
     jack_deactivate(probe.receiver);
 

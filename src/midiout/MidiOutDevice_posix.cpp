@@ -1,5 +1,6 @@
 // The MIDI systems RtMidi was built with (the ALSA sequencer and JACK on
 // Linux, CoreMIDI on macOS) behind MidiBackend.
+#include "midiout/JackMidiOut_posix.h"
 #include "midiout/MidiBackendOut.h"
 #include "midiout/RtMidiClient_posix.h"
 
@@ -36,6 +37,9 @@ public:
         return client.start(api_, error) && client.listPorts(names, error);
     }
     std::unique_ptr<MidiBackendPort> open(unsigned port, std::string& error) override {
+#ifdef VELMARIN_JACK_OUT
+        if (api_ == RtMidi::UNIX_JACK) return openJackMidiOut(port, error);
+#endif
         RtMidiClient<RtMidiOut> client;
         if (!client.start(api_, error)) return nullptr;
         client.begin();

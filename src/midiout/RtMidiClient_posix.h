@@ -20,6 +20,9 @@ void clearLibraryDiagnostics();
 // The MIDI systems RtMidi was built with, its dummy left out.
 std::vector<RtMidi::Api> compiledRtMidiApis();
 
+// The name of every client Velmarin opens on a MIDI system.
+constexpr const char* kRtMidiClientName = "Velmarin";
+
 // What RtMidi reported during one call. RtMidi reports through the callback
 // once it is set, warnings too (a JACK port number past the list only warns,
 // and leaves the port "open"), and then throws nothing; every report but a
@@ -49,7 +52,7 @@ struct RtMidiClient {
         // there meanwhile (the command line waits for the sending engine).
         std::streambuf* saved = std::cerr.rdbuf(nullptr);
         try {
-            midi = std::make_unique<Rt>(api, "Velmarin");
+            midi = std::make_unique<Rt>(api, kRtMidiClientName);
         } catch (const RtMidiError& failure) {
             report.failed = true;
             report.text = failure.getMessage();

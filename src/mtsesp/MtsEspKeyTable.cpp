@@ -4,6 +4,8 @@
 #include <utility>
 
 #include "tuning/KeyPitch.h"
+#include "tuning/KeyboardMap.h"
+#include "tuning/ScalaScale.h"
 #include "tuning/TuningOutputs.h"
 
 namespace {
@@ -55,26 +57,6 @@ MtsEspPublication mtsEspPublication(const MtsEspKeyTable& table) {
     publication.mapStartKey = within(table.mapStartKey, 0, 127);
     publication.referenceKey = within(table.referenceKey, 0, 127).value_or(-1);
     return publication;
-}
-
-MtsEspKeyTable mtsEspKeyTable(const ExactOffsets& offsets, std::string scaleName) {
-    MtsEspKeyTable table;
-    for (int key = 0; key < kMtsEspKeyCount; ++key)
-        table.hz[key] = keyHz(key + offsets.coarseSemitones, kStandardA4Hz, offsets.hundredths[key % 12] / 100.0);
-    table.mapped.set();
-    table.scaleName = std::move(scaleName);
-    describeTwelvePitchClasses(table);
-    return table;
-}
-
-MtsEspKeyTable mtsEspKeyTable(const KeyboardTuning& tuning, const ScalaScale& scale, const KeyboardMap& map,
-                              std::string scaleName) {
-    MtsEspKeyTable table;
-    table.hz = tuning.hz;
-    table.mapped = tuning.mapped;
-    table.scaleName = std::move(scaleName);
-    describeMap(table, scale, map);
-    return table;
 }
 
 MtsEspKeyTable mtsEspKeyTable(const Tuning& tuning) {

@@ -8,10 +8,6 @@
 #include <optional>
 #include <string>
 
-#include "sysex/MtsForms.h"
-#include "tuning/KeyboardMap.h"
-#include "tuning/KeyboardTuning.h"
-#include "tuning/ScalaScale.h"
 #include "tuning/Tuning.h"
 
 constexpr int kMtsEspKeyCount = 128;
@@ -48,24 +44,13 @@ struct MtsEspPublication {
 
 MtsEspPublication mtsEspPublication(const MtsEspKeyTable& table);
 
-// Twelve offsets in hundredths of a cent from equal temperament at
-// A4 = 440 Hz, C..B, with the coarse tuning that goes with them: key k sounds
-// at 440 x 2^((k - 69 + coarse) / 12 + hundredths[k mod 12] / 120000). Every
-// key is mapped; the map repeats every twelve keys at 2/1 from C4 (key 60)
-// and names no reference key.
-MtsEspKeyTable mtsEspKeyTable(const ExactOffsets& offsets, std::string scaleName);
-
-// A keyboard tuning with the scale and map it was made from: their period
-// (the scale's last pitch), the map's size (the scale's for a linear map),
-// its middle key and its reference key.
-MtsEspKeyTable mtsEspKeyTable(const KeyboardTuning& tuning, const ScalaScale& scale, const KeyboardMap& map,
-                              std::string scaleName);
-
 // A resolved tuning as every output hears it (keyFrequencies): twelve pitch
-// classes at their exact cents with the coarse tuning, mapped on every key and
-// described as the twelve offsets above; a keyboard tuning key by key, its
-// unmapped keys unmapped here. A scale with the map that laid it on the keys
-// gives its period and map as above, whether the keys are twelve pitch
-// classes or not; keys read back from a file give no period and no map. The
-// name is englishTuningName's.
+// classes at their exact cents with the coarse tuning, mapped on every key,
+// repeating every twelve keys at 2/1 from C4 (key 60) with no reference key;
+// a keyboard tuning key by key, its unmapped keys unmapped here. A scale with
+// the map that laid it on the keys gives their period (the scale's last
+// pitch), the map's size (the scale's for a linear map), its middle key and
+// its reference key, whether the keys are twelve pitch classes or not; keys
+// read back from a file give no period and no map. The name is
+// englishTuningName's.
 MtsEspKeyTable mtsEspKeyTable(const Tuning& tuning);

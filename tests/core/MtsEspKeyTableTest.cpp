@@ -27,70 +27,14 @@ struct KeyRow {
     return ::testing::AssertionSuccess();
 }
 
-KeyboardTuningResult tuningFromFixtures(const char* scale, const char* map, ScalaScale& readScale,
-                                        KeyboardMap& readMap) {
-    readScale = parseScala(readFile(fixturePath(scale))).scale;
-    readMap = parseKeyboardMap(readFile(fixturePath(map))).map;
-    return keyboardTuning(readScale, readMap);
-}
-
-// Werckmeister III tempers C-G, G-D, D-A and B-F# by a quarter of the
-// Pythagorean comma (23.46 / 4 = 5.865 cents) and leaves the rest pure. Its
-// offsets from equal temperament, C..B: 0, -9.775, -7.82, -5.865, -9.775,
-// -1.955, -11.73, -3.91, -7.82, -11.73, -3.91, -7.82. On the tonic D, pitch
-// class p takes the offset of (p - 2) mod 12, so D keeps C's 0 (the zero
-// note), C takes A#'s -3.91, A takes G's -3.91, G takes F's -1.955. A4 = 415 Hz
-// is 1200 log2(415 / 440) = -101.2706 cents: beyond the 2-byte form's -100,
-// so -1 semitone goes as coarse tuning and -1.2706 stays in the offsets:
-// C and A -5.1806 -> -518 hundredths, D -1.2706 -> -127, G -3.2256 -> -323.
-// Key k sounds at 440 x 2^((k - 69 - 1) / 12 + hundredths / 120000):
-//   key 0   (C-1): 440 x 2^(-70/12 - 0.0043167)  =     7.6938713881
-//   key 60  (C4):  440 x 2^(-10/12 - 0.0043167)  =   246.2038844181
-//   key 62  (D4):  440 x 2^(-8/12 - 0.0010583)   =   276.9793696935 (415 x 2^(-7/12))
-//   key 69  (A4):  440 x 2^(-1/12 - 0.0043167)   =   414.0639276575
-//   key 127 (G9):  440 x 2^(57/12 - 0.0026917)   = 11817.7523151066
-TEST(MtsEspKeyTable, werckmeisterThreeOnDWithA4At415Hz) {
-    const FitResult fit = fitOffsets(temperamentOffsets(*findTemperament("werckmeister3")),
-                                     {2, ZeroNote::Tonic, 415, TuningFormat::GM2, MtsForm::ScaleOctave2Byte});
-    ASSERT_TRUE(fit.ok());
-    const MtsEspPublication publication =
-        mtsEspPublication(mtsEspKeyTable(fit.fit.exactOffsets(), "Werckmeister III, D, A4 = 415 Hz"));
-    const KeyRow rows[] = {
-        {0, 7.6938713881, false},     {60, 246.2038844181, false},    {62, 276.9793696935, false},
-        {69, 414.0639276575, false},  {127, 11817.7523151066, false},
-    };
-    for (const KeyRow& row : rows) EXPECT_TRUE(keysAre(publication, row));
-    EXPECT_TRUE(publication.filtered.none());
-    EXPECT_EQ("Werckmeister III, D, A4 = 415 Hz", publication.scaleName);
-    EXPECT_EQ(2.0, publication.periodRatio);
-    EXPECT_EQ(12, publication.mapSize);
-    EXPECT_EQ(60, publication.mapStartKey);
-    EXPECT_EQ(-1, publication.referenceKey);
-}
-
-// 19 equal steps laid from C4 (key 60 = 440 x 2^(-9/12) = 261.6255653006 Hz):
-// key k sounds at 261.6255653006 x 2^((k - 60) / 19).
-//   key 0:   x 2^(-60/19) =   29.3129239186
-//   key 61:  x 2^(1/19)   =  271.3462748076
-//   key 79:  x 2          =  523.2511306012
-//   key 127: x 2^(67/19)  = 3014.4425164465
-TEST(MtsEspKeyTable, nineteenEqualStepsFromC4) {
-    const ScalaScale scale = parseScala(readFile(fixturePath("scl/19edo.scl"))).scale;
-    const KeyboardMap map = linearKeyboardMap(0, 440.0);
-    const KeyboardTuningResult tuning = keyboardTuning(scale, map);
-    ASSERT_TRUE(tuning.ok());
-    const MtsEspPublication publication =
-        mtsEspPublication(mtsEspKeyTable(tuning.tuning, scale, map, "19 equal divisions of the octave"));
-    const KeyRow rows[] = {
-        {0, 29.3129239186, false},   {60, 261.6255653006, false},   {61, 271.3462748076, false},
-        {79, 523.2511306012, false}, {127, 3014.4425164465, false},
-    };
-    for (const KeyRow& row : rows) EXPECT_TRUE(keysAre(publication, row));
-    EXPECT_TRUE(publication.filtered.none());
-    EXPECT_EQ(2.0, publication.periodRatio);
-    EXPECT_EQ(19, publication.mapSize);  // a linear map repeats with the scale
-    EXPECT_EQ(60, publication.mapStartKey);
-    EXPECT_EQ(60, publication.referenceKey);
+// A Scala scale, with a keyboard map or laid on the keys from C4, resolved
+// as every source is.
+Tuning scalaTuning(const char* scale, const char* map = nullptr) {
+    TuningSource source;
+    source.kind = TuningSourceKind::Scala;
+    source.scale = parseScala(readFile(fixturePath(scale))).scale;
+    if (map) source.keyboardMap = parseKeyboardMap(readFile(fixturePath(map))).map;
+    return resolveTuning(source).tuning;
 }
 
 // The just major scale (9/8 5/4 4/3 3/2 5/3 15/8 2/1) on the white keys of
@@ -101,12 +45,8 @@ TEST(MtsEspKeyTable, nineteenEqualStepsFromC4) {
 // 297 / 32 = 9.28125). Keys 126 (black) and 127 lie above its last key and
 // take key 125 (F9, 352 x 32 = 11264).
 TEST(MtsEspKeyTable, aSevenNoteMapFiltersTheBlackKeysAndSoundsThemAsTheKeyBelow) {
-    ScalaScale scale;
-    KeyboardMap map;
-    const KeyboardTuningResult tuning = tuningFromFixtures("scl/seven_note.scl", "kbm/white_keys7.kbm", scale, map);
-    ASSERT_TRUE(tuning.ok());
     const MtsEspPublication publication =
-        mtsEspPublication(mtsEspKeyTable(tuning.tuning, scale, map, "Just major scale, seven notes"));
+        mtsEspPublication(mtsEspKeyTable(scalaTuning("scl/seven_note.scl", "kbm/white_keys7.kbm")));
     const KeyRow rows[] = {
         {0, 9.28125, true},  {1, 9.28125, true},   {2, 9.28125, false},   {3, 9.28125, true},
         {60, 264, false},    {61, 264, true},      {62, 297, false},      {63, 297, true},
@@ -127,11 +67,7 @@ TEST(MtsEspKeyTable, aSevenNoteMapFiltersTheBlackKeysAndSoundsThemAsTheKeyBelow)
 }
 
 TEST(MtsEspKeyTable, aScaleOfAnotherPeriodRepeatsAtIt) {
-    const ScalaScale scale = parseScala(readFile(fixturePath("scl/bohlen_pierce.scl"))).scale;
-    const KeyboardMap map = linearKeyboardMap(0, 440.0);
-    const KeyboardTuningResult tuning = keyboardTuning(scale, map);
-    ASSERT_TRUE(tuning.ok());
-    const MtsEspPublication publication = mtsEspPublication(mtsEspKeyTable(tuning.tuning, scale, map, ""));
+    const MtsEspPublication publication = mtsEspPublication(mtsEspKeyTable(scalaTuning("scl/bohlen_pierce.scl")));
     ASSERT_TRUE(publication.periodRatio);
     EXPECT_NEAR(3.0, *publication.periodRatio, 1e-12);  // 3/1
     EXPECT_EQ(13, publication.mapSize);
@@ -218,20 +154,15 @@ TEST(MtsEspPublication, mapValuesOutsideTheirRangeAreNotSent) {
 // every note, so key k sounds at 440 x 2^((k - 69 - 1) / 12 + (offset -
 // 1.2706) / 1200), unrounded: key 0 (C) 7.6938686039, key 60 (C)
 // 246.2037953247, key 62 (D) 415 x 2^(-7/12) = 276.9792697403, key 69 (A)
-// 414.0637778208, key 127 (G) 11817.7821755854. 19-EDO and the seven notes
-// sound as above. A file's key 60 half a semitone up (8192 of 16384 steps):
+// 414.0637778208, key 127 (G) 11817.7821755854. 19 equal steps laid from
+// C4 (key 60 = 440 x 2^(-9/12) = 261.6255653006 Hz): key k at that
+// x 2^((k - 60) / 19), key 0 29.3129239186, key 61 271.3462748076, key 127
+// 3014.4425164465. The seven notes sound as above. A file's key 60 half a semitone up (8192 of 16384 steps):
 // 261.6255653006 x 2^(50/1200) = 269.2917795270; its key 61 never set.
 TEST(MtsEspKeyTable, aTuningIsPublishedAsItsOutputsSoundIt) {
     TuningSource werckmeister;
     werckmeister.temperamentId = "werckmeister3";
     werckmeister.fit = {2, ZeroNote::Tonic, 415.0, TuningFormat::GS, MtsForm::ScaleOctave1Byte};
-    const auto scala = [](const char* scale, const char* map) {
-        TuningSource source;
-        source.kind = TuningSourceKind::Scala;
-        source.scale = parseScala(readFile(fixturePath(scale))).scale;
-        if (map) source.keyboardMap = parseKeyboardMap(readFile(fixturePath(map))).map;
-        return resolveTuning(source).tuning;
-    };
     TuningReadResult read;
     read.format = TuningFormat::GM2;
     read.mtsForm = MtsForm::SingleNote;
@@ -247,12 +178,12 @@ TEST(MtsEspKeyTable, aTuningIsPublishedAsItsOutputsSoundIt) {
         {"Werckmeister III", resolveTuning(werckmeister).tuning,
          {{0, 7.6938686039, false}, {60, 246.2037953247, false}, {62, 276.9792697403, false},
           {69, 414.0637778208, false}, {127, 11817.7821755854, false}}, 2.0, 12, 60, -1},
-        {"19 equal divisions of the octave", scala("scl/19edo.scl", nullptr),
+        {"19 equal divisions of the octave", scalaTuning("scl/19edo.scl"),
          {{0, 29.3129239186, false}, {61, 271.3462748076, false}, {127, 3014.4425164465, false}}, 2.0, 19, 60, 60},
-        {"Just major scale, seven notes", scala("scl/seven_note.scl", "kbm/white_keys7.kbm"),
+        {"Just major scale, seven notes", scalaTuning("scl/seven_note.scl", "kbm/white_keys7.kbm"),
          {{1, 9.28125, true}, {61, 264, true}, {69, 440, false}, {127, 11264, true}}, 2.0, 12, 60, 69},
         // A map whose keys are twelve pitch classes.
-        {"31 equal divisions of the octave", scala("scl/31edo.scl", "kbm/meantone31.kbm"), {}, 2.0, 12, 60, 69},
+        {"31 equal divisions of the octave", scalaTuning("scl/31edo.scl", "kbm/meantone31.kbm"), {}, 2.0, 12, 60, 69},
         {"keys.mid", tuningOfFile(read, "keys.mid"), {{60, 269.2917795270, false}, {61, 269.2917795270, true}},
          std::nullopt, std::nullopt, std::nullopt, -1},
     };
@@ -266,20 +197,6 @@ TEST(MtsEspKeyTable, aTuningIsPublishedAsItsOutputsSoundIt) {
         EXPECT_EQ(row.mapStartKey, publication.mapStartKey);
         EXPECT_EQ(row.referenceKey, publication.referenceKey);
     }
-}
-
-// The name goes to the clients as the user knows the tuning, its UTF-8 bytes
-// unchanged, from either kind of tuning.
-TEST(MtsEspKeyTable, theScaleNameIsKeptAsGiven) {
-    const std::string japanese = "\xE3\x83\xB4\xE3\x82\xA7\xE3\x83\xAB\xE3\x82\xAF\xE3\x83\x9E\xE3\x82\xA4"
-                                 "\xE3\x82\xB9\xE3\x82\xBF\xE3\x83\xBC III";  // ヴェルクマイスター III
-    EXPECT_EQ(japanese, mtsEspPublication(mtsEspKeyTable(ExactOffsets{}, japanese)).scaleName);
-    ScalaScale scale;
-    KeyboardMap map;
-    const KeyboardTuningResult tuning = tuningFromFixtures("scl/seven_note.scl", "kbm/white_keys7.kbm", scale, map);
-    ASSERT_TRUE(tuning.ok());
-    EXPECT_EQ("seven_note.scl + white_keys7.kbm",
-              mtsEspPublication(mtsEspKeyTable(tuning.tuning, scale, map, "seven_note.scl + white_keys7.kbm")).scaleName);
 }
 
 }  // namespace

@@ -10,7 +10,8 @@
 # same probe with --through IN_PORT OUT_PORT against its ports; see the
 # probe's header (tools/jack_play_probe.cpp).
 # The server is stopped by its process id, whatever happens. Exit 77
-# (skipped) without jackd.
+# (skipped) without jackd. PROBE_PRELOAD, where set, is preloaded into the
+# probe alone (tests/play/jack_close_overlap.cpp).
 # Usage: check-play-jack.sh PROBE [PROBE OPTIONS...]
 set -uo pipefail
 probe=$(realpath "$1")
@@ -39,7 +40,7 @@ if ! until_within 15 server_up "$server"; then
   exit 1
 fi
 if [ $# -eq 0 ]; then set -- --worker; fi
-timeout 120 "$probe" "$@"
+env ${PROBE_PRELOAD:+LD_PRELOAD="$PROBE_PRELOAD"} timeout 120 "$probe" "$@"
 status=$?
 [ "$status" -eq 0 ] || echo "FAIL: jack_play_probe exited with status $status"
 exit "$status"

@@ -102,12 +102,24 @@ def disagreements(expected, output):
     return found
 
 
+def tall_scales():
+    """The tallest scales, made here rather than stored: as many notes as a
+    scale may have, each 1.9 cents; and 600 to the octave, ratios and cents
+    by turns."""
+    return {
+        "thousand_notes.scl": "! thousand_notes.scl\nA thousand notes\n1000\n"
+        + "".join(f"{k * 1.9:.1f}\n" for k in range(1, 1001)),
+        "hundreds_of_notes.scl": "! hundreds_of_notes.scl\n600 notes, ratios and cents\n 600\n"
+        + "".join(f" {2 * k:.5f}\n" if k % 2 else f" {600 + k}/600\n" for k in range(1, 601)),
+    }
+
+
 def main():
     if len(sys.argv) != 3:
         sys.exit(__doc__)
     cli, folder = os.path.abspath(sys.argv[1]), sys.argv[2]
-    names = sorted(name for name in os.listdir(folder) if name.endswith(".scl"))
-    if not names:
+    paths = {name: os.path.join(folder, name) for name in os.listdir(folder) if name.endswith(".scl")}
+    if not paths:
         sys.exit(f"no .scl files in {folder}")
     failures = 0
     refused = []
@@ -115,8 +127,12 @@ def main():
         kbm = os.path.join(work, "linear-from-c4.kbm")
         with open(kbm, "w") as file:
             file.write(LINEAR_FROM_C4)
-        for name in names:
-            path = os.path.join(folder, name)
+        for name, text in tall_scales().items():
+            paths[name] = os.path.join(work, name)
+            with open(paths[name], "w") as file:
+                file.write(text)
+        for name in sorted(paths):
+            path = paths[name]
             _, pitches = read_scale(path)
             plain = run_keys(cli, path)
             through_map = len(pitches) < 12 and is_octave(pitches[-1])
