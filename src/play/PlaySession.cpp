@@ -26,8 +26,11 @@ RetuneOptions retuneOptionsOf(const PlayChoices& choices) {
 PlaySession::PlaySession(MidiInSystem& inSystem, unsigned inIndex, MidiOutSystem& outSystem, unsigned outIndex,
                          const RetuneOptions& options, const RetuneTuning& tuning,
                          const std::vector<uint8_t>& listing, PlayThrough::Listener listener)
-    : sendsListing_(options.method == RetuneMethod::TuningMessages), processor_(options, tuning) {
-    if (sendsListing_) processor_.setListing(listing.data(), listing.size());
+    : sendsListing_(options.method == RetuneMethod::TuningMessages),
+      tuning_(tuning),
+      listing_(sendsListing_ ? listing : std::vector<uint8_t>{}),
+      processor_(options, tuning) {
+    processor_.setListing(listing_.data(), listing_.size());
     play_.emplace(inSystem, inIndex, outSystem, outIndex, processor_, std::move(listener));
 }
 
@@ -35,6 +38,9 @@ PlaySession::~PlaySession() { stop(); }
 
 void PlaySession::changeTuning(const RetuneTuning& tuning, std::vector<uint8_t> listing) {
     if (!sendsListing_) listing.clear();
+    if (tuning.keyCents == tuning_.keyCents && tuning.nearestKeys == tuning_.nearestKeys && listing == listing_) return;
+    tuning_ = tuning;
+    listing_ = listing;
     if (play_) processor_.changeTuning(*play_, tuning, std::move(listing));
 }
 

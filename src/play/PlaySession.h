@@ -37,6 +37,7 @@ public:
 
     // New notes take `tuning` at once, sounding ones keep theirs; for the
     // tuning messages method `listing` goes out at once (ignored otherwise).
+    // What the engine holds already is not handed over again.
     void changeTuning(const RetuneTuning& tuning, std::vector<uint8_t> listing);
     // Every note ends, then the devices close (PlayThrough::stop). Idempotent.
     void stop();
@@ -45,6 +46,8 @@ public:
 
 private:
     const bool sendsListing_;
+    RetuneTuning tuning_;           // as last handed over
+    std::vector<uint8_t> listing_;  // the same; empty unless sendsListing_
     RetuneProcessor processor_;
     std::optional<PlayThrough> play_;  // ends before the processor it plays through
 };

@@ -14,8 +14,10 @@ void showPlayThroughDialog(HWND owner);
 // The message loop's: true when `message` was the dialog's keyboard input.
 bool isPlayThroughDialogMessage(MSG& message);
 
-// tuningChanged's: while playing, the engine takes currentTuning for the
-// notes to come (and, by tuning messages, the listing the window shows).
+// tuningChanged's, and refreshSysexView's for a change of the format, the
+// form or the parts: while playing, the engine takes currentTuning for the
+// notes to come and, by tuning messages, the listing the window shows (only
+// what changed reaches it, so both calling for one edit hand it over once).
 void retunePlayThrough();
 
 // The window goes or the Windows session ends: playing stops, and the

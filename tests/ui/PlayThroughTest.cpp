@@ -112,6 +112,27 @@ TEST_F(PlayThrough, theBendMethodPlaysTheWindowsTuningAndAnEditRetunesOnlyTheNex
     EXPECT_EQ(0u, app.close());
 }
 
+// Tuning messages (the method remembered): the window's listing first, then
+// again as the format changes and as a value is edited; the keys pass.
+TEST_F(PlayThrough, tuningMessagesFollowTheListingTheWindowShows) {
+    VelmarinApp app(keyboardPlaying("4000 90 3C 64\n", {}, iniLines({"[AppSetting]", "MidiPartOrChannel=1", "PlayMethod=0"})));
+    ASSERT_TRUE(app.started());
+    const auto listing = [&] { return dumpBytes(hexBytes(app.text(IDC_SYSEX_EDIT))); };
+    const HWND dialog = openDialog(app);
+    ASSERT_TRUE(dialog);
+    press(app, dialog, IDC_PLAY_START);
+    std::string expected = listing();
+    ASSERT_TRUE(waitFor([&] { return played(app) == expected; })) << played(app);
+    app.pick(IDC_FORMAT_COMBO, 1);
+    expected += " " + listing();
+    ASSERT_TRUE(waitFor([&] { return played(app) == expected; })) << played(app);
+    app.type(offsetEdit(4), "-10");
+    expected += " " + listing();
+    ASSERT_TRUE(waitFor([&] { return played(app) == expected; })) << played(app);
+    EXPECT_TRUE(hasPlayed(app, expected + " 90 3C 64"));
+    EXPECT_EQ(0u, app.close());
+}
+
 // Closing the window and the session's end stop playing first; the devices
 // chosen are remembered by name once played.
 TEST_F(PlayThrough, closingTheWindowOrTheSessionLeavesNoNoteOnAndTheDevicesAreRemembered) {
