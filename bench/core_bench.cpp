@@ -485,7 +485,7 @@ std::vector<std::vector<uint8_t>> chordStream() {
     return stream;
 }
 
-class CountingSink : public RetuneSink {
+class CountingSink : public MidiSink {
 public:
     void send(const uint8_t*, std::size_t size) override { bytes += size; }
     std::size_t bytes = 0;

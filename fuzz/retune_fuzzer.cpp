@@ -28,7 +28,7 @@ private:
     size_t at_ = 0;
 };
 
-struct Receiver : RetuneSink {
+struct Receiver : MidiSink {
     struct Channel {
         std::array<int, 128> down{};
         std::array<bool, 128> sustained{};

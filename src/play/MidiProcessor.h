@@ -1,28 +1,20 @@
 // What stands between a player's keyboard and a synthesizer while playing
 // through (PlayThrough): each message from the input goes through a
 // processor, which sends what the synthesizer is to get instead. The
-// retuning engine is one; PassThroughProcessor, which changes nothing, is
-// the simplest.
+// retuning engine is one (RetuneProcessor); PassThroughProcessor, which
+// changes nothing, is the simplest.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
-// Where a processor sends: one whole message each call, a channel message
-// (80-EF and its data), another short message, or a SysEx from F0 to F7.
-// The output takes each before send returns (a SysEx once the device is
-// done with it); a failure of the output is the worker's to report, and a
-// processor sends on as if there were none.
-class MidiSink {
-public:
-    virtual void send(const uint8_t* bytes, std::size_t size) = 0;
-
-protected:
-    ~MidiSink() = default;
-};
+#include "midi/MidiSink.h"
 
 // Called on the play-through worker's thread only, one call at a time, so
-// that a processor needs no lock of its own.
+// that a processor needs no lock of its own. Its sink is the output device:
+// the output takes each message before send returns (a SysEx once the
+// device is done with it); a failure of the output is the worker's to
+// report, and a processor sends on as if there were none.
 //
 // A new tuning (or any other change) reaches a processor the same way: the
 // front end hands the worker a function (PlayThrough::change) that the
@@ -32,6 +24,9 @@ protected:
 class MidiProcessor {
 public:
     virtual ~MidiProcessor() = default;
+    // Both devices are open: send what the synthesizer needs before the
+    // first message (the retuning's set-up). Called once, as the first call.
+    virtual void start(MidiSink&) {}
     // One message from the input, whole, in the order they arrived.
     virtual void process(const uint8_t* message, std::size_t size, MidiSink& out) = 0;
     // Play-through ends (stopped, or a device failed): send what ends every

@@ -111,6 +111,11 @@ void PlayThrough::run() {
         return;
     }
     OutputSink sink(*output_, outSystem_);
+    processor_.start(sink);
+    if (sink.failed()) {
+        finish(&sink, &sink.failure());
+        return;
+    }
     report(PlayEvent{});
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {

@@ -60,8 +60,9 @@ public:
     using Change = std::function<void(MidiSink& out)>;
 
     // Starts the worker, which opens input device `inIndex` and output
-    // device `outIndex`, starts the input and reports Started; a device that
-    // does not open or start is reported as Failed, then Stopped. The
+    // device `outIndex`, starts the input, has the processor send its start
+    // and reports Started; a device that does not open or start (or take
+    // that start) is reported as Failed, then Stopped. The
     // systems, the processor and the listener's target must outlive it.
     PlayThrough(MidiInSystem& inSystem, unsigned inIndex, MidiOutSystem& outSystem, unsigned outIndex,
                 MidiProcessor& processor, Listener listener);

@@ -10,7 +10,7 @@ static_assert(sizeof(TuningListing::bytes) <= kMaxRetuneListingBytes, "a listing
 
 namespace {
 
-class NoSink : public RetuneSink {
+class NoSink : public MidiSink {
 public:
     void send(const uint8_t*, std::size_t) override {}
 };
@@ -27,7 +27,7 @@ RetuneEngine::RetuneEngine(const RetuneOptions& options, const RetuneTuning& tun
     mpe_.setPlan(plan_);
 }
 
-bool RetuneEngine::setListing(const uint8_t* listing, std::size_t size, RetuneSink& out) {
+bool RetuneEngine::setListing(const uint8_t* listing, std::size_t size, MidiSink& out) {
     if (size > listing_.size()) return false;
     if (size != 0) std::memcpy(listing_.data(), listing, size);
     listingSize_ = size;
@@ -39,7 +39,7 @@ bool RetuneEngine::setListing(const uint8_t* listing, std::size_t size, RetuneSi
     return true;
 }
 
-void RetuneEngine::setTuning(const RetuneTuning& tuning, RetuneSink& out) {
+void RetuneEngine::setTuning(const RetuneTuning& tuning, MidiSink& out) {
     plan_ = planKeys(tuning);
     out_.begin(out, lastTime_);
     bends_.setPlan(plan_, out_);
@@ -52,13 +52,13 @@ void RetuneEngine::sendListing() {
                          [&](const ListedMessage& message) { out_.send(listing_.data() + message.offset, message.size); });
 }
 
-void RetuneEngine::start(RetuneSink& out) {
+void RetuneEngine::start(MidiSink& out) {
     started_ = true;
     statistics_ = RetuneStatistics{};
     setUp(out);
 }
 
-void RetuneEngine::setUp(RetuneSink& out) {
+void RetuneEngine::setUp(MidiSink& out) {
     out_.begin(out, lastTime_);
     switch (options_.method) {
     case RetuneMethod::TuningMessages: sendListing(); break;
@@ -74,13 +74,17 @@ void RetuneEngine::receiverReset() {
     mpe_.receiverReset();
 }
 
-void RetuneEngine::process(const uint8_t* message, std::size_t size, uint64_t time, RetuneSink& out) {
+void RetuneEngine::process(const uint8_t* message, std::size_t size, uint64_t time, MidiSink& out) {
     if (!isWholeMessage(message, size)) return;
     lastTime_ = time;
     out_.begin(out, time, message, size);
     const uint8_t status = message[0];
     if (isChannelStatus(status)) {
         const bool retuned = !(options_.untouchedChannels & (1u << channelOf(status)));
+        // The synthesizer retunes it: a note played all the same.
+        if (options_.method == RetuneMethod::TuningMessages && retuned && channelKind(status) == kNoteOn &&
+            message[2] != 0)
+            ++statistics_.notesPlayed;
         if (options_.method == RetuneMethod::TuningMessages || !retuned) out_.passInput();
         else if (options_.method == RetuneMethod::PitchBend) bends_.channelMessage(message, out_);
         else mpe_.channelMessage(message, out_);
@@ -94,7 +98,7 @@ void RetuneEngine::process(const uint8_t* message, std::size_t size, uint64_t ti
     publish();
 }
 
-void RetuneEngine::stop(RetuneSink& out) {
+void RetuneEngine::stop(MidiSink& out) {
     out_.begin(out, lastTime_);
     for (int c = 0; c < 16; ++c) {
         const ChannelMirror::Channel& channel = mirror_[c];

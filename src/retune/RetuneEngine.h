@@ -21,7 +21,7 @@
 #include "retune/MpeZone.h"
 #include "retune/RetuneOptions.h"
 #include "retune/RetuneOutput.h"
-#include "retune/RetuneSink.h"
+#include "midi/MidiSink.h"
 #include "retune/RetuneTuning.h"
 
 // The largest listing the tuning messages method holds: a tuning's SysEx
@@ -39,34 +39,34 @@ public:
     // built them; the engine does not read them. After start() it goes out
     // at once. False, with the listing unchanged, for one longer than
     // kMaxRetuneListingBytes.
-    bool setListing(const uint8_t* listing, std::size_t size, RetuneSink& out);
+    bool setListing(const uint8_t* listing, std::size_t size, MidiSink& out);
     // The tuning for the notes to come, at once; sounding notes keep their
     // pitch until released. Pitch bend: a channel whose bend must change
     // waits until it is silent; with the range left to the engine, one that
     // must widen is written at once with every bend again.
-    void setTuning(const RetuneTuning& tuning, RetuneSink& out);
+    void setTuning(const RetuneTuning& tuning, MidiSink& out);
 
     // The set-up: the tuning messages; the range (and null parameter) on
     // every output channel; the MPE configuration and the zone's ranges.
-    void start(RetuneSink& out);
+    void start(MidiSink& out);
     // One whole message from the player: a channel message (status and its
     // data bytes), a SysEx from F0 to F7, or a system message; anything else
     // is passed over. `time` is the caller's clock in any unit, never going
     // back; it decides which channel has been silent longest. A reset from
     // the player (GS Reset, XG System On, GM or GM2 System On) goes out,
     // then the set-up again (at once, or with setUp() under setUpWhenAsked).
-    void process(const uint8_t* message, std::size_t size, uint64_t time, RetuneSink& out);
+    void process(const uint8_t* message, std::size_t size, uint64_t time, MidiSink& out);
     // The same with the engine's own count of messages for the clock.
-    void process(const uint8_t* message, std::size_t size, RetuneSink& out) {
+    void process(const uint8_t* message, std::size_t size, MidiSink& out) {
         process(message, size, lastTime_ + 1, out);
     }
     // The set-up after a reset, once the synthesizer listens again.
-    void setUp(RetuneSink& out);
+    void setUp(MidiSink& out);
     // Every note sounding goes off: a note-off for each key down, then on
     // every channel that carried a note the sustain and sostenuto pedals up
     // and All Notes Off, and the bends centred. The engine is then as new,
     // start() beginning again.
-    void stop(RetuneSink& out);
+    void stop(MidiSink& out);
 
     RetuneStatistics statistics() const;
 

@@ -63,7 +63,7 @@ struct RetuneOptions {
 struct RetuneStatistics {
     uint32_t notesHeld = 0;      // notes sounding on the output now, held by a key or a pedal
     uint32_t channelsInUse = 0;  // output channels sounding a note now
-    uint64_t notesPlayed = 0;    // notes retuned since the start
+    uint64_t notesPlayed = 0;    // notes retuned since the start (by any method)
     // Notes that found no channel free, played on the one bent nearest to
     // their pitch, and the most one of them missed by.
     uint32_t offPitchNotes = 0;

@@ -9,7 +9,7 @@
 #include "midi/ControlChanges.h"
 #include "midi/StatusBytes.h"
 #include "retune/ChannelMirror.h"
-#include "retune/RetuneSink.h"
+#include "midi/MidiSink.h"
 
 class RetuneOutput {
 public:
@@ -17,7 +17,7 @@ public:
 
     // For one call of the engine: where its messages go, the caller's clock,
     // and the message it was given (none for a call of its own).
-    void begin(RetuneSink& sink, uint64_t now, const uint8_t* input = nullptr, std::size_t inputSize = 0) {
+    void begin(MidiSink& sink, uint64_t now, const uint8_t* input = nullptr, std::size_t inputSize = 0) {
         sink_ = &sink;
         now_ = now;
         input_ = input;
@@ -45,7 +45,7 @@ public:
 
 private:
     ChannelMirror& mirror_;
-    RetuneSink* sink_ = nullptr;
+    MidiSink* sink_ = nullptr;
     uint64_t now_ = 0;
     const uint8_t* input_ = nullptr;
     std::size_t inputSize_ = 0;

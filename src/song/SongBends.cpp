@@ -15,7 +15,7 @@ namespace {
 // engine was given, or after it once that event has passed with its own
 // bytes; an event that does not pass is taken out. A set-up's messages go
 // where it is placed.
-class SongEdits final : public RetuneSink {
+class SongEdits final : public MidiSink {
 public:
     SongEdits(std::size_t tracks, std::size_t events) : removed_(tracks) {
         pending_.reserve(events);

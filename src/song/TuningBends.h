@@ -2,6 +2,7 @@
 // notes find their key. The live stream of a tuning takes the same.
 #pragma once
 
+#include "retune/RetuneTuning.h"
 #include "song/SongBends.h"
 #include "sysex/MtsForms.h"
 #include "sysex/SysexBuilder.h"
@@ -14,3 +15,8 @@
 // key by its own offset (a key left as it is keeps its pitch), each note
 // played on the key nearest its pitch.
 SongBendOptions tuningBendOptions(const Tuning& tuning, TuningFormat format, MtsForm form);
+
+// The same for a player retuned live by pitch bends or MPE, which no SysEx
+// form limits: twelve pitch classes bend by their exact cents (the fit's,
+// before rounding), coarse tuning included.
+RetuneTuning liveRetuneTuning(const Tuning& tuning);

@@ -73,6 +73,9 @@ TEST(ResolveTuning, aTemperamentIsFittedAndItsA4ShiftSplitIntoCoarseTuning) {
     EXPECT_EQ(-101.0, sent[0]);
     EXPECT_EQ(-97.0, sent[2]);
     EXPECT_EQ(-101.0, tuningBendOptions(tuning, TuningFormat::GS, {}).keyCents[69]);
+    // Played live by bends: the exact cents, not GS's whole ones.
+    EXPECT_NEAR(-101.2706, liveRetuneTuning(tuning).keyCents[69], 1e-3);
+    EXPECT_NEAR(-97.3606, liveRetuneTuning(tuning).keyCents[62], 1e-3);
     const std::optional<TuningListing> listing = tuningListing(tuning, TuningFormat::GS, {}, 1);
     ASSERT_TRUE(listing);
     EXPECT_EQ(0x3F, listing->bytes[8]);   // F0 41 10 42 12 40 11 40, then C: -1 + 64
@@ -118,6 +121,8 @@ TEST(ResolveTuning, aScaleOfNineteenNotesTunesTheKeysLinearlyFromTheTonic) {
     const SongBendOptions bends = tuningBendOptions(tuning, TuningFormat::GS, {});
     EXPECT_TRUE(bends.nearestKeys);
     EXPECT_DOUBLE_EQ(-36.84, bends.keyCents[61]);
+    EXPECT_TRUE(liveRetuneTuning(tuning).nearestKeys);
+    EXPECT_DOUBLE_EQ(-36.84, liveRetuneTuning(tuning).keyCents[61]);
     const std::optional<std::string> kbm = synthFileText(tuning, SynthFileKind::Kbm, "t.kbm", "");
     ASSERT_TRUE(kbm);
     EXPECT_NE(std::string::npos, kbm->find("! Size of map:\r\n0\r\n"));

@@ -74,6 +74,7 @@ struct Held {
     uint32_t notes, channels;
     uint32_t offPitch;
     double largestMiss;
+    int64_t played = -1;  // notes played since the start; -1: not judged
 };
 
 struct Row {
@@ -94,7 +95,7 @@ RetuneOptions method(RetuneMethod m) {
     return optionsWith([m](RetuneOptions& o) { o.method = m; });
 }
 
-class Captured : public RetuneSink {
+class Captured : public MidiSink {
 public:
     void send(const uint8_t* message, std::size_t size) override { bytes.insert(bytes.end(), message, message + size); }
     Bytes take() { return std::exchange(bytes, Bytes{}); }
@@ -129,6 +130,9 @@ void run(const Row& row) {
         EXPECT_EQ(row.after->channels, statistics.channelsInUse);
         EXPECT_EQ(row.after->offPitch, statistics.offPitchNotes);
         EXPECT_NEAR(row.after->largestMiss, statistics.largestMissCents, 0.001);
+        if (row.after->played >= 0) {
+            EXPECT_EQ(uint64_t(row.after->played), statistics.notesPlayed);
+        }
     }
 }
 
@@ -264,6 +268,10 @@ const Row kTuningMessageRows[] = {
     {"a changed listing goes out at once, and after the next reset", method(RetuneMethod::TuningMessages), {},
      {list(kListing, ""), start(), list("F0 7E 7F 09 01 F7 B1 07 64", "F0 7E 7F 09 01 F7 B1 07 64"),
       play(kXgSystemOn, std::string(kXgSystemOn) + " F0 7E 7F 09 01 F7 B1 07 64")}},
+    {"notes played are counted, but for the drums' and a note-on of velocity 0", method(RetuneMethod::TuningMessages),
+     {},
+     {list(kListing, ""), start(), play("90 3C 64"), play("99 24 64"), play("90 3E 00"), play("91 40 64")},
+     Held{3, 3, 0, 0, 2}},
     {"stop: the notes passed go off", method(RetuneMethod::TuningMessages), {},
      {list(kListing, ""), start(), play("91 3C 64"), play("B1 40 7F"), stop("81 3C 40 B1 40 00 B1 42 00 B1 7B 00")},
      Held{0, 0, 0, 0}},

@@ -104,8 +104,12 @@ Bytes testSmf(int format, const char* division, const std::vector<std::string>& 
 }
 
 ::testing::AssertionResult messagesAre(const std::vector<std::string>& expected, const std::vector<Bytes>& got) {
-    if (got.size() != expected.size())
-        return ::testing::AssertionFailure() << got.size() << " messages, expected " << expected.size();
+    if (got.size() != expected.size()) {
+        ::testing::AssertionResult failure = ::testing::AssertionFailure();
+        failure << got.size() << " messages, expected " << expected.size() << ":";
+        for (const Bytes& message : got) failure << "\n  " << dumpBytes(message);
+        return failure;
+    }
     for (std::size_t i = 0; i < got.size(); ++i)
         if (auto same = bytesEqual(hexBytes(expected[i]), got[i]); !same) return same << " (message " << i << ")";
     return ::testing::AssertionSuccess();
