@@ -7,6 +7,7 @@
 #define IDD_OPTIONS 109
 #define IDD_ABOUT 110
 #define IDD_TEMPERAMENT 112
+#define IDD_PLAY_THROUGH 113
 
 // Menu and accelerators
 #define IDR_MAIN_MENU 103
@@ -186,6 +187,20 @@
 #define IDS_MTSESP_TITLE_CLIENTS 488       // %1 clients
 #define IDS_MTSESP_TITLE_ONE_CLIENT 489
 
+// Strings of playing through, 500-529. %1 to %4 in them are filled in by
+// the program.
+#define IDS_PLAY_METHOD_FIRST 500  // the method list's entry of play method k is 500 + k
+#define IDS_PLAY_METHOD_LAST 502
+#define IDS_PLAY_IDLE 503
+#define IDS_PLAY_STARTING 504
+#define IDS_PLAY_STATUS 505            // %1 notes held, %2 channels in use, %3 notes played
+#define IDS_PLAY_STATUS_OFF_PITCH 506  // the same, then %4 notes off pitch by at most %5 cents
+#define IDS_PLAY_STOPPED 507           // %1 notes played
+#define IDS_PLAY_CHOOSE_DEVICES 508
+#define IDS_PLAY_DEVICE_MISSING 509    // %1: the remembered name
+#define IDS_PLAY_OPEN_FAILED 510       // %1: the device; the system's text follows
+#define IDS_PLAY_DEVICE_FAILED 511     // %1: the device; the system's text follows
+
 // Main dialog controls
 #define IDC_EXACT_MARK_FIRST 1120  // 1120 + k: pitch class k's mark, made at run time
 #define IDC_PRESET_COMBO 1037
@@ -225,6 +240,19 @@
 #define IDC_KEYBOARD_LINE 1097      // main window, made at run time
 #define IDC_LAYOUT_COMBO 1098       // 音律 dialog, made at run time
 
+// Play-through dialog controls
+#define IDC_PLAY_IN_COMBO 1140
+#define IDC_PLAY_OUT_COMBO 1141
+#define IDC_PLAY_METHOD_COMBO 1142
+#define IDC_PLAY_BEND_RANGE_EDIT 1143
+#define IDC_PLAY_BEND_RANGE_SPIN 1144
+#define IDC_PLAY_DRUMS 1145
+#define IDC_PLAY_START 1146
+#define IDC_PLAY_STOP 1147
+#define IDC_PLAY_STATUS 1148
+#define IDC_PLAY_CHANNEL_FIRST 1150  // output channel n (0-15) is 1150 + n
+#define IDC_PLAY_CHANNEL_LAST 1165
+
 // Temperament dialog controls
 #define IDC_TEMPERAMENT_COMBO 1080
 #define IDC_TONIC_COMBO 1081
@@ -260,3 +288,6 @@
 
 // Menu commands of the MTS-ESP master, 40060-40069
 #define IDM_MTSESP_MASTER 40060
+
+// Menu commands of playing through, 40070-40079
+#define IDM_PLAY_THROUGH 40070

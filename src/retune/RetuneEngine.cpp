@@ -15,6 +15,44 @@ public:
     void send(const uint8_t*, std::size_t) override {}
 };
 
+// A listing as a receiver takes it, one unit at a time: a SysEx alone, or a
+// run of channel messages, which selects a parameter before it sets it and
+// so goes whole (the player may have selected another in between). Messages
+// cut short are passed over, as they are never sent.
+struct ListingUnit {
+    std::size_t begin, end;  // begin == the listing's size: no unit left
+};
+
+ListingUnit nextUnit(const uint8_t* bytes, std::size_t size, std::size_t at) {
+    while (at < size) {
+        const MessageExtent extent = listedMessageExtent(bytes, size, at);
+        if (!extent.startsMessage || !extent.complete) {
+            at = extent.end;
+            continue;
+        }
+        std::size_t end = extent.end;
+        if (bytes[at] != kSysexStart) {
+            while (end < size && isChannelStatus(bytes[end])) {
+                const MessageExtent next = listedMessageExtent(bytes, size, end);
+                if (!next.complete) break;
+                end = next.end;
+            }
+        }
+        return {at, end};
+    }
+    return {size, size};
+}
+
+// Two listings of the same units, unit for unit the same size: the same
+// form and parts with other values, so that a unit the same in both holds
+// what the receiver has already.
+bool sameUnits(const uint8_t* a, std::size_t aSize, const uint8_t* b, std::size_t bSize) {
+    ListingUnit x = nextUnit(a, aSize, 0), y = nextUnit(b, bSize, 0);
+    for (; x.begin < aSize && y.begin < bSize; x = nextUnit(a, aSize, x.end), y = nextUnit(b, bSize, y.end))
+        if (x.end - x.begin != y.end - y.begin) return false;
+    return x.begin == aSize && y.begin == bSize;
+}
+
 }  // namespace
 
 RetuneEngine::RetuneEngine(const RetuneOptions& options, const RetuneTuning& tuning)
@@ -29,14 +67,29 @@ RetuneEngine::RetuneEngine(const RetuneOptions& options, const RetuneTuning& tun
 
 bool RetuneEngine::setListing(const uint8_t* listing, std::size_t size, MidiSink& out) {
     if (size > listing_.size()) return false;
-    if (size != 0) std::memcpy(listing_.data(), listing, size);
-    listingSize_ = size;
     if (started_ && options_.method == RetuneMethod::TuningMessages) {
         out_.begin(out, lastTime_);
-        sendListing();
+        sendChanges(listing, size);
         publish();
     }
+    if (size != 0) std::memcpy(listing_.data(), listing, size);
+    listingSize_ = size;
     return true;
+}
+
+// As live sending does, only what changes the receiver: of a listing made
+// of the same units as the one sent, the units that differ; of any other
+// (another form, other parts), all of it.
+void RetuneEngine::sendChanges(const uint8_t* next, std::size_t size) {
+    const bool all = !sameUnits(listing_.data(), listingSize_, next, size);
+    ListingUnit held = nextUnit(listing_.data(), listingSize_, 0);
+    for (ListingUnit unit = nextUnit(next, size, 0); unit.begin < size;
+         unit = nextUnit(next, size, unit.end), held = nextUnit(listing_.data(), listingSize_, held.end)) {
+        const std::size_t length = unit.end - unit.begin;
+        if (!all && std::memcmp(next + unit.begin, listing_.data() + held.begin, length) == 0) continue;
+        forEachListedMessage(next + unit.begin, length, CutMessages::Drop,
+                             [&](const ListedMessage& message) { out_.send(next + unit.begin + message.offset, message.size); });
+    }
 }
 
 void RetuneEngine::setTuning(const RetuneTuning& tuning, MidiSink& out) {

@@ -37,8 +37,9 @@ public:
     // The tuning messages method: the listing to send, whole messages (SysEx
     // from F0 to F7, channel messages with their status), as the caller
     // built them; the engine does not read them. After start() it goes out
-    // at once. False, with the listing unchanged, for one longer than
-    // kMaxRetuneListingBytes.
+    // at once: only the messages that change what the receiver holds when
+    // the form and parts are those sent before. False, with the listing
+    // unchanged, for one longer than kMaxRetuneListingBytes.
     bool setListing(const uint8_t* listing, std::size_t size, MidiSink& out);
     // The tuning for the notes to come, at once; sounding notes keep their
     // pitch until released. Pitch bend: a channel whose bend must change
@@ -79,6 +80,7 @@ public:
 
 private:
     void sendListing();
+    void sendChanges(const uint8_t* next, std::size_t size);
     void publish();
 
     RetuneOptions options_;

@@ -35,6 +35,14 @@ AppSettings readAppSettings(const IniFile& settingsFile) {
     settings.language = settingsFile.getValueOr(kAppSettingSection, "Language", "");
     if (settings.language != "ja" && settings.language != "en") settings.language.clear();
     settings.mtsEspMaster = readNumber(settingsFile, "MtsEspMaster", "0") == 1;
+    PlayChoices& play = settings.play;
+    play.inDevice = settingsFile.getValueOr(kAppSettingSection, "PlayInDevice", "");
+    play.outDevice = settingsFile.getValueOr(kAppSettingSection, "PlayOutDevice", "");
+    play.method = readNumber(settingsFile, "PlayMethod", "1");
+    if (play.method < kPlayMethodTuningMessages || play.method > kPlayMethodMpe) play.method = kPlayMethodPitchBend;
+    play.outputChannels = readNumber(settingsFile, "PlayChannels", "65535") & kPlayAllChannels;
+    play.bendRange = clampInt(readNumber(settingsFile, "PlayBendRange", "0"), 0, kMaxPlayBendRange);
+    play.drumsUntouched = readNumber(settingsFile, "PlayDrums", "1") != 0;
 
     std::string left, top;
     if (settingsFile.getValue(kAppSettingSection, "Left", left) &&
@@ -77,6 +85,14 @@ void writeAppSettings(IniFile& settingsFile, const AppSettings& settings) {
     setUnlessDefault("SongMethod", formatIniInt(settings.songMethod), settings.songMethod == kSongMethodSysex);
     setUnlessDefault("Language", settings.language, settings.language.empty());
     setUnlessDefault("MtsEspMaster", settings.mtsEspMaster ? "1" : "0", !settings.mtsEspMaster);
+    const PlayChoices& play = settings.play;
+    const PlayChoices unset;
+    setUnlessDefault("PlayInDevice", play.inDevice, play.inDevice.empty());
+    setUnlessDefault("PlayOutDevice", play.outDevice, play.outDevice.empty());
+    setUnlessDefault("PlayMethod", formatIniInt(play.method), play.method == unset.method);
+    setUnlessDefault("PlayChannels", formatIniInt(play.outputChannels), play.outputChannels == unset.outputChannels);
+    setUnlessDefault("PlayBendRange", formatIniInt(play.bendRange), play.bendRange == unset.bendRange);
+    setUnlessDefault("PlayDrums", play.drumsUntouched ? "1" : "0", play.drumsUntouched);
 }
 
 bool chooseEnglishInterface(const std::string& languageSetting, bool windowsIsJapanese) {

@@ -32,6 +32,30 @@ constexpr int32_t kMaxSongGap = kMaxSongGapMs;
 constexpr int32_t kSongMethodSysex = 0;
 constexpr int32_t kSongMethodPitchBend = 1;
 
+// Tools → Play through: how the player's keyboard was last played through,
+// as the settings keep it.
+constexpr int32_t kPlayMethodTuningMessages = 0;
+constexpr int32_t kPlayMethodPitchBend = 1;
+constexpr int32_t kPlayMethodMpe = 2;
+constexpr int32_t kPlayAllChannels = 0xFFFF;
+constexpr int32_t kMaxPlayBendRange = 96;  // semitones; MPE's member channels go this far
+
+struct PlayChoices {
+    // The devices by name, as the file holds them (code page 932 bytes);
+    // empty for none chosen.
+    std::string inDevice;
+    std::string outDevice;
+    int32_t method = kPlayMethodPitchBend;
+    int32_t outputChannels = kPlayAllChannels;  // bit n: output channel n + 1 may carry retuned notes
+    int32_t bendRange = 0;                      // semitones; 0 for as wide as needed (MPE: its own 48)
+    bool drumsUntouched = true;                 // channel 10 passes as it comes
+    bool operator==(const PlayChoices& other) const {
+        return inDevice == other.inDevice && outDevice == other.outDevice && method == other.method &&
+               outputChannels == other.outputChannels && bendRange == other.bendRange &&
+               drumsUntouched == other.drumsUntouched;
+    }
+};
+
 struct AppSettings {
     // Left and top of the main window's outer rectangle; restored only when
     // both keys were found.
@@ -56,6 +80,7 @@ struct AppSettings {
     // Tools → MTS-ESP master was checked when the window closed: it is
     // turned on again at the next start.
     bool mtsEspMaster = false;
+    PlayChoices play;
 };
 
 int32_t clampMidiFormat(int32_t value);  // outside 0..2 becomes 0
@@ -65,7 +90,7 @@ int32_t clampSysexPause(int32_t value);  // 0..500
 int32_t clampSongGap(int32_t value);     // 0..1000
 int32_t clampMtsForm(int32_t value);     // outside 0..3 becomes 0
 
-// Reads the fourteen keys with their defaults and ranges. Top is looked up only
+// Reads the twenty keys with their defaults and ranges. Top is looked up only
 // when Left was found. An empty MidiOutDevice is no device.
 AppSettings readAppSettings(const IniFile& settingsFile);
 
@@ -76,7 +101,9 @@ AppSettings readAppSettings(const IniFile& settingsFile);
 // that never had them gets the same bytes as before they existed, and a user
 // who goes back to no device keeps the line, as "MidiOutDevice=". Then
 // SongResetGap, SongMessageGap, MtsForm and SongMethod ("%d"), Language
-// (as it is) and MtsEspMaster ("1" or "0") by the same rule.
+// (as it is) and MtsEspMaster ("1" or "0") by the same rule. Then the play
+// through's PlayInDevice, PlayOutDevice (as they are), PlayMethod,
+// PlayChannels, PlayBendRange and PlayDrums ("%d") by the same rule.
 void writeAppSettings(IniFile& settingsFile, const AppSettings& settings);
 
 // Whether the window speaks English: the Language setting when it is "ja"

@@ -24,6 +24,7 @@ int32_t songMethod = kSongMethodSysex;
 int32_t mtsForm = 0;
 std::string languageSetting;
 bool mtsEspMasterChosen = false;
+PlayChoices playChoices;
 
 HWND sysexEdit = nullptr;
 std::array<HWND, 3> saveButtons = {};
@@ -54,6 +55,9 @@ void applyAppSettings(const AppSettings& settings) {
     mtsForm = settings.mtsForm;
     languageSetting = settings.language;
     mtsEspMasterChosen = settings.mtsEspMaster;
+    playChoices = settings.play;
+    playChoices.inDevice = utf8FromCp932(settings.play.inDevice);
+    playChoices.outDevice = utf8FromCp932(settings.play.outDevice);
 }
 
 AppSettings collectAppSettings() {
@@ -75,6 +79,10 @@ AppSettings collectAppSettings() {
     settings.mtsForm = mtsForm;
     settings.language = languageSetting;
     settings.mtsEspMaster = mtsEspMasterChosen;
+    settings.play = playChoices;
+    // As MidiOutDevice: a name code page 932 cannot hold stays UTF-8.
+    if (!cp932FromUtf8(playChoices.inDevice, settings.play.inDevice)) settings.play.inDevice = playChoices.inDevice;
+    if (!cp932FromUtf8(playChoices.outDevice, settings.play.outDevice)) settings.play.outDevice = playChoices.outDevice;
     return settings;
 }
 

@@ -42,6 +42,8 @@ extern std::string languageSetting;  // the Language key as AppSettings reads it
 // Tools → MTS-ESP master is checked (the MtsEspMaster key): the user's
 // choice, which the master's deregistering as the window goes keeps.
 extern bool mtsEspMasterChosen;
+// Tools → Play through: the choices last started with (device names UTF-8).
+extern PlayChoices playChoices;
 
 // Puts the settings read at start-up into the values above: the dialect, the
 // parts or channels, the two timing values, the MIDI output choice and the

@@ -26,6 +26,7 @@
 #include "ui/MtsEspMasterCommand.h"
 #include "ui/OpenCommand.h"
 #include "ui/OptionsDialog.h"
+#include "ui/PlayThroughDialog.h"
 #include "ui/PresetCommands.h"
 #include "ui/SaveCommands.h"
 #include "ui/SongCommand.h"
@@ -213,6 +214,7 @@ void onCommand(HWND dialog, int id, int notification) {
     case IDM_SEND_MIDI: sendListingOnce(dialog); break;
     case IDM_LIVE_SEND: toggleLiveSending(dialog); break;
     case IDM_MTSESP_MASTER: toggleMtsEspMaster(dialog); break;
+    case IDM_PLAY_THROUGH: showPlayThroughDialog(dialog); break;
     case IDM_OPTIONS:
         showDialog(IDD_OPTIONS, dialog, optionsDialogProc);
         break;
@@ -241,6 +243,7 @@ void onDestroy(HWND dialog) {
         DeleteObject(sysexFont);
         sysexFont = nullptr;
     }
+    endPlayThrough();
     stopMidiSending();
     endMtsEspMaster();
     PostQuitMessage(0);
@@ -271,9 +274,11 @@ INT_PTR handleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
         return TRUE;
     case WM_ENDSESSION:
         // Logging off or shutting down may end the process without WM_CLOSE:
-        // the settings remember the master on, then it leaves the session.
+        // the settings remember the master on, then it leaves the session;
+        // no note is left sounding.
         if (wParam) {
             saveSettings();
+            endPlayThrough();
             endMtsEspMaster();
         }
         return FALSE;

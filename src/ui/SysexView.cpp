@@ -10,6 +10,7 @@
 #include "ui/KeyboardLine.h"
 #include "ui/ListingEdit.h"
 #include "ui/MidiSendCommands.h"
+#include "ui/PlayThroughDialog.h"
 
 std::optional<int32_t> readScaleOffset(HWND dialog, int id) {
     BOOL translated = FALSE;
@@ -56,4 +57,5 @@ void refreshSysexView() {
 
     EnableMenuItem(mainMenu, IDM_SEND_MIDI, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
     sendListingLive();
+    retunePlayThrough();
 }

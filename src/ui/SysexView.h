@@ -19,7 +19,8 @@ ScaleOffsets readScaleOffsets(HWND dialog);
 // mtsForm, midiPartOrChannel), shows their hex text and enables the three
 // save buttons and menu items exactly when there is text, and the send and
 // song commands with them;
-// then sends the tuning if live sending is on. The listing edit follows as
+// then sends the tuning if live sending is on, and hands it to a play-through
+// that plays by tuning messages. The listing edit follows as
 // ui/ListingEdit describes. Does nothing while updatesEnabled is 0. A change
 // of the tuning comes here through tuningChanged (ui/TuningChanges.h).
 void refreshSysexView();

@@ -5,12 +5,14 @@
 #include "resource.h"
 #include "tuning/ResolveTuning.h"
 #include "ui/MtsEspMasterCommand.h"
+#include "ui/PlayThroughDialog.h"
 #include "ui/SysexView.h"
 
 void tuningChanged() {
     if (updatesEnabled == 0) return;
     refreshSysexView();
     publishMtsEspTuning();
+    retunePlayThrough();
 }
 
 void followOffsetEdit(int pitchClass, std::optional<int32_t> edit) {

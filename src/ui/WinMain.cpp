@@ -15,6 +15,7 @@
 #include "ui/HandedFiles.h"
 #include "ui/MainDialog.h"
 #include "ui/MtsEspMasterCommand.h"
+#include "ui/PlayThroughDialog.h"
 #include "ui/TuningChanges.h"
 
 namespace {
@@ -48,6 +49,7 @@ void runMessageLoop() {
     // GetMessage gives 0 for WM_QUIT and -1 on an error; both end the loop.
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         if (TranslateAcceleratorW(mainWindow, accelerators, &message)) continue;
+        if (isPlayThroughDialogMessage(message)) continue;
         if (IsDialogMessageW(mainWindow, &message)) continue;
         TranslateMessage(&message);
         DispatchMessageW(&message);

@@ -268,6 +268,14 @@ const Row kTuningMessageRows[] = {
     {"a changed listing goes out at once, and after the next reset", method(RetuneMethod::TuningMessages), {},
      {list(kListing, ""), start(), list("F0 7E 7F 09 01 F7 B1 07 64", "F0 7E 7F 09 01 F7 B1 07 64"),
       play(kXgSystemOn, std::string(kXgSystemOn) + " F0 7E 7F 09 01 F7 B1 07 64")}},
+    // Of the same messages with other values, only those that changed: a
+    // run of channel messages whole, as its data entry needs its select.
+    {"a listing of the same form and parts: the changed messages alone", method(RetuneMethod::TuningMessages), {},
+     {list(kListing, ""), start(), list("F0 43 10 4C 08 00 41 40 F7 B0 65 00 B0 64 03 B0 06 01", "F0 43 10 4C 08 00 41 40 F7"),
+      list("F0 43 10 4C 08 00 41 40 F7 B0 65 00 B0 64 03 B0 06 02", "B0 65 00 B0 64 03 B0 06 02"),
+      list("F0 43 10 4C 08 00 41 40 F7 B0 65 00 B0 64 03 B0 06 02", ""),
+      list("F0 43 10 4C 08 01 41 40 F7 F0 43 10 4C 08 00 41 40 F7",
+           "F0 43 10 4C 08 01 41 40 F7 F0 43 10 4C 08 00 41 40 F7")}},
     {"notes played are counted, but for the drums' and a note-on of velocity 0", method(RetuneMethod::TuningMessages),
      {},
      {list(kListing, ""), start(), play("90 3C 64"), play("99 24 64"), play("90 3E 00"), play("91 40 64")},

@@ -14,6 +14,7 @@
 #include "QuestionBox.h"
 #include "UiExpectations.h"
 #include "VelmarinApp.h"
+#include "WinmmDouble.h"
 
 namespace {
 
@@ -105,10 +106,12 @@ TEST(MidiSend, aRememberedDeviceThatIsGoneIsShownAsMissingAndKept) {
 
 // ---------------------------------------------------------- with the double
 
+}  // namespace
+
 // Wine takes WINEDLLOVERRIDES from the environment it was started with, not
 // from the one a process gives its child; so the double is chosen for the
 // program by its file name, in the registry's per-program overrides.
-constexpr char kProgramWithDouble[] = "VelmarinMidi.exe";
+const char kProgramWithDouble[] = "VelmarinMidi.exe";
 
 // Puts the winmm double (copied beside ui_tests) into the prefix's system32
 // and makes it the winmm of kProgramWithDouble; every other program keeps
@@ -135,6 +138,8 @@ bool installMidiDouble() {
     }();
     return installed;
 }
+
+namespace {
 
 StartFiles withDouble(std::string settings, std::vector<std::pair<std::string, std::string>> variables) {
     StartFiles files;
