@@ -11,12 +11,28 @@
 //       the thing under test is another JACK client (a velmarin-cli playing
 //       through): the sender feeds its input port IN_PORT, its output port
 //       OUT_PORT feeds the receiver; --no-byte-check where it retunes
+//   jack_play_probe --await [--notes N | --script FILE]
+//       the thing under test connects itself (velmarin-cli play --in
+//       velmarin-probe-send:out --port velmarin-probe-recv:through): the
+//       probe waits for both connections, plays, prints "sent" once the
+//       last message is out, and receives until the thing under test lets
+//       go of the receiver's port (stopped with Ctrl+C) or a minute passes;
+//       what came through is not checked here
+//   --script FILE sends the lines of FILE instead of the sequence below,
+//       each "MS HEX...": a message and its time in milliseconds
 //   --received FILE writes what came through, a message a line in hex
+//   --received-ms FILE writes it with each message's time in milliseconds
+//       from the first, "MS HEX...", as a script is written
+//
+// The latency of a note-on is measured to the first note-on of the same key
+// and velocity that comes through after the one before, on any channel, so
+// a retuning that moves notes to other channels and adds bends is measured
+// too.
 //
 // The JACK server is the one JACK_DEFAULT_SERVER names (never started
 // here). Exit status: 0 when every message came through unchanged (or the
-// check is off), 1 when not, 2 for a wrong command line, 3 when JACK or the
-// devices cannot be reached.
+// check is off), 1 when not, 2 for a wrong command line or script, 3 when
+// JACK or the devices cannot be reached.
 #include <jack/jack.h>
 #include <jack/midiport.h>
 
@@ -29,6 +45,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <iostream>
+#include <sstream>
 #include <memory>
 #include <mutex>
 #include <random>
@@ -157,6 +175,25 @@ std::vector<Scheduled> makeSchedule(int notes, jack_nframes_t rate) {
     return schedule;
 }
 
+// A script's lines, "MS HEX..."; empty for a file that cannot be read or
+// a line that is not one.
+std::vector<Scheduled> readScript(const std::string& path, jack_nframes_t rate) {
+    std::ifstream file(path);
+    std::vector<Scheduled> schedule;
+    std::string line;
+    while (std::getline(file, line)) {
+        std::istringstream words(line);
+        double ms = 0;
+        if (!(words >> ms)) continue;
+        Bytes bytes;
+        std::string word;
+        while (words >> word) bytes.push_back(static_cast<uint8_t>(std::stoul(word, nullptr, 16)));
+        if (bytes.empty()) return {};
+        schedule.push_back({static_cast<jack_nframes_t>(ms * rate / 1000), bytes, false});
+    }
+    return schedule;
+}
+
 // The listed device of that JACK port name, led by "Jack: " where ALSA
 // offers ports too; -1 when none.
 int findPort(const MidiDeviceList& list, const std::string& port) {
@@ -190,16 +227,37 @@ std::string hex(const Bytes& bytes) {
 }
 
 int usage() {
-    std::fprintf(stderr, "usage: jack_play_probe --worker | --through IN_PORT OUT_PORT"
-                         " [--notes N] [--no-byte-check] [--received FILE]\n");
+    std::fprintf(stderr, "usage: jack_play_probe --worker | --through IN_PORT OUT_PORT | --await"
+                         " [--notes N | --script FILE] [--no-byte-check] [--received FILE] [--received-ms FILE]\n");
     return 2;
+}
+
+std::size_t connections(jack_port_t* port) {
+    const char** names = jack_port_get_connections(port);
+    std::size_t count = 0;
+    if (names) {
+        while (names[count]) ++count;
+        jack_free(names);
+    }
+    return count;
+}
+
+// Polls `done` every 10 ms for at most `seconds`; its last answer.
+template <class Done>
+bool within(double seconds, Done done) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= deadline) return done();
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    bool worker = false, byteCheck = true;
-    std::string inPort, outPort, receivedFile;
+    bool worker = false, awaiting = false, byteCheck = true;
+    std::string inPort, outPort, receivedFile, receivedMsFile, scriptFile;
     int notes = 300;
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
@@ -208,6 +266,12 @@ int main(int argc, char** argv) {
         } else if (option == "--through" && i + 2 < argc) {
             inPort = argv[++i];
             outPort = argv[++i];
+        } else if (option == "--await") {
+            awaiting = true;
+        } else if (option == "--script" && i + 1 < argc) {
+            scriptFile = argv[++i];
+        } else if (option == "--received-ms" && i + 1 < argc) {
+            receivedMsFile = argv[++i];
         } else if (option == "--notes" && i + 1 < argc) {
             notes = std::atoi(argv[++i]);
         } else if (option == "--no-byte-check") {
@@ -218,7 +282,7 @@ int main(int argc, char** argv) {
             return usage();
         }
     }
-    if (worker == !inPort.empty() || notes < 1) return usage();
+    if (int(worker) + int(awaiting) + int(!inPort.empty()) != 1 || notes < 1) return usage();
 
     Probe probe;
     jack_status_t status;
@@ -230,10 +294,16 @@ int main(int argc, char** argv) {
     }
     const jack_nframes_t rate = jack_get_sample_rate(probe.sender);
     const jack_nframes_t period = jack_get_buffer_size(probe.sender);
-    probe.schedule = makeSchedule(notes, rate);
+    probe.schedule = scriptFile.empty() ? makeSchedule(notes, rate) : readScript(scriptFile, rate);
+    if (probe.schedule.empty()) {
+        std::fprintf(stderr, "jack_play_probe: %s holds no script\n", scriptFile.c_str());
+        return 2;
+    }
     probe.sentFrames.resize(probe.schedule.size());
-    probe.gotDirect = std::make_unique<Received>(probe.schedule.size() * 2);
-    probe.gotThrough = std::make_unique<Received>(probe.schedule.size() * 2);
+    // Room for a retuning's set-up, its bends and its stop besides.
+    const std::size_t room = probe.schedule.size() * 4 + 1024;
+    probe.gotDirect = std::make_unique<Received>(room);
+    probe.gotThrough = std::make_unique<Received>(room);
     for (Received* got : {probe.gotDirect.get(), probe.gotThrough.get()})
         for (Bytes& bytes : got->bytes) bytes.reserve(1024);
     probe.out = jack_port_register(probe.sender, "out", JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
@@ -272,6 +342,15 @@ int main(int argc, char** argv) {
         std::unique_lock<std::mutex> lock(mutex);
         changed.wait(lock, [&] { return started || ended; });
         if (!started) return 3;
+    } else if (awaiting) {
+        std::printf("waiting\n");
+        std::fflush(stdout);
+        if (!within(60, [&] { return connections(probe.out) >= 2 && connections(probe.through) >= 1; })) {
+            std::fprintf(stderr, "jack_play_probe: nothing connected to the probe's ports within a minute\n");
+            return 3;
+        }
+        // The thing under test's set-up, sent as it starts, comes through first.
+        waitForFrame(probe, probe.receivedFrame.load(std::memory_order_acquire) + rate * 3 / 10, [] { return false; });
     } else if (jack_connect(probe.sender, "velmarin-probe-send:out", inPort.c_str()) != 0 ||
                jack_connect(probe.receiver, outPort.c_str(), "velmarin-probe-recv:through") != 0) {
         std::fprintf(stderr, "jack_play_probe: %s or %s could not be connected\n", inPort.c_str(), outPort.c_str());
@@ -281,10 +360,19 @@ int main(int argc, char** argv) {
     // A tenth of a second from now, so that the first messages are not late.
     probe.startFrame = jack_frame_time(probe.sender) + rate / 10;
     probe.running.store(true, std::memory_order_release);
-    // A second for the last messages to come through.
-    waitForFrame(probe, probe.startFrame + probe.schedule.back().dueFrame + rate, [&] {
-        return probe.gotThrough->count.load(std::memory_order_acquire) >= probe.schedule.size();
-    });
+    if (awaiting) {
+        // A fifth of a second past the last message, for the thing under
+        // test to have passed it on.
+        waitForFrame(probe, probe.startFrame + probe.schedule.back().dueFrame + rate / 5, [] { return false; });
+        std::printf("sent\n");
+        std::fflush(stdout);
+        within(60, [&] { return connections(probe.through) == 0; });
+    } else {
+        // A second for the last messages to come through.
+        waitForFrame(probe, probe.startFrame + probe.schedule.back().dueFrame + rate, [&] {
+            return probe.gotThrough->count.load(std::memory_order_acquire) >= probe.schedule.size();
+        });
+    }
     // Whatever the worker's stop sends comes in too.
     if (play) play->stop();
     waitForFrame(probe, probe.receivedFrame.load(std::memory_order_acquire) + rate / 5, [] { return false; });
@@ -295,6 +383,13 @@ int main(int argc, char** argv) {
     if (!receivedFile.empty()) {
         std::ofstream file(receivedFile);
         for (std::size_t i = 0; i < through; ++i) file << hex(probe.gotThrough->bytes[i]) << '\n';
+    }
+    if (!receivedMsFile.empty()) {
+        std::ofstream file(receivedMsFile);
+        for (std::size_t i = 0; i < through; ++i) {
+            const jack_nframes_t frames = probe.gotThrough->frames[i] - probe.gotThrough->frames[0];
+            file << frames * 1000.0 / rate << ' ' << hex(probe.gotThrough->bytes[i]) << '\n';
+        }
     }
     std::printf("JACK at %u Hz, %u frames a period: %zu messages sent, %zu received directly, %zu through\n", rate,
                 period, sent, direct, through);
@@ -308,14 +403,23 @@ int main(int argc, char** argv) {
     }
     if (byteCheck) std::printf("bytes through: %s\n", same ? "as sent, in order" : "NOT as sent");
 
-    // Latency of the timed note-ons, matched by their place in the order.
-    // A message the output sends in the cycle it came in is stamped at the
-    // cycle's start, before the note-on's own frame: less than nothing.
+    // Latency of the timed note-ons, each matched to the next note-on of its
+    // key and velocity through. A message the output sends in the cycle it
+    // came in is stamped at the cycle's start, before the note-on's own
+    // frame: less than nothing.
     std::vector<int32_t> directLatency, throughLatency, added;
-    for (std::size_t i = 0; i < sent && i < direct && i < through; ++i) {
-        if (!probe.schedule[i].timed || probe.gotThrough->bytes[i][0] != probe.schedule[i].bytes[0]) continue;
+    std::size_t cursor = 0;
+    for (std::size_t i = 0; i < sent && i < direct; ++i) {
+        if (!probe.schedule[i].timed) continue;
+        const Bytes& on = probe.schedule[i].bytes;
+        while (cursor < through) {
+            const Bytes& got = probe.gotThrough->bytes[cursor];
+            if (got.size() == 3 && (got[0] & 0xF0) == 0x90 && got[1] == on[1] && got[2] == on[2]) break;
+            ++cursor;
+        }
+        if (cursor == through) break;
         directLatency.push_back(static_cast<int32_t>(probe.gotDirect->frames[i] - probe.sentFrames[i]));
-        throughLatency.push_back(static_cast<int32_t>(probe.gotThrough->frames[i] - probe.sentFrames[i]));
+        throughLatency.push_back(static_cast<int32_t>(probe.gotThrough->frames[cursor++] - probe.sentFrames[i]));
         added.push_back(throughLatency.back() - directLatency.back());
     }
     if (!added.empty()) {

@@ -19,10 +19,6 @@ namespace {
 
 const char kProgram[] = "velmarin-cli: ";
 
-std::string plural(uint64_t count, const char* noun) {
-    return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
-}
-
 std::string milliseconds(double ms) { return std::to_string(std::llround(ms)) + " ms"; }
 
 }  // namespace

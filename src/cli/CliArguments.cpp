@@ -22,6 +22,8 @@ CliParse& refuse(CliParse& parse, int exitCode, std::string message) {
 // The message of a rule the line breaks, or nothing.
 std::optional<std::string> brokenRule(const CliRule& rule, const CliLine& line, const std::string& commandName) {
     const auto found = [&](const char* option) { return rule.holds ? rule.holds(line) : line.has(option); };
+    if (rule.kind != CliRuleKind::Requires && rule.commands != 0 && !(rule.commands & cliCommandBit(line.command.kind)))
+        return std::nullopt;
     switch (rule.kind) {
     case CliRuleKind::Needs:
         if (line.has(rule.option) && !found(rule.other)) return std::string(rule.option) + " goes with " + rule.other;

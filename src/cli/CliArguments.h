@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "midiout/SysexSender.h"
+#include "retune/RetuneOptions.h"
 #include "settings/AppSettings.h"
 #include "song/SongBends.h"
 #include "song/SongTuning.h"
@@ -17,7 +18,7 @@
 #include "tuning/ResolveTuning.h"
 #include "tuning/TuningFit.h"
 
-enum class CliCommandKind { Help, Temperaments, Offsets, Build, Read, Ports, Send, Analyse, Apply, Keys, MtsEsp };
+enum class CliCommandKind { Help, Temperaments, Offsets, Build, Read, Ports, Send, Analyse, Apply, Keys, Play, MtsEsp };
 
 enum class CliSourceKind { None, Temperament, Scala, Offsets };
 
@@ -52,7 +53,8 @@ struct CliCommand {
     std::string readPath;                 // read
     bool keys = false;                    // read --keys: the keys a key-based file sets
 
-    std::string port;                     // send: device number or name
+    std::string port;                     // send, play: output device number or name
+    bool inputs = false;                  // ports --inputs: the input devices instead
     uint32_t pauseMs = kDefaultSysexPauseMs;
 
     std::vector<std::string> songPaths;   // apply; -o sets outputPath
@@ -63,7 +65,12 @@ struct CliCommand {
     int32_t bendRange = 0;                // apply --bend-range, semitones; 0 as wide as the song needs
     bool showProgress = false;            // apply: standard error is a terminal
 
+    std::string inPort;                   // play --in: input device number or name
+    // play: the method and its channels; bendRange above is the bend
+    // method's, 0 as wide as the tuning and the player's wheel need.
+    RetuneOptions retune;
     bool reset = false;                   // mts-esp --reset: take the place of a master that may have crashed
+    bool mtsEsp = false;                  // play --mts-esp: publish the tuning as MTS-ESP master too
 };
 
 // Exit statuses of the program.

@@ -1,6 +1,7 @@
 #include "cli/CliCommands.h"
 
 #include <array>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <optional>
@@ -12,6 +13,7 @@
 #include "base/LoadFileBytes.h"
 #include "base/SystemErrorText.h"
 #include "cli/ApplyCommand.h"
+#include "cli/CliPorts.h"
 #include "cli/CliTexts.h"
 #include "cli/InterruptWait.h"
 #include "cli/MtsEspCommand.h"
@@ -121,10 +123,15 @@ void sayResolveError(const CliCommand& command, const TuningSource& source, cons
     err << '\n';
 }
 
-// Held offsets and coarse tuning are about the SysEx: MTS-ESP publishes each
-// key's exact frequency.
+// Held offsets and coarse tuning are about the SysEx: bends played live
+// carry each key's exact cents, and MTS-ESP publishes each key's exact
+// frequency.
 bool aboutSentOffsets(TuningNoticeKind kind) {
     return kind == TuningNoticeKind::HeldNotes || kind == TuningNoticeKind::CoarseTuning;
+}
+
+bool playsByBends(const CliCommand& command) {
+    return command.kind == CliCommandKind::Play && command.retune.method != RetuneMethod::TuningMessages;
 }
 
 // The notices about the key-based forms' messages, or the others, worded on `err`.
@@ -132,7 +139,8 @@ void sayNotices(const CliCommand& command, const std::vector<TuningNotice>& noti
                 std::ostream& err) {
     for (const TuningNotice& notice : notices) {
         if (aboutKeyMessages(notice.kind) != keyMessages) continue;
-        if (command.kind == CliCommandKind::MtsEsp && aboutSentOffsets(notice.kind)) continue;
+        if ((playsByBends(command) || command.kind == CliCommandKind::MtsEsp) && aboutSentOffsets(notice.kind))
+            continue;
         err << kProgram;
         switch (notice.kind) {
         case TuningNoticeKind::HeldNotes:
@@ -188,10 +196,10 @@ bool fitSource(const CliCommand& command, std::ostream& err, Tuning& tuning) {
     return true;
 }
 
-// With no preset to take it from, a bulk dump is named "Velmarin".
-bool buildList(const CliCommand& command, std::ostream& err, TuningListing& list) {
-    ResolvedTuning resolved;
-    if (!tuneSource(command, err, resolved)) return false;
+// The listing of a resolved tuning, the notices about the keys' messages
+// worded; false after the message when the form cannot carry it. With no
+// preset to take it from, a bulk dump is named "Velmarin".
+bool listTuning(const CliCommand& command, const ResolvedTuning& resolved, std::ostream& err, TuningListing& list) {
     const Tuning& tuning = resolved.tuning;
     if (!formCarries(tuning, command.format, command.mts.form)) {
         err << kProgram << command.scalaPath << ": " << keyboardOnlyText(tuning.keys->tuning.scaleSize) << "; "
@@ -204,6 +212,11 @@ bool buildList(const CliCommand& command, std::ostream& err, TuningListing& list
     if (!built) return false;
     list = *built;
     return true;
+}
+
+bool buildList(const CliCommand& command, std::ostream& err, TuningListing& list) {
+    ResolvedTuning resolved;
+    return tuneSource(command, err, resolved) && listTuning(command, resolved, err, list);
 }
 
 // key, Hz with four decimals, cents from the key's equal-tempered pitch at
@@ -363,37 +376,6 @@ int readBack(const CliCommand& command, std::ostream& out, std::ostream& err) {
     return kExitSuccess;
 }
 
-const char kNoMidiOut[] = "this system has no MIDI output implementation\n";
-
-// An empty list from several systems (RtMidi's) is no failure; one line says
-// what each system answered.
-void sayWhyNoPorts(const MidiDeviceList& devices, std::ostream& err) {
-    if (!devices.names.empty() || devices.systems.empty()) return;
-    err << kProgram << "no MIDI output ports";
-    const char* separator = ": ";
-    for (const MidiSystemState& system : devices.systems) {
-        err << separator << system.name << ": ";
-        if (system.reached || system.error.empty())
-            err << (system.reached ? "no output ports" : "not reached");
-        else
-            err << system.error;
-        separator = "; ";
-    }
-    err << '\n';
-}
-
-int listPorts(std::ostream& out, std::ostream& err, MidiOutSystem& midiOut) {
-    const MidiDeviceList devices = midiOut.listDevices();
-    if (!devices.available) {
-        err << kProgram << kNoMidiOut;
-        return kExitBadInput;
-    }
-    for (std::size_t i = 0; i < devices.names.size(); ++i)
-        out << i << '\t' << devices.names[i] << '\n';
-    sayWhyNoPorts(devices, err);
-    return kExitSuccess;
-}
-
 const char* failedStep(SendFailure::Step step) {
     switch (step) {
     case SendFailure::Step::Open: return "could not be opened";
@@ -407,35 +389,19 @@ const char* failedStep(SendFailure::Step step) {
 int sendToPort(const CliCommand& command, std::ostream& err, MidiOutSystem& midiOut) {
     TuningListing list;
     if (!buildList(command, err, list)) return kExitBadInput;
-    const MidiDeviceList devices = midiOut.listDevices();
-    if (!devices.available) {
-        err << kProgram << kNoMidiOut;
-        return kExitBadInput;
-    }
-    const MidiDeviceMatch match = findDeviceByArgument(devices.names, command.port);
-    if (match.status != MidiDeviceMatch::Status::Found) {
-        err << kProgram << "--port " << command.port
-            << ": no such MIDI output device (velmarin-cli ports lists them)\n";
-        sayWhyNoPorts(devices, err);
-        return kExitBadInput;
-    }
+    const std::optional<CliPort> port =
+        findPort(midiOut.listDevices(), PortDirection::Output, "--port", command.port, err);
+    if (!port) return kExitBadInput;
 
     SysexSender sender(midiOut, [](const SendEvent&) {});
-    sender.send(SendMode::All, match.index, list.data(), list.size(), command.pauseMs);
+    sender.send(SendMode::All, port->index, list.data(), list.size(), command.pauseMs);
     const SendEvent outcome = sender.waitUntilIdle();
     sender.shutdown();
     if (outcome.kind == SendEvent::Kind::Done) return kExitSuccess;
-    err << kProgram << "MIDI output device " << match.index << " (" << devices.names[match.index]
-        << ") " << failedStep(outcome.failure.step);
-    if (outcome.failure.step != SendFailure::Step::Timeout) {
-        err << ": ";
-        if (!outcome.failure.text.empty())
-            err << outcome.failure.text;
-        else if (outcome.failure.code == kMidiBadDeviceId)
-            err << "the port is no longer offered";
-        else
-            err << "error " << outcome.failure.code;
-    }
+    err << kProgram << "MIDI output device " << port->index << " (" << port->name << ") "
+        << failedStep(outcome.failure.step);
+    if (outcome.failure.step != SendFailure::Step::Timeout)
+        err << ": " << deviceFaultText(outcome.failure.code, outcome.failure.text);
     if (outcome.failure.step != SendFailure::Step::Open)
         err << " (" << outcome.sent << " of " << outcome.total << " messages sent)";
     err << '\n';
@@ -448,6 +414,28 @@ int printAnalysis(const CliCommand& command, std::ostream& out, std::ostream& er
     out << formatTuningAnalysis(analyseTuning(pitchClassCents(
         tuning, command.sent ? CentsKind::Sent : CentsKind::Exact, command.format, command.mts.form)));
     return kExitSuccess;
+}
+
+int playKeyboard(const CliCommand& command, std::ostream& out, std::ostream& err, MidiOutSystem& midiOut,
+                 MidiInSystem& midiIn, const InterruptCheck& interrupted) {
+    ResolvedTuning resolved;
+    if (!tuneSource(command, err, resolved)) return kExitBadInput;
+    const bool messages = command.retune.method == RetuneMethod::TuningMessages;
+    TuningListing list;
+    if (messages && !listTuning(command, resolved, err, list)) return kExitBadInput;
+    // The master first: where it cannot start, the devices are not touched,
+    // and it deregisters only once they are closed.
+    std::optional<MtsEspLibrary> library;
+    std::optional<MtsEspMaster> master;
+    std::string publishing;
+    if (command.mtsEsp) {
+        library.emplace();
+        master.emplace(library->functions());
+        if (!startMtsEspMaster(*library, *master, resolved.tuning, command.reset, err)) return kExitBadInput;
+        publishing = "; " + mtsEspMasterText(englishTuningName(resolved.tuning), master->clientCount());
+    }
+    return playThrough(command, resolved.tuning, messages ? &list : nullptr, midiIn, midiOut, interrupted, publishing,
+                       out, err);
 }
 
 // Only the installed library: no option or environment variable names
@@ -464,15 +452,23 @@ int publishToMtsEsp(const CliCommand& command, std::ostream& out, std::ostream& 
 
 }  // namespace
 
-int runCliCommand(const CliCommand& command, std::ostream& out, std::ostream& err,
-                  MidiOutSystem& midiOut) {
+int runCliCommand(const CliCommand& command, std::ostream& out, std::ostream& err, MidiOutSystem& midiOut,
+                  MidiInSystem& midiIn, const InterruptCheck& interrupted) {
     switch (command.kind) {
     case CliCommandKind::Help: out << cliUsage(); return kExitSuccess;
     case CliCommandKind::Temperaments: return listTemperaments(out);
     case CliCommandKind::Offsets: return printOffsets(command, out, err);
     case CliCommandKind::Build: return buildOutput(command, out, err);
     case CliCommandKind::Read: return readBack(command, out, err);
-    case CliCommandKind::Ports: return listPorts(out, err, midiOut);
+    case CliCommandKind::Ports:
+        return command.inputs ? listPorts(midiIn.listDevices(), PortDirection::Input, out, err)
+                              : listPorts(midiOut.listDevices(), PortDirection::Output, out, err);
+    case CliCommandKind::Play: {
+        if (interrupted) return playKeyboard(command, out, err, midiOut, midiIn, interrupted);
+        InterruptWait interrupt;
+        return playKeyboard(command, out, err, midiOut, midiIn,
+                            [&interrupt](std::chrono::milliseconds timeout) { return interrupt.wait(timeout); });
+    }
     case CliCommandKind::Send: return sendToPort(command, err, midiOut);
     case CliCommandKind::Analyse: return printAnalysis(command, out, err);
     case CliCommandKind::Keys: return printKeys(command, out, err);

@@ -18,11 +18,14 @@ constexpr CliCommandSet kSend = cliCommandBit(CliCommandKind::Send);
 constexpr CliCommandSet kAnalyse = cliCommandBit(CliCommandKind::Analyse);
 constexpr CliCommandSet kApply = cliCommandBit(CliCommandKind::Apply);
 constexpr CliCommandSet kKeys = cliCommandBit(CliCommandKind::Keys);
+constexpr CliCommandSet kPorts = cliCommandBit(CliCommandKind::Ports);
+constexpr CliCommandSet kPlay = cliCommandBit(CliCommandKind::Play);
 constexpr CliCommandSet kMtsEsp = cliCommandBit(CliCommandKind::MtsEsp);
 constexpr CliCommandSet kEveryCommand = ~0u;
-// The commands that tune from a source, and those that write SysEx.
-constexpr CliCommandSet kTuning = kOffsets | kBuild | kSend | kAnalyse | kApply | kKeys | kMtsEsp;
-constexpr CliCommandSet kSysex = kBuild | kSend | kApply;
+// The commands that tune from a source, and those that write SysEx (play
+// by tuning messages).
+constexpr CliCommandSet kTuning = kOffsets | kBuild | kSend | kAnalyse | kApply | kKeys | kPlay | kMtsEsp;
+constexpr CliCommandSet kSysex = kBuild | kSend | kApply | kPlay;
 
 std::optional<CliFault> badValue(const CliOptionRow& row, const std::string& value, const std::string& what) {
     return CliFault{kExitBadInput, std::string(row.name) + " " + value + ": " + what};
@@ -171,6 +174,42 @@ std::optional<CliFault> setPort(const CliOptionRow&, const std::string& value, C
     return std::nullopt;
 }
 
+std::optional<CliFault> setInputPort(const CliOptionRow&, const std::string& value, CliCommand& command) {
+    command.inPort = value;
+    return std::nullopt;
+}
+
+std::optional<CliFault> setMethod(const CliOptionRow& row, const std::string& value, CliCommand& command) {
+    const struct {
+        const char* word;
+        RetuneMethod method;
+    } methods[] = {{"bend", RetuneMethod::PitchBend}, {"mpe", RetuneMethod::Mpe}, {"tuning", RetuneMethod::TuningMessages}};
+    for (const auto& method : methods)
+        if (value == method.word) {
+            command.retune.method = method.method;
+            return std::nullopt;
+        }
+    return badWord(row, value, "the method is bend, mpe or tuning");
+}
+
+std::optional<CliFault> setChannels(const CliOptionRow& row, const std::string& value, CliCommand& command) {
+    const auto channels = parsePartList(value);
+    if (!channels) return badValue(row, value, "channels are numbers 1 to 16 and ranges a-b separated by commas, or all");
+    command.retune.outputChannels = static_cast<uint16_t>(*channels);
+    return std::nullopt;
+}
+
+std::optional<CliFault> setDrums(const CliOptionRow& row, const std::string& value, CliCommand& command) {
+    if (value == "none") {
+        command.retune.untouchedChannels = 0;
+        return std::nullopt;
+    }
+    const auto channel = parseCount(value, 16);
+    if (!channel || *channel < 1) return badValue(row, value, "the drums' channel is 1 to 16, or none");
+    command.retune.untouchedChannels = static_cast<uint16_t>(1u << (*channel - 1));
+    return std::nullopt;
+}
+
 std::optional<CliFault> setOutputFolder(const CliOptionRow&, const std::string& value, CliCommand& command) {
     command.outputFolder = value;
     return std::nullopt;
@@ -186,12 +225,17 @@ bool hasSource(const CliLine& line) { return line.command.source != CliSourceKin
 bool hasTuningProgram(const CliLine& line) { return isKeyBasedForm(line.command.mts.form); }
 bool hasReadFile(const CliLine& line) { return !line.command.readPath.empty(); }
 bool hasSongs(const CliLine& line) { return !line.command.songPaths.empty(); }
+bool sendsTuningMessages(const CliLine& line) { return line.command.retune.method == RetuneMethod::TuningMessages; }
+bool bendsNotes(const CliLine& line) { return line.command.retune.method == RetuneMethod::PitchBend; }
+bool playsMpe(const CliLine& line) { return line.command.retune.method == RetuneMethod::Mpe; }
+bool retunesNotes(const CliLine& line) { return !sendsTuningMessages(line); }
 bool hasSeveralSongs(const CliLine& line) { return line.command.songPaths.size() > 1; }
-// Pitch bends and the files of software synthesizers carry no SysEx.
+// Pitch bends, MPE and the files of software synthesizers carry no SysEx.
 bool writesNoSysex(const CliLine& line) {
     const CliOutputKind output = line.command.output;
     return line.command.pitchBend || output == CliOutputKind::Scala || output == CliOutputKind::KeyboardMap ||
-           output == CliOutputKind::AnaMark;
+           output == CliOutputKind::AnaMark ||
+           (line.command.kind == CliCommandKind::Play && !sendsTuningMessages(line));
 }
 
 }  // namespace
@@ -211,6 +255,7 @@ const std::vector<CliCommandRow>& cliCommandRows() {
         {"analyse", CliCommandKind::Analyse, CliOperands::None},
         {"apply", CliCommandKind::Apply, CliOperands::Songs},
         {"keys", CliCommandKind::Keys, CliOperands::None},
+        {"play", CliCommandKind::Play, CliOperands::None},
         {"mts-esp", CliCommandKind::MtsEsp, CliOperands::None},
     };
     return rows;
@@ -237,6 +282,7 @@ const std::vector<CliUsageForm>& cliUsageForms() {
          "or .txt file; --keys: the lines of keys for the keys that\n"
          "its single-note changes or bulk dump set"},
         {CliCommandKind::Ports, "ports", "the MIDI output devices: number, a tab, the name"},
+        {CliCommandKind::Ports, "ports --inputs", "the MIDI input devices, listed the same way"},
         {CliCommandKind::Send,
          "send SOURCE [FIT] --format F --parts LIST [--program N] --port DEVICE\n"
          "[--pause MS]",
@@ -260,6 +306,19 @@ const std::vector<CliUsageForm>& cliUsageForms() {
          "the tuning written as pitch bends, for players that ignore\n"
          "tuning messages: notes move to free channels bent to their\n"
          "pitch; --parts names the song's channels (default all but 10)"},
+        {CliCommandKind::Play,
+         "play SOURCE [FIT] --in DEVICE --port DEVICE [--method bend|mpe]\n"
+         "[--channels LIST] [--bend-range N] [--drums none|N]\n"
+         "[--mpe-channels N] [--mpe-bend-range N] [--mts-esp [--reset]]",
+         "a MIDI keyboard played through to a synthesizer, retuned\n"
+         "live until Ctrl+C: each note on a channel bent to its pitch\n"
+         "(bend, for any synthesizer), or on a member channel of an\n"
+         "MPE zone (mpe); a line as it starts and one as it ends"},
+        {CliCommandKind::Play,
+         "play SOURCE [FIT] --in DEVICE --port DEVICE --method tuning --format F\n"
+         "--parts LIST [--program N] [--mts-esp [--reset]]",
+         "the same with the tuning's SysEx sent first and after every\n"
+         "reset from the keyboard, for synthesizers that take it"},
         {CliCommandKind::MtsEsp, "mts-esp SOURCE [FIT] [--kbm FILE] [--reset]",
          "the tuning published to MTS-ESP clients (software\n"
          "instruments in a DAW) as the session's master until Ctrl+C;\n"
@@ -326,11 +385,13 @@ const std::vector<CliOptionRow>& cliOptionRows() {
          [](CliCommand& c) -> bool& { return c.sent; }},
         {"--keys", nullptr, S::CommandOnly, kRead, setSwitch, "the keys that single-note changes or a bulk dump set",
          {}, [](CliCommand& c) -> bool& { return c.keys; }},
-        {"--reset", nullptr, S::CommandOnly, kMtsEsp, setSwitch,
+        {"--inputs", nullptr, S::CommandOnly, kPorts, setSwitch, "the MIDI input devices instead of the outputs", {},
+         [](CliCommand& c) -> bool& { return c.inputs; }},
+        {"--reset", nullptr, S::CommandOnly, kMtsEsp | kPlay, setSwitch,
          "take the place of a master that a crashed program left\n"
          "registered (a live one's clients are cut off)",
          {}, [](CliCommand& c) -> bool& { return c.reset; }},
-        {"--port", "DEVICE", S::Options, kSend, setPort, "a device's number or name as velmarin-cli ports lists it"},
+        {"--port", "DEVICE", S::Options, kSend | kPlay, setPort, "a device's number or name as velmarin-cli ports lists it"},
         {"--pause", "MS", S::Options, kSend, setNumber, "milliseconds between messages, {range} (default {default})",
          {"the pause", kMinSysexPause, kMaxSysexPauseMs, " ms", false,
           [](const CliCommand& c) { return 1.0 * c.pauseMs; },
@@ -352,15 +413,46 @@ const std::vector<CliOptionRow>& cliOptionRows() {
          [](CliCommand& c) -> bool& { return c.song.keepOldTuning; }},
         {"--pitch-bend", nullptr, S::Options, kApply, setSwitch, "apply: the tuning as pitch bends instead of SysEx", {},
          [](CliCommand& c) -> bool& { return c.pitchBend; }},
-        {"--bend-range", "N", S::Options, kApply, setNumber,
+        {"--bend-range", "N", S::Options, kApply | kPlay, setNumber,
          "apply --pitch-bend: the bend range written, {range}\n"
-         "semitones (default as wide as the song and tuning need)",
+         "semitones (default as wide as the song and tuning need)\n"
+         "play: the range set on every channel (default as wide as\n"
+         "the keyboard's wheel and the tuning need)",
          {"the bend range", kMinBendRange, kMaxBendRange, " semitones", false,
           [](const CliCommand& c) { return 1.0 * c.bendRange; },
           [](CliCommand& c, double v) { c.bendRange = static_cast<int32_t>(v); }}},
         {"--overwrite", nullptr, S::Options, kApply, setSwitch,
          "apply: replace an existing output, the song itself included", {},
          [](CliCommand& c) -> bool& { return c.overwrite; }},
+        {"--in", "DEVICE", S::Options, kPlay, setInputPort,
+         "play: the MIDI input device (the keyboard), its number or\n"
+         "name as velmarin-cli ports --inputs lists it"},
+        {"--method", "bend|mpe|tuning", S::Options, kPlay, setMethod,
+         "play: how the synthesizer is retuned: by pitch bends (bend,\n"
+         "the default), as an MPE zone (mpe), or by the tuning's SysEx\n"
+         "(tuning, with --format and --parts)"},
+        {"--channels", "LIST", S::Options, kPlay, setChannels,
+         "play: the channels the notes may take, 1-16 and ranges a-b\n"
+         "separated by commas, or all (default all but the drums')"},
+        {"--drums", "none|N", S::Options, kPlay, setDrums,
+         "play: the channel passed on as it comes, never retuned (the\n"
+         "drums), 1 to 16 or none (default 10)"},
+        {"--mpe-channels", "N", S::Options, kPlay, setNumber,
+         "play --method mpe: member channels 2 to N + 1 of the zone\n"
+         "channel 1 manages, {range} (default {default})",
+         {"the count of member channels", 1, kMaxMpeMemberChannels, "", false,
+          [](const CliCommand& c) { return 1.0 * c.retune.mpeMemberChannels; },
+          [](CliCommand& c, double v) { c.retune.mpeMemberChannels = static_cast<int>(v); }}},
+        {"--mpe-bend-range", "N", S::Options, kPlay, setNumber,
+         "play --method mpe: the member channels' bend range, {range}\n"
+         "semitones (default {default})",
+         {"the bend range", kMinBendRange, kMaxMpeBendRange, " semitones", false,
+          [](const CliCommand& c) { return 1.0 * c.retune.mpeBendRange; },
+          [](CliCommand& c, double v) { c.retune.mpeBendRange = static_cast<int>(v); }}},
+        {"--mts-esp", nullptr, S::Options, kPlay, setSwitch,
+         "play: the tuning published to MTS-ESP clients as well, as\n"
+         "the session's master (see velmarin-cli mts-esp)",
+         {}, [](CliCommand& c) -> bool& { return c.mtsEsp; }},
         // Answered before any option is read.
         {"--help", nullptr, S::Options, kEveryCommand, setSwitch, "this text"},
         {"--version", nullptr, S::Options, kOverview, setSwitch, "the version of velmarin-cli"},
@@ -381,7 +473,16 @@ const std::vector<CliRule>& cliRules() {
         {K::Excludes, "--format", "--pitch-bend", kSysexMethod},
         {K::Excludes, "--program", "--pitch-bend", kSysexMethod},
         {K::Excludes, "--gap", "--pitch-bend", kSysexMethod},
-        {K::Needs, "--bend-range", "--pitch-bend", nullptr},
+        {K::Needs, "--bend-range", "--pitch-bend", nullptr, nullptr, kApply},
+        {K::Needs, "--format", "--method tuning", nullptr, sendsTuningMessages, kPlay},
+        {K::Needs, "--parts", "--method tuning", nullptr, sendsTuningMessages, kPlay},
+        {K::Needs, "--program", "--method tuning", nullptr, sendsTuningMessages, kPlay},
+        {K::Needs, "--channels", "--method bend", nullptr, bendsNotes, kPlay},
+        {K::Needs, "--bend-range", "--method bend", nullptr, bendsNotes, kPlay},
+        {K::Needs, "--drums", "--method bend or mpe", nullptr, retunesNotes, kPlay},
+        {K::Needs, "--mpe-channels", "--method mpe", nullptr, playsMpe, kPlay},
+        {K::Needs, "--mpe-bend-range", "--method mpe", nullptr, playsMpe, kPlay},
+        {K::Needs, "--reset", "--mts-esp", nullptr, nullptr, kPlay},
         {K::Requires, "--format", nullptr, nullptr, writesNoSysex, kSysex},
         {K::Requires, "--parts", nullptr, nullptr, writesNoSysex, kSysex},
         {K::Needs, "--kbm", "--scl", nullptr},
@@ -391,7 +492,8 @@ const std::vector<CliRule>& cliRules() {
         {K::Excludes, "--zero", "--kbm", kMapSetsKeys},
         {K::Excludes, "--a4", "--kbm", kMapSetsKeys},
         {K::Needs, "--program", "--format mts-note or mts-bulk", nullptr, hasTuningProgram},
-        {K::Requires, "--port", nullptr, nullptr, nullptr, kSend},
+        {K::Requires, "--in", nullptr, nullptr, nullptr, kPlay},
+        {K::Requires, "--port", nullptr, nullptr, nullptr, kSend | kPlay},
         {K::Requires, "a file", nullptr, nullptr, hasReadFile, kRead},
         {K::Requires, "a song", nullptr, nullptr, hasSongs, kApply},
         {K::Excludes, "-o", "--out-dir", ": give one, not both"},

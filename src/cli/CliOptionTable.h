@@ -98,7 +98,8 @@ struct CliRule {
     // Needs and Excludes: found in place of `other` being given. Requires:
     // met in another way than by `option` (or the rule does not apply).
     bool (*holds)(const CliLine& line) = nullptr;
-    CliCommandSet commands = 0;  // Requires
+    // The commands the rule binds; for Needs and Excludes 0 binds every one.
+    CliCommandSet commands = 0;
 };
 
 const std::vector<CliCommandRow>& cliCommandRows();

@@ -286,6 +286,23 @@ std::string numberList(const std::vector<int>& numbers) {
     return text;
 }
 
+std::string plural(uint64_t count, const char* noun) {
+    return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
+}
+
+std::string channelListText(uint16_t channels) {
+    std::string text;
+    for (int first = 0; first < 16; ++first) {
+        if (!(channels & (1u << first))) continue;
+        int last = first;
+        while (last + 1 < 16 && (channels & (1u << (last + 1)))) ++last;
+        text += (text.empty() ? "" : ",") + std::to_string(first + 1);
+        if (last > first) text += "-" + std::to_string(last + 1);
+        first = last;
+    }
+    return text.empty() ? "none" : text;
+}
+
 std::string keyLineText(int key, std::optional<double> hz) {
     if (!hz) return std::to_string(key) + "\t-\t-";
     char line[80];

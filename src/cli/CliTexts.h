@@ -3,6 +3,7 @@
 // (the window through its string table).
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -56,6 +57,11 @@ std::string degreesOnKeysText(const TuningNotice& notice);
 std::string keyboardOnlyText(std::size_t notes);
 // "3 5 60"
 std::string numberList(const std::vector<int>& numbers);
+// "1 note", "3 notes"
+std::string plural(uint64_t count, const char* noun);
+// Channels or parts as --parts takes them, numbered from 1: "1-9,11-16";
+// "none" for none.
+std::string channelListText(uint16_t channels);
 // A line of `velmarin-cli keys`: "60<TAB>261.6256<TAB>0.00", or "60<TAB>-<TAB>-"
 // for an unmapped key.
 std::string keyLineText(int key, std::optional<double> hz);

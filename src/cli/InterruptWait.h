@@ -6,6 +6,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 
 class InterruptWait {
 public:
@@ -26,3 +27,7 @@ public:
 private:
     bool interrupted_ = false;
 };
+
+// Waits up to the time given; true once the user has stopped the program
+// (InterruptWait::wait, or a test's stand-in).
+using InterruptCheck = std::function<bool(std::chrono::milliseconds)>;

@@ -4,12 +4,11 @@
 // any command that publishes while it runs.
 #pragma once
 
-#include <chrono>
-#include <functional>
 #include <optional>
 #include <ostream>
 #include <string>
 
+#include "cli/InterruptWait.h"
 #include "mtsesp/MtsEspLibrary.h"
 #include "mtsesp/MtsEspMaster.h"
 #include "tuning/Tuning.h"
@@ -26,10 +25,6 @@ bool startMtsEspMaster(const MtsEspLibrary& library, MtsEspMaster& master, const
 // "MTS-ESP master: NAME, 2 clients connected", or without the count where
 // the library cannot tell it.
 std::string mtsEspMasterText(const std::string& name, std::optional<int> clients);
-
-// Waits up to the time given; true once the user has stopped the program
-// (InterruptWait::wait).
-using InterruptCheck = std::function<bool(std::chrono::milliseconds)>;
 
 // mts-esp with its tuning resolved: starts the master through `library`,
 // says so in one line on `out` (mtsEspMasterText, then "; Ctrl+C ends"),

@@ -25,6 +25,13 @@ Arguments buildWith(Arguments extra) {
     return arguments;
 }
 
+// The same for play.
+Arguments playWith(Arguments extra) {
+    Arguments arguments = {"play", "--temperament", "equal", "--in", "0", "--port", "1"};
+    arguments.insert(arguments.end(), extra.begin(), extra.end());
+    return arguments;
+}
+
 struct RejectedLine {
     Arguments arguments;
     int exitCode;
@@ -35,7 +42,7 @@ TEST(CliArguments, RejectedLinesExitWithUsageOrBadValue) {
     const RejectedLine rows[] = {
         // Usage errors: the line is not one of the program's.
         {{}, kExitUsage, "no command"},
-        {{"play"}, kExitUsage, "unknown command"},
+        {{"juggle"}, kExitUsage, "unknown command"},
         {{"temperaments", "--report"}, kExitUsage, "does not take --report"},
         {{"offsets"}, kExitUsage, "needs a source"},
         {{"offsets", "--temperament", "equal", "--scl", "a.scl"}, kExitUsage, "one source"},
@@ -80,6 +87,38 @@ TEST(CliArguments, RejectedLinesExitWithUsageOrBadValue) {
          kExitUsage, "goes with --pitch-bend"},
         {{"apply", "a.mid", "--temperament", "equal", "--pitch-bend", "--bend-range", "25"}, kExitBadInput, "1 and 24"},
         {{"apply", "a.mid", "--temperament", "equal", "--pitch-bend", "--bend-range", "0"}, kExitBadInput, "1 and 24"},
+        {{"ports", "--in", "0"}, kExitUsage, "does not take --in"},
+        {{"send", "--temperament", "equal", "--format", "gs", "--parts", "1", "--port", "0", "--inputs"}, kExitUsage,
+         "does not take --inputs"},
+        {{"play", "--temperament", "equal", "--port", "1"}, kExitUsage, "play needs --in"},
+        {{"play", "--temperament", "equal", "--in", "0"}, kExitUsage, "play needs --port"},
+        {{"play", "--in", "0", "--port", "1"}, kExitUsage, "needs a source"},
+        {playWith({"--method", "sysex"}), kExitUsage, "bend, mpe or tuning"},
+        {playWith({"--method", "tuning", "--parts", "1"}), kExitUsage, "play needs --format"},
+        {playWith({"--method", "tuning", "--format", "gs"}), kExitUsage, "play needs --parts"},
+        {playWith({"--format", "gs", "--parts", "1"}), kExitUsage, "--format goes with --method tuning"},
+        {playWith({"--method", "mpe", "--parts", "1"}), kExitUsage, "--parts goes with --method tuning"},
+        {playWith({"--program", "1"}), kExitUsage, "--program goes with --method tuning"},
+        {playWith({"--method", "tuning", "--format", "gs", "--parts", "1", "--program", "1"}), kExitUsage,
+         "--program goes with --format mts-note or mts-bulk"},
+        {playWith({"--method", "mpe", "--channels", "1-4"}), kExitUsage, "--channels goes with --method bend"},
+        {playWith({"--method", "mpe", "--bend-range", "4"}), kExitUsage, "--bend-range goes with --method bend"},
+        {playWith({"--method", "tuning", "--format", "gs", "--parts", "1", "--drums", "none"}), kExitUsage,
+         "--drums goes with --method bend or mpe"},
+        {playWith({"--mpe-channels", "4"}), kExitUsage, "--mpe-channels goes with --method mpe"},
+        {playWith({"--method", "bend", "--mpe-bend-range", "24"}), kExitUsage, "--mpe-bend-range goes with --method mpe"},
+        {playWith({"-o", "a.mid"}), kExitUsage, "play does not take -o"},
+        {playWith({"--reset"}), kExitUsage, "--reset goes with --mts-esp"},
+        {{"send", "--temperament", "equal", "--format", "gs", "--parts", "1", "--port", "0", "--mts-esp"}, kExitUsage,
+         "does not take --mts-esp"},
+        {playWith({"--bend-range", "25"}), kExitBadInput, "1 and 24"},
+        {playWith({"--method", "mpe", "--mpe-bend-range", "97"}), kExitBadInput, "1 and 96"},
+        {playWith({"--method", "mpe", "--mpe-channels", "0"}), kExitBadInput, "1 and 15"},
+        {playWith({"--method", "mpe", "--mpe-channels", "16"}), kExitBadInput, "1 and 15"},
+        {playWith({"--channels", "0-3"}), kExitBadInput, "channels are numbers 1 to 16"},
+        {playWith({"--drums", "0"}), kExitBadInput, "1 to 16, or none"},
+        {playWith({"--drums", "17"}), kExitBadInput, "1 to 16, or none"},
+        {playWith({"--drums", "ten"}), kExitBadInput, "1 to 16, or none"},
         {{"mts-esp"}, kExitUsage, "needs a source"},
         {{"mts-esp", "--temperament", "equal", "--format", "gs"}, kExitUsage, "does not take --format"},
         {{"mts-esp", "--temperament", "equal", "--kbm", "a.kbm"}, kExitUsage, "--kbm goes with --scl"},
@@ -254,6 +293,54 @@ TEST(CliArguments, AcceptedLinesCarryTheirValues) {
         EXPECT_EQ(120u, parse.command.song.resetGapMs);
     }
     {
+        SCOPED_TRACE("ports --inputs");
+        EXPECT_TRUE(parseCliArguments({"ports", "--inputs"}).command.inputs);
+        EXPECT_FALSE(parseCliArguments({"ports"}).command.inputs);
+    }
+    {
+        SCOPED_TRACE("play by pitch bends, the default, on the channels given, drums on 16");
+        const CliParse parse =
+            parseCliArguments(playWith({"--channels", "1-8", "--bend-range", "12", "--drums", "16"}));
+        ASSERT_EQ(kExitSuccess, parse.exitCode) << parse.message;
+        EXPECT_EQ(CliCommandKind::Play, parse.command.kind);
+        EXPECT_EQ("0", parse.command.inPort);
+        EXPECT_EQ("1", parse.command.port);
+        EXPECT_EQ(RetuneMethod::PitchBend, parse.command.retune.method);
+        EXPECT_EQ(0x00FFu, parse.command.retune.outputChannels);
+        EXPECT_EQ(12, parse.command.bendRange);
+        EXPECT_EQ(0x8000u, parse.command.retune.untouchedChannels);
+    }
+    {
+        SCOPED_TRACE("play with the defaults: every channel, drums on 10, the range left to the engine");
+        const CliParse parse = parseCliArguments(playWith({}));
+        ASSERT_EQ(kExitSuccess, parse.exitCode) << parse.message;
+        EXPECT_EQ(0xFFFFu, parse.command.retune.outputChannels);
+        EXPECT_EQ(0x0200u, parse.command.retune.untouchedChannels);
+        EXPECT_EQ(0, parse.command.bendRange);
+        EXPECT_EQ(15, parse.command.retune.mpeMemberChannels);
+        EXPECT_EQ(48, parse.command.retune.mpeBendRange);
+    }
+    {
+        SCOPED_TRACE("play as an MPE zone of 7 members at 96 semitones, no drums");
+        const CliParse parse = parseCliArguments(
+            playWith({"--method", "mpe", "--mpe-channels", "7", "--mpe-bend-range", "96", "--drums", "none"}));
+        ASSERT_EQ(kExitSuccess, parse.exitCode) << parse.message;
+        EXPECT_EQ(RetuneMethod::Mpe, parse.command.retune.method);
+        EXPECT_EQ(7, parse.command.retune.mpeMemberChannels);
+        EXPECT_EQ(96, parse.command.retune.mpeBendRange);
+        EXPECT_EQ(0u, parse.command.retune.untouchedChannels);
+    }
+    {
+        SCOPED_TRACE("play by tuning messages");
+        const CliParse parse = parseCliArguments(
+            playWith({"--method", "tuning", "--format", "mts-note", "--parts", "all", "--program", "3"}));
+        ASSERT_EQ(kExitSuccess, parse.exitCode) << parse.message;
+        EXPECT_EQ(RetuneMethod::TuningMessages, parse.command.retune.method);
+        EXPECT_EQ(MtsForm::SingleNote, parse.command.mts.form);
+        EXPECT_EQ(0xFFFFu, parse.command.parts);
+        EXPECT_EQ(3, parse.command.mts.program);
+    }
+    {
         SCOPED_TRACE("read");
         const CliParse parse = parseCliArguments({"read", "saved.MID"});
         ASSERT_EQ(kExitSuccess, parse.exitCode) << parse.message;
@@ -304,7 +391,7 @@ struct ErrorLine {
 
 TEST(CliArguments, AUsageErrorSaysWhatAndWhereToLookInTwoLines) {
     const ErrorLine rows[] = {
-        {{"play"}, kExitUsage, "velmarin-cli: unknown command 'play'\nTry 'velmarin-cli --help'\n"},
+        {{"juggle"}, kExitUsage, "velmarin-cli: unknown command 'juggle'\nTry 'velmarin-cli --help'\n"},
         {{"--frobnicate"}, kExitUsage, "velmarin-cli: unknown command '--frobnicate'\nTry 'velmarin-cli --help'\n"},
         {buildWith({"--frobnicate"}), kExitUsage,
          "velmarin-cli: unknown option '--frobnicate' for build\nTry 'velmarin-cli build --help'\n"},
@@ -336,6 +423,10 @@ TEST(CliArguments, AUsageErrorSaysWhatAndWhereToLookInTwoLines) {
          "velmarin-cli: --a4 379: the frequency must lie between 380 and 480 Hz\n"},
         {buildWith({"--pause", "1"}), kExitUsage,
          "velmarin-cli: build does not take --pause\nTry 'velmarin-cli build --help'\n"},
+        {playWith({"--method", "mpe", "--format", "gm2"}), kExitUsage,
+         "velmarin-cli: --format goes with --method tuning\nTry 'velmarin-cli play --help'\n"},
+        {playWith({"--bend-range", "0"}), kExitBadInput,
+         "velmarin-cli: --bend-range 0: the bend range must lie between 1 and 24 semitones\n"},
         {{"mts-esp", "--layout", "keys"}, kExitUsage,
          "velmarin-cli: mts-esp needs a source: --temperament, --scl or --offsets\nTry 'velmarin-cli mts-esp --help'\n"},
         {{"mts-esp", "--temperament", "equal", "--parts", "1"}, kExitUsage,
@@ -356,7 +447,8 @@ TEST(CliArguments, NoCommandAtAllShowsTheWholeUsage) {
 }
 
 // The overview as users have known it, with --version and --layout added,
-// the pitch-bend default of --after-reset under it, and mts-esp.
+// the pitch-bend default of --after-reset under it, play with its options,
+// and mts-esp.
 TEST(CliArguments, TheUsageListsEveryCommandAndOption) {
     EXPECT_EQ(R"usage(usage: velmarin-cli COMMAND [OPTIONS]
 
@@ -379,6 +471,7 @@ commands:
                     or .txt file; --keys: the lines of keys for the keys that
                     its single-note changes or bulk dump set
   ports             the MIDI output devices: number, a tab, the name
+  ports --inputs    the MIDI input devices, listed the same way
   send SOURCE [FIT] --format F --parts LIST [--program N] --port DEVICE
         [--pause MS]
                     the SysEx sent to a MIDI output device
@@ -399,6 +492,17 @@ commands:
                     the tuning written as pitch bends, for players that ignore
                     tuning messages: notes move to free channels bent to their
                     pitch; --parts names the song's channels (default all but 10)
+  play SOURCE [FIT] --in DEVICE --port DEVICE [--method bend|mpe]
+        [--channels LIST] [--bend-range N] [--drums none|N]
+        [--mpe-channels N] [--mpe-bend-range N] [--mts-esp [--reset]]
+                    a MIDI keyboard played through to a synthesizer, retuned
+                    live until Ctrl+C: each note on a channel bent to its pitch
+                    (bend, for any synthesizer), or on a member channel of an
+                    MPE zone (mpe); a line as it starts and one as it ends
+  play SOURCE [FIT] --in DEVICE --port DEVICE --method tuning --format F
+        --parts LIST [--program N] [--mts-esp [--reset]]
+                    the same with the tuning's SysEx sent first and after every
+                    reset from the keyboard, for synthesizers that take it
   mts-esp SOURCE [FIT] [--kbm FILE] [--reset]
                     the tuning published to MTS-ESP clients (software
                     instruments in a DAW) as the session's master until Ctrl+C;
@@ -445,7 +549,26 @@ options:
   --pitch-bend      apply: the tuning as pitch bends instead of SysEx
   --bend-range N    apply --pitch-bend: the bend range written, 1 to 24
                     semitones (default as wide as the song and tuning need)
+                    play: the range set on every channel (default as wide as
+                    the keyboard's wheel and the tuning need)
   --overwrite       apply: replace an existing output, the song itself included
+  --in DEVICE       play: the MIDI input device (the keyboard), its number or
+                    name as velmarin-cli ports --inputs lists it
+  --method bend|mpe|tuning
+                    play: how the synthesizer is retuned: by pitch bends (bend,
+                    the default), as an MPE zone (mpe), or by the tuning's SysEx
+                    (tuning, with --format and --parts)
+  --channels LIST   play: the channels the notes may take, 1-16 and ranges a-b
+                    separated by commas, or all (default all but the drums')
+  --drums none|N    play: the channel passed on as it comes, never retuned (the
+                    drums), 1 to 16 or none (default 10)
+  --mpe-channels N  play --method mpe: member channels 2 to N + 1 of the zone
+                    channel 1 manages, 1 to 15 (default 15)
+  --mpe-bend-range N
+                    play --method mpe: the member channels' bend range, 1 to 96
+                    semitones (default 48)
+  --mts-esp         play: the tuning published to MTS-ESP clients as well, as
+                    the session's master (see velmarin-cli mts-esp)
   --help            this text
   --version         the version of velmarin-cli
 

@@ -1,9 +1,14 @@
-// `send` wired to the engine, with the core tests' fake device behind it.
+// `send` wired to the engine, and `ports` and `play` to the devices and the
+// retuning engine, with the core tests' fake devices behind them.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdio>
 #include <iterator>
 #include <sstream>
+#include <thread>
 
+#include "FakeMidiIn.h"
 #include "FakeMidiOut.h"
 #include "base/SystemErrorText.h"
 #include "cli/ApplyCommand.h"
@@ -80,6 +85,162 @@ TEST(CliSend, FailuresExitWithStatusOneAndSayWhy) {
         EXPECT_NE(std::string::npos, err.str().find("--port 2")) << err.str();
     }
     EXPECT_TRUE(midi.delivered().empty());
+}
+
+TEST(CliPorts, theInputsAreListedWithInputs) {
+    FakeClock clock;
+    FakeMidiOut midiOut{clock};
+    FakeMidiIn midiIn;
+    for (const bool inputs : {false, true}) {
+        SCOPED_TRACE(inputs ? "ports --inputs" : "ports");
+        CliCommand command;
+        command.kind = CliCommandKind::Ports;
+        command.inputs = inputs;
+        std::ostringstream out, err;
+        EXPECT_EQ(kExitSuccess, runCliCommand(command, out, err, midiOut, midiIn));
+        EXPECT_EQ(inputs ? "0\tFake Keyboard A\n1\tFake Keyboard B\n" : "0\tFake Synth A\n1\tFake Synth B\n", out.str());
+    }
+}
+
+// A C major chord played on the fake keyboard once play has started, then
+// Ctrl+C: what the fake synthesizer got, and the two lines on standard
+// output. Werckmeister III bends E by -9.775 cents and G by -3.91; at the
+// range the engine takes for it, 3 semitones (the wheel's 2 and the widest
+// bend), a cent is 8192 / 300 of a bend: E 7925 (75 3D), G 8085 (15 3F); at
+// the MPE members' 24 semitones, 8192 / 2400: E 8159 (5F 3F).
+struct PlayRow {
+    const char* name;
+    std::vector<std::string> options;
+    std::vector<std::string> chord;
+    std::vector<std::string> sent;
+    const char* lines;
+};
+
+// Registered parameter 0 (the bend range) set on a channel, then the null one.
+std::vector<std::string> range(int channel, int semitones) {
+    char status[3], value[3];
+    std::snprintf(status, sizeof status, "B%X", channel - 1);
+    std::snprintf(value, sizeof value, "%02X", semitones);
+    const std::string b = status;
+    return {b + " 65 00", b + " 64 00", b + " 06 " + value, b + " 26 00", b + " 65 7F", b + " 64 7F"};
+}
+
+std::vector<std::string> joined(std::initializer_list<std::vector<std::string>> parts) {
+    std::vector<std::string> all;
+    for (const std::vector<std::string>& part : parts) all.insert(all.end(), part.begin(), part.end());
+    return all;
+}
+
+TEST(CliPlay, aChordGoesThroughTheEngineAndTheLinesSayWhatWasPlayed) {
+    const std::vector<std::string> chord = {"90 3C 64", "90 40 64", "90 43 64"};
+    const PlayRow rows[] = {
+        {"by pitch bend on three channels", {"--channels", "1-3"}, chord,
+         joined({range(1, 3), range(2, 3), range(3, 3),
+                 {"90 3C 64", "E1 75 3D", "91 40 64", "E2 15 3F", "92 43 64",
+                  "80 3C 40", "B0 40 00", "B0 42 00", "B0 7B 00",
+                  "81 40 40", "B1 40 00", "B1 42 00", "B1 7B 00", "E1 00 40",
+                  "82 43 40", "B2 40 00", "B2 42 00", "B2 7B 00", "E2 00 40"}}),
+         "playing Werckmeister III from 'Fake Keyboard B' to 'Fake Synth B' by pitch bend on channels 1-3; Ctrl+C ends\n"
+         "played 3 notes; none off pitch\n"},
+        {"by pitch bend on one channel: E and G find none bent to them", {"--channels", "1"}, chord,
+         joined({range(1, 3),
+                 {"90 3C 64", "90 40 64", "90 43 64",
+                  "80 3C 40", "80 40 40", "80 43 40", "B0 40 00", "B0 42 00", "B0 7B 00"}}),
+         "playing Werckmeister III from 'Fake Keyboard B' to 'Fake Synth B' by pitch bend on channels 1; Ctrl+C ends\n"
+         "played 3 notes; 2 off pitch (no channel free), by at most 9.78 cents\n"},
+        {"as an MPE zone of two members at 24 semitones",
+         {"--method", "mpe", "--mpe-channels", "2", "--mpe-bend-range", "24"}, {"90 3C 64", "90 40 64"},
+         joined({{"B0 64 06", "B0 65 00", "B0 06 02", "B0 65 7F", "B0 64 7F"}, range(2, 24), range(3, 24), range(1, 2),
+                 {"91 3C 64", "E2 5F 3F", "92 40 64",
+                  "81 3C 40", "B1 40 00", "B1 42 00", "B1 7B 00",
+                  "82 40 40", "B2 40 00", "B2 42 00", "B2 7B 00", "E2 00 40"}}),
+         "playing Werckmeister III from 'Fake Keyboard B' to 'Fake Synth B' as an MPE zone on channels 2-3 at 24 "
+         "semitones; Ctrl+C ends\n"
+         "played 2 notes; none off pitch\n"},
+        {"by GM2 tuning messages: the twelve offsets + 64 first, the notes as they come",
+         {"--method", "tuning", "--format", "gm2", "--parts", "1"}, chord,
+         {"F0 7E 7F 08 08 00 00 01 40 36 38 3A 36 3E 34 3C 38 34 3C 38 F7", "90 3C 64", "90 40 64", "90 43 64",
+          "80 3C 40", "80 40 40", "80 43 40", "B0 40 00", "B0 42 00", "B0 7B 00"},
+         "playing Werckmeister III from 'Fake Keyboard B' to 'Fake Synth B' by gm2 tuning messages for parts 1; "
+         "Ctrl+C ends\n"
+         "played 3 notes\n"},
+    };
+    for (const PlayRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::vector<std::string> arguments = {"play", "--temperament", "werckmeister3", "--in", "Fake Keyboard B",
+                                              "--port", "1"};
+        arguments.insert(arguments.end(), row.options.begin(), row.options.end());
+        const CliParse parse = parseCliArguments(arguments);
+        ASSERT_EQ(kExitSuccess, parse.exitCode) << parse.message;
+        FakeClock clock;
+        FakeMidiOut midiOut{clock};
+        FakeMidiIn midiIn;
+        // What the keyboard delivers before the stop is played before the notes end.
+        const auto playChordThenStop = [&](std::chrono::milliseconds) {
+            midiIn.waitUntilStarted();
+            for (const std::string& message : row.chord) midiIn.deliver(hexBytes(message));
+            return true;
+        };
+        std::ostringstream out, err;
+        EXPECT_EQ(kExitSuccess, runCliCommand(parse.command, out, err, midiOut, midiIn, playChordThenStop)) << err.str();
+        std::vector<Bytes> sent;
+        for (const DeliveredMessage& message : midiOut.delivered()) sent.push_back(message.bytes);
+        EXPECT_TRUE(messagesAre(row.sent, sent));
+        EXPECT_EQ(row.lines, out.str());
+        EXPECT_EQ("", err.str());
+        EXPECT_EQ((std::vector<std::string>{"open 1", "start", "stop", "close"}), midiIn.calls());
+    }
+}
+
+TEST(CliPlay, aDeviceMissingOrFailingExitsWithStatusOneAndSaysWhy) {
+    const auto never = [](std::chrono::milliseconds) { return false; };
+    {
+        SCOPED_TRACE("no such input");
+        FakeClock clock;
+        FakeMidiOut midiOut{clock};
+        FakeMidiIn midiIn;
+        std::ostringstream out, err;
+        const CliParse parse =
+            parseCliArguments({"play", "--temperament", "equal", "--in", "Keys", "--port", "0"});
+        EXPECT_EQ(kExitBadInput, runCliCommand(parse.command, out, err, midiOut, midiIn, never));
+        EXPECT_EQ("velmarin-cli: --in Keys: no such MIDI input device (velmarin-cli ports --inputs lists them)\n",
+                  err.str());
+        EXPECT_TRUE(midiIn.calls().empty());
+    }
+    {
+        SCOPED_TRACE("the output held by another program");
+        FakeClock clock;
+        FakeMidiOut midiOut{clock};
+        FakeMidiIn midiIn;
+        midiOut.failOpenWith(kMidiAllocated);
+        std::ostringstream out, err;
+        const CliParse parse = parseCliArguments({"play", "--temperament", "equal", "--in", "0", "--port", "1"});
+        EXPECT_EQ(kExitBadInput, runCliCommand(parse.command, out, err, midiOut, midiIn, never));
+        EXPECT_EQ("velmarin-cli: MIDI output device 1 (Fake Synth B) could not be opened: fake error 4\n", err.str());
+        EXPECT_EQ("", out.str());
+    }
+    {
+        SCOPED_TRACE("the keyboard unplugged while playing");
+        FakeClock clock;
+        FakeMidiOut midiOut{clock};
+        FakeMidiIn midiIn;
+        std::ostringstream out, err;
+        const CliParse parse = parseCliArguments({"play", "--temperament", "equal", "--in", "0", "--port", "1"});
+        bool unplugged = false;
+        const auto unplug = [&](std::chrono::milliseconds timeout) {
+            if (!unplugged) {
+                midiIn.waitUntilStarted();
+                midiIn.fail(kMidiDeviceGone);
+                unplugged = true;
+            }
+            std::this_thread::sleep_for(timeout);
+            return false;
+        };
+        EXPECT_EQ(kExitBadInput, runCliCommand(parse.command, out, err, midiOut, midiIn, unplug));
+        EXPECT_EQ("velmarin-cli: MIDI input device 0 (Fake Keyboard A) stopped delivering: the device went away\n",
+                  err.str());
+        EXPECT_NE(std::string::npos, out.str().find("\nplayed 0 notes; none off pitch\n")) << out.str();
+    }
 }
 
 // apply's line: every time in whole milliseconds, a half rounded up.
