@@ -59,14 +59,7 @@ fi
 # Synchronous, so that a slow receiver on a busy machine loses nothing; no
 # audio ports, and room for two MIDI ports only: the receiver's and
 # velmarin-cli's (a third client's port makes velmarin-cli's open fail).
-jackd --no-realtime --sync -t 5000 --port-max 3 -n "$server" -d dummy -C 0 -P 0 -r 48000 -p 1024 \
-  >jackd.log 2>&1 &
-jackd_pid=$!
-if ! until_within 15 server_up "$server"; then
-  fail "the JACK server did not start"
-  sed 's/^/  jackd: /' jackd.log
-  exit 1
-fi
+start_server "$server" jackd.log 1024 --port-max 3 || exit 1
 # Line-buffered, so that each send's lines are there once it ends.
 stdbuf -oL jack_midi_dump velmarin-recv >>dump 2>dump.err &
 dump_pid=$!

@@ -33,13 +33,7 @@ cd "$work" || exit 1
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
-jackd --no-realtime --sync -t 5000 -n "$server" -d dummy -C 0 -P 0 -r 48000 -p 128 >jackd.log 2>&1 &
-jackd_pid=$!
-if ! until_within 15 server_up "$server"; then
-  echo "FAIL: the JACK server did not start"
-  sed 's/^/  jackd: /' jackd.log
-  exit 1
-fi
+start_server "$server" jackd.log 128 || exit 1
 
 said() { grep -q "^$1\$" "$2"; }
 gone() { local state; ! state=$(ps -o stat= -p "$1") || [[ $state == Z* ]]; }

@@ -32,13 +32,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-jackd --no-realtime --sync -t 5000 -n "$server" -d dummy -C 0 -P 0 -r 48000 -p 128 >"$log" 2>&1 &
-jackd_pid=$!
-if ! until_within 15 server_up "$server"; then
-  echo "FAIL: the JACK server did not start"
-  sed 's/^/  jackd: /' "$log"
-  exit 1
-fi
+start_server "$server" "$log" 128 || exit 1
 if [ $# -eq 0 ]; then set -- --worker; fi
 env ${PROBE_PRELOAD:+LD_PRELOAD="$PROBE_PRELOAD"} timeout 120 "$probe" "$@"
 status=$?
